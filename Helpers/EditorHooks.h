@@ -1,0 +1,38 @@
+// What the effect base and the product effect call on their editor. The
+// editor framework implements this beside the VST editor interface
+// (AEffEditor); the effect finds it on its editor with dynamic_cast, so an
+// effect without an editor, or with an editor that lacks it, simply skips
+// these calls. Tests use a fake that records the calls.
+#pragma once
+
+class Lock;
+
+class XREditorHooks {
+ public:
+  virtual ~XREditorHooks() = default;
+
+  // After every parameter write (index 0..598 or 9000+). The editor updates
+  // the controls bound to that tag while it is open.
+  virtual void setParameter(long index, float value) = 0;
+  // The editor re-reads its controls at its next idle.
+  virtual void SetRefreshControls() = 0;
+
+  // Open between the host's editor open and close. Read on the audio thread.
+  virtual bool IsOpen() const = 0;
+  // True while the editor adds the views of a panel.
+  virtual bool IsBuildingViews() const = 0;
+  // True while the editor's own handlers write parameters.
+  virtual bool IsChangeFromGui() const = 0;
+
+  virtual void RemoveAllControls() = 0;
+  virtual void RefreshFrontOrBack() = 0;
+  virtual void UpdateUndoRedoControls() = 0;
+  virtual void UpdateQMControls() = 0;
+
+  // Edit brackets: forwarded to the effect's beginEdit/endEdit.
+  virtual bool beginEdit(int index) = 0;
+  virtual bool endEdit(int index) = 0;
+
+  // Lock A: held by the audio thread only around the level meter feed.
+  virtual Lock& GetLockA() = 0;
+};
