@@ -1,0 +1,134 @@
+#include "Helpers/PersistantStorage.h"
+
+#include <atomic>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "Helpers/Assert.h"
+#include "platform/PrefStore.h"
+
+XR_REGISTER_SOURCE_FILE("Helpers/PersistantStorage");
+
+const char g_szRegistryPath[] = "QVX2M";
+char g_pcQueriedInfoTempStorage[1024];
+
+namespace {
+
+constexpr int kAbsentMarker = 999;
+constexpr long kMaxInstalledFileBytes = 524288;  // refused from this length on
+constexpr const char* kDefaultInstalledFilesRoot = "/usr/share/Sorvik Audio";
+
+// Set only by tests, before any instance runs.
+std::atomic<const char*> g_pszInstalledFilesRoot{nullptr};
+
+platform::PrefStore Store() { return platform::PrefStore(CPersistantStorage::ApplicationIdentifier()); }
+
+}  // namespace
+
+const char* CPersistantStorage::ApplicationIdentifier() {
+  static const std::string id = std::string("com.sorvikaudio.") + g_szRegistryPath;
+  return id.c_str();
+}
+
+bool CPersistantStorage::StorePluginInt(const char* key, int value) {
+  XR_TRY
+  if (!key || !*key) return false;
+  return Store().SetInt(key, value);
+  XR_CATCH(false)
+}
+
+bool CPersistantStorage::StorePluginString(const char* key, const char* value) {
+  XR_TRY
+  if (!key || !*key || !value) return false;
+  return Store().SetText(key, value);
+  XR_CATCH(false)
+}
+
+bool CPersistantStorage::QueryStoredPluginInt(const char* key, int* value) {
+  XR_TRY
+  if (!key || !*key) return false;
+  platform::PrefValue v;
+  if (!Store().Get(key, &v)) return false;
+  int64_t n = 0;
+  if (v.eType == platform::PrefValue::Type::kInt) {
+    n = v.nInt;
+  } else if (v.eType == platform::PrefValue::Type::kFloat) {
+    // Only a number that is exactly an integer counts.
+    if (!std::isfinite(v.fFloat) || std::trunc(v.fFloat) != v.fFloat || std::fabs(v.fFloat) > 4294967296.0)
+      return false;
+    n = static_cast<int64_t>(v.fFloat);
+  } else {
+    return false;
+  }
+  if (n < INT32_MIN || n > INT32_MAX || n == kAbsentMarker) return false;
+  if (value) *value = static_cast<int>(n);
+  return true;
+  XR_CATCH(false)
+}
+
+int CPersistantStorage::QueryStoredPluginIntWithDefault(const char* key, int defaultValue) {
+  XR_TRY
+  int v = 0;
+  return QueryStoredPluginInt(key, &v) ? v : defaultValue;
+  XR_CATCH(defaultValue)
+}
+
+const char* CPersistantStorage::QueryStoredPluginString(const char* key) {
+  XR_TRY
+  if (!key || !*key) return nullptr;
+  platform::PrefValue v;
+  if (!Store().Get(key, &v) || v.eType != platform::PrefValue::Type::kText) return nullptr;
+  // A text that does not fit must not leave an earlier query's text behind as
+  // if it were this key's value.
+  if (v.szText.size() >= sizeof g_pcQueriedInfoTempStorage) return nullptr;
+  std::memcpy(g_pcQueriedInfoTempStorage, v.szText.c_str(), v.szText.size() + 1);
+  return g_pcQueriedInfoTempStorage;
+  XR_CATCH(nullptr)
+}
+
+void* CPersistantStorage::QueryStoredPluginBinary(const char*, int*) { return nullptr; }
+
+bool CPersistantStorage::StorePluginBinary(const char*, const void*, int) { return false; }
+
+const char* CPersistantStorage::InstalledFilesRoot() {
+  const char* root = g_pszInstalledFilesRoot.load();
+  return root ? root : kDefaultInstalledFilesRoot;
+}
+
+void CPersistantStorage::SetInstalledFilesRootForTesting(const char* root) { g_pszInstalledFilesRoot = root; }
+
+char* CPersistantStorage::LoadInstalledFileIntoMemory(const char* name, int* size) {
+  std::FILE* f = nullptr;
+  try {
+    if (size) *size = 0;
+    // The name is one file of the product's folder, never a path out of it.
+    if (!name || !*name || std::strchr(name, '/') || std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
+      return nullptr;
+    char path[1024];
+    const int n = std::snprintf(path, sizeof path, "%s/%s/%s", InstalledFilesRoot(), g_szRegistryPath, name);
+    if (n < 0 || n >= static_cast<int>(sizeof path)) return nullptr;
+    f = std::fopen(path, "rb");
+    if (!f) return nullptr;
+    long length = -1;
+    if (std::fseek(f, 0, SEEK_END) == 0) length = std::ftell(f);
+    if (length <= 0 || length >= kMaxInstalledFileBytes || std::fseek(f, 0, SEEK_SET) != 0) {
+      std::fclose(f);
+      return nullptr;
+    }
+    std::unique_ptr<char[]> data(new char[static_cast<size_t>(length)]);
+    const size_t got = std::fread(data.get(), 1, static_cast<size_t>(length), f);
+    std::fclose(f);
+    f = nullptr;
+    if (got != static_cast<size_t>(length)) return nullptr;
+    if (size) *size = static_cast<int>(length);
+    return data.release();
+  } catch (...) {
+    if (f) std::fclose(f);
+    HandleException(__PRETTY_FUNCTION__);
+    return nullptr;
+  }
+}

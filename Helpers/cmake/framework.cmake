@@ -1,0 +1,4 @@
+# The plug-in framework: preference storage and the effect base.
+add_library(qvx_framework STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/../PersistantStorage.cpp)
+target_link_libraries(qvx_framework PUBLIC qvx_runtime qvx_platform qvx_options)
