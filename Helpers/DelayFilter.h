@@ -1,0 +1,142 @@
+// Delay lines of a whole number of samples (CDelayFilter) or a fractional
+// number (CFloatDelayFilter), up to a maximum fixed at construction.
+//
+// The ring holds maximum + 1 samples; `position` is the slot written last.
+// Users run the per-sample steps (Push, Step) inline in their own loops.
+// The delay is clamped into 0..maximum by every setter, so a step never
+// reads outside the ring whatever delay it was given.
+//
+// Thread contract: construction, Clear and the setters run on the idle side;
+// Push and Step run on the thread that owns the line at the time (the audio
+// thread, under its user's protection). A line is used by one thread at a
+// time; it allocates only in its constructor.
+#pragma once
+
+#include <climits>
+#include <cstddef>
+#include <memory>
+
+template <typename FTYPE>
+class CDelayFilter {
+ public:
+  // A negative maximum counts as 0 (a ring of one sample, no delay).
+  // Throws std::bad_alloc when the ring cannot be allocated.
+  CDelayFilter(int nMaxDelay, bool bStartAtMax)
+      : m_nMaxDelay(ClampMax(nMaxDelay)),
+        m_nDelay(bStartAtMax ? m_nMaxDelay : 0),
+        m_pBuffer(new FTYPE[static_cast<size_t>(m_nMaxDelay) + 1]()),
+        m_nPosition(0) {}
+  virtual ~CDelayFilter() = default;
+  CDelayFilter(const CDelayFilter&) = delete;
+  CDelayFilter& operator=(const CDelayFilter&) = delete;
+
+  // Zeroes the ring and restarts at slot 0; the delay stays.
+  void Clear() {
+    for (int i = 0; i <= m_nMaxDelay; ++i) m_pBuffer[i] = FTYPE(0);
+    m_nPosition = 0;
+  }
+
+  // delay = d limited to 0..maximum.
+  void SetSamplesDelay(int d) { m_nDelay = ClampDelay(d); }
+
+  // Like SetSamplesDelay, but a growing delay first refills the ring so that
+  // the output holds its next sample for the extra steps instead of jumping
+  // back in time. A shrinking delay skips samples.
+  void SetSamplesDelaySmoothAudio(int d) {
+    const int newDelay = ClampDelay(d);
+    if (newDelay > m_nDelay) {
+      const int ringSize = m_nMaxDelay + 1;
+      const int next = m_nPosition + 1 > m_nMaxDelay ? 0 : m_nPosition + 1;
+      int source = next - m_nDelay;
+      if (source < 0) source += ringSize;
+      const FTYPE held = m_pBuffer[source];
+      // The oldest slot the new delay reads; with newDelay <= maximum and
+      // the old delay below it, start never equals source.
+      int start = next - newDelay;
+      if (start < 0) start = next + 1 > m_nMaxDelay ? 0 : next + 1;
+      for (int i = start; i != source; i = i + 1 > m_nMaxDelay ? 0 : i + 1) m_pBuffer[i] = held;
+    }
+    m_nDelay = newDelay;
+  }
+
+  int GetSamplesDelay() const { return m_nDelay; }
+  int GetMaxDelay() const { return m_nMaxDelay; }
+
+  // Write step: the sample takes the next slot.
+  inline void Push(FTYPE x) {
+    if (++m_nPosition > m_nMaxDelay) m_nPosition = 0;
+    m_pBuffer[m_nPosition] = x;
+  }
+
+  // Full step: writes x and returns the sample written `delay` steps earlier
+  // (x itself for delay 0).
+  inline FTYPE Step(FTYPE x) {
+    Push(x);
+    int i = m_nPosition - m_nDelay;
+    if (i < 0) i += m_nMaxDelay + 1;
+    return m_pBuffer[i];
+  }
+
+ private:
+  static int ClampMax(int n) { return n < 0 ? 0 : (n > INT_MAX - 1 ? INT_MAX - 1 : n); }
+  int ClampDelay(int d) const { return d < 0 ? 0 : (d > m_nMaxDelay ? m_nMaxDelay : d); }
+
+  int m_nMaxDelay;
+  int m_nDelay;
+  std::unique_ptr<FTYPE[]> m_pBuffer;
+  int m_nPosition;
+};
+
+// The same ring with a delay held as a float; a step reads between the two
+// neighbouring samples by linear interpolation. Nothing in the effect builds
+// one.
+template <typename FTYPE>
+class CFloatDelayFilter {
+ public:
+  CFloatDelayFilter(int nMaxDelay, bool bStartAtMax)
+      : m_nMaxDelay(nMaxDelay < 0 ? 0 : (nMaxDelay > INT_MAX - 1 ? INT_MAX - 1 : nMaxDelay)),
+        m_fDelay(bStartAtMax ? static_cast<float>(m_nMaxDelay) : 0.0f),
+        m_pBuffer(new FTYPE[static_cast<size_t>(m_nMaxDelay) + 1]()),
+        m_nPosition(0) {}
+  virtual ~CFloatDelayFilter() = default;
+  CFloatDelayFilter(const CFloatDelayFilter&) = delete;
+  CFloatDelayFilter& operator=(const CFloatDelayFilter&) = delete;
+
+  void Clear() {
+    for (int i = 0; i <= m_nMaxDelay; ++i) m_pBuffer[i] = FTYPE(0);
+    m_nPosition = 0;
+  }
+
+  // delay = d limited to 0..maximum; NaN counts as 0.
+  void SetSamplesDelay(float d) {
+    const float maxDelay = static_cast<float>(m_nMaxDelay);
+    m_fDelay = d > 0.0f ? (d < maxDelay ? d : maxDelay) : 0.0f;
+  }
+  float GetSamplesDelay() const { return m_fDelay; }
+  int GetMaxDelay() const { return m_nMaxDelay; }
+
+  inline void Push(FTYPE x) {
+    if (++m_nPosition > m_nMaxDelay) m_nPosition = 0;
+    m_pBuffer[m_nPosition] = x;
+  }
+
+  inline FTYPE Step(FTYPE x) {
+    Push(x);
+    // The float maximum may round above the integer one; the whole part stays
+    // within the ring and a delay at the maximum has no older neighbour.
+    const int whole =
+        m_fDelay >= static_cast<float>(m_nMaxDelay) ? m_nMaxDelay : static_cast<int>(m_fDelay);
+    const FTYPE frac = whole < m_nMaxDelay ? static_cast<FTYPE>(m_fDelay - static_cast<float>(whole)) : FTYPE(0);
+    int i = m_nPosition - whole;
+    if (i < 0) i += m_nMaxDelay + 1;
+    int older = i - 1;
+    if (older < 0) older += m_nMaxDelay + 1;
+    return m_pBuffer[i] + frac * (m_pBuffer[older] - m_pBuffer[i]);
+  }
+
+ private:
+  int m_nMaxDelay;
+  float m_fDelay;
+  std::unique_ptr<FTYPE[]> m_pBuffer;
+  int m_nPosition;
+};
