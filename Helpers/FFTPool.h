@@ -21,10 +21,41 @@ bool FFT_PoolReady();
 // True for the ten supported transform sizes 256, 512, ..., 131072.
 bool FFT_IsSupportedSize(int N);
 
+// Pool operations. Each claims a free object of size N and of the argument's
+// sample type for the one operation (waiting, with a processor pause between
+// tries, while all 16 are busy), runs it and releases the object.
+// Unsupported N: returns at once, claims and writes nothing. While the pool
+// is not built, the transforms write zeros to their N outputs (rescale still
+// scales). Arrays hold N values and must be distinct. [any thread]
+//   do_fft:  x: N samples in (unchanged); f: packed spectrum out.
+//   do_ifft: f: packed spectrum in (unchanged); x: N samples out, not scaled.
+//   rescale: x[n] *= 1/N.
+void fft_object_do_fft(int N, float* f, float* x);
+void fft_object_do_fft(int N, double* f, double* x);
+void fft_object_do_ifft(int N, float* f, float* x);
+void fft_object_do_ifft(int N, double* f, double* x);
+void fft_object_rescale(int N, float* x);
+void fft_object_rescale(int N, double* x);
+
+// Claim in function form, for size exponent L (8..17): marks the lowest free
+// slot of that size and type in use and returns it (0..15), or -1 when all
+// 16 are in use or L has no objects. The claim lasts until the matching
+// Release call. [any thread]
+int GetFreeRealFftObject(int L);
+int GetFreeRealFftObject_double(int L);
+void ReleaseRealFftObject(int L, int slot);
+void ReleaseRealFftObject_double(int L, int slot);
+
+// Makes the pool build fail (as if memory ran out) at the given object
+// (0-based, in build order), or never with -1. Tests only.
+void FFT_SetPoolBuildFailureForTesting(int nFailAtObject);
+
 template <typename T>
 class CFftWrapper {
  public:
-  // Throws std::invalid_argument when N is not a supported size.
+  // Throws std::invalid_argument when N is not a supported size, and
+  // std::bad_alloc when its buffers or the pool (built here on first use)
+  // cannot be allocated. [idle side]
   explicit CFftWrapper(int N);
   ~CFftWrapper();
   CFftWrapper(const CFftWrapper&) = delete;
@@ -36,8 +67,13 @@ class CFftWrapper {
   // 2(N/2+1) values of T. N must equal the wrapper's size; any other N writes
   // zeros to the output instead of transforming. [any thread]
   void DoFFT(int N, T* spectrum, T* signal);
-  // spectrum: N/2+1 bins in; signal: N samples out, scaled by 1/N so that
+  // spectrum: N/2+1 bins in (unchanged; the imaginary parts of bins 0 and
+  // N/2 are ignored); signal: N samples out, scaled by 1/N so that
   // DoIFFT(DoFFT(x)) == x to rounding. Same size rule as DoFFT. [any thread]
+  //
+  // Size rule detail: for N != GetSize() the zeros cover min(N, GetSize())
+  // samples (N/2+1 bins of that count), which fits the output whichever of
+  // the two sizes it was made for; N <= 0 writes nothing.
   void DoIFFT(int N, T* spectrum, T* signal);
 
  private:

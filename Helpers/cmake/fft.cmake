@@ -1,0 +1,16 @@
+# Real-FFT kernels, the FFT object pool and the spectrum wrapper.
+set(QVX_FFT_DIR ${CMAKE_CURRENT_LIST_DIR}/..)
+add_library(qvx_fft STATIC
+  ${QVX_FFT_DIR}/FFTPool.cpp
+  ${QVX_FFT_DIR}/FFTRealTwiddles.cpp
+  ${QVX_FFT_DIR}/FFTRealSimd.cpp)
+target_link_libraries(qvx_fft PUBLIC qvx_runtime qvx_options)
+if(CMAKE_SYSTEM_PROCESSOR MATCHES "x86_64|AMD64|amd64")
+  target_sources(qvx_fft PRIVATE
+    ${QVX_FFT_DIR}/FFTRealSimdSse2.cpp
+    ${QVX_FFT_DIR}/FFTRealSimdAvx2.cpp)
+  # Only this file may use AVX2, and it is entered only after a run-time
+  # check. No FMA: every product and sum is rounded on its own.
+  set_source_files_properties(${QVX_FFT_DIR}/FFTRealSimdAvx2.cpp PROPERTIES
+    COMPILE_OPTIONS "-mavx2;-mno-fma")
+endif()
