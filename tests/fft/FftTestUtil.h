@@ -3,10 +3,12 @@
 // no code with the kernels) and a call-through for every kernel type.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <random>
 #include <vector>
@@ -45,33 +47,56 @@ std::vector<LDComplex> NaiveDft(const std::vector<T>& x) {
   return out;
 }
 
-// Recursive radix-2 decimation in time on complex long double, twiddles from
-// cosl/sinl of the exact angle.
-inline void RecursiveFft(std::vector<LDComplex>& a) {
-  const size_t n = a.size();
-  if (n == 1) return;
-  std::vector<LDComplex> even(n / 2), odd(n / 2);
-  for (size_t i = 0; i < n / 2; ++i) {
-    even[i] = a[2 * i];
-    odd[i] = a[2 * i + 1];
-  }
-  RecursiveFft(even);
-  RecursiveFft(odd);
-  for (size_t k = 0; k < n / 2; ++k) {
-    const long double ang = -2.0L * kPiL * static_cast<long double>(k) / static_cast<long double>(n);
-    const LDComplex t = LDComplex(std::cos(ang), std::sin(ang)) * odd[k];
-    a[k] = even[k] + t;
-    a[k + n / 2] = even[k] - t;
-  }
-}
-
+// Iterative radix-2 complex FFT in long double (decimation in time, bit
+// reversal first), twiddles from cosl/sinl of the exact angle: a reference
+// for the lengths where the definition is too slow. Returns bins 0..N/2 of
+// X_k = sum x_n e^(-j 2 pi k n / N).
 template <typename T>
 std::vector<LDComplex> ReferenceFft(const std::vector<T>& x) {
-  std::vector<LDComplex> a(x.size());
-  for (size_t i = 0; i < x.size(); ++i) a[i] = static_cast<long double>(x[i]);
-  RecursiveFft(a);
-  a.resize(x.size() / 2 + 1);
+  const size_t n = x.size();
+  std::vector<LDComplex> a(n);
+  int bits = 0;
+  while ((size_t{1} << bits) < n) ++bits;
+  for (size_t i = 0; i < n; ++i) {
+    size_t r = 0;
+    for (int b = 0; b < bits; ++b) r |= ((i >> b) & 1u) << (bits - 1 - b);
+    a[r] = static_cast<long double>(x[i]);
+  }
+  std::vector<LDComplex> w(n / 2);
+  for (size_t k = 0; k < n / 2; ++k) {
+    const long double ang = -2.0L * kPiL * static_cast<long double>(k) / static_cast<long double>(n);
+    w[k] = LDComplex(std::cos(ang), std::sin(ang));
+  }
+  for (size_t len = 2; len <= n; len *= 2) {
+    const size_t step = n / len;
+    for (size_t start = 0; start < n; start += len) {
+      for (size_t k = 0; k < len / 2; ++k) {
+        const LDComplex t = w[k * step] * a[start + k + len / 2];
+        a[start + k + len / 2] = a[start + k] - t;
+        a[start + k] += t;
+      }
+    }
+  }
+  a.resize(n / 2 + 1);
   return a;
+}
+
+// Largest distance between a packed spectrum and reference bins, relative
+// to the root-mean-square size of the reference bins.
+template <typename T>
+double PackedSpectrumError(const std::vector<T>& f, const std::vector<LDComplex>& ref) {
+  const long n = static_cast<long>(f.size());
+  const long h = n / 2;
+  long double rms = 0;
+  for (const auto& c : ref) rms += std::norm(c);
+  rms = std::sqrt(rms / static_cast<long double>(ref.size()));
+  long double worst = 0;
+  for (long k = 0; k <= h; ++k) {
+    const long double re = f[static_cast<size_t>(k)];
+    const long double im = (k == 0 || k == h) ? 0.0L : -static_cast<long double>(f[static_cast<size_t>(h + k)]);
+    worst = std::max(worst, std::abs(LDComplex(re, im) - ref[static_cast<size_t>(k)]));
+  }
+  return static_cast<double>(worst / rms);
 }
 
 // Runs a callable with an object of every length, for one sample type.
