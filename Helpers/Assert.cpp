@@ -45,19 +45,27 @@ CRegisterSourceFile::CRegisterSourceFile(const char* banner) : m_pszBanner(banne
 
 void CRegisterSourceFile::AppendAllInfo(char* text, int size) {
   if (!text || size <= 0) return;
-  size_t used = std::strlen(text);
-  char line[1024];
+  // The text must be terminated within the given size to be appended to.
+  const void* end = std::memchr(text, 0, static_cast<size_t>(size));
+  if (!end) return;
+  size_t used = static_cast<size_t>(static_cast<const char*>(end) - text);
   for (const CRegisterSourceFile* p = c_pFirst; p; p = p->m_pNext) {
-    int n = std::snprintf(line, sizeof line, "\t%s\r\n", p->m_pszBanner);
-    if (n < 0 || used + static_cast<size_t>(n) + 1 > static_cast<size_t>(size)) return;
-    std::memcpy(text + used, line, static_cast<size_t>(n) + 1);
-    used += static_cast<size_t>(n);
+    const size_t bannerLength = p->m_pszBanner ? std::strlen(p->m_pszBanner) : 0;
+    const size_t lineLength = 1 + bannerLength + 2;  // "\t" banner "\r\n"
+    if (used + lineLength + 1 > static_cast<size_t>(size)) return;
+    char* out = text + used;
+    out[0] = '\t';
+    if (bannerLength) std::memcpy(out + 1, p->m_pszBanner, bannerLength);
+    out[1 + bannerLength] = '\r';
+    out[2 + bannerLength] = '\n';
+    out[3 + bannerLength] = 0;
+    used += lineLength;
   }
 }
 
-unsigned int g_TestAddGetTickCount = 0;
+std::atomic<unsigned int> g_TestAddGetTickCount{0};
 
-unsigned int GetTickCountFromTicks(uint32_t ticks) { return static_cast<uint32_t>(ticks * 50u) / 3u; }
+unsigned int GetTickCountFromTicks(uint64_t ticks) { return static_cast<uint32_t>(ticks * 50u / 3u); }
 
 void SetTickCountSourceForTesting(TickCountSource source) { g_TickCountSource = source; }
 
@@ -65,7 +73,7 @@ unsigned int GetTickCount() {
   if (TickCountSource source = g_TickCountSource.load()) return source() + g_TestAddGetTickCount;
   using namespace std::chrono;
   const auto ms = duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-  const auto ticks = static_cast<uint32_t>(static_cast<uint64_t>(ms) * 60u / 1000u);
+  const uint64_t ticks = static_cast<uint64_t>(ms) * 60u / 1000u;
   return GetTickCountFromTicks(ticks) + g_TestAddGetTickCount;
 }
 
@@ -87,19 +95,31 @@ char* XR_TEXT_v(const char* format, ...) {
   return g_szXrRetPrintfStore;
 }
 
+// Word stores go through memcpy: the buffers are float or byte arrays of any
+// alignment, and a memcpy of one word is neither an aliasing violation nor a
+// misaligned access (it compiles to a plain store).
+namespace {
+inline void StoreWord(unsigned char* p, uint32_t word) { std::memcpy(p, &word, sizeof word); }
+inline uint32_t LoadWord(const unsigned char* p) {
+  uint32_t word;
+  std::memcpy(&word, p, sizeof word);
+  return word;
+}
+}  // namespace
+
 void my_memset(void* dest, int value, unsigned long byteCount) {
   if (byteCount % 4 != 0) {
     std::memset(dest, value, byteCount);
     return;
   }
-  auto* p = static_cast<uint32_t*>(dest);
+  auto* p = static_cast<unsigned char*>(dest);
   const auto word = static_cast<uint32_t>(value);
   unsigned long words = byteCount / 4;
-  for (; words >= 8; words -= 8, p += 8) {
-    p[0] = word; p[1] = word; p[2] = word; p[3] = word;
-    p[4] = word; p[5] = word; p[6] = word; p[7] = word;
+  for (; words >= 8; words -= 8, p += 32) {
+    StoreWord(p, word); StoreWord(p + 4, word); StoreWord(p + 8, word); StoreWord(p + 12, word);
+    StoreWord(p + 16, word); StoreWord(p + 20, word); StoreWord(p + 24, word); StoreWord(p + 28, word);
   }
-  for (; words > 0; --words) *p++ = word;
+  for (; words > 0; --words, p += 4) StoreWord(p, word);
 }
 
 void my_memcpy(void* dest, const void* src, unsigned long byteCount) {
@@ -107,14 +127,16 @@ void my_memcpy(void* dest, const void* src, unsigned long byteCount) {
     std::memcpy(dest, src, byteCount);
     return;
   }
-  auto* d = static_cast<uint32_t*>(dest);
-  const auto* s = static_cast<const uint32_t*>(src);
+  auto* d = static_cast<unsigned char*>(dest);
+  const auto* s = static_cast<const unsigned char*>(src);
   unsigned long words = byteCount / 4;
-  for (; words >= 8; words -= 8, d += 8, s += 8) {
-    d[0] = s[0]; d[1] = s[1]; d[2] = s[2]; d[3] = s[3];
-    d[4] = s[4]; d[5] = s[5]; d[6] = s[6]; d[7] = s[7];
+  for (; words >= 8; words -= 8, d += 32, s += 32) {
+    StoreWord(d, LoadWord(s)); StoreWord(d + 4, LoadWord(s + 4));
+    StoreWord(d + 8, LoadWord(s + 8)); StoreWord(d + 12, LoadWord(s + 12));
+    StoreWord(d + 16, LoadWord(s + 16)); StoreWord(d + 20, LoadWord(s + 20));
+    StoreWord(d + 24, LoadWord(s + 24)); StoreWord(d + 28, LoadWord(s + 28));
   }
-  for (; words > 0; --words) *d++ = *s++;
+  for (; words > 0; --words, d += 4, s += 4) StoreWord(d, LoadWord(s));
 }
 
 void WriteExceptionQuickDescToRegistry(const char*) {}

@@ -6,6 +6,7 @@
 // hands its signature to HandleException; XR_TRY / XR_CATCH spell that out.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <type_traits>
@@ -66,17 +67,27 @@ class CRegisterSourceFile {
   static CRegisterSourceFile s_xrSourceFileBanner(path ":\t\tcompiled " __TIME__ " " __DATE__)
 
 // Milliseconds since an arbitrary start, derived from a 60 Hz tick counter as
-// ticks * 50 / 3 in wrapping 32-bit arithmetic (steps of 16 or 17 ms).
-// [any thread]
+// ticks * 50 / 3 (steps of 16 or 17 ms). The product is formed in 64 bits and
+// only the result wraps, modulo 2^32, so that the unsigned difference of two
+// readings is the elapsed time across the wrap (see MsElapsed). [any thread]
 unsigned int GetTickCount();
 // The conversion alone, for a given tick count.
-unsigned int GetTickCountFromTicks(uint32_t ticks);
+unsigned int GetTickCountFromTicks(uint64_t ticks);
+
+// Wrap-safe comparisons of GetTickCount readings; valid while the true
+// interval is below 2^31 ms (24 days). Compare times only through these.
+// Milliseconds from `then` to `now`.
+inline unsigned int MsElapsed(unsigned int now, unsigned int then) { return now - then; }
+// True when `now` has reached or passed `deadline`.
+inline bool MsReached(unsigned int now, unsigned int deadline) {
+  return static_cast<int32_t>(now - deadline) >= 0;
+}
 
 // Test seams: a clock that replaces the platform's milliseconds outright
 // (null restores the platform clock), and an offset added to the result.
 using TickCountSource = unsigned int (*)();
 void SetTickCountSourceForTesting(TickCountSource source);
-extern unsigned int g_TestAddGetTickCount;
+extern std::atomic<unsigned int> g_TestAddGetTickCount;  // written by tests, read on any thread
 
 // Waits about `ms` milliseconds. On this platform the wait cannot run the
 // host's event loop, so a UI-thread caller must never wait for something
@@ -91,6 +102,9 @@ char* XR_TEXT_v(const char* format, ...);
 namespace xr_detail {
 template <typename T>
 auto Promote(T v) {
+  static_assert(std::is_arithmetic_v<T> || std::is_pointer_v<T> || std::is_enum_v<T> ||
+                    std::is_null_pointer_v<T>,
+                "XR_TEXT formats numbers, enumerations and pointers only");
   if constexpr (std::is_same_v<T, float>) return static_cast<double>(v);
   else if constexpr (std::is_same_v<T, bool>) return static_cast<int>(v);
   else return v;

@@ -29,10 +29,27 @@ TEST(TickCountTest, ConvertsSixtiethsToMilliseconds) {
   EXPECT_EQ(GetTickCountFromTicks(3), 50u);
   EXPECT_EQ(GetTickCountFromTicks(1), 16u);
   EXPECT_EQ(GetTickCountFromTicks(2), 33u);
-  // The multiplication by 50 wraps modulo 2^32.
-  const uint32_t wrapAt = static_cast<uint32_t>((uint64_t{1} << 32) / 50) + 1;
-  EXPECT_LT(GetTickCountFromTicks(wrapAt), 100u);
-  EXPECT_GT(GetTickCountFromTicks(wrapAt - 1), 1000000000u);
+  // The product is formed in 64 bits: past 2^32 / 50 ticks the clock keeps
+  // counting, and only the millisecond result wraps, at 2^32.
+  const uint64_t oldWrap = ((uint64_t{1} << 32) / 50) + 1;
+  EXPECT_EQ(GetTickCountFromTicks(oldWrap), static_cast<uint32_t>(oldWrap * 50 / 3));
+  EXPECT_GT(GetTickCountFromTicks(oldWrap), GetTickCountFromTicks(oldWrap - 1));
+  // 2^32 ms is 257698037.76 ticks: one tick before and after the wrap.
+  const uint64_t lastBeforeWrap = 257698037;
+  const unsigned int before = GetTickCountFromTicks(lastBeforeWrap);
+  const unsigned int after = GetTickCountFromTicks(lastBeforeWrap + 1);
+  EXPECT_GT(before, 0xFFFFFF00u);
+  EXPECT_LT(after, 100u);
+  EXPECT_EQ(MsElapsed(after, before), 17u) << "the difference stays a single tick across the wrap";
+}
+
+TEST(TickCountTest, WrapSafeComparisons) {
+  EXPECT_EQ(MsElapsed(5u, 0xFFFFFFF0u), 21u);
+  EXPECT_EQ(MsElapsed(600u, 100u), 500u);
+  EXPECT_TRUE(MsReached(5u, 0xFFFFFFF0u)) << "a deadline just before the wrap is reached after it";
+  EXPECT_FALSE(MsReached(0xFFFFFFF0u, 5u)) << "a deadline just after the wrap is still ahead";
+  EXPECT_TRUE(MsReached(100u, 100u));
+  EXPECT_FALSE(MsReached(99u, 100u));
 }
 
 unsigned int FixedClock() { return 123456u; }
@@ -69,6 +86,24 @@ TEST(SourceBannerTest, AppendStopsAtFirstLineThatDoesNotFit) {
   EXPECT_STREQ(text, "x\tAAAA\r\n\tAAAA\r\n");
 }
 
+TEST(SourceBannerTest, AppendStopsOnTextWithoutTerminatorOrLongBanner) {
+  char unterminated[8];
+  std::memset(unterminated, 'x', sizeof unterminated);
+  CRegisterSourceFile::AppendAllInfo(unterminated, sizeof unterminated);
+  for (char c : unterminated) EXPECT_EQ(c, 'x') << "nothing is appended to a text that is not terminated within size";
+
+  // A banner far longer than any line buffer is appended whole when it fits
+  // and not at all when it does not.
+  static std::string longBanner(3000, 'L');
+  static CRegisterSourceFile longOne(longBanner.c_str());
+  std::string big(4000, '\0');
+  CRegisterSourceFile::AppendAllInfo(&big[0], static_cast<int>(big.size()));
+  EXPECT_EQ(std::string(big.c_str()).substr(0, 3003), "\t" + longBanner + "\r\n");
+  char small[64] = "";
+  CRegisterSourceFile::AppendAllInfo(small, sizeof small);
+  EXPECT_STREQ(small, "");
+}
+
 TEST(XrTextTest, PromotesFloatsAndBools) {
   EXPECT_STREQ(XR_TEXT("%s %.2f %d", "a", 1.5f, true), "a 1.50 1");
   EXPECT_STREQ(XR_TEXT("%i,%i,%i,%i,%s", 1, 2, 3, 4, "e"), "1,2,3,4,e");
@@ -86,6 +121,23 @@ TEST(MemFillTest, WordFillAndByteFill) {
   my_memset(words, 0x01020304, 40);
   for (int i = 0; i < 10; ++i) EXPECT_EQ(words[i], 0x01020304u) << i;
   EXPECT_EQ(words[10], 0xABABABABu);
+}
+
+TEST(MemFillTest, UnalignedWordFillAndCopyStayWithinRange) {
+  unsigned char bytes[40];
+  std::memset(bytes, 0xEE, sizeof bytes);
+  my_memset(bytes + 1, 0x01020304, 32);  // word count, odd address
+  EXPECT_EQ(bytes[0], 0xEE);
+  EXPECT_EQ(bytes[33], 0xEE);
+  uint32_t word;
+  std::memcpy(&word, bytes + 29, 4);
+  EXPECT_EQ(word, 0x01020304u);
+  unsigned char copy[40];
+  std::memset(copy, 0, sizeof copy);
+  my_memcpy(copy + 3, bytes + 1, 36);
+  EXPECT_EQ(std::memcmp(copy + 3, bytes + 1, 36), 0);
+  EXPECT_EQ(copy[2], 0);
+  EXPECT_EQ(copy[39], 0);
 }
 
 TEST(MemFillTest, CopyWordsAndBytes) {

@@ -1,0 +1,46 @@
+// Command-line options of qvxhost. Parsing is strict: every number is
+// checked, every option's argument must be present, and the first problem
+// gives a one-line error.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "tools/qvxhost/PluginHost.h"
+#include "tools/qvxhost/Render.h"
+
+struct HostOptions {
+  std::string pluginPath;
+  HostConfig host;
+
+  bool info = false, params = false, programs = false, log = false;
+  // Program selections and parameter values, in the order given.
+  struct Setting {
+    bool isProgram = false;
+    int index = 0;
+    float value = 0.0f;
+  };
+  std::vector<Setting> settings;
+
+  std::string inputPath, outputPath;
+  std::string signal = "sweep";
+  double seconds = 5.0;
+  double sampleRate = 44100.0;
+  bool rateGiven = false;
+  RenderOptions render;
+  bool renderAsked = false;
+  bool bench = false;
+  int repeat = 1;
+  bool realtime = false;
+  bool measureEdit = false;
+  float threshold = 1e-4f;
+
+  bool sweep = false;
+  int sweepFrom = -1000, sweepTo = 1000;
+
+  bool help = false;
+};
+
+// False with `error` set (one line, no program name) for bad arguments.
+bool ParseHostOptions(const std::vector<std::string>& args, HostOptions& options, std::string& error);
+const char* HostUsage();

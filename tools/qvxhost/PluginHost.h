@@ -1,0 +1,142 @@
+// The command-line host's core: loads a LinuxVST 2.4 module, creates its
+// effect, answers the effect's host requests, and records the requests a test
+// needs to see (automation, edit brackets, I/O changes).
+//
+// Thread contract: Load, Close, Dispatch and the queries run on one "user
+// interface" thread; Process may run on another (the audio thread) while
+// the user-interface thread dispatches, as in a real host. The host callback
+// may arrive on either. The log is guarded by a mutex (this host is a test
+// tool; a real host would not take a lock on the audio thread).
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "vst/VstInterface.h"
+
+enum class HostTransport { Playing, Stopped, None };
+
+// What the host answers to the effect.
+struct HostConfig {
+  VstIntPtr versionAnswer = 2400;  // audioMasterVersion; 0 makes effects refuse to load
+  std::string vendor = "QVX";      // audioMasterGetVendorString
+  std::string product = "qvxhost"; // audioMasterGetProductString
+  VstInt32 vendorVersion = 1000;   // audioMasterGetVendorVersion
+  VstIntPtr acceptIOChanges = 1;   // audioMasterCanDo "acceptIOChanges"
+  HostTransport transport = HostTransport::Playing;
+  double tempo = 120.0;            // beats per minute in the time info
+};
+
+// One recorded host request.
+struct HostCall {
+  VstInt32 opcode = 0;
+  VstInt32 index = 0;
+  VstIntPtr value = 0;
+  float opt = 0.0f;
+  VstInt32 latencyBefore = 0;  // audioMasterIOChanged: initial delay before and after
+  VstInt32 latencyAfter = 0;
+};
+
+std::string DescribeHostCall(const HostCall& call);
+
+struct EffectInfo {
+  VstInt32 magic = 0;
+  std::string effectName, vendor, product;
+  VstInt32 vendorVersion = 0, vstVersion = 0, category = 0;
+  VstInt32 uniqueID = 0, version = 0, flags = 0;
+  VstInt32 numPrograms = 0, numParams = 0, numInputs = 0, numOutputs = 0;
+  VstInt32 initialDelay = 0;
+};
+
+struct ParameterInfo {
+  int index = 0;
+  std::string name, label, display;
+  float value = 0.0f;
+};
+
+class PluginHost {
+ public:
+  explicit PluginHost(HostConfig config = HostConfig());
+  ~PluginHost();
+  PluginHost(const PluginHost&) = delete;
+  PluginHost& operator=(const PluginHost&) = delete;
+
+  // Loads the module and creates its effect. False with Error() set when the
+  // file is missing, is no loadable library, has no VSTPluginMain, returns no
+  // record, or returns a record without the VST magic.
+  bool Load(const std::string& path);
+  // Closes the effect (effClose) and unloads the module. Safe to repeat.
+  void Close();
+  const std::string& Error() const { return m_Error; }
+  AEffect* Effect() const { return m_pEffect; }
+
+  // effOpen, sample rate, block size, resume.
+  void Start(double sampleRate, int maxBlockSize);
+  // Suspend.
+  void Stop();
+  double SampleRate() const { return m_fSampleRate.load(); }
+  int MaxBlockSize() const { return m_nMaxBlock.load(); }
+
+  VstIntPtr Dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
+                     float opt = 0.0f);
+  // A text request, read into a generous buffer.
+  std::string DispatchText(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0);
+
+  EffectInfo QueryInfo();
+  std::vector<ParameterInfo> QueryParameters();
+  ParameterInfo QueryParameter(int index);
+  std::vector<std::string> QueryProgramNames();
+
+  // Through the record's set-parameter function; false for an index outside
+  // the effect's range or a value outside 0..1.
+  bool SetParameter(int index, float value);
+  float GetParameter(int index);
+  // effSetProgram; false for a program outside the effect's range.
+  bool SetProgram(int program);
+
+  // [audio thread] One block through processReplacing (or the accumulating
+  // process call when the effect cannot replace); advances the transport.
+  void Process(float** inputs, float** outputs, int frames);
+  // effIdle and effEditIdle, as a host's idle timer would.
+  void Idle();
+  // Sample position of the next block.
+  int64_t Position() const { return m_nSamplePos.load(); }
+  void SetProcessLevel(VstInt32 level) { m_nProcessLevel = level; }
+
+  // Latency as last read from the record: at load, at Start and after every
+  // audioMasterIOChanged.
+  VstInt32 Latency() const { return m_nLatency.load(); }
+
+  std::vector<HostCall> Log() const;
+  void ClearLog();
+  const HostConfig& Config() const { return m_Config; }
+
+  // The host callback handed to every effect.
+  static VstIntPtr HostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                                float opt);
+
+ private:
+  VstIntPtr Answer(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt);
+  void Record(const HostCall& call);
+  VstTimeInfo* FillTimeInfo();
+
+  HostConfig m_Config;
+  void* m_pModule = nullptr;
+  AEffect* m_pEffect = nullptr;
+  std::string m_Error;
+  std::atomic<double> m_fSampleRate{44100.0};
+  std::atomic<int> m_nMaxBlock{1024};
+  std::atomic<int64_t> m_nSamplePos{0};   // written: audio; read: any
+  std::atomic<VstInt32> m_nLatency{0};     // written: any thread on ioChanged
+  std::atomic<VstInt32> m_nProcessLevel{kVstProcessLevelUser};
+  mutable std::mutex m_LogMutex;
+  std::vector<HostCall> m_Log;  // guarded by m_LogMutex
+};
+
+// "VstP", or the hexadecimal value when the code is not printable.
+std::string FourCCText(VstInt32 code);
+// Names of the set bits of an effect's flags.
+std::string FlagsText(VstInt32 flags);
