@@ -8,7 +8,7 @@
 
 namespace {
 
-// The generator as published: s = s * 1103515245 + 12345 mod 2^32, then bits
+// The generator written out independently: s = s * 1103515245 + 12345 mod 2^32, then bits
 // 16..30 scaled to -1..+1.000061, rounded to float. Written with 64-bit
 // arithmetic and an explicit modulus, independently of the library's form.
 struct ReferenceNoise {
@@ -49,7 +49,7 @@ std::vector<double> Ramp(int n) {
   return x;
 }
 
-TEST(DitherNoiseTest, FirstDrawFromInitialStateIsPublishedFigure) {
+TEST(DitherNoiseTest, FirstDrawFromInitialStateIsTheKnownValue) {
   uint32_t state = kDitherSeedInitial;
   const float r = DitherNoiseDraw(state);
   EXPECT_NEAR(r, 0.027773f, 5e-7f);
@@ -63,7 +63,7 @@ TEST(DitherNoiseTest, FirstDrawFromInitialStateIsPublishedFigure) {
   EXPECT_NEAR(out, 0.027773 * 5.960464477539e-8, 1e-13);
 }
 
-TEST(DitherNoiseTest, EveryTypeFollowsThePublishedSequenceAcrossCalls) {
+TEST(DitherNoiseTest, EveryTypeFollowsTheReferenceSequenceAcrossCalls) {
   const std::vector<double> src = Ramp(203);
   for (int type = 1; type <= 3; ++type) {
     ReferenceNoise ref;

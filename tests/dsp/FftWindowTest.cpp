@@ -9,7 +9,7 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-// The published window formulas in double precision over n + 1 points.
+// The standard window formulas in double precision over n + 1 points.
 double Expected(EWindowType type, int i, int n) {
   const double x = 2.0 * kPi * i / n;
   switch (type) {

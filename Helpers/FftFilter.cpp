@@ -1,0 +1,304 @@
+#include "Helpers/FftFilter.h"
+
+#include <algorithm>
+#include <stdexcept>
+#include <type_traits>
+
+#include "Helpers/Assert.h"
+
+namespace {
+// Longest extra input delay PadWithExtraLatency provides, in samples.
+constexpr int kPadMaxDelay = 65536;
+}  // namespace
+
+template <typename FTYPE>
+FftFilter<FTYPE>::FftFilter(int N, FftFilterCallBack<FTYPE>* callBack, XREffect* effect)
+    : FreqDomainOperator<FTYPE>(N),
+      m_nHop(N),
+      m_pFrame(new FTYPE[N]),
+      m_pSpectrum(new Complex<FTYPE>[N / 2 + 1]),
+      m_pOutput(new FTYPE[4 * static_cast<size_t>(N)]),
+      m_nOutputSize(4 * N),
+      m_pEffect(effect),
+      m_pCallBack(callBack) {
+  FftFilter<FTYPE>::Clear();
+}
+
+template <typename FTYPE>
+FftFilter<FTYPE>::~FftFilter() = default;
+
+template <typename FTYPE>
+void FftFilter<FTYPE>::FrequencyDomainTransform() {
+  XR_TRY
+  if (m_pCallBack != nullptr) m_pCallBack->Apply(this->m_nFftSize, m_pSpectrum.get(), m_pEffect);
+  XR_CATCH_VOID
+}
+
+template <typename FTYPE>
+void FftFilter<FTYPE>::OperateOverlap() {}
+
+template <typename FTYPE>
+bool FftFilter<FTYPE>::CompleteProcessing() {
+  XR_TRY
+  CScopedLock lock(m_Lock);
+  if (!m_bFrameReady) return false;
+  CompleteFrame();
+  return true;
+  XR_CATCH(false)
+}
+
+template <typename FTYPE>
+void FftFilter<FTYPE>::Clear() {
+  XR_TRY
+  const int N = this->m_nFftSize;
+  m_nFilled = 0;
+  m_nHop = N;
+  m_pFrameWrite = m_pFrame.get();
+  m_pOutputRead = m_pOutput.get();
+  m_pOutputWrite = m_pOutputValidEnd = m_pOutput.get() + m_nHop;
+  std::fill(m_pFrame.get(), m_pFrame.get() + N, FTYPE(0));
+  ClearOutput();
+  std::fill(m_pSpectrum.get(), m_pSpectrum.get() + N / 2 + 1, Complex<FTYPE>{FTYPE(0), FTYPE(0)});
+  if (m_pPadDelay) m_pPadDelay->Clear();
+  m_bFrameReady = false;
+  m_pPendingInput = nullptr;
+  m_nPendingInput = 0;
+  ApplySkip();
+  XR_CATCH_VOID
+}
+
+template <typename FTYPE>
+void FftFilter<FTYPE>::ClearOutput() {
+  XR_TRY
+  std::fill(m_pOutput.get(), m_pOutput.get() + m_nOutputSize, FTYPE(0));
+  XR_CATCH_VOID
+}
+
+template <typename FTYPE>
+void FftFilter<FTYPE>::ApplySkip() {
+  // The skip is applied on every clear, so that the latency reported from it
+  // stays the latency the stream has.
+  if (m_nSkip > m_nHop - 1) m_nSkip = m_nHop - 1;
+  if (m_nSkip < 0) m_nSkip = 0;
+  m_pOutputRead = m_pOutput.get() + m_nSkip;
+}
+
+template <typename FTYPE>
+bool FftFilter<FTYPE>::NotifyOfProcessingBlockSize(int blockSize) {
+  XR_TRY
+  m_nSkip = blockSize > 0 ? blockSize - 1 : 0;
+  Clear();
+  return true;
+  XR_CATCH(false)
+}
+
+template <typename FTYPE>
+int FftFilter<FTYPE>::GetOutputLatency() {
+  return m_nHop - m_nSkip;
+}
+
+template <typename FTYPE>
+void FftFilter<FTYPE>::PadWithExtraLatency(int samples) {
+  XR_TRY
+  // Built before the old pad goes, so that a failure keeps the old one.
+  std::unique_ptr<CDelayFilter<FTYPE>> pad(new CDelayFilter<FTYPE>(kPadMaxDelay, false));
+  pad->SetSamplesDelay(samples);
+  m_pPadDelay = std::move(pad);
+  XR_CATCH_VOID
+}
+
+template <typename FTYPE>
+bool FftFilter<FTYPE>::SetAnalysisWindow(EWindowType type, bool bApply) {
+  XR_TRY
+  m_bApplyWindow = false;
+  if (!bApply) return true;
+  if (!m_WindowCache.Prepare(this->m_nFftSize - 1, type)) return false;
+  m_eWindowType = type;
+  m_bApplyWindow = true;
+  return true;
+  XR_CATCH(false)
+}
+
+template <typename FTYPE>
+int FftFilter<FTYPE>::FeedFrame(const float* in, int n) {
+  const int take = std::min(n, m_nHop - m_nFilled);
+  if (m_pPadDelay) {
+    CDelayFilter<FTYPE>& pad = *m_pPadDelay;
+    for (int i = 0; i < take; ++i) m_pFrameWrite[i] = pad.Step(static_cast<FTYPE>(in[i]));
+  } else {
+    my_typed_memcpy<float, FTYPE>(m_pFrameWrite, in, take);
+  }
+  m_nFilled += take;
+  m_pFrameWrite += take;
+  if (m_nFilled == m_nHop) {
+    const int N = this->m_nFftSize;
+    FTYPE* frame = m_pFrame.get();
+    std::fill(frame + m_nHop, frame + N, FTYPE(0));
+    m_pFrameWrite = frame;
+    m_nFilled = 0;
+    if (m_bApplyWindow) FFT<FTYPE>::ApplyWindow(frame, N - 1, m_eWindowType, &m_WindowCache);
+    this->m_FftWrapper.DoFFT(N, reinterpret_cast<FTYPE*>(m_pSpectrum.get()), frame);
+    FrequencyDomainTransform();
+    m_bFrameReady = true;
+  }
+  return take;
+}
+
+template <typename FTYPE>
+void FftFilter<FTYPE>::CompleteFrame() {
+  m_bFrameReady = false;
+  this->m_FftWrapper.DoIFFT(this->m_nFftSize, reinterpret_cast<FTYPE*>(m_pSpectrum.get()),
+                            m_pFrame.get());
+  OperateOverlap();
+  WriteHopToRing();
+}
+
+template <typename FTYPE>
+void FftFilter<FTYPE>::WriteHopToRing() {
+  FTYPE* start = m_pOutput.get();
+  if ((m_pOutputWrite - start) + m_nHop > m_nOutputSize) m_pOutputWrite = start;
+  std::copy(m_pFrame.get(), m_pFrame.get() + m_nHop, m_pOutputWrite);
+  m_pOutputWrite += m_nHop;
+  if (m_pOutputWrite > m_pOutputValidEnd) m_pOutputValidEnd = m_pOutputWrite;
+}
+
+template <typename FTYPE>
+void FftFilter<FTYPE>::CopyOut(float* out, const FTYPE* from, int n) {
+  if constexpr (std::is_same_v<FTYPE, double>) {
+    my_typed_memcpy_with_dither(out, from, n, m_eDitherType.load(std::memory_order_relaxed),
+                                m_nDitherSeed);
+  } else {
+    my_typed_memcpy<float, float>(out, from, n);
+  }
+}
+
+template <typename FTYPE>
+void FftFilter<FTYPE>::ReadOutput(float* out, int n) {
+  // Pieces of at most one hop keep every copy inside the ring, even when a
+  // caller reads more than the stream holds.
+  FTYPE* start = m_pOutput.get();
+  while (n > 0) {
+    const int m = std::min(n, m_nHop);
+    const int toValidEnd = static_cast<int>(m_pOutputValidEnd - m_pOutputRead);
+    if (m > toValidEnd) {
+      const int c = std::max(toValidEnd, 0);
+      CopyOut(out, m_pOutputRead, c);
+      CopyOut(out + c, start, m - c);
+      m_pOutputValidEnd = m_pOutputWrite;
+      m_pOutputRead = start + (m - c);
+    } else {
+      CopyOut(out, m_pOutputRead, m);
+      m_pOutputRead += m;
+      if (m_pOutputRead >= m_pOutputValidEnd) {
+        m_pOutputRead = start;
+        m_pOutputValidEnd = m_pOutputWrite;
+      }
+    }
+    out += m;
+    n -= m;
+  }
+}
+
+template <typename FTYPE>
+void FftFilter<FTYPE>::ValuesIn(const float* in, int n) {
+  XR_TRY
+  CScopedLock lock(m_Lock);
+  if (in == nullptr || n <= 0) return;
+  // Surplus of an earlier chunk whose ValuesOut never came goes first, so
+  // that no input is dropped or reordered.
+  while (m_pPendingInput != nullptr && m_nPendingInput > 0) {
+    if (m_bFrameReady) CompleteFrame();
+    const int take = FeedFrame(m_pPendingInput, m_nPendingInput);
+    m_pPendingInput += take;
+    m_nPendingInput -= take;
+  }
+  m_pPendingInput = nullptr;
+  m_nPendingInput = 0;
+  // A frame still waiting (CompleteProcessing was skipped) must leave the
+  // frame buffer before new input goes into it.
+  if (m_bFrameReady) CompleteFrame();
+  const int take = FeedFrame(in, n);
+  if (take < n) {
+    m_pPendingInput = in + take;
+    m_nPendingInput = n - take;
+  }
+  XR_CATCH_VOID
+}
+
+template <typename FTYPE>
+void FftFilter<FTYPE>::ValuesOut(float* out, int n) {
+  XR_TRY
+  CScopedLock lock(m_Lock);
+  if (out == nullptr || n < 0) n = 0;
+  const int surplus = m_pPendingInput != nullptr ? m_nPendingInput : 0;
+  // The chunk's first n - surplus samples have gone into completed frames:
+  // write them before the surplus is fed, so that with one buffer for input
+  // and output nothing unread is overwritten.
+  if (m_bFrameReady) CompleteFrame();
+  int done = std::max(0, n - surplus);
+  ReadOutput(out, done);
+  while (m_pPendingInput != nullptr && m_nPendingInput > 0) {
+    const int take = FeedFrame(m_pPendingInput, m_nPendingInput);
+    m_pPendingInput += take;
+    m_nPendingInput -= take;
+    // Only a chunk longer than the hop completes a frame here.
+    if (m_bFrameReady) CompleteFrame();
+    const int m = std::min(take, n - done);
+    ReadOutput(out + done, m);
+    done += m;
+  }
+  m_pPendingInput = nullptr;
+  m_nPendingInput = 0;
+  if (done < n) ReadOutput(out + done, n - done);
+  XR_CATCH_VOID
+}
+
+template <typename FTYPE>
+FftFilterWithCallBack<FTYPE>::FftFilterWithCallBack(int N, int overlap,
+                                                    FftFilterCallBack<FTYPE>* callBack,
+                                                    XREffect* effect)
+    : FftFilter<FTYPE>(N, callBack, effect), m_nOverlap(overlap) {
+  // An overlap of N or more would leave a hop of zero samples: no input could
+  // ever be taken.
+  if (overlap < 0 || overlap >= N) throw std::invalid_argument("overlap");
+  if (callBack == nullptr) throw std::invalid_argument("callback");
+  m_pOverlapTail.reset(new FTYPE[overlap > 0 ? overlap : 1]);
+  FftFilterWithCallBack<FTYPE>::Clear();
+}
+
+template <typename FTYPE>
+FftFilterWithCallBack<FTYPE>::~FftFilterWithCallBack() = default;
+
+template <typename FTYPE>
+void FftFilterWithCallBack<FTYPE>::OperateOverlap() {
+  FTYPE* frame = this->m_pFrame.get();
+  FTYPE* tail = m_pOverlapTail.get();
+  const int hop = this->m_nHop;
+  const int ov = m_nOverlap;
+  const int m = std::min(hop, ov);
+  for (int i = 0; i < m; ++i) frame[i] += tail[i];
+  // With an overlap beyond the hop the old tail reaches past this hop too.
+  for (int i = 0; i < ov - hop; ++i) tail[i] = tail[hop + i] + frame[hop + i];
+  for (int i = std::max(ov - hop, 0); i < ov; ++i) tail[i] = frame[hop + i];
+}
+
+template <typename FTYPE>
+void FftFilterWithCallBack<FTYPE>::Clear() {
+  XR_TRY
+  FftFilter<FTYPE>::Clear();
+  this->m_nHop = this->m_nFftSize - m_nOverlap;
+  if (m_pOverlapTail) std::fill(m_pOverlapTail.get(), m_pOverlapTail.get() + m_nOverlap, FTYPE(0));
+  this->m_pOutputWrite = this->m_pOutputValidEnd = this->m_pOutput.get() + this->m_nHop;
+  this->ApplySkip();
+  XR_CATCH_VOID
+}
+
+template <typename FTYPE>
+int FftFilterWithCallBack<FTYPE>::GetOutputLatency() {
+  return this->m_nHop - this->m_nSkip + m_nOverlap / 2;
+}
+
+template class FftFilter<float>;
+template class FftFilter<double>;
+template class FftFilterWithCallBack<float>;
+template class FftFilterWithCallBack<double>;
