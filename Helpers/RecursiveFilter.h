@@ -17,7 +17,12 @@
 //
 // Thread contract: none of its own. A filter object is designed and read by
 // one thread at a time; the owner serialises access.
+//
+// The delay lines that belong with this family (CDelayFilter,
+// CFloatDelayFilter) come with this header.
 #pragma once
+
+#include "Helpers/DelayFilter.h"
 
 template <typename FTYPE>
 class CRecursiveFilter {
