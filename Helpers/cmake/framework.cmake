@@ -1,4 +1,6 @@
 # The plug-in framework: preference storage and the effect base.
 add_library(qvx_framework STATIC
-  ${CMAKE_CURRENT_LIST_DIR}/../PersistantStorage.cpp)
-target_link_libraries(qvx_framework PUBLIC qvx_runtime qvx_platform qvx_options)
+  ${CMAKE_CURRENT_LIST_DIR}/../PersistantStorage.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/../XREffect.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/../XREffectUndo.cpp)
+target_link_libraries(qvx_framework PUBLIC qvx_vst qvx_runtime qvx_platform qvx_options)

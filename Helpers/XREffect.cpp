@@ -1,0 +1,348 @@
+#include "Helpers/XREffect.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "Helpers/Assert.h"
+#include "Helpers/EditorHooks.h"
+#include "vst/AEffEditor.h"
+#include "Helpers/PersistantStorage.h"
+#include "Helpers/XREffectDetail.h"
+
+XR_REGISTER_SOURCE_FILE("Helpers/XREffect");
+
+namespace {
+
+constexpr VstInt32 FourCC(char a, char b, char c, char d) {
+  return static_cast<VstInt32>((static_cast<uint32_t>(a) << 24) | (static_cast<uint32_t>(b) << 16) |
+                               (static_cast<uint32_t>(c) << 8) | static_cast<uint32_t>(d));
+}
+constexpr VstInt32 kWheelVendor = FourCC('s', 't', 'C', 'A');
+constexpr VstInt32 kWheelMessage = FourCC('W', 'h', 'e', 'e');
+
+// The B copies mirror the first settings, and everything fits one program.
+int ClampNumParams(int nParams) { return nParams < 0 ? 0 : (nParams > kXrMaxParams ? kXrMaxParams : nParams); }
+int ClampNumABParams(int nParams, int nABParams) {
+  const int n = ClampNumParams(nParams);
+  const int maxAB = n < kXrMaxParams - n ? n : kXrMaxParams - n;
+  return nABParams < 0 ? 0 : (nABParams > maxAB ? maxAB : nABParams);
+}
+
+void CopyName(char* dest, const char* src) {
+  std::strncpy(dest, src, kXrProgramNameLen);
+  dest[kXrProgramNameLen] = '\0';
+}
+
+}  // namespace
+
+ProgramRecord::ProgramRecord() : name{} {
+  for (auto& v : values) v.store(0.0f, std::memory_order_relaxed);
+}
+
+void ProgramRecord::CopyFrom(const ProgramRecord& other) {
+  if (&other == this) return;
+  std::memcpy(name, other.name, sizeof name);
+  for (int i = 0; i < kXrMaxParams; ++i) values[i].store(other.values[i].load());
+}
+
+XREffect::XREffect(audioMasterCallback audioMaster, int nParams, int nABParams)
+    : AudioEffectX(audioMaster, kXrNumPrograms, ClampNumParams(nParams) + ClampNumABParams(nParams, nABParams)),
+      m_nUndoHead{0, 0},
+      m_pszPersistantParamName{},
+      m_fPersistantParamDefault{},
+      m_nNumParams(ClampNumParams(nParams)),
+      m_nNumABParams(ClampNumABParams(nParams, nABParams)) {
+  XR_TRY
+  for (auto& ring : m_UndoEntries)
+    for (auto& e : ring) e = UndoEntry{kXrEmptyUndoEntry, 0.0f};
+  for (auto& v : m_fPersistantParam) v.store(0.0f, std::memory_order_relaxed);
+  canProcessReplacing(true);
+  CopyName(m_DefaultProgram.name, "Default");
+  XR_CATCH_VOID
+}
+
+XREffect::~XREffect() = default;
+
+XREditorHooks* XREffect::GetEditorHooks() { return dynamic_cast<XREditorHooks*>(getEditor()); }
+
+bool XREffect::IsPersistantParam(int index) const {
+  const int n = m_nNumPersistantParams < kXrMaxPersistantParams ? m_nNumPersistantParams : kXrMaxPersistantParams;
+  return index >= kXrFirstPersistantParam && index < kXrFirstPersistantParam + n;
+}
+
+std::atomic<float>* XREffect::Param(int index) {
+  if (index < 0 || index >= kXrMaxParams) {
+    m_fOutOfRangeParam.store(0.0f, std::memory_order_relaxed);
+    return &m_fOutOfRangeParam;
+  }
+  int program = m_nCurProgram.load(std::memory_order_acquire);
+  if (program < 0 || program >= kXrNumPrograms) program = 0;
+  return &m_Programs[program].values[index];
+}
+
+void XREffect::setParameter(VstInt32 index, float value) {
+  XR_TRY
+  if (IsHostParam(index)) {
+    std::atomic<float>& slot = *Param(index);
+    const float old = slot.load();
+    if (value != old && ParamShouldUndo(index)) StoreUndoPoint(index, old);
+    m_PreviousValues.values[index].store(old);
+    slot.store(value);
+  } else if (IsPersistantParam(index)) {
+    SetPersistantParam(index, value);
+  } else {
+    return;
+  }
+  ParameterChanged(index);
+  if (XREditorHooks* editor = GetEditorHooks()) {
+    editor->setParameter(index, value);
+    editor->SetRefreshControls();
+  }
+  XR_CATCH_VOID
+}
+
+float XREffect::getParameter(VstInt32 index) {
+  XR_TRY
+  return IsHostParam(index) ? Param(index)->load() : 0.0f;
+  XR_CATCH(0.0f)
+}
+
+bool XREffect::getIsIndexValidForEditing(VstInt32 index) {
+  XR_TRY
+  return IsHostParam(index);
+  XR_CATCH(false)
+}
+
+void XREffect::SetParamAndForceHostUpdate(int index, float value) {
+  XR_TRY
+  setParameter(index, value);
+  // Persistent parameters and markers have no host index: never report them.
+  if (getIsIndexValidForEditing(index)) HostAutomate(index, value);
+  XR_CATCH_VOID
+}
+
+bool XREffect::DidParameterActuallyChange(int index) {
+  XR_TRY
+  if (index >= kXrFirstPersistantParam) return true;
+  if (index < 0 || index >= kXrMaxParams) return false;
+  const float now = Param(index)->load();
+  const float before = m_PreviousValues.values[index].load();
+  return now != before || std::isnan(now) || std::isnan(before);
+  XR_CATCH(false)
+}
+
+void XREffect::SetParamAsFiniteState(int index, int state, int nStates) {
+  XR_TRY
+  const float value = nStates > 1 ? static_cast<float>(state) / static_cast<float>(nStates - 1) : 0.0f;
+  SetParamAndForceHostUpdate(index, value);
+  XR_CATCH_VOID
+}
+
+int XREffect::GetParamAsFiniteState(int index, int nStates) {
+  XR_TRY
+  return xr_detail::FiniteState(Param(index)->load(), nStates);
+  XR_CATCH(0)
+}
+
+// --- persistent parameters ---------------------------------------------------
+
+void XREffect::InitPersistantParam(int index, float defaultValue) {
+  XR_TRY
+  if (!IsPersistantParam(index)) return;
+  const int k = index - kXrFirstPersistantParam;
+  int stored = 0;
+  const char* key = m_pszPersistantParamName[k];
+  if (key && CPersistantStorage::QueryStoredPluginInt(key, &stored)) {
+    m_fPersistantParam[k].store(static_cast<float>(stored) / kXrPersistantScale);
+  } else {
+    const float def = xr_detail::ClampUnit(defaultValue);
+    m_fPersistantParam[k].store(static_cast<float>(static_cast<int>(def * kXrPersistantScale)) / kXrPersistantScale);
+  }
+  XR_CATCH_VOID
+}
+
+float XREffect::GetPersistantParam(int index) {
+  XR_TRY
+  if (!IsPersistantParam(index)) return 0.0f;
+  return xr_detail::ClampUnit(m_fPersistantParam[index - kXrFirstPersistantParam].load());
+  XR_CATCH(0.0f)
+}
+
+void XREffect::SetPersistantParam(int index, float value) {
+  XR_TRY
+  if (!IsPersistantParam(index)) return;
+  const int k = index - kXrFirstPersistantParam;
+  const float v = xr_detail::ClampUnit(value);
+  if (m_fPersistantParam[k].exchange(v) == v) return;
+  if (const char* key = m_pszPersistantParamName[k])
+    CPersistantStorage::StorePluginInt(key, static_cast<int>(v * kXrPersistantScale));
+  XR_CATCH_VOID
+}
+
+// --- programs ------------------------------------------------------------------
+
+VstInt32 XREffect::getProgram() {
+  XR_TRY
+  return m_nCurProgram.load();
+  XR_CATCH(0)
+}
+
+void XREffect::setProgram(VstInt32 program) {
+  XR_TRY
+  if (program < 0 || program >= kXrNumPrograms) return;
+  m_PreviousValues.CopyFrom(m_Programs[m_nCurProgram.load()]);
+  m_nCurProgram.store(program, std::memory_order_release);
+  AudioEffectX::setProgram(program);
+  RefreshAllParameters();
+  ClearUndos();
+  XR_CATCH_VOID
+}
+
+void XREffect::RefreshAllParameters() {
+  XR_TRY
+  // Each write goes from the snapshot's value to the program's, so the product
+  // sees exactly the parameters that differ.
+  for (int i = 0; i < GetNumHostParams(); ++i) {
+    std::atomic<float>& slot = *Param(i);
+    const float v = slot.load();
+    slot.store(m_PreviousValues.values[i].load());
+    setParameter(i, v);
+  }
+  const int n = m_nNumPersistantParams < kXrMaxPersistantParams ? m_nNumPersistantParams : kXrMaxPersistantParams;
+  for (int k = 0; k < n; ++k)
+    setParameter(kXrFirstPersistantParam + k, GetPersistantParam(kXrFirstPersistantParam + k));
+  if (XREditorHooks* editor = GetEditorHooks()) editor->SetRefreshControls();
+  XR_CATCH_VOID
+}
+
+void XREffect::setProgramName(char* name) {
+  XR_TRY
+  if (!name) return;
+  CopyName(m_Programs[m_nCurProgram.load()].name, name);
+  XR_CATCH_VOID
+}
+
+void XREffect::getProgramName(char* name) {
+  XR_TRY
+  if (!name) return;
+  CopyName(name, m_Programs[m_nCurProgram.load()].name);
+  XR_CATCH_VOID
+}
+
+bool XREffect::getProgramNameIndexed(VstInt32, VstInt32 index, char* text) {
+  XR_TRY
+  if (index < 0 || index >= kXrNumPrograms || !text) return false;
+  CopyName(text, m_Programs[index].name);
+  return true;
+  XR_CATCH(false)
+}
+
+bool XREffect::beginSetProgram() { return true; }
+bool XREffect::endSetProgram() { return true; }
+
+void XREffect::UsePresetStream(int program, const PresetStream& stream) {
+  XR_TRY
+  if (program < 0 || program >= kXrNumPrograms) return;
+  ProgramRecord& record = m_Programs[program];
+  record.CopyFrom(m_DefaultProgram);
+  if (stream.pszName) CopyName(record.name, stream.pszName);
+  for (const PresetStreamEntry* e = stream.pEntries; e && e->nIndex != -1; ++e)
+    if (e->nIndex >= 0 && e->nIndex < kXrMaxParams) record.values[e->nIndex].store(e->fValue);
+  XR_CATCH_VOID
+}
+
+void RefreshAllParameters(AudioEffect* effect) {
+  XR_TRY
+  if (auto* xr = dynamic_cast<XREffect*>(effect)) xr->RefreshAllParameters();
+  XR_CATCH_VOID
+}
+
+void ForceHostUpdateParameter(AudioEffect* effect, int index) {
+  XR_TRY
+  if (auto* xr = dynamic_cast<XREffect*>(effect)) xr->SetParamAndForceHostUpdate(index, xr->Param(index)->load());
+  XR_CATCH_VOID
+}
+
+// --- A/B settings ----------------------------------------------------------------
+
+void XREffect::SwitchABProgram() {
+  XR_TRY
+  CDontStoreUndoScope noUndo(this);
+  m_bSwitchingAB.store(true);
+  xr_detail::ScopeExit clearSwitching([this] { m_bSwitchingAB.store(false); });
+  bool undoStateChanged = false;
+  {
+    std::lock_guard<std::mutex> lock(m_UndoMutex);
+    // A gesture that opened a group just before the switch would leave a group
+    // start without its end in this bank's history.
+    const int bank = m_nUndoBank.load();
+    int& head = m_nUndoHead[bank];
+    const int before = (head + kXrUndoRingSize - 1) % kXrUndoRingSize;
+    if (m_UndoEntries[bank][before].nIndex == kXrUndoGroupStart) {
+      m_UndoEntries[bank][before] = UndoEntry{kXrEmptyUndoEntry, 0.0f};
+      head = before;
+    }
+    m_nUndoBank.store(1 - bank);
+    std::atomic<float>* values = Param(0);
+    for (int i = 0; i < m_nNumABParams; ++i) {
+      const float a = values[i].load();
+      values[i].store(values[m_nNumParams + i].load());
+      values[m_nNumParams + i].store(a);
+    }
+    // The undo and redo buttons now follow the other bank's history.
+    undoStateChanged = UpdateCanUndoRedoLocked();
+  }
+  if (undoStateChanged) TellEditorUndoRedoChanged();
+  // Re-apply so the snapshot, the product and the editor see each change.
+  std::atomic<float>* values = Param(0);
+  for (int i = 0; i < m_nNumABParams; ++i) {
+    const float now = values[i].load();
+    values[i].store(values[m_nNumParams + i].load());
+    setParameter(i, now);
+  }
+  XR_CATCH_VOID
+}
+
+void XREffect::CopyAtoB() {
+  XR_TRY
+  std::lock_guard<std::mutex> lock(m_UndoMutex);
+  std::atomic<float>* values = Param(0);
+  for (int i = 0; i < m_nNumABParams; ++i) values[m_nNumParams + i].store(values[i].load());
+  const int bank = m_nUndoBank.load();
+  std::memcpy(m_UndoEntries[1 - bank], m_UndoEntries[bank], sizeof m_UndoEntries[bank]);
+  m_nUndoHead[1 - bank] = m_nUndoHead[bank];
+  XR_CATCH_VOID
+}
+
+// --- identity and host queries ---------------------------------------------------
+
+bool XREffect::getVendorString(char* text) {
+  XR_TRY
+  if (!text) return false;
+  std::strncpy(text, "Sorvik Audio", kVstMaxVendorStrLen);
+  text[kVstMaxVendorStrLen - 1] = '\0';
+  return true;
+  XR_CATCH(false)
+}
+
+VstInt32 XREffect::getVendorVersion() { return 1000; }
+
+VstInt32 XREffect::getPlugCategory() { return kPlugCategEffect; }
+
+VstIntPtr XREffect::vendorSpecific(VstInt32 lArg1, VstIntPtr lArg2, void*, float floatArg) {
+  XR_TRY
+  AEffEditor* editor = getEditor();
+  if (editor && lArg1 == kWheelVendor && lArg2 == kWheelMessage) return editor->onWheel(floatArg) ? 1 : 0;
+  return 0;
+  XR_CATCH(0)
+}
+
+// --- hooks the product fills ----------------------------------------------------
+
+bool XREffect::InitPresetsFromPresetStream() { return false; }
+bool XREffect::ParamShouldUndo(int) { return true; }
+void XREffect::Init() {}
+void XREffect::InitAfterProgramsSet() {}
+void XREffect::Cleanup() {}
+
+void XREffect::HostAutomate(int index, float value) { sendAutomationToHost(index, value); }

@@ -1,0 +1,97 @@
+#include "framework/FrameworkTestSupport.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace fxtest {
+
+HostLog& HostLog::Get() {
+  static HostLog log;
+  return log;
+}
+
+void HostLog::Reset() {
+  std::lock_guard<std::mutex> lock(m_Mutex);
+  m_Calls.clear();
+  m_bAcceptIOChanges.store(true);
+}
+
+std::vector<HostCall> HostLog::Calls() {
+  std::lock_guard<std::mutex> lock(m_Mutex);
+  return m_Calls;
+}
+
+std::vector<HostCall> HostLog::CallsOf(VstInt32 opcode) {
+  std::lock_guard<std::mutex> lock(m_Mutex);
+  std::vector<HostCall> out;
+  for (const HostCall& c : m_Calls)
+    if (c.nOpcode == opcode) out.push_back(c);
+  return out;
+}
+
+void HostLog::Record(const HostCall& call) {
+  std::lock_guard<std::mutex> lock(m_Mutex);
+  m_Calls.push_back(call);
+}
+
+VstIntPtr RecordingHostCallback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
+  HostCall call{opcode, index, value, opt, std::string()};
+  if (opcode == audioMasterCanDo && ptr) call.szText = static_cast<const char*>(ptr);
+  HostLog::Get().Record(call);
+  switch (opcode) {
+    case audioMasterVersion:
+      return 2400;
+    case audioMasterCanDo:
+      return call.szText == "acceptIOChanges" && HostLog::Get().m_bAcceptIOChanges.load() ? 1 : 0;
+    default:
+      return 0;
+  }
+}
+
+const char* TestEffect::PersistantKey(int k) {
+  static const char* const kKeys[kPersistant] = {"TestP0", "TestP1", "TestP2", "TestP3", "TestP4", "TestP5",
+                                                 "TestP6", "TestP7", "TestP8", "TestP9", "TestP10"};
+  return k >= 0 && k < kPersistant ? kKeys[k] : nullptr;
+}
+
+TestEffect::TestEffect(audioMasterCallback host, bool withEditor) : XREffect(host, kParams, kABParams) {
+  m_nNumPersistantParams = kPersistant;
+  for (int i = 0; i < kHostParams; ++i) m_DefaultProgram.values[i].store(DefaultValue(i));
+  for (int k = 0; k < kPersistant; ++k) {
+    m_pszPersistantParamName[k] = PersistantKey(k);
+    m_fPersistantParamDefault[k] = PersistantDefault(k);
+    InitPersistantParam(kXrFirstPersistantParam + k, PersistantDefault(k));
+  }
+  if (withEditor) setEditor(new FakeEditor(this));
+  Init();
+  for (int p = 0; p < kXrNumPrograms; ++p) {
+    m_Programs[p].CopyFrom(m_DefaultProgram);
+    std::snprintf(m_Programs[p].name, sizeof m_Programs[p].name, "Program %d", p + 1);
+  }
+  m_PreviousValues.CopyFrom(m_DefaultProgram);
+  InitAfterProgramsSet();
+  for (int i = 0; i < kHostParams; ++i) setParameter(i, Param(i)->load());
+  for (int k = 0; k < kPersistant; ++k)
+    setParameter(kXrFirstPersistantParam + k, GetPersistantParam(kXrFirstPersistantParam + k));
+  InitAfterParametersSet();
+  ClearChanges();
+  if (FakeEditor* editor = Editor()) editor->ClearCalls();
+}
+
+void TestEffect::ParameterChanged(int index) {
+  const bool changed = DidParameterActuallyChange(index);
+  std::lock_guard<std::mutex> lock(m_ChangesMutex);
+  m_Changes.push_back(Change{index, changed});
+}
+
+std::vector<TestEffect::Change> TestEffect::Changes() {
+  std::lock_guard<std::mutex> lock(m_ChangesMutex);
+  return m_Changes;
+}
+
+void TestEffect::ClearChanges() {
+  std::lock_guard<std::mutex> lock(m_ChangesMutex);
+  m_Changes.clear();
+}
+
+}  // namespace fxtest

@@ -1,0 +1,143 @@
+// Test doubles for the effect base: a recording host callback, a fake editor
+// that records what the effect calls on it, and a small effect built on
+// XREffect the way a product builds on it.
+#pragma once
+
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "Helpers/EditorHooks.h"
+#include "Helpers/Lock.h"
+#include "Helpers/XREffect.h"
+#include "vst/AEffEditor.h"
+
+namespace fxtest {
+
+// One call the effect made to the host.
+struct HostCall {
+  VstInt32 nOpcode;
+  VstInt32 nIndex;
+  VstIntPtr nValue;
+  float fOpt;
+  std::string szText;  // for audioMasterCanDo
+};
+
+// The host's side: every call is logged; a few requests get answers that a
+// test may set.
+class HostLog {
+ public:
+  static HostLog& Get();
+  void Reset();
+  std::vector<HostCall> Calls();
+  std::vector<HostCall> CallsOf(VstInt32 opcode);
+  void Record(const HostCall& call);
+
+  std::atomic<bool> m_bAcceptIOChanges{true};  // answer to canDo "acceptIOChanges"
+
+ private:
+  std::mutex m_Mutex;
+  std::vector<HostCall> m_Calls;
+};
+
+VstIntPtr RecordingHostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                                float opt);
+
+class FakeEditor : public AEffEditor, public XREditorHooks {
+ public:
+  explicit FakeEditor(AudioEffect* effect) : AEffEditor(effect) {}
+
+  bool onWheel(float distance) override {
+    m_fLastWheel.store(distance);
+    ++m_nWheelCalls;
+    return m_bWheelAnswer.load();
+  }
+
+  void setParameter(long index, float value) override {
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    m_SetParameterCalls.emplace_back(static_cast<int>(index), value);
+  }
+  void SetRefreshControls() override { ++m_nRefreshControls; }
+  bool IsOpen() const override { return m_bOpen.load(); }
+  bool IsBuildingViews() const override { return m_bBuildingViews.load(); }
+  bool IsChangeFromGui() const override { return false; }
+  void RemoveAllControls() override { ++m_nRemoveAllControls; }
+  void RefreshFrontOrBack() override { ++m_nRefreshFrontOrBack; }
+  void UpdateUndoRedoControls() override { ++m_nUpdateUndoRedo; }
+  void UpdateQMControls() override { ++m_nUpdateQM; }
+  bool beginEdit(int) override { return false; }
+  bool endEdit(int) override { return false; }
+  Lock& GetLockA() override { return m_LockA; }
+
+  std::vector<std::pair<int, float>> SetParameterCalls() {
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    return m_SetParameterCalls;
+  }
+  void ClearCalls() {
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    m_SetParameterCalls.clear();
+  }
+
+  std::atomic<bool> m_bWheelAnswer{true};
+  std::atomic<float> m_fLastWheel{0.0f};
+  std::atomic<int> m_nWheelCalls{0};
+  std::atomic<int> m_nRefreshControls{0};
+  std::atomic<int> m_nRemoveAllControls{0};
+  std::atomic<int> m_nRefreshFrontOrBack{0};
+  std::atomic<int> m_nUpdateUndoRedo{0};
+  std::atomic<int> m_nUpdateQM{0};
+  std::atomic<bool> m_bOpen{false};
+  std::atomic<bool> m_bBuildingViews{false};
+
+ private:
+  std::mutex m_Mutex;
+  std::vector<std::pair<int, float>> m_SetParameterCalls;
+  Lock m_LockA;
+};
+
+// Built like the product: 304 A and 295 B parameters, 11 persistent ones.
+class TestEffect : public XREffect {
+ public:
+  static constexpr int kParams = 304;
+  static constexpr int kABParams = 295;
+  static constexpr int kHostParams = kParams + kABParams;
+  static constexpr int kPersistant = 11;
+
+  // Default of parameter i: a distinct value in 0..1.
+  static float DefaultValue(int i) { return static_cast<float>((i * 37) % 101) / 100.0f; }
+  static float PersistantDefault(int k) { return 0.25f + 0.05f * static_cast<float>(k); }
+  static const char* PersistantKey(int k);
+
+  explicit TestEffect(audioMasterCallback host = RecordingHostCallback, bool withEditor = false);
+
+  void processReplacing(float**, float**, VstInt32) override {}
+  void ParameterChanged(int index) override;
+
+  struct Change {
+    int nIndex;
+    bool bActuallyChanged;
+  };
+  std::vector<Change> Changes();
+  void ClearChanges();
+  FakeEditor* Editor() { return dynamic_cast<FakeEditor*>(getEditor()); }
+
+  // Views of the protected state for assertions.
+  bool CanUndo() const { return m_bCanUndo.load(); }
+  bool CanRedo() const { return m_bCanRedo.load(); }
+  int UndoBank() const { return m_nUndoBank.load(); }
+  bool InEditGroup() const { return m_bInEditGroup.load(); }
+  int UndoHead() const { return m_nUndoHead[m_nUndoBank.load()]; }
+  int UndoHeadOf(int bank) const { return m_nUndoHead[bank]; }
+  UndoEntry UndoAt(int bank, int pos) const {
+    return m_UndoEntries[bank][(pos % kXrUndoRingSize + kXrUndoRingSize) % kXrUndoRingSize];
+  }
+  float DefaultProgramValue(int i) const { return m_DefaultProgram.values[i].load(); }
+
+ private:
+  std::mutex m_ChangesMutex;
+  std::vector<Change> m_Changes;
+};
+
+}  // namespace fxtest
