@@ -149,12 +149,6 @@ TEST(ButterworthFilterTest, PassThroughIsAOneSampleDelay) {
   }
 }
 
-TEST(ButterworthFilterTest, SaturatingVariantsCarryTheirAmount) {
-  EXPECT_FLOAT_EQ(CRecursiveFilterLowPassButterworthSoftSaturate<float>().GetSaturation(), 0.8f);
-  EXPECT_FLOAT_EQ(CRecursiveFilterHighPassButterworthSoftSaturate<float>().GetSaturation(), 0.8f);
-  EXPECT_FLOAT_EQ(CRecursiveFilterPassThroughButterworthSoftSaturate<float>().GetSaturation(), 0.8f);
-}
-
 TEST(ButterworthFilterTest, CutOffsAtTheBandEdgesGiveTheirLimits) {
   CRecursiveFilterLowPassButterworth<float> lp;
   CRecursiveFilterHighPassButterworth<float> hp;
@@ -225,11 +219,7 @@ void CheckBiquad(Kind kind, const char* name) {
       for (float A : {0.25f, 1.0f, 2.0f}) {
         Filter f;
         ASSERT_TRUE(f.Set(fc, Q, kSampleRate, A)) << name;
-        EXPECT_EQ(f.GetQ(), Q);
-        EXPECT_EQ(f.GetGain(), A);
         EXPECT_NEAR(f.GetW0(), 2.0 * kPi * fc / 44100.0, 1e-6);
-        EXPECT_NEAR(f.GetCosW0(), std::cos(f.GetW0()), 1e-6);
-        EXPECT_NEAR(f.GetAlpha(), std::sin(f.GetW0()) / (2.0 * Q), 1e-6);
         EXPECT_TRUE(PolesInClosedUnitDisc(f)) << name;
         for (double w : TestAngles()) {
           const cd ref = BiquadRef(kind, w, f.GetW0(), Q, A);
