@@ -31,11 +31,10 @@ inline double FftOscStepAngle(int k) {
   return kFftTwoPi / static_cast<double>(1L << (13 + k));
 }
 
-// sqrt(1/2) rounded to T; used by pass 2 in both directions.
+// sqrt(1/2) rounded to T; used by pass 2 in both directions. A variable,
+// not a function, so that the per-instruction-set files share no code.
 template <typename T>
-constexpr T FftSqrtHalf() {
-  return static_cast<T>(0.70710678118654752440084436210484903928L);
-}
+constexpr T kFftSqrtHalf = static_cast<T>(0.70710678118654752440084436210484903928L);
 
 // g with its `bits` lowest bits in reverse order.
 inline int32_t FftReverseBits(int32_t g, int bits) {

@@ -95,7 +95,7 @@ struct FFTRealPassDirect<2, T> {
                       long cos_len, const int32_t* br_ptr, OscSinCos<T>* osc_list) {
     FFTRealPassDirect<1, T>::process(len, src_ptr, dest_ptr, x_ptr, cos_ptr, cos_len, br_ptr,
                                      osc_list);
-    const T h = FftSqrtHalf<T>();
+    const T h = kFftSqrtHalf<T>;
     for (long b = 0; b < len; b += 8) {
       const T* in = src_ptr + b;
       T* out = dest_ptr + b;

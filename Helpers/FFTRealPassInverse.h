@@ -90,7 +90,7 @@ struct FFTRealPassInverse<2, T> {
   static void process_internal(long len, T* dest_ptr, const T* src_ptr, const T* /*cos_ptr*/,
                                long /*cos_len*/, const int32_t* /*br_ptr*/,
                                OscSinCos<T>* /*osc_list*/) {
-    const T h = FftSqrtHalf<T>();
+    const T h = kFftSqrtHalf<T>;
     for (long b = 0; b < len; b += 8) {
       const T* in = src_ptr + b;
       T* out = dest_ptr + b;

@@ -24,7 +24,25 @@ struct VecSse2Float {
     const R y = _mm_move_ss(p, q);
     return _mm_shuffle_ps(y, y, _MM_SHUFFLE(1, 2, 3, 0));
   }
-  static void transpose(R* r) { _MM_TRANSPOSE4_PS(r[0], r[1], r[2], r[3]); }
+  // W vectors at src (consecutive) -> transposed, vector l to rows[l] + off.
+  static void transpose_store(const T* src, T* const* rows, long off) {
+    R r0 = load(src), r1 = load(src + 4), r2 = load(src + 8), r3 = load(src + 12);
+    _MM_TRANSPOSE4_PS(r0, r1, r2, r3);
+    store(rows[0] + off, r0);
+    store(rows[1] + off, r1);
+    store(rows[2] + off, r2);
+    store(rows[3] + off, r3);
+  }
+  // Vector l from rows[l] + off -> transposed, W consecutive vectors at dst.
+  static void load_transpose(const T* const* rows, long off, T* dst) {
+    R r0 = load(rows[0] + off), r1 = load(rows[1] + off), r2 = load(rows[2] + off),
+      r3 = load(rows[3] + off);
+    _MM_TRANSPOSE4_PS(r0, r1, r2, r3);
+    store(dst, r0);
+    store(dst + 4, r1);
+    store(dst + 8, r2);
+    store(dst + 12, r3);
+  }
 };
 
 struct VecSse2Double {
@@ -40,11 +58,15 @@ struct VecSse2Double {
   static R sub(R a, R b) { return _mm_sub_pd(a, b); }
   static R mul(R a, R b) { return _mm_mul_pd(a, b); }
   static R shiftrev(R p, R q) { return _mm_move_sd(p, q); }
-  static void transpose(R* r) {
-    const R t0 = _mm_unpacklo_pd(r[0], r[1]);
-    const R t1 = _mm_unpackhi_pd(r[0], r[1]);
-    r[0] = t0;
-    r[1] = t1;
+  static void transpose_store(const T* src, T* const* rows, long off) {
+    const R r0 = load(src), r1 = load(src + 2);
+    store(rows[0] + off, _mm_unpacklo_pd(r0, r1));
+    store(rows[1] + off, _mm_unpackhi_pd(r0, r1));
+  }
+  static void load_transpose(const T* const* rows, long off, T* dst) {
+    const R r0 = load(rows[0] + off), r1 = load(rows[1] + off);
+    store(dst, _mm_unpacklo_pd(r0, r1));
+    store(dst + 2, _mm_unpackhi_pd(r0, r1));
   }
 };
 

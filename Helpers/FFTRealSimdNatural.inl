@@ -1,0 +1,122 @@
+// Vectorised passes in natural order, W consecutive butterflies per vector,
+// and the transposition between the sub-array layout and natural order.
+// Used for the last log2(W) passes, whose blocks span several sub-arrays.
+// Included by FFTRealSimdKernels.inl.
+
+template <class V>
+struct FftSimdNatural {
+  using T = typename V::T;
+  using R = typename V::R;
+  static constexpr int W = V::W;
+
+  // Forward pass P from src into dst. The mirrored outputs (2d - i, 4d - i)
+  // are stored as whole vectors by joining each vector of results with the
+  // first lane of the next one (shiftrev). Lane 0 of the first vector (i = 0)
+  // and the mirrored i = d are the block's four special values, written last
+  // in scalar form.
+  template <int P>
+  static void PassFwd(T* dst, const T* src, long n, const T* tc, const T* ts) {
+    constexpr long d = 1L << (P - 1);
+    const T* twc = tc + d;
+    const T* tws = ts + d;
+    for (long b = 0; b < n; b += 4 * d) {
+      const T* in = src + b;
+      T* out = dst + b;
+      R prev_b = V::set1(0), prev_d = V::set1(0);
+      for (long k = 0; k < d; k += W) {
+        const R a = V::load(in + k), bb = V::load(in + d + k);
+        const R e = V::load(in + 2 * d + k), g = V::load(in + 3 * d + k);
+        const R c = V::load(twc + k), s = V::load(tws + k);
+        const R v1 = V::sub(V::mul(e, c), V::mul(g, s));
+        const R v2 = V::add(V::mul(e, s), V::mul(g, c));
+        V::store(out + k, V::add(a, v1));
+        const R mb = V::sub(a, v1);
+        V::store(out + 2 * d + k, V::add(v2, bb));
+        const R md = V::sub(v2, bb);
+        if (k > 0) {
+          V::store(out + 2 * d - k, V::shiftrev(prev_b, mb));
+          V::store(out + 4 * d - k, V::shiftrev(prev_d, md));
+        }
+        prev_b = mb;
+        prev_d = md;
+      }
+      V::store(out + d, V::shiftrev(prev_b, prev_b));
+      V::store(out + 3 * d, V::shiftrev(prev_d, prev_d));
+      out[0] = in[0] + in[2 * d];
+      out[2 * d] = in[0] - in[2 * d];
+      out[d] = in[d];
+      out[3 * d] = in[3 * d];
+    }
+  }
+
+  // Inverse pass P. The mirrored inputs (2d - i, 4d - i) are read as whole
+  // vectors and joined with the first lane of the vector read before; lane 0
+  // of the first vector is i = 0, whose four outputs are written last in
+  // scalar form.
+  template <int P>
+  static void PassInv(T* dst, const T* src, long n, const T* tc, const T* ts) {
+    constexpr long d = 1L << (P - 1);
+    const T* twc = tc + d;
+    const T* tws = ts + d;
+    for (long b = 0; b < n; b += 4 * d) {
+      const T* in = src + b;
+      T* out = dst + b;
+      R prev_b = V::load(in + 2 * d - W);
+      R prev_d = V::load(in + 4 * d - W);
+      for (long k = 0; k < d; k += W) {
+        const R a = V::load(in + k), e = V::load(in + 2 * d + k);
+        const R ub = V::load(in + 2 * d - k - W), ud = V::load(in + 4 * d - k - W);
+        const R rb = V::shiftrev(ub, prev_b);
+        const R rd = V::shiftrev(ud, prev_d);
+        prev_b = ub;
+        prev_d = ud;
+        const R c = V::load(twc + k), s = V::load(tws + k);
+        V::store(out + k, V::add(a, rb));
+        V::store(out + d + k, V::sub(e, rd));
+        const R vr = V::sub(a, rb);
+        const R vi = V::add(e, rd);
+        V::store(out + 2 * d + k, V::add(V::mul(vr, c), V::mul(vi, s)));
+        V::store(out + 3 * d + k, V::sub(V::mul(vi, c), V::mul(vr, s)));
+      }
+      out[0] = in[0] + in[2 * d];
+      out[2 * d] = in[0] - in[2 * d];
+      out[d] = in[d] + in[d];
+      out[3 * d] = in[3 * d] + in[3 * d];
+    }
+  }
+
+  // Sub-array layout <-> natural order, W positions of all W sub-arrays at a
+  // time (sub-array kRev[l] is natural-order stream l).
+  static void SoaToNatural(T* dst, const T* src, long npos) {
+    T* rows[W];
+    for (int l = 0; l < W; ++l) rows[l] = dst + V::kRev[l] * npos;
+    for (long p0 = 0; p0 < npos; p0 += W) V::transpose_store(src + p0 * W, rows, p0);
+  }
+
+  static void NaturalToSoa(T* dst, const T* src, long npos) {
+    const T* rows[W];
+    for (int l = 0; l < W; ++l) rows[l] = src + V::kRev[l] * npos;
+    for (long p0 = 0; p0 < npos; p0 += W) V::load_transpose(rows, p0, dst + p0 * W);
+  }
+
+  // ---- dispatch on the pass number (5 .. 16: the last passes of a length) --
+
+#define QVX_FFT_NAT_PASSES(X) X(5) X(6) X(7) X(8) X(9) X(10) X(11) X(12) X(13) X(14) X(15) X(16)
+#define QVX_FFT_NAT_FWD_CASE(P)           \
+  case P:                                 \
+    PassFwd<P>(dst, src, n, tc, ts);      \
+    break;
+#define QVX_FFT_NAT_INV_CASE(P)           \
+  case P:                                 \
+    PassInv<P>(dst, src, n, tc, ts);      \
+    break;
+  static void PassFwd(int pass, T* dst, const T* src, long n, const T* tc, const T* ts) {
+    switch (pass) { QVX_FFT_NAT_PASSES(QVX_FFT_NAT_FWD_CASE) default: break; }
+  }
+  static void PassInv(int pass, T* dst, const T* src, long n, const T* tc, const T* ts) {
+    switch (pass) { QVX_FFT_NAT_PASSES(QVX_FFT_NAT_INV_CASE) default: break; }
+  }
+#undef QVX_FFT_NAT_FWD_CASE
+#undef QVX_FFT_NAT_INV_CASE
+#undef QVX_FFT_NAT_PASSES
+};
