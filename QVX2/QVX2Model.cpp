@@ -14,11 +14,16 @@ const float kfSP_LogRangeF = logf(kfSP_MaxF) - logf(kfSP_MinF);
 const float kfFilterXPerOctave = logf(2.0f) / kfSP_LogRangeF;
 const float kfPassFilterSlope = 24.0f / kfFilterXPerOctave;
 
-float Qvx2ModelValue(const float* values, int index) {
-  const float v = values[index];
-  if (!std::isfinite(v)) return Qvx2DefaultOf(index);
-  return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v);
+float Qvx2SanitizedValue(float value, float fDefault) {
+  if (!std::isfinite(value)) return fDefault;
+  return value < 0.0f ? 0.0f : (value > 1.0f ? 1.0f : value);
 }
+
+int Qvx2StateOfValue(float value, int nStates, float fDefault) {
+  return static_cast<int>(static_cast<float>(nStates - 1) * Qvx2SanitizedValue(value, fDefault) + 0.5f);
+}
+
+float Qvx2ModelValue(const float* values, int index) { return Qvx2SanitizedValue(values[index], Qvx2DefaultOf(index)); }
 
 bool Qvx2ModelSwitch(const float* values, int index) {
   const float v = values[index];
@@ -26,12 +31,11 @@ bool Qvx2ModelSwitch(const float* values, int index) {
 }
 
 int Qvx2ModelState(const float* values, int index, int nStates) {
-  return static_cast<int>(static_cast<float>(nStates - 1) * Qvx2ModelValue(values, index) + 0.5f);
+  return Qvx2StateOfValue(values[index], nStates, Qvx2DefaultOf(index));
 }
 
 double Qvx2TrimGain(float value) {
-  if (!std::isfinite(value)) value = 0.5f;
-  value = value < 0.0f ? 0.0f : (value > 1.0f ? 1.0f : value);
+  value = Qvx2SanitizedValue(value, 0.5f);
   const float db = (value - 0.5f) * 2.0f * kfSP_GlobalTrimLimit;
   return std::exp(static_cast<double>(db) * kdQvx2DbToLog);
 }

@@ -37,14 +37,21 @@ extern const float kfPassFilterSlope;   // 24 dB per octave, in dB per unit of x
 // dB to natural-log amplitude (ln 10 / 20): gain = exp(dB x factor).
 inline constexpr double kdQvx2DbToLog = 0.11512925464970229;
 
+// A stored value as the product reads it: a NaN or infinite value counts as
+// fDefault, a finite one is held to 0..1.
+float Qvx2SanitizedValue(float value, float fDefault);
+// Finite state of a value holding state s as s/(nStates - 1): integer part of
+// (nStates - 1) v + 0.5 with v read as by Qvx2SanitizedValue, so the result
+// lies in 0..nStates-1.
+int Qvx2StateOfValue(float value, int nStates, float fDefault);
+
 // A parameter value as the model reads it (see above). index is a host index
 // of this edition; values holds at least kQvx2NumHostParams floats.
 float Qvx2ModelValue(const float* values, int index);
 // A switch as the model reads it: on at any finite value but 0.0; a NaN or
 // infinite value counts as the default.
 bool Qvx2ModelSwitch(const float* values, int index);
-// Finite state of a choice: integer part of (nStates - 1) v + 0.5, with v read
-// as by Qvx2ModelValue, so the result lies in 0..nStates-1.
+// Finite state of a choice parameter, as Qvx2StateOfValue.
 int Qvx2ModelState(const float* values, int index, int nStates);
 // Linear trim gain of a trim value: (v - 0.5) x 80 dB, the dB in float.
 double Qvx2TrimGain(float value);

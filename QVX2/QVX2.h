@@ -1,0 +1,144 @@
+// The equaliser effect: 135 band gains per channel on one of seven band
+// layouts, shaped into a Gaussian-blended curve with pass slopes, depth and
+// trims. This class gives the effect its identity and parameter set (see
+// QVX2Params.h for the index maps of both editions), names and displays its
+// parameters, keeps the response model (QVX2Model.h) and reacts to parameter
+// writes.
+//
+// Reactions. Only writes that shape the curve or the quality mode mark the
+// filters for the idle-side rebuild; a Band Type change made in the editor
+// refits the band gains so the new layout draws the curve the old one drew.
+// The refit samples the plain band curve of the old layout (Depth and the
+// pass slopes stay out, since they apply again to the new gains), writes only
+// values in 0..1, and writes past the editor's per-parameter reaction: the
+// editor mirrors edits between channels, which would fold one channel's new
+// gains onto the other. The editor re-reads its controls once afterwards.
+//
+// Threads. Parameter writes, and so ParameterChanged, arrive on the host's
+// threads (any thread for automation, the user-interface thread for editor
+// edits, program changes and the refit). The audio thread reads the trim
+// gains only. The filter calc cache belongs to the idle side; the editor may
+// sample GetFilterResponseDb while no update is marked or running.
+#pragma once
+
+#include <atomic>
+#include <memory>
+
+#include "Helpers/XREffect.h"
+#include "QVX2/QVX2Model.h"
+#include "QVX2/QVX2Params.h"
+
+class XREditorHooks;
+
+// The product's name ("QVX2 Master" or "QVX2") and version text. Any thread.
+const char* GetPluginName();
+const char* GetPluginVersion();
+
+class AQVX2 : public XREffect {
+ public:
+  // Runs the whole start-up: base, identity, defaults, persistent
+  // parameters, Init, programs, one pass of every parameter through the
+  // writing road, then InitAfterParametersSet. [host thread that creates]
+  explicit AQVX2(audioMasterCallback audioMaster);
+  ~AQVX2() override;
+
+  // --- identity and texts: [host threads] --------------------------------
+  bool getEffectName(char* name) override;
+  bool getProductString(char* text) override;
+  // Texts are written whole up to kQvx2HostTextBytes bytes (terminator
+  // included) and never beyond. Unknown indexes: the name becomes empty, the
+  // label and display stay as they were.
+  void getParameterName(VstInt32 index, char* text) override;
+  void getParameterLabel(VstInt32 index, char* text) override;
+  void getParameterDisplay(VstInt32 index, char* text) override;
+  // Programs 0..19; any other number is ignored. [UI thread]
+  void setProgram(VstInt32 program) override;
+
+  // The audio path is built with the quality modes; until then the effect
+  // passes its input through. [audio thread]
+  void processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) override;
+
+  // --- framework hooks ----------------------------------------------------
+  void Init() override;
+  void InitAfterProgramsSet() override;
+  void ParameterChanged(int index) override;
+
+  // --- product operations ---------------------------------------------------
+  // The instrument guide set (0..11) "Guide Display" selects; 0 for any value
+  // whose set lies outside the table. [any thread]
+  int GetGuideSet();
+  // Linked-mode snapshot value of a minus that of b; 0 for an index outside
+  // the program. [UI thread]
+  float LinkParamDelta(int a, int b);
+  // Trim Right minus Trim Left when Trim Link was last switched on. [any]
+  float GetTrimLinkOffset() const { return m_fTrimLinkOffset.load(); }
+  // Linear trim gains of channel 0 and 1. [any thread; audio reads them]
+  double GetTrimGain(int channel) const { return m_fTrimGain[channel != 0 ? 1 : 0].load(std::memory_order_relaxed); }
+
+  // Marks the filters for an update on the idle side. [any thread]
+  void SetFiltersNeedUpdating() { m_bFiltersNeedUpdating.store(true); }
+  bool GetFiltersNeedUpdating() const { return m_bFiltersNeedUpdating.load(); }
+  // True while a band-type refit writes the gains: updates must wait.
+  bool IsRefitSuspended() const { return m_bRefitSuspend.load(); }
+
+  // --- response model: [idle side; the editor as documented above] --------
+  static void InitBellGraph() { CQVX2ResponseModel::InitBellGraph(); }
+  // Refills the trim gains, band records and pass positions from the current
+  // parameters.
+  void UpdateFilterCalcCache();
+  // Response in dB of channel 0 or 1 at x, from the last calc cache and the
+  // current Contour.
+  double GetFilterResponseDb(float x, int channel);
+  // Next count bins (count -1: all remaining) of both per-bin responses for
+  // FFT size n; true when all are done or nothing is to be done.
+  bool UpdateCachedIdealisedResponse(int count);
+
+ protected:
+  // The band-type refit; called by ParameterChanged for an editor edit.
+  void RefitBandType(XREditorHooks& editor);
+  // One refit write: the writing road without the editor's per-write
+  // reaction (undo point, snapshot, value, ParameterChanged, host).
+  void WriteRefitValue(int index, float value);
+  // The current program's values 0..kQvx2NumHostParams-1.
+  void CopyCurrentValues(float* values);
+  // True while a program change, an A/B switch, undo or redo writes stored
+  // values back: those restore gains as they were and must not refit them.
+  bool IsReapplyingValues() const;
+  // Whether a quality switch (Report Latency, WYSIWYG, Offline Render) at
+  // law row index is in force.
+  bool IsQualitySwitchOn(int index);
+
+  // Filters-need-updating: set by any parameter writer, the sample rate and
+  // quality modes; cleared by the idle-side update when it starts.
+  std::atomic<bool> m_bFiltersNeedUpdating{true};
+  // Filter update state (0 idle); written and read on the idle side.
+  std::atomic<int> m_nFilterUpdateState{0};
+  // Set by the refit (UI thread) for its duration; read by the update.
+  std::atomic<bool> m_bRefitSuspend{false};
+  // Set by the idle side while it runs an update; read by the teardown.
+  std::atomic<bool> m_bIdleBusy{false};
+  // Last filter update time (ms); stays 0, so the editor's idle check passes
+  // whenever the filters are marked.
+  unsigned int m_dwLastFilterUpdateTime = 0;
+  // Written by parameter writers and the update; read by the audio thread.
+  // Relaxed: a block may use one old and one new gain.
+  std::atomic<double> m_fTrimGain[2] = {{1.0}, {1.0}};
+  // Written by ParameterChanged; read by the editor's trim link.
+  std::atomic<float> m_fTrimLinkOffset{0.0f};
+  // Set by setProgram (UI thread) while it re-applies the program; read by
+  // ParameterChanged.
+  std::atomic<bool> m_bInProgramChange{false};
+  // Copy of the current program taken when Control Mode is written Linked.
+  ProgramRecord m_LinkSnapshot;
+
+  // Filter calc cache. [idle side]
+  CQVX2ResponseModel m_Model;
+  // Per-bin linear responses of channel 0 and 1 (n/2 + 1 each) for FFT size
+  // m_nResponseFftSize, and the next bin to compute. Built with the quality
+  // mode; absent until then. [idle side]
+  std::unique_ptr<double[]> m_pfResponse[2];
+  int m_nResponseFftSize = 0;
+  int m_nResponseResume = 0;
+
+  static_assert(std::atomic<double>::is_always_lock_free, "the audio thread reads the trims without blocking");
+};

@@ -1,0 +1,95 @@
+#include "ProductTestSupport.h"
+
+#include <cstdlib>
+#include <stdexcept>
+#include <string>
+#include <unistd.h>
+
+namespace qvx2test {
+
+void UseTemporaryPreferences() {
+  static const bool s_bDone = [] {
+    char dir[] = "/tmp/qvx2-product-test-XXXXXX";
+    if (mkdtemp(dir) != nullptr) setenv("XDG_CONFIG_HOME", dir, 1);
+    return true;
+  }();
+  (void)s_bDone;
+}
+
+std::vector<AutomateCall>& AutomateLog() {
+  static std::vector<AutomateCall> s_Log;
+  return s_Log;
+}
+
+int& EditBracketBalance() {
+  static int s_nBalance = 0;
+  return s_nBalance;
+}
+
+void ResetHost() {
+  AutomateLog().clear();
+  EditBracketBalance() = 0;
+}
+
+VstIntPtr HostCallback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*, float opt) {
+  switch (opcode) {
+    case audioMasterVersion: return 2400;
+    case audioMasterAutomate: AutomateLog().push_back({index, opt}); return 0;
+    case audioMasterBeginEdit: ++EditBracketBalance(); return 1;
+    case audioMasterEndEdit: --EditBracketBalance(); return 1;
+    default: return 0;
+  }
+}
+
+TestableQvx2::TestableQvx2() : AQVX2((UseTemporaryPreferences(), HostCallback)) {}
+
+void TestableQvx2::StoreUndoPoint(int index, float value) {
+  if (m_nFailAt > 0 && index < kQvx2FirstPersistantParam && --m_nFailAt == 0) throw std::runtime_error("undo store");
+  AQVX2::StoreUndoPoint(index, value);
+}
+
+void TestableQvx2::SetResponseArrays(int fftSize) {
+  m_nResponseFftSize = fftSize;
+  m_nResponseResume = 0;
+  for (auto& r : m_pfResponse) r.reset(new double[static_cast<std::size_t>(fftSize / 2 + 1)]());
+}
+
+std::vector<float> TestableQvx2::Gains(int channel) {
+  std::vector<float> g;
+  for (int b = 0; b < kQvx2NumBands; ++b) g.push_back(Param(2 * b + channel)->load());
+  return g;
+}
+
+int MirrorOf(int index) {
+  if (index >= 0 && index < kQvx2NumGainParams) return index ^ 1;
+  const int pairs[][2] = {{kQvx2Hpf0, kQvx2Hpf1}, {kQvx2Hpf0Freq, kQvx2Hpf1Freq}, {kQvx2Lpf0, kQvx2Lpf1},
+                          {kQvx2Lpf0Freq, kQvx2Lpf1Freq}};
+  for (const auto& p : pairs) {
+    if (index == p[0]) return p[1];
+    if (index == p[1]) return p[0];
+  }
+  return -1;
+}
+
+void MirroringEditor::EditFromGui(int index, float value) {
+  bChangeFromGui = true;
+  m_pEffect->SetParamAndForceHostUpdate(index, value);
+  bChangeFromGui = false;
+}
+
+void MirroringEditor::setParameter(long index, float value) {
+  const int i = static_cast<int>(index);
+  const int other = MirrorOf(i);
+  if (!bChangeFromGui || other < 0 || !m_pEffect->DidParameterActuallyChange(i)) return;
+  const int mode = m_pEffect->GetParamAsFiniteState(kQvx2ControlMode, 3);
+  if (mode == kQvx2ControlModeSeparate) return;
+  float copy = value;
+  if (mode == kQvx2ControlModeLinked) {
+    copy = value + m_pEffect->LinkParamDelta(other, i);
+    copy = copy < 0.0f ? 0.0f : (copy > 1.0f ? 1.0f : copy);
+  }
+  ++nMirrored;
+  m_pEffect->SetParamAndForceHostUpdate(other, copy);
+}
+
+}  // namespace qvx2test
