@@ -102,12 +102,6 @@ TEST(QVX2_SUITE(Qvx2DisplayTest), WordsFollowTheirLaws) {
   }
 }
 
-TEST(QVX2_SUITE(Qvx2DisplayTest), QualityRatingShowsTheModeName) {
-  auto fx = std::make_unique<TestableQvx2>();
-  EXPECT_EQ(Display(*fx, kQvx2QualityRating, 0.0f), fx->QualityRatingString());
-  EXPECT_EQ(Display(*fx, kQvx2NumParams + kQvx2QualityRating, 0.0f), fx->QualityRatingString());
-}
-
 TEST(QVX2_SUITE(Qvx2DisplayTest), BBankShowsItsOwnValueAndSlotsBehindFollowTheRule) {
   auto fx = std::make_unique<TestableQvx2>();
   TestableQvx2& f = *fx;

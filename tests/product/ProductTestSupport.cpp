@@ -1,20 +1,13 @@
 #include "ProductTestSupport.h"
 
-#include <cstdlib>
+#include "prefs/TempConfigFolder.h"
+
 #include <stdexcept>
 #include <string>
-#include <unistd.h>
 
 namespace qvx2test {
 
-void UseTemporaryPreferences() {
-  static const bool s_bDone = [] {
-    char dir[] = "/tmp/qvx2-product-test-XXXXXX";
-    if (mkdtemp(dir) != nullptr) setenv("XDG_CONFIG_HOME", dir, 1);
-    return true;
-  }();
-  (void)s_bDone;
-}
+void UseTemporaryPreferences() { static TempConfigFolder s_Folder; }
 
 std::vector<AutomateCall>& AutomateLog() {
   static std::vector<AutomateCall> s_Log;
