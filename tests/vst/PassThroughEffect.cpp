@@ -67,6 +67,7 @@ void PassThroughEffect::setParameter(VstInt32 index, float value) {
       break;
     }
     case kEdits:
+      m_fValues[index] = value;
       if (value == 1.0f) ReportEditBurst();
       break;
     default:

@@ -114,7 +114,7 @@ bool PluginHost::Load(const std::string& path) {
   }
   // A path without a slash would make dlopen search the library path.
   const std::string openPath = path.find('/') == std::string::npos ? "./" + path : path;
-  m_pModule = ::dlopen(openPath.c_str(), RTLD_NOW | RTLD_LOCAL);
+  m_pModule = ::dlopen(openPath.c_str(), RTLD_NOW | (m_Config.loadGlobal ? RTLD_GLOBAL : RTLD_LOCAL));
   if (!m_pModule) {
     const char* why = ::dlerror();
     m_Error = path + " is not a loadable library: " + (why ? why : "unknown error");

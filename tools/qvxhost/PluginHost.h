@@ -28,6 +28,7 @@ struct HostConfig {
   VstIntPtr acceptIOChanges = 1;   // audioMasterCanDo "acceptIOChanges"
   HostTransport transport = HostTransport::Playing;
   double tempo = 120.0;            // beats per minute in the time info
+  bool loadGlobal = false;         // load the module's symbols into the global scope, as some hosts do
 };
 
 // One recorded host request.

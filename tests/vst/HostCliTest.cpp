@@ -1,0 +1,147 @@
+// The qvxhost program as a user runs it: its printed record, and a one-line
+// error with a non-zero exit for every kind of bad input.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "tools/qvxhost/AudioIO.h"
+
+namespace {
+
+struct RunResult {
+  int exitCode = -1;
+  std::string out, err;
+};
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+RunResult RunHost(const std::string& args) {
+  // Tests run in parallel processes: each run has files of its own.
+  static int s_nRun = 0;
+  const std::string stem = testing::TempDir() + "qvxhost_" + std::to_string(::getpid()) + "_" + std::to_string(++s_nRun);
+  const std::string outPath = stem + ".out", errPath = stem + ".err";
+  const std::string command = std::string(QVX_HOST_PROGRAM) + " " + args + " >" + outPath + " 2>" + errPath;
+  const int status = std::system(command.c_str());
+  RunResult r;
+  r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  r.out = ReadFile(outPath);
+  r.err = ReadFile(errPath);
+  std::remove(outPath.c_str());
+  std::remove(errPath.c_str());
+  return r;
+}
+
+int Lines(const std::string& text) {
+  int n = 0;
+  for (char c : text) n += c == '\n';
+  return n;
+}
+
+TEST(HostCliTest, PrintsTheRecord) {
+  const RunResult r = RunHost(std::string(QVX_TEST_MODULE));
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.out.find("magic:          'VstP' (0x56737450)"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("flags:          16 (CanReplacing)"), std::string::npos);
+  EXPECT_NE(r.out.find("programs:       20\n"), std::string::npos);
+  EXPECT_NE(r.out.find("parameters:     5\n"), std::string::npos);
+  EXPECT_NE(r.out.find("inputs:         2\noutputs:        2\n"), std::string::npos);
+  EXPECT_NE(r.out.find("unique id:      'QvPT'"), std::string::npos);
+  EXPECT_NE(r.out.find("latency:        0\n"), std::string::npos);
+  EXPECT_TRUE(r.err.empty());
+}
+
+TEST(HostCliTest, SetsParametersAndProgramsAndShowsThem) {
+  const RunResult r = RunHost(std::string(QVX_TEST_MODULE) + " --program 4 --set 1=0.5 --params --programs --log");
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.out.find("    1  Delay                    smp      2048"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("program  19: Pass 20"), std::string::npos);
+  EXPECT_NE(r.out.find("host call: ioChanged latency 0 -> 2048"), std::string::npos);
+  EXPECT_NE(r.out.find("with an index outside the parameters: 0"), std::string::npos);
+}
+
+TEST(HostCliTest, RendersTheTestSignalToAFileAndBenchmarks) {
+  const std::string wav = testing::TempDir() + "qvxhost_render_" + std::to_string(::getpid()) + ".wav";
+  const RunResult r =
+      RunHost(std::string(QVX_TEST_MODULE) + " --signal sine:440 --seconds 0.5 --rate 48000 --blocks 64,1000,7 --bench"
+                                         " --output " + wav);
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.out.find("real-time factor:"), std::string::npos);
+  EXPECT_NE(r.out.find("worst block:"), std::string::npos);
+  AudioBuffer audio;
+  double rate = 0.0;
+  std::string error;
+  ASSERT_TRUE(ReadAudioFile(wav, audio, rate, error)) << error;
+  EXPECT_EQ(rate, 48000.0);
+  EXPECT_EQ(audio.NumChannels(), 2);
+  EXPECT_EQ(audio.NumFrames(), 24000);
+  std::remove(wav.c_str());
+}
+
+TEST(HostCliTest, SweepsAndReportsAPlugInThatCrashes) {
+  RunResult r = RunHost(std::string(QVX_TEST_MODULE) + " --sweep");
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.out.find("the effect still renders finite audio afterwards"), std::string::npos) << r.out;
+  r = RunHost(std::string(QVX_TEST_MODULE_ABORTING) + " --sweep-range 50:50");
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(Lines(r.err), 1) << r.err;
+  EXPECT_NE(r.err.find("qvxhost: error: the plug-in crashed (signal 6) during the sweep at dispatcher opcode 50, "
+                       "index -2147483648"),
+            std::string::npos)
+      << r.err;
+}
+
+TEST(HostCliTest, BadInputGivesOneLineAndANonZeroExit) {
+  const std::string module = QVX_TEST_MODULE;
+  const struct {
+    std::string args;
+    int exitCode;
+    const char* message;
+  } cases[] = {
+      {"", 2, "no plug-in given"},
+      {"/nonexistent/x.so", 1, "cannot open /nonexistent/x.so"},
+      {"/etc/hostname", 1, "not a loadable library"},
+      {std::string(QVX_TEST_MODULE_NORECORD), 1, "returned no effect record"},
+      {module + " --host-version 0", 1, "(the host answered version 0)"},
+      {module + " --input /etc/hostname", 1, "cannot read /etc/hostname"},
+      {module + " --input /nonexistent.wav", 1, "cannot read"},
+      {module + " --blocks 0", 2, "bad block size"},
+      {module + " --blocks random:9-1", 2, "bad block sizes"},
+      {module + " --set 1", 2, "bad value '1' for --set"},
+      {module + " --set 1=1.5", 2, "bad value"},
+      {module + " --set 7=0.5", 1, "parameter 7 is outside the effect's 5 parameters"},
+      {module + " --program 20", 1, "program 20 is outside"},
+      {module + " --program -1", 2, "bad value"},
+      {module + " --rate abc", 2, "bad value 'abc' for --rate"},
+      {module + " --rate 1e9", 2, "bad value"},
+      {module + " --seconds -1", 2, "bad value"},
+      {module + " --signal chirp", 2, "unknown test signal"},
+      {module + " --transport maybe", 2, "bad value"},
+      {module + " --sweep-range 5:1", 2, "bad value"},
+      {module + " --frobnicate", 2, "unknown option --frobnicate"},
+      {module + " --output", 2, "needs an argument"},
+      {module + " " + module, 2, "more than one plug-in"},
+      {module + " --input x.wav --rate 48000", 2, "cannot be combined"},
+      {module + " --measure-edit", 2, "needs an --edit"},
+      {module + " --render --output /nonexistent/dir/out.wav --seconds 0.1", 1, "cannot write"},
+  };
+  for (const auto& c : cases) {
+    const RunResult r = RunHost(c.args);
+    EXPECT_EQ(r.exitCode, c.exitCode) << c.args << "\n" << r.err;
+    EXPECT_EQ(Lines(r.err), 1) << c.args << "\n" << r.err;
+    EXPECT_EQ(r.err.rfind("qvxhost: error: ", 0), 0u) << c.args << "\n" << r.err;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << c.args << "\n" << r.err;
+  }
+}
+
+}  // namespace
