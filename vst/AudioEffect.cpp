@@ -189,7 +189,7 @@ VstIntPtr AudioEffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr val
     case effGetVu:
       return vstargs::SaturatingInt32(static_cast<double>(getVu()) * 32767.0);
     case effSetSampleRate:
-      if (std::isfinite(opt) && opt > 0.0f) setSampleRate(opt);
+      if (isUsableSampleRate(opt)) setSampleRate(opt);
       return 0;
     case effSetBlockSize:
       if (vstargs::AsInt32(value, v) && v > 0) setBlockSize(v);

@@ -9,10 +9,11 @@
 // - The host-call wrappers run on the calling thread and hold no lock.
 // - The value-text helpers write only into the caller's buffer: any thread.
 //
-// The record functions (dispatchEffectClass and friends) are the boundary to
-// the host: they catch every exception, validate what the host hands in
-// (parameter and program indexes, pointers, text lengths, sample rate and
-// block size) before a virtual operation sees it, and answer 0 otherwise.
+// The record functions (dispatchEffectClass and friends) and the two
+// dispatchers are the boundary to the host: they catch every exception,
+// check what the host hands in (parameter and program indexes, pointers,
+// buffers, text lengths, sample rate and block size, values wider than 32
+// bits) before a virtual operation sees it, and answer 0 otherwise.
 #pragma once
 
 #include "vst/VstInterface.h"
@@ -29,8 +30,9 @@ class AudioEffect {
   AudioEffect(const AudioEffect&) = delete;
   AudioEffect& operator=(const AudioEffect&) = delete;
 
-  // Requests 0..24; every other opcode answers 0. The arguments are already
-  // validated when the host's call arrives through dispatchEffectClass.
+  // Requests 0..24; every other opcode answers 0. Each request's index,
+  // value, pointer and texts are checked here before a virtual operation
+  // sees them.
   virtual VstIntPtr dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt);
 
   virtual void open() {}
@@ -130,6 +132,9 @@ class AudioEffect {
   // True for 0 <= index < the parameter count: the only indexes that may be
   // sent to the host in automation and edit brackets.
   bool isHostParameterIndex(VstInt32 index) const { return index >= 0 && index < numParams; }
+  // Sample rates the effect accepts from the host: far wider than any audio
+  // rate, narrow enough that sample counts derived from them stay finite.
+  static bool isUsableSampleRate(double rate) { return rate >= 1000.0 && rate <= 10000000.0; }
   // Sends audioMasterAutomate for a host parameter; indexes outside the
   // host's range are never sent. True when sent.
   bool sendAutomationToHost(VstInt32 index, float value);

@@ -83,7 +83,7 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
       return Bool(setSpeakerArrangement(reinterpret_cast<VstSpeakerArrangement*>(value),
                                         static_cast<VstSpeakerArrangement*>(ptr)));
     case effSetBlockSizeAndSampleRate:
-      if (!AsInt32(value, v) || v <= 0 || !std::isfinite(opt) || opt <= 0.0f) return 0;
+      if (!AsInt32(value, v) || v <= 0 || !isUsableSampleRate(opt)) return 0;
       setBlockSizeAndSampleRate(v, opt);
       return 1;
     case effSetBypass:

@@ -43,7 +43,7 @@ bool AudioEffectX::ioChanged() { return callHost(audioMasterIOChanged) != 0; }
 float AudioEffectX::updateSampleRate() {
   XR_TRY
   const VstIntPtr answer = callHost(audioMasterGetSampleRate);
-  if (answer > 0) sampleRate = static_cast<float>(answer);
+  if (answer > 0 && isUsableSampleRate(static_cast<double>(answer))) sampleRate = static_cast<float>(answer);
   return sampleRate;
   XR_CATCH(sampleRate)
 }

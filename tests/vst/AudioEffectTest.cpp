@@ -132,11 +132,14 @@ TEST(AudioEffectDispatchTest, SampleRateAndBlockSizeMustBeUsable) {
   ProbeEffect effect;
   const float nan = std::numeric_limits<float>::quiet_NaN();
   const float inf = std::numeric_limits<float>::infinity();
-  for (float bad : {0.0f, -44100.0f, nan, inf, -inf}) Dispatch(effect, effSetSampleRate, 0, 0, nullptr, bad);
+  for (float bad : {0.0f, -44100.0f, nan, inf, -inf, 1e-30f, 999.0f, 1e30f, 10000001.0f})
+    Dispatch(effect, effSetSampleRate, 0, 0, nullptr, bad);
   for (VstIntPtr bad : {VstIntPtr{0}, VstIntPtr{-512}, k2Pow32 + 512}) Dispatch(effect, effSetBlockSize, 0, bad);
   EXPECT_TRUE(effect.notes.empty());
   EXPECT_EQ(effect.getSampleRate(), 44100.0f);
   EXPECT_EQ(effect.getBlockSize(), 1024);
+  Dispatch(effect, effSetSampleRate, 0, 0, nullptr, 1000.0f);
+  EXPECT_EQ(effect.getSampleRate(), 1000.0f);
   Dispatch(effect, effSetSampleRate, 0, 0, nullptr, 96000.0f);
   Dispatch(effect, effSetBlockSize, 0, 256);
   EXPECT_EQ(effect.getSampleRate(), 96000.0f);

@@ -82,6 +82,7 @@ TEST(AudioEffectXDispatchTest, HostIndexesOutsideTheirRangeAreRefused) {
   EXPECT_EQ(Dispatch(effect, effGetOutputProperties, 2, 0, &pin), 0);
   EXPECT_EQ(Dispatch(effect, effSetBlockSizeAndSampleRate, 0, 0, nullptr, 44100.0f), 0);
   EXPECT_EQ(Dispatch(effect, effSetBlockSizeAndSampleRate, 0, 64, nullptr, -1.0f), 0);
+  EXPECT_EQ(Dispatch(effect, effSetBlockSizeAndSampleRate, 0, 64, nullptr, 1e30f), 0);
   EXPECT_EQ(Dispatch(effect, effSetTotalSampleToProcess, 0, k2Pow32), 0);
   EXPECT_TRUE(effect.notes.empty()) << effect.Last();
 }

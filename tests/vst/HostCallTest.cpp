@@ -110,12 +110,13 @@ TEST(HostCallTest, SampleRateAndBlockSizeUpdatesKeepOldValuesForBadAnswers) {
   }
   answer = VstIntPtr{1} << 33;
   EXPECT_EQ(effect.updateBlockSize(), 1024) << "a block size past 32 bits is not taken";
+  EXPECT_EQ(effect.updateSampleRate(), 44100.0f) << "a rate far past any audio rate is not taken";
   answer = 96000;
   EXPECT_EQ(effect.updateSampleRate(), 96000.0f);
   EXPECT_EQ(effect.getSampleRate(), 96000.0f);
   answer = 2048;
   EXPECT_EQ(effect.updateBlockSize(), 2048);
-  EXPECT_EQ(host.CallsOf(audioMasterGetSampleRate).size(), 3u);
+  EXPECT_EQ(host.CallsOf(audioMasterGetSampleRate).size(), 4u);
 }
 
 TEST(HostCallTest, HostStringsCannotOverrunTheCallersBuffer) {

@@ -218,8 +218,9 @@ TEST(PluginHostTest, SweepRunsCleanAndLeavesTheEffectAsItWas) {
   EXPECT_EQ(host.GetParameter(0), 0.25f);
   EXPECT_EQ(host.GetParameter(4), 0.0f);
   for (const HostCall& call : host.Log()) {
-    if (call.opcode == audioMasterAutomate || call.opcode == audioMasterBeginEdit || call.opcode == audioMasterEndEdit)
+    if (call.opcode == audioMasterAutomate || call.opcode == audioMasterBeginEdit || call.opcode == audioMasterEndEdit) {
       EXPECT_TRUE(call.index >= 0 && call.index < 5) << DescribeHostCall(call);
+    }
   }
   const AudioBuffer input = Noise(0.1);
   AudioBuffer output;
