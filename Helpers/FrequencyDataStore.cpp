@@ -1,0 +1,241 @@
+#include "Helpers/FrequencyDataStore.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "Helpers/Assert.h"
+
+XR_REGISTER_SOURCE_FILE("Helpers/FrequencyDataStore.cpp");
+
+static_assert(std::atomic<unsigned>::is_always_lock_free, "the writer must never block");
+static_assert(std::atomic<float>::is_always_lock_free, "the writer must never block");
+
+const char* const g_pszEqualLoudnessFnNames[kEqualLoudnessFnCount] = {
+    "None", "A", "B", "C", "D", "1dB", "2dB", "3dB", "4dB", "5dB", "6dB"};
+
+namespace {
+
+// Amplitude correction of the extraction by FFT size, for sizes 256..131072.
+constexpr float kWindowGainBySize[] = {15.700062f, 7.9788857f, 4.289406f,   1.9579611f,  1.0f,
+                                       0.545135f,  0.24315006f, 0.12157503f, 0.060787514f, 0.030393757f};
+
+float WindowGainForSize(int N) {
+  for (int i = 0, size = 256; i < static_cast<int>(sizeof(kWindowGainBySize) / sizeof(float)); ++i, size *= 2)
+    if (N == size) return kWindowGainBySize[i];
+  return 1.0f;
+}
+
+// The power weight of one frequency (Hz, single precision) for the
+// weightings 1 ("A") to 4 ("D").
+float CurveWeight(int function, float f) {
+  switch (function) {
+    case 1: {
+      const float a = f + 129.4f, e = f + 76655.0f;
+      return 7397049856.0f * f * f * f * f / (a * a * (f + 676.7f) * (f + 4636.0f) * e * e);
+    }
+    case 2: {
+      const float a = f + 129.4f, e = f + 76655.0f;
+      return 5991849984.0f * f * f * f / (a * a * (f + 995.9f) * e * e);
+    }
+    case 3: {
+      const float a = f + 129.4f, e = f + 76655.0f;
+      return 5917969920.0f * f * f / (a * a * e * e);
+    }
+    default:
+      return 91104.32f * f * (f * f + 6532.0f * f + 4.0975e7f) /
+             ((f + 1776.3f) * (f + 7288.5f) * (f * f + 21514.0f * f + 3.8836e8f));
+  }
+}
+
+}  // namespace
+
+CFrequencyDataStore::CFrequencyDataStore(int fftSize) : m_nHalf(fftSize > 0 ? fftSize / 2 : 0) {
+  XR_TRY
+  const size_t bins = static_cast<size_t>(m_nHalf) + 1;
+  m_pBins[0].reset(new double[bins]);
+  m_pBins[1].reset(new double[bins]);
+  SetUsingWindowFn(eWindowRectangle);
+  m_fWindowGain.store(1.0f, std::memory_order_relaxed);
+  m_fGain.store(1.0f, std::memory_order_relaxed);
+  // Unit weights until a weighting is computed, so that no path can ever
+  // multiply by uninitialised values.
+  m_pWeights.reset(new float[bins]);
+  std::fill(m_pWeights.get(), m_pWeights.get() + bins, 1.0f);
+  Clear();
+  XR_CATCH_VOID
+}
+
+CFrequencyDataStore::~CFrequencyDataStore() = default;
+
+template <typename T>
+void CFrequencyDataStore::StoreValuesForGraph(Complex<T>* spectrum, int) {
+  XR_TRY
+  if (spectrum == nullptr || !IsUsable()) return;
+  const bool bHold = m_bHold.load(std::memory_order_relaxed);
+  // Clear a pending flip and read the current index in one step: from here
+  // on only this thread can change the current index.
+  unsigned state = m_nState.load(std::memory_order_acquire);
+  while (!m_nState.compare_exchange_weak(state, state & ~kPendingBit, std::memory_order_acq_rel,
+                                         std::memory_order_acquire)) {
+  }
+  const int current = static_cast<int>(state & kCurrentBit);
+  const int target = bHold ? current : 1 - current;
+  double* bins = m_pBins[target].get();
+  for (int k = 0; k <= m_nHalf; ++k) {
+    // The float form sums in float and widens the sum.
+    const T power = spectrum[k].re * spectrum[k].re + spectrum[k].im * spectrum[k].im;
+    bins[k] = static_cast<double>(power);
+  }
+  if (m_bEqualLoudness.load(std::memory_order_relaxed) && m_nEqualLoudnessFn.load(std::memory_order_relaxed) != 0)
+    ApplyEqualLoudnessFn(bins);
+  if (bHold) return;
+  Publish(target);
+  XR_CATCH_VOID
+}
+
+template void CFrequencyDataStore::StoreValuesForGraph<float>(Complex<float>*, int);
+template void CFrequencyDataStore::StoreValuesForGraph<double>(Complex<double>*, int);
+
+void CFrequencyDataStore::Publish(int target) {
+  unsigned state = m_nState.load(std::memory_order_acquire);
+  // The merge must come before the flip: once published, the buffer may be
+  // read at any moment. It reads the current buffer, which readers only read.
+  if ((state >> kReaderShift) == 0 && !m_bConsumed.load(std::memory_order_relaxed)) MaxMerge(target);
+  for (;;) {
+    if ((state >> kReaderShift) != 0) {
+      // A reader is inside: leave the frame for the next reader to flip to.
+      if (m_nState.compare_exchange_weak(state, state | kPendingBit, std::memory_order_acq_rel,
+                                         std::memory_order_acquire))
+        return;
+      continue;
+    }
+    if (m_nState.compare_exchange_weak(state, state ^ kCurrentBit, std::memory_order_acq_rel,
+                                       std::memory_order_acquire))
+      break;
+  }
+  m_nFlipCount.fetch_add(1, std::memory_order_relaxed);
+  m_bConsumed.store(false, std::memory_order_relaxed);
+}
+
+void CFrequencyDataStore::MaxMerge(int target) {
+  double* to = m_pBins[target & 1].get();
+  const double* from = m_pBins[1 - (target & 1)].get();
+  for (int k = 0; k <= m_nHalf; ++k) to[k] = std::max(to[k], from[k]);
+}
+
+const double* CFrequencyDataStore::BeginRead() {
+  XR_TRY
+  unsigned state = m_nState.load(std::memory_order_acquire);
+  unsigned next = 0;
+  do {
+    next = state + kOneReader;
+    // Only a reader that is alone may flip: another reader may be reading
+    // the buffer the flip would hand back to the writer.
+    if ((state & kPendingBit) != 0 && (state >> kReaderShift) == 0)
+      next = ((state ^ kCurrentBit) & ~kPendingBit) + kOneReader;
+  } while (!m_nState.compare_exchange_weak(state, next, std::memory_order_acq_rel, std::memory_order_acquire));
+  return IsUsable() ? m_pBins[next & kCurrentBit].get() : nullptr;
+  XR_CATCH(nullptr)
+}
+
+void CFrequencyDataStore::EndRead() {
+  XR_TRY
+  unsigned state = m_nState.load(std::memory_order_acquire);
+  // An unmatched EndRead never wraps the count.
+  while ((state >> kReaderShift) != 0 &&
+         !m_nState.compare_exchange_weak(state, state - kOneReader, std::memory_order_acq_rel,
+                                         std::memory_order_acquire)) {
+  }
+  XR_CATCH_VOID
+}
+
+void CFrequencyDataStore::Clear() {
+  XR_TRY
+  m_nState.fetch_and(~kCurrentBit, std::memory_order_acq_rel);
+  for (auto& buffer : m_pBins)
+    if (buffer) std::fill(buffer.get(), buffer.get() + m_nHalf + 1, 0.0);
+  XR_CATCH_VOID
+}
+
+void CFrequencyDataStore::CopyFrom(CFrequencyDataStore* source) {
+  XR_TRY
+  if (source == nullptr || source == this || source->m_nHalf != m_nHalf || !IsUsable() || !source->IsUsable())
+    return;
+  m_nState.fetch_add(kOneReader, std::memory_order_acq_rel);
+  // Holding a reader's place in the source keeps its current index and
+  // current buffer still for the copy (the writer then only fills the other
+  // buffer and leaves its flip pending).
+  const unsigned sourceState = source->m_nState.fetch_add(kOneReader, std::memory_order_acq_rel);
+  const size_t bins = static_cast<size_t>(m_nHalf) + 1;
+  for (int i = 0; i < 2; ++i) std::copy(source->m_pBins[i].get(), source->m_pBins[i].get() + bins, m_pBins[i].get());
+  std::copy(source->m_pWeights.get(), source->m_pWeights.get() + bins, m_pWeights.get());
+  source->EndRead();
+  unsigned state = m_nState.load(std::memory_order_acquire);
+  while (!m_nState.compare_exchange_weak(state, (state & ~kCurrentBit) | (sourceState & kCurrentBit),
+                                         std::memory_order_acq_rel, std::memory_order_acquire)) {
+  }
+  m_fGain.store(source->GetGain(), std::memory_order_relaxed);
+  m_bEqualLoudness.store(source->IsEqualLoudness(), std::memory_order_relaxed);
+  m_nEqualLoudnessFn.store(source->GetEqualLoudnessFn(), std::memory_order_relaxed);
+  m_nTableFn.store(source->m_nTableFn.load(std::memory_order_relaxed), std::memory_order_relaxed);
+  m_fSampleRate.store(source->GetSampleRate(), std::memory_order_relaxed);
+  EndRead();
+  XR_CATCH_VOID
+}
+
+void CFrequencyDataStore::Flip() {
+  XR_TRY
+  if (!IsUsable()) return;
+  unsigned state = m_nState.load(std::memory_order_acquire);
+  if (!m_bConsumed.load(std::memory_order_relaxed)) MaxMerge(1 - static_cast<int>(state & kCurrentBit));
+  while (!m_nState.compare_exchange_weak(state, state ^ kCurrentBit, std::memory_order_acq_rel,
+                                         std::memory_order_acquire)) {
+  }
+  m_nFlipCount.fetch_add(1, std::memory_order_relaxed);
+  m_bConsumed.store(false, std::memory_order_relaxed);
+  XR_CATCH_VOID
+}
+
+void CFrequencyDataStore::SetUsingWindowFn(EWindowType window) {
+  XR_TRY
+  float gain = WindowGainForSize(2 * m_nHalf);
+  switch (window) {
+    case eWindowRectangle: gain *= 0.44878614f; break;
+    case eWindowHamming: gain *= 0.79302275f; break;
+    case eWindowHann: gain *= 0.84693f; break;
+    case eWindowBlackmanHarris: gain *= 1.1625f; break;
+    default: break;  // Blackman and unknown types keep the size factor
+  }
+  m_fWindowGain.store(gain, std::memory_order_relaxed);
+  XR_CATCH_VOID
+}
+
+void CFrequencyDataStore::ApplyEqualLoudnessFn(double* bins) {
+  XR_TRY
+  if (bins == nullptr || !IsUsable()) return;
+  const int function = m_nEqualLoudnessFn.load(std::memory_order_relaxed);
+  if (function != m_nTableFn.load(std::memory_order_relaxed)) FillWeightTable(function);
+  // Only the known weightings multiply; any other value weights nothing.
+  if (function < 1 || function >= kEqualLoudnessFnCount) return;
+  for (int k = 0; k <= m_nHalf; ++k) bins[k] *= static_cast<double>(m_pWeights[k]);
+  XR_CATCH_VOID
+}
+
+void CFrequencyDataStore::FillWeightTable(int function) {
+  const float rate = m_fSampleRate.load(std::memory_order_relaxed);
+  const int N = 2 * m_nHalf;
+  const float df = rate / static_cast<float>(N);
+  if (function >= 1 && function <= 4) {
+    for (int k = 0; k <= m_nHalf; ++k) m_pWeights[k] = CurveWeight(function, static_cast<float>(k) * df);
+  } else if (function >= 5 && function < kEqualLoudnessFnCount) {
+    // d dB of power per octave, 1 at 1 kHz.
+    const float d = static_cast<float>(function - 4);
+    const float exponent = d * std::log(10.0f) / 10.0f / std::log(2.0f);
+    const float binsPerKHz = static_cast<float>(N) * 1000.0f / rate;
+    for (int k = 0; k <= m_nHalf; ++k)
+      m_pWeights[k] = std::exp(std::log(static_cast<float>(k) / binsPerKHz) * exponent);
+  }
+  // DC takes the first bin's weight.
+  if (m_nHalf >= 1) m_pWeights[0] = m_pWeights[1];
+  m_nTableFn.store(function, std::memory_order_relaxed);
+}
