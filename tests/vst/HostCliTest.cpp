@@ -101,6 +101,18 @@ TEST(HostCliTest, SweepsAndReportsAPlugInThatCrashes) {
       << r.err;
 }
 
+TEST(HostCliTest, SweepReportsEditsWithIndexesOutsideTheParameters) {
+  RunResult r = RunHost(std::string(QVX_TEST_MODULE_ABORTING) + " --sweep-range 52:52");
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(Lines(r.err), 1) << r.err;
+  EXPECT_NE(r.err.find("during the sweep the plug-in sent the host 72 edits with an index outside its parameters"),
+            std::string::npos)
+      << r.err;
+  r = RunHost(std::string(QVX_TEST_MODULE_ABORTING) + " --sweep-range 51:51");
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.out.find("with an index outside the parameters: 0"), std::string::npos) << r.out;
+}
+
 TEST(HostCliTest, BadInputGivesOneLineAndANonZeroExit) {
   const std::string module = QVX_TEST_MODULE;
   const struct {

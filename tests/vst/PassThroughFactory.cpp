@@ -1,7 +1,9 @@
 // The test plug-in's factory, built three ways: the normal effect; with
 // QVX_TEST_NO_RECORD a module whose factory creates nothing; with
-// QVX_TEST_ABORT_ON_VENDOR_CALL an effect that aborts on one odd vendor
-// request, so that the host's crash reporting can be seen.
+// QVX_TEST_ABORT_ON_VENDOR_CALL a misbehaving effect: it aborts on one odd
+// vendor request and, asked for its tail size, reports an edit of a
+// parameter it does not have straight to the host, past the layer's checks;
+// the host's crash and index reporting can be seen with it.
 #include <climits>
 #include <cstdlib>
 
@@ -16,6 +18,10 @@ class AbortingEffect : public PassThroughEffect {
   VstIntPtr vendorSpecific(VstInt32 index, VstIntPtr value, void* ptr, float opt) override {
     if (index == INT_MIN) std::abort();
     return PassThroughEffect::vendorSpecific(index, value, ptr, opt);
+  }
+  VstInt32 getGetTailSize() override {
+    callHost(audioMasterAutomate, 9000, 0, nullptr, 0.5f);
+    return 0;
   }
 };
 }  // namespace

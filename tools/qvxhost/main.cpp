@@ -57,18 +57,27 @@ void PrintPrograms(PluginHost& host) {
   for (size_t i = 0; i < names.size(); ++i) std::printf("program %3zu: %s\n", i, names[i].c_str());
 }
 
+// True for an automation or edit request whose index is no parameter of
+// the effect: hosts use that index unchecked.
+bool IndexOutsideParameters(const PluginHost& host, const HostCall& call) {
+  const bool indexed = call.opcode == audioMasterAutomate || call.opcode == audioMasterBeginEdit ||
+                       call.opcode == audioMasterEndEdit;
+  const int numParams = host.Effect() ? host.Effect()->numParams : 0;
+  return indexed && (call.index < 0 || call.index >= numParams);
+}
+
+int CountOutOfRange(const PluginHost& host) {
+  int n = 0;
+  for (const HostCall& call : host.Log()) n += IndexOutsideParameters(host, call) ? 1 : 0;
+  return n;
+}
+
 void PrintLog(PluginHost& host) {
   const std::vector<HostCall> log = host.Log();
-  const int numParams = host.Effect() ? host.Effect()->numParams : 0;
-  int outOfRange = 0;
-  for (const HostCall& call : log) {
-    const bool indexed = call.opcode == audioMasterAutomate || call.opcode == audioMasterBeginEdit ||
-                         call.opcode == audioMasterEndEdit;
-    const bool bad = indexed && (call.index < 0 || call.index >= numParams);
-    outOfRange += bad ? 1 : 0;
-    std::printf("host call: %s%s\n", DescribeHostCall(call).c_str(), bad ? "  [index outside the parameters]" : "");
-  }
-  std::printf("host calls: %zu, with an index outside the parameters: %d\n", log.size(), outOfRange);
+  for (const HostCall& call : log)
+    std::printf("host call: %s%s\n", DescribeHostCall(call).c_str(),
+                IndexOutsideParameters(host, call) ? "  [index outside the parameters]" : "");
+  std::printf("host calls: %zu, with an index outside the parameters: %d\n", log.size(), CountOutOfRange(host));
 }
 
 void PrintStats(const RenderStats& s, double rate, int pass, int passes) {
@@ -111,34 +120,47 @@ bool Prepare(const HostOptions& o, double rate, PluginHost& host, std::string& e
   return ApplySettings(o, host, error);
 }
 
+// What the sweep's child process leaves for the parent: the call it was
+// making, and why it failed when it did.
+struct SharedSweep {
+  SweepProgress progress;
+  char failure[256];
+};
+
 // The sweep's child process: sweeps, checks that the effect still renders
-// finite audio, prints the report. Answers the exit code.
-int SweepChild(const HostOptions& o, PluginHost& host, SweepProgress* progress) {
+// finite audio and that it sent the host no edit with an index outside its
+// parameters, prints the report. Answers the exit code.
+int SweepChild(const HostOptions& o, PluginHost& host, SharedSweep* shared) {
+  auto fail = [&](const std::string& why) {
+    std::snprintf(shared->failure, sizeof shared->failure, "%s", why.c_str());
+    return 1;
+  };
   SweepReport report;
   std::string error;
-  if (!SweepOpcodes(host, o.sweepFrom, o.sweepTo, report, error, progress)) {
-    std::fprintf(stderr, "qvxhost: error: %s\n", error.c_str());
-    return 1;
-  }
+  if (!SweepOpcodes(host, o.sweepFrom, o.sweepTo, report, error, &shared->progress)) return fail(error);
   AudioBuffer noise, output;
   RenderStats stats;
   RenderOptions options = o.render;
   options.edits.clear();
   if (!MakeTestSignal("noise", std::max(1, host.Effect()->numInputs), host.SampleRate(), 0.1, noise, error) ||
-      !RenderOffline(host, noise, options, output, stats, error)) {
-    std::fprintf(stderr, "qvxhost: error: after the sweep: %s\n", error.c_str());
-    return 1;
-  }
+      !RenderOffline(host, noise, options, output, stats, error))
+    return fail("after the sweep: " + error);
   bool finite = true;
   for (const auto& ch : output.channels)
     for (float v : ch) finite = finite && std::isfinite(v);
+  const int outOfRange = CountOutOfRange(host);
   std::printf("sweep: opcodes %d..%d, %lld dispatcher calls, %lld parameter calls\n", o.sweepFrom, o.sweepTo,
               static_cast<long long>(report.dispatcherCalls), static_cast<long long>(report.parameterCalls));
   std::printf("sweep: opcodes answering non-zero:");
   for (int op : report.answeringOpcodes) std::printf(" %d", op);
-  std::printf("\nsweep: the effect %s afterwards\n", finite ? "still renders finite audio" : "renders non-finite audio");
+  std::printf("\nsweep: host calls: %zu, with an index outside the parameters: %d\n", host.Log().size(), outOfRange);
+  std::printf("sweep: the effect %s afterwards\n", finite ? "still renders finite audio" : "renders non-finite audio");
   std::fflush(stdout);
-  return finite ? 0 : 1;
+  if (!finite) return fail("after the sweep the effect renders non-finite audio");
+  if (outOfRange > 0)
+    return fail("during the sweep the plug-in sent the host " + std::to_string(outOfRange) +
+                " edits with an index outside its parameters");
+  return 0;
 }
 
 // Runs the sweep in a child process, so that an effect that crashes on an
@@ -147,31 +169,37 @@ int SweepChild(const HostOptions& o, PluginHost& host, SweepProgress* progress) 
 bool RunSweepIsolated(const HostOptions& o, PluginHost& host, std::string& error) {
   std::fflush(stdout);
   std::fflush(stderr);
-  void* shared = ::mmap(nullptr, sizeof(SweepProgress), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
-  if (shared == MAP_FAILED) {
+  void* memory = ::mmap(nullptr, sizeof(SharedSweep), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+  if (memory == MAP_FAILED) {
     error = "cannot map memory for the sweep";
     return false;
   }
-  auto* progress = new (shared) SweepProgress();
+  auto* shared = new (memory) SharedSweep();
   const pid_t child = ::fork();
   if (child < 0) {
-    ::munmap(shared, sizeof(SweepProgress));
+    ::munmap(memory, sizeof(SharedSweep));
     error = "cannot start the sweep process";
     return false;
   }
-  if (child == 0) _exit(SweepChild(o, host, progress));
+  if (child == 0) {
+    const int code = SweepChild(o, host, shared);
+    std::fflush(stdout);
+    _exit(code);
+  }
   int status = 0;
   while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
   }
-  const SweepProgress last = *progress;
-  ::munmap(shared, sizeof(SweepProgress));
+  const SweepProgress last = shared->progress;
+  shared->failure[sizeof shared->failure - 1] = 0;
+  const std::string failure = shared->failure;
+  ::munmap(memory, sizeof(SharedSweep));
   if (WIFSIGNALED(status)) {
     error = "the plug-in crashed (signal " + std::to_string(WTERMSIG(status)) + ") during the sweep at " +
             DescribeSweepProgress(last);
     return false;
   }
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    error = "the sweep failed at " + DescribeSweepProgress(last);
+    error = !failure.empty() ? failure : "the sweep ended early at " + DescribeSweepProgress(last);
     return false;
   }
   return true;
