@@ -3,6 +3,7 @@
 // operation each request reached, and an editor that counts its life.
 #pragma once
 
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
