@@ -25,7 +25,7 @@ struct FftSimdKernels {
   static constexpr int W = V::W;
   static constexpr int kLogW = V::kLogW;
   // Values per depth-first chunk of the sub-array passes.
-  static constexpr long kChunkValues = 4096;
+  static constexpr long kChunkValues = 2048;
 
   static int Log2(long v) {
     int r = 0;

@@ -34,11 +34,18 @@ struct FftSimdSoa {
     o3 = V::sub(a1, a3);
   }
 
-  // Passes 1 and 2 for the quadruples m in [m0, m1) (m0 even), from the
-  // samples into buf; each pass-2 block is two quadruples.
+  // Passes 1 and 2 for the quadruples m in [m0, m1), a power-of-two range
+  // aligned to its size, from the samples into buf. Each pass-2 block is two
+  // quadruples. The quadruples are taken in bit-reversed order within the
+  // range, so that the sample reads ascend at a constant stride (which the
+  // processor can prefetch) and the scattered writes stay in the chunk.
   static void Pass12Fwd(T* buf, const T* x, const int32_t* br, long q, long m0, long m1) {
     const R h = V::set1(kFftSqrtHalf<T>);
-    for (long m = m0; m < m1; m += 2) {
+    const long half = (m1 - m0) / 2;
+    int shift = 0;
+    while (((m1 - m0) << shift) < q / W) ++shift;
+    for (long t = 0; t < half; ++t) {
+      const long m = m0 + (br[t << shift] >> V::kLogW);
       R i0, i1, i2, i3, i4, i5, i6, i7;
       Pass1Fwd(x + br[m], q, i0, i1, i2, i3);
       Pass1Fwd(x + br[m + 1], q, i4, i5, i6, i7);
@@ -140,11 +147,16 @@ struct FftSimdSoa {
     V::store(xr + 3 * q, V::sub(s02m, s33));
   }
 
-  // Passes 2 and 1 for the quadruples m in [m0, m1) (m0 even), from buf
-  // into the samples.
+  // Passes 2 and 1 for the quadruples m in [m0, m1) (as for Pass12Fwd), from
+  // buf into the samples, in the same order, so that the sample writes
+  // ascend.
   static void Pass21Inv(T* x, const T* buf, const int32_t* br, long q, long m0, long m1) {
     const R h = V::set1(kFftSqrtHalf<T>);
-    for (long m = m0; m < m1; m += 2) {
+    const long half = (m1 - m0) / 2;
+    int shift = 0;
+    while (((m1 - m0) << shift) < q / W) ++shift;
+    for (long t = 0; t < half; ++t) {
+      const long m = m0 + (br[t << shift] >> V::kLogW);
       const T* in = buf + 4 * m * W;
       const R i0 = Ld(in, 0), i1 = Ld(in, 1), i2 = Ld(in, 2), i3 = Ld(in, 3);
       const R i4 = Ld(in, 4), i5 = Ld(in, 5), i6 = Ld(in, 6), i7 = Ld(in, 7);

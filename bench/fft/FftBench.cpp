@@ -34,13 +34,13 @@ struct AlignedBuffer {
 };
 
 template <int L, typename T>
-void BM_FFTRealPair(benchmark::State& state) {
+void BM_FFTRealPair(benchmark::State& state, EFftIsa isa) {
   constexpr long n = 1L << L;
   auto obj = std::make_unique<FFTRealFixLen<L, T>>();
   AlignedBuffer<T> x(n), f(n), y(n);
   for (auto _ : state) {
-    obj->do_fft(f.p, x.p);
-    obj->do_ifft(f.p, y.p);
+    obj->do_fft_isa(isa, f.p, x.p);
+    obj->do_ifft_isa(isa, f.p, y.p);
     benchmark::DoNotOptimize(y.p);
     benchmark::ClobberMemory();
   }
@@ -109,11 +109,15 @@ void BM_FftwPairDouble(benchmark::State& state) {
   fftw_free(x);
 }
 
+// The kernels on the path this processor uses, and on the 128-bit path that
+// processors without AVX2 use.
 template <typename T>
 void RegisterOurs(const char* type_name) {
   auto reg = [&](auto fn, int L) {
-    benchmark::RegisterBenchmark(
-        ("BM_FFTRealPair/" + std::string(type_name) + "/" + std::to_string(1L << L)).c_str(), fn);
+    const std::string suffix = std::string(type_name) + "/" + std::to_string(1L << L);
+    benchmark::RegisterBenchmark(("BM_FFTRealPair/" + suffix).c_str(), fn, FftBestIsa());
+    if (FftBestIsa() == EFftIsa::kAvx2)
+      benchmark::RegisterBenchmark(("BM_FFTRealPairSse2/" + suffix).c_str(), fn, EFftIsa::kSse2);
   };
   reg(BM_FFTRealPair<8, T>, 8);
   reg(BM_FFTRealPair<9, T>, 9);
@@ -171,19 +175,25 @@ int main(int argc, char** argv) {
 
   const char* isa = FftBestIsa() == EFftIsa::kAvx2 ? "avx2" : FftBestIsa() == EFftIsa::kSse2 ? "sse2" : "plain";
   std::printf("\nForward+inverse pair, time per pair (ns); kernels use the %s path\n", isa);
-  std::printf("%-7s %8s %12s %12s %8s %14s %8s\n", "type", "N", "kernels", "FFTW", "ratio", "wrapper", "ratio");
+  std::printf("%-7s %8s %12s %12s %8s %12s %8s %12s %8s\n", "type", "N", "kernels", "FFTW", "ratio",
+              "sse2 path", "ratio", "wrapper", "ratio");
   for (const char* type : {"float", "double"}) {
     for (long n = 256; n <= 131072; n *= 2) {
       const std::string sn = std::to_string(n);
       const double ours = reporter.Get("BM_FFTRealPair/" + std::string(type) + "/" + sn);
       const double fftw = reporter.Get("BM_FftwPair/" + std::string(type) + "/" + sn);
       const double wrap = reporter.Get("BM_CFftWrapperPair/" + std::string(type) + "/" + sn);
+      const double sse2 = reporter.Get("BM_FFTRealPairSse2/" + std::string(type) + "/" + sn);
       if (ours < 0 || fftw < 0) continue;
       std::printf("%-7s %8ld %12.0f %12.0f %8.2f", type, n, ours, fftw, ours / fftw);
-      if (wrap > 0)
-        std::printf(" %14.0f %8.2f\n", wrap, wrap / fftw);
+      if (sse2 > 0)
+        std::printf(" %12.0f %8.2f", sse2, sse2 / fftw);
       else
-        std::printf("\n");
+        std::printf(" %12s %8s", "-", "-");
+      if (wrap > 0)
+        std::printf(" %12.0f %8.2f\n", wrap, wrap / fftw);
+      else
+        std::printf(" %12s %8s\n", "-", "-");
     }
   }
   return 0;
