@@ -77,11 +77,11 @@ bool WriteWavFile(const std::string& path, const AudioBuffer& audio, double samp
   return true;
 }
 
-bool MakeTestSignal(const std::string& spec, int numChannels, double sampleRate, double seconds, AudioBuffer& audio,
+bool MakeTestSignal(const std::string& signal, int numChannels, double sampleRate, double seconds, AudioBuffer& audio,
                     std::string& error) {
-  const size_t colon = spec.find(':');
-  const std::string kind = spec.substr(0, colon);
-  const std::string arg = colon == std::string::npos ? "" : spec.substr(colon + 1);
+  const size_t colon = signal.find(':');
+  const std::string kind = signal.substr(0, colon);
+  const std::string arg = colon == std::string::npos ? "" : signal.substr(colon + 1);
   const bool hasArg = colon != std::string::npos;
   if (numChannels <= 0 || !(sampleRate > 0.0) || !(seconds >= 0.0)) {
     error = "bad test signal settings";
@@ -147,6 +147,6 @@ bool MakeTestSignal(const std::string& spec, int numChannels, double sampleRate,
       for (auto& ch : audio.channels) ch[static_cast<size_t>(i)] = 1.0f;
     return true;
   }
-  error = "unknown test signal '" + spec + "' (sweep, sine, noise, impulse, silence)";
+  error = "unknown test signal '" + signal + "' (sweep, sine, noise, impulse, silence)";
   return false;
 }

@@ -27,5 +27,5 @@ bool WriteWavFile(const std::string& path, const AudioBuffer& audio, double samp
 //   silence
 // Every channel carries the same signal except noise, which is independent
 // per channel. False with `error` set for an unknown kind or bad argument.
-bool MakeTestSignal(const std::string& spec, int numChannels, double sampleRate, double seconds, AudioBuffer& audio,
+bool MakeTestSignal(const std::string& signal, int numChannels, double sampleRate, double seconds, AudioBuffer& audio,
                     std::string& error);

@@ -54,7 +54,7 @@ const char* HostUsage() {
          "                         noise[:SEED], impulse[:MS], silence\n"
          "  --seconds S            length of the test signal (default 5)\n"
          "  --rate HZ              sample rate of the test signal (default 44100)\n"
-         "  --blocks SPEC          block sizes per call: N, N,N,... cycled, or random:MIN-MAX[:SEED]\n"
+         "  --blocks SIZES         block sizes per call: N, N,N,... cycled, or random:MIN-MAX[:SEED]\n"
          "                         (default 512)\n"
          "  --output FILE          write the processed audio as a 32-bit float WAV file\n"
          "  --compensate           remove the reported latency from the output\n"

@@ -115,13 +115,13 @@ bool CheckHost(PluginHost& host, std::string& error) {
 bool BlockSchedule::Parse(const std::string& text, std::string& error) {
   std::vector<int> sizes;
   if (text.rfind("random:", 0) == 0) {
-    const std::string spec = text.substr(7);
-    const size_t dash = spec.find('-');
-    const size_t colon = spec.find(':');
+    const std::string range = text.substr(7);
+    const size_t dash = range.find('-');
+    const size_t colon = range.find(':');
     int lo = 0, hi = 0, seed = 1;
-    if (dash == std::string::npos || !ParseInt(spec.substr(0, dash), lo) ||
-        !ParseInt(spec.substr(dash + 1, colon == std::string::npos ? std::string::npos : colon - dash - 1), hi) ||
-        (colon != std::string::npos && (!ParseInt(spec.substr(colon + 1), seed) || seed < 0)) || lo < 1 ||
+    if (dash == std::string::npos || !ParseInt(range.substr(0, dash), lo) ||
+        !ParseInt(range.substr(dash + 1, colon == std::string::npos ? std::string::npos : colon - dash - 1), hi) ||
+        (colon != std::string::npos && (!ParseInt(range.substr(colon + 1), seed) || seed < 0)) || lo < 1 ||
         hi < lo || hi > kMaxBlock) {
       error = "bad block sizes '" + text + "' (expected random:MIN-MAX[:SEED] within 1.." +
               std::to_string(kMaxBlock) + ")";
