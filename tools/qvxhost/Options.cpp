@@ -48,6 +48,8 @@ const char* HostUsage() {
          "Settings, applied in the order given:\n"
          "  --program N            select program N\n"
          "  --set INDEX=VALUE      set a parameter (value 0..1); repeatable\n"
+         "  --settle MS            after the settings, idle the effect every 10 ms for MS ms of\n"
+         "                         wall clock, so that work it defers to idle time is done\n"
          "Rendering:\n"
          "  --input FILE           audio file to process (its sample rate is used)\n"
          "  --signal KIND          built-in test signal: sweep[:F0-F1] (default), sine[:HZ],\n"
@@ -121,6 +123,9 @@ bool ParseHostOptions(const std::vector<std::string>& args, HostOptions& o, std:
       if (!next(v)) return false;
       if (!ToParameter(v, s.index, s.value)) return bad(v, "INDEX=VALUE with VALUE from 0 to 1");
       o.settings.push_back(s);
+    } else if (a == "--settle") {
+      if (!next(v)) return false;
+      if (!ToDouble(v, o.settleMs) || o.settleMs < 0.0 || o.settleMs > 600000.0) return bad(v, "0 to 600000 ms");
     } else if (a == "--input") {
       if (!next(o.inputPath)) return false;
       o.renderAsked = true;

@@ -38,6 +38,10 @@ struct HostOptions {
   bool sweep = false;
   int sweepFrom = -1000, sweepTo = 1000;
 
+  // Wall-clock milliseconds of idle calls after the settings, before anything
+  // else runs (0: none).
+  double settleMs = 0.0;
+
   bool help = false;
 };
 

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 
 namespace {
 
@@ -277,6 +278,16 @@ void PluginHost::Process(float** inputs, float** outputs, int frames) {
 void PluginHost::Idle() {
   Dispatch(effIdle);
   Dispatch(effEditIdle);
+}
+
+void PluginHost::IdleFor(double ms) {
+  const auto end = std::chrono::steady_clock::now() +
+                   std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                       std::chrono::duration<double, std::milli>(ms));
+  do {
+    Idle();
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  } while (std::chrono::steady_clock::now() < end);
 }
 
 std::vector<HostCall> PluginHost::Log() const {

@@ -103,6 +103,10 @@ class PluginHost {
   void Process(float** inputs, float** outputs, int frames);
   // effIdle and effEditIdle, as a host's idle timer would.
   void Idle();
+  // Idles every 10 ms of wall clock for `ms` (at least once), as a host's
+  // idle timer does between loading an effect and starting playback; work an
+  // effect defers to its idle (a new quality mode) is then done.
+  void IdleFor(double ms);
   // Sample position of the next block.
   int64_t Position() const { return m_nSamplePos.load(); }
   void SetProcessLevel(VstInt32 level) { m_nProcessLevel = level; }

@@ -117,7 +117,9 @@ bool Prepare(const HostOptions& o, double rate, PluginHost& host, std::string& e
     return false;
   }
   host.Start(rate, o.render.blocks.MaxSize());
-  return ApplySettings(o, host, error);
+  if (!ApplySettings(o, host, error)) return false;
+  if (o.settleMs > 0.0) host.IdleFor(o.settleMs);
+  return true;
 }
 
 // What the sweep's child process leaves for the parent: the call it was
