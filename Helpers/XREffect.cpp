@@ -5,9 +5,10 @@
 
 #include "Helpers/Assert.h"
 #include "Helpers/EditorHooks.h"
-#include "vst/AEffEditor.h"
+#include "Helpers/HostInfo.h"
 #include "Helpers/PersistantStorage.h"
 #include "Helpers/XREffectDetail.h"
+#include "vst/AEffEditor.h"
 
 XR_REGISTER_SOURCE_FILE("Helpers/XREffect");
 
@@ -58,6 +59,9 @@ XREffect::XREffect(audioMasterCallback audioMaster, int nParams, int nABParams)
   for (auto& v : m_fPersistantParam) v.store(0.0f, std::memory_order_relaxed);
   canProcessReplacing(true);
   CopyName(m_DefaultProgram.name, "Default");
+  int limitFramerate = 0;
+  if (CPersistantStorage::QueryStoredPluginInt("LimitFramerate", &limitFramerate) && limitFramerate != 0)
+    g_kIdleRate.store(100);
   XR_CATCH_VOID
 }
 
@@ -93,6 +97,7 @@ void XREffect::setParameter(VstInt32 index, float value) {
   } else {
     return;
   }
+  ApplyQualityParameter(index, value);
   ParameterChanged(index);
   if (XREditorHooks* editor = GetEditorHooks()) {
     editor->setParameter(index, value);

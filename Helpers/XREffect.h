@@ -16,6 +16,15 @@
 // host. Program changes, A/B switches, program names and edit brackets belong
 // to the user-interface thread.
 //
+// Quality modes and idle work (XREffectQuality.cpp, XREffectIdle.cpp): the
+// quality settings are parameters, so their setters run wherever parameters
+// are written and only raise atomic flags; the decision to rebuild, the
+// rebuild and the latency report run on the idle side (host idle, editor
+// idle, the dispatcher's resume) under m_IdleMutex, never on the audio thread
+// and never while audio has run within the last 500 ms. The audio thread meets
+// the idle side only at m_bAudioBusy: it skips a block while the idle side
+// holds the flag, and the idle side holds it around every rebuild.
+//
 // The editor is reached only through XREditorHooks (Helpers/EditorHooks.h),
 // found on the VST editor object; with no editor these calls are skipped.
 #pragma once
@@ -28,6 +37,8 @@
 #include "vst/AudioEffectX.h"
 
 class XREditorHooks;
+template <typename FTYPE>
+class FftFilter;
 
 // A gain in decibels becomes a linear factor as exp(dB * kfDbLogScaleFactor).
 constexpr double kfDbLogScaleFactor = 0.11512925464970229;  // ln(10) / 20
@@ -44,6 +55,10 @@ constexpr int kXrRedoRequest = 10002;           // beginEdit argument: redo
 constexpr int kXrUndoGroupStart = 10003;        // undo history markers
 constexpr int kXrUndoGroupEnd = 10004;
 constexpr int kXrEmptyUndoEntry = -1;
+constexpr int kXrDefaultQualityRating = 30;
+constexpr unsigned kXrFxIdleGateMs = 50;        // fxIdle within this of the last pass does no heavy work
+constexpr unsigned kXrLinkPollMs = 500;         // linked quality settings are read this often
+constexpr unsigned kXrAudioRecentMs = 500;      // a block within this counts as audio running
 
 // One program: a name and the value of parameter i at position i.
 struct ProgramRecord {
@@ -75,6 +90,42 @@ class XREffect : public AudioEffectX {
     const PresetStreamEntry* pEntries;
   };
 
+  // Who runs fxIdle, for diagnostics.
+  enum EFxIdleCalledFrom {
+    eFxIdleFromEditor = 0,
+    eFxIdleFromSetParam = 1,
+    eFxIdleFromProcess = 2,
+    eFxIdleFromWorkerThread = 3,
+    eFxIdleFromUnknown = 4,
+  };
+  static const char* const s_szFxIdleCalledFromString[5];
+
+  // Holds m_bAudioBusy for a scope on the idle side, spinning until the audio
+  // thread has finished its block. Re-entrant for the holding thread.
+  class CAudioBusyHold {
+   public:
+    explicit CAudioBusyHold(XREffect* effect);
+    ~CAudioBusyHold();
+    CAudioBusyHold(const CAudioBusyHold&) = delete;
+    CAudioBusyHold& operator=(const CAudioBusyHold&) = delete;
+
+   private:
+    XREffect* m_pEffect;
+  };
+  // The audio thread's side: tries once; the block is skipped unless Held().
+  class CAudioBusyTry {
+   public:
+    explicit CAudioBusyTry(XREffect* effect);
+    ~CAudioBusyTry();
+    CAudioBusyTry(const CAudioBusyTry&) = delete;
+    CAudioBusyTry& operator=(const CAudioBusyTry&) = delete;
+    bool Held() const { return m_bHeld; }
+
+   private:
+    XREffect* m_pEffect;
+    bool m_bHeld;
+  };
+
   // nParams: the A settings and the settings without a B copy; nABParams: the
   // B copies, parameter i < nABParams having its copy at nParams + i. The
   // host sees nParams + nABParams parameters (limited to kXrMaxParams).
@@ -104,6 +155,21 @@ class XREffect : public AudioEffectX {
   // The host's mouse-wheel message goes to the editor's onWheel.
   VstIntPtr vendorSpecific(VstInt32 lArg1, VstIntPtr lArg2, void* ptrArg, float floatArg) override;
   VstInt32 getPlugCategory() override;
+  // Applies pending quality changes. Dispatcher or idle side.
+  void resume() override;
+  // Tells the host of a new latency: applies pending changes through the
+  // effect's own suspend/resume first, so the record holds the new initial
+  // delay when the host reads it. Idle side.
+  bool ioChanged() override;
+  // The host's idle: the product's idle work, then (rate-limited, and only
+  // while audio is quiet) quality rebuilds, latency reports and the filters'
+  // reset after audio stops. Always 0. Any thread; a concurrent or nested call
+  // returns at once.
+  VstInt32 fxIdle() override;
+  // [audio thread] The accumulating process call: adds the effect's output to
+  // what the output buffers hold, one frame at a time through
+  // processReplacing.
+  void process(float** inputs, float** outputs, VstInt32 sampleFrames) override;
 
   // --- operations for the product ------------------------------------------
   virtual bool InitPresetsFromPresetStream();
@@ -128,6 +194,29 @@ class XREffect : public AudioEffectX {
   virtual void InitAfterProgramsSet();
   virtual void InitAfterParametersSet();
   virtual void Cleanup();
+  virtual void fxIdleInner();
+  virtual const char* GetQualityModeStringFromRating(int rating);
+  // Allowed ratings, ended by -1.
+  virtual const int* GetAllowableRatings();
+  virtual void GetQualityModeSettings(int& fftSize, int& kernelSize, int& passes);
+  // The product rebuilds its filters for m_nFFTSize, m_nKernelSize, m_nPasses
+  // and m_nBitDepth; called with m_bAudioBusy held.
+  virtual void ApplyQualityModeSettings();
+  // The product calls UpdateFFTSettings for each filter.
+  virtual void UpdateAllFFTSettings();
+  // The product calls InPlaceUpdateFFTSettings for each filter.
+  virtual void InPlaceApplyQualityModeSettings();
+  virtual void ClearAllFFTFilters();
+  // Parameter indexes of the quality settings; -1 when the product has none.
+  virtual int GetQMLinkParamNum();
+  virtual int GetQualityRatingParamNum();
+  virtual int GetQMLinkButtonResourceId();
+  virtual int GetDitherParamNum();
+  virtual int GetBitDepthParamNum();
+  virtual int GetReportLatencyParamNum();
+  virtual int GetOfflineRenderParamNum();
+  virtual int GetWysiwygParamNum();
+  virtual const char* QualityRatingString();
 
   // The address of a parameter's value in the current program. Indexes
   // outside 0..kXrMaxParams-1 get a scratch slot that always reads 0, so a bad
@@ -158,6 +247,48 @@ class XREffect : public AudioEffectX {
 
   // Fills a program from the "Default" record and a preset stream.
   void UsePresetStream(int program, const PresetStream& stream);
+
+  // --- quality modes ---------------------------------------------------------
+  // The current rating when allowed; otherwise the rating falls back to 30.
+  int GetNearestAllowableQualityRating();
+  bool GetIsQMLinked();
+  void SetIsQMLinked(bool linked);
+  // Setters from the quality parameters' states; state 0 changes nothing.
+  // Any thread: they only raise flags for the idle side (a dither change is
+  // handed to the filters at once).
+  void SetQualityRating(int rating);
+  void SetBitDepth(int state);
+  void SetReportLatency(int state);
+  void SetOfflineRender(int state);
+  void SetDitherMode(int state);
+  void SetWysiwyg(int state);
+  // Adopts settings another instance stored while the link is on. Idle side.
+  void MaybeCheckForChangedLinkedQualitySetting();
+  // Rebuilds when the mode or a latency setting changed. Idle side.
+  void MaybeUpdateQualityModeSettings();
+  // Rebuilds the product's filters with audio held off. False when it had to
+  // be put off because the editor is building a panel or a gesture is open
+  // (only that thread's own events end them; a later idle retries). Idle side.
+  bool ApplyQualityModeSettingsOuter();
+  // For the product, per filter, with m_bAudioBusy held or audio stopped:
+  // reset the block-size skip, report (or pad) the latency, set the dither.
+  template <typename T>
+  void UpdateFFTSettings(FftFilter<T>* filter);
+  // Only the dither type. Any thread.
+  template <typename T>
+  void InPlaceUpdateFFTSettings(FftFilter<T>* filter);
+  template <typename T>
+  void SetLatencyFromFilter(FftFilter<T>* filter);
+
+  // --- idle scheduling ----------------------------------------------------------
+  // Runs fxIdle when more than 100 ms (500 ms from "Process") have passed
+  // since its last pass. Idle side.
+  void MaybeCallFxIdle(EFxIdleCalledFrom from);
+  // True when the host gives no time information or reports playing.
+  bool IsAudioPlaying();
+  // [audio thread] Stamps the time of the block, before the product takes
+  // m_bAudioBusy.
+  void RegisterProcessBlockSizeToReduceLatency(float** inputs, int sampleFrames);
 
   // Host parameter count (A, unshared and B settings).
   int GetNumHostParams() const { return m_nNumParams + m_nNumABParams; }
@@ -202,6 +333,49 @@ class XREffect : public AudioEffectX {
 
   std::mutex m_UndoMutex;
 
+  // --- quality state ------------------------------------------------------------
+  // Written by the idle side (under m_IdleMutex) unless noted; read by the
+  // editor, the product and the audio thread.
+  std::atomic<uint32_t> m_dwLastFxIdleTime{0};   // written by fxIdle; read by MaybeCallFxIdle
+  std::atomic<int> m_eFxIdleCalledFrom{eFxIdleFromUnknown};
+  std::atomic<bool> m_bInResume{false};
+  std::atomic<bool> m_bInitialised{false};       // set by the product's Init; read by setParameter
+  std::atomic<int> m_nQualityRating{kXrDefaultQualityRating};  // setters (any thread)
+  std::atomic<bool> m_bPadLatency{false};
+  int m_nFirstModeLatency = -1;                  // idle side only
+  int m_nFirstHostLatency = -1;                  // idle side only
+  std::atomic<int> m_nHostLatency{0};
+  std::atomic<int> m_nLatencyChange{0};          // 0 none, 1 less than first, 2 rise refused
+  std::atomic<int> m_nFFTSize{4096};
+  std::atomic<int> m_nKernelSize{2048};
+  std::atomic<int> m_nPasses{1};
+  std::atomic<int> m_nDitherMode{0};             // setters (any thread)
+  std::atomic<int> m_nBitDepth{0};               // setters (any thread)
+  std::atomic<bool> m_bBitDepthChanged{false};   // setters raise, idle side clears
+  std::atomic<bool> m_bReportLatency{true};      // setters (any thread)
+  std::atomic<bool> m_bOfflineRender{false};     // setters (any thread)
+  std::atomic<bool> m_bWysiwyg{false};           // setters (any thread)
+  std::atomic<bool> m_bReportLatencyChanged{false};   // setters raise, idle side clears
+  std::atomic<bool> m_bOfflineRenderChanged{false};   // setters raise, idle side clears
+  std::atomic<int> m_nLastLatency{0};
+  std::atomic<bool> m_bQualityNeverApplied{true};
+  std::atomic<bool> m_bFirstLatencyReport{true};
+  std::atomic<bool> m_bIOChangedAllowed{true};
+  std::atomic<bool> m_bQualityRatingChanged{false};   // setters raise, idle side clears
+  // Held by the audio thread for each block and by the idle side around a
+  // rebuild; taken with one atomic exchange.
+  std::atomic<bool> m_bAudioBusy{false};
+  std::atomic<uint32_t> m_dwNextLinkPoll{0};
+  std::atomic<uint32_t> m_dwLastProcessTime{0};  // written: audio thread; read: idle side
+  std::atomic<bool> m_bBlockProcessed{false};    // written: audio thread; read: idle side
+  std::atomic<bool> m_bStopWorkDone{false};
+  std::atomic<bool> m_bInFxIdle{false};          // fxIdle's re-entry guard, across threads
+  // A rebuild was put off (editor busy); the next quiet idle retries it.
+  std::atomic<bool> m_bRebuildDeferred{false};
+  // Serialises the idle side's quality work between the host's idle, the
+  // editor's idle thread and the dispatcher's resume.
+  std::recursive_mutex m_IdleMutex;
+
  private:
   bool IsHostParam(int index) const { return index >= 0 && index < GetNumHostParams(); }
   bool IsPersistantParam(int index) const;
@@ -214,6 +388,20 @@ class XREffect : public AudioEffectX {
   void RunUndoOrRedo(bool bRedo, bool bInGroup);
   // audioMasterAutomate for an index the host knows.
   void HostAutomate(int index, float value);
+  // Step 4 of the writing road: a quality parameter applies its state.
+  void ApplyQualityParameter(int index, float value);
+  void TellEditorQualityChanged();
+  // True while the open editor builds a panel or a gesture is open: a
+  // rebuild must wait for the next idle.
+  bool IsRebuildBlockedByEditor();
+  // audioMasterIOChanged where the host takes it.
+  void NotifyHostOfIOChange();
+  bool IsAudioRecent(uint32_t now) const;
+
+  // The idle side's hold on m_bAudioBusy: the owning thread and its depth
+  // (the depth is touched only by the owner).
+  std::atomic<std::thread::id> m_AudioBusyOwner{};
+  int m_nAudioBusyDepth = 0;
 
   // Reads as 0 for any index outside the program.
   std::atomic<float> m_fOutOfRangeParam{0.0f};

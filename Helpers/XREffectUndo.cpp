@@ -213,5 +213,11 @@ bool XREffect::endEdit(VstInt32 index) {
 void XREffect::InitAfterParametersSet() {
   XR_TRY
   ClearUndos();
+  // The first quality check after this always rebuilds.
+  if (m_bInitialised.load()) {
+    m_nFFTSize.store(-1);
+    m_nKernelSize.store(-1);
+    m_nPasses.store(-1);
+  }
   XR_CATCH_VOID
 }

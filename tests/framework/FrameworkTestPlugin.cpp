@@ -1,18 +1,20 @@
-// The framework's test effect as a real plug-in module, for the command-line
-// host. Its idle plays the part of an editor: edits, gestures, undo and redo,
+// The framework's test effect, with the quality settings and stand-in filters,
+// as a real plug-in module for the command-line host. Its first idle plays the
+// part of an editor: edits, gestures, undo and redo,
 // persistent settings and stray indexes, all of which reach the host only
 // through the effect base's rules.
 #include "Helpers/HostInfo.h"
-#include "framework/FrameworkTestSupport.h"
+#include "framework/QualityTestSupport.h"
 
 namespace {
 
-class ScriptedTestEffect : public fxtest::TestEffect {
+class ScriptedTestEffect : public fxtest::QualityTestEffect {
  public:
-  explicit ScriptedTestEffect(audioMasterCallback audioMaster) : TestEffect(audioMaster, false) {}
+  explicit ScriptedTestEffect(audioMasterCallback audioMaster) : QualityTestEffect(audioMaster, false) {}
 
-  VstInt32 fxIdle() override {
-    if (m_bScriptDone) return 0;
+  void fxIdleInner() override {
+    QualityTestEffect::fxIdleInner();
+    if (m_bScriptDone) return;
     m_bScriptDone = true;
     const int last = kHostParams - 1;
     SetParamAndForceHostUpdate(0, 0.25f);
@@ -32,7 +34,6 @@ class ScriptedTestEffect : public fxtest::TestEffect {
     setParameterAutomated(kHostParams, 0.5f);
     setParameterAutomated(kXrFirstPersistantParam + 1, 0.5f);
     endEdit(kXrUndoGroupEnd);
-    return 0;
   }
 
  private:

@@ -14,6 +14,7 @@ void HostLog::Reset() {
   std::lock_guard<std::mutex> lock(m_Mutex);
   m_Calls.clear();
   m_bAcceptIOChanges.store(true);
+  m_eTransport.store(Transport::kStopped);
 }
 
 std::vector<HostCall> HostLog::Calls() {
@@ -34,15 +35,25 @@ void HostLog::Record(const HostCall& call) {
   m_Calls.push_back(call);
 }
 
-VstIntPtr RecordingHostCallback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
-  HostCall call{opcode, index, value, opt, std::string()};
+VstIntPtr RecordingHostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                                float opt) {
+  HostCall call{opcode, index, value, opt, std::string(), effect ? effect->initialDelay : 0};
   if (opcode == audioMasterCanDo && ptr) call.szText = static_cast<const char*>(ptr);
-  HostLog::Get().Record(call);
+  if (opcode != audioMasterGetTime) HostLog::Get().Record(call);
   switch (opcode) {
     case audioMasterVersion:
       return 2400;
     case audioMasterCanDo:
       return call.szText == "acceptIOChanges" && HostLog::Get().m_bAcceptIOChanges.load() ? 1 : 0;
+    case audioMasterGetTime: {
+      thread_local VstTimeInfo info;
+      const Transport transport = HostLog::Get().m_eTransport.load();
+      if (transport == Transport::kNone) return 0;
+      info = VstTimeInfo{};
+      info.sampleRate = 44100.0;
+      info.flags = transport == Transport::kPlaying ? kVstTransportPlaying : 0;
+      return reinterpret_cast<VstIntPtr>(&info);
+    }
     default:
       return 0;
   }
@@ -54,15 +65,25 @@ const char* TestEffect::PersistantKey(int k) {
   return k >= 0 && k < kPersistant ? kKeys[k] : nullptr;
 }
 
-TestEffect::TestEffect(audioMasterCallback host, bool withEditor) : XREffect(host, kParams, kABParams) {
+TestEffect::TestEffect(audioMasterCallback host, bool withEditor) : TestEffect(host, withEditor, DeferStartup{}) {
+  RunProductStartup();
+}
+
+TestEffect::TestEffect(audioMasterCallback host, bool withEditor, DeferStartup) : XREffect(host, kParams, kABParams) {
+  setNumInputs(2);
+  setNumOutputs(2);
+  if (withEditor) setEditor(new FakeEditor(this));
+}
+
+void TestEffect::RunProductStartup() {
   m_nNumPersistantParams = kPersistant;
   for (int i = 0; i < kHostParams; ++i) m_DefaultProgram.values[i].store(DefaultValue(i));
+  FillDefaults();
   for (int k = 0; k < kPersistant; ++k) {
     m_pszPersistantParamName[k] = PersistantKey(k);
     m_fPersistantParamDefault[k] = PersistantDefault(k);
     InitPersistantParam(kXrFirstPersistantParam + k, PersistantDefault(k));
   }
-  if (withEditor) setEditor(new FakeEditor(this));
   Init();
   for (int p = 0; p < kXrNumPrograms; ++p) {
     m_Programs[p].CopyFrom(m_DefaultProgram);

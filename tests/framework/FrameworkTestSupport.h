@@ -22,8 +22,11 @@ struct HostCall {
   VstInt32 nIndex;
   VstIntPtr nValue;
   float fOpt;
-  std::string szText;  // for audioMasterCanDo
+  std::string szText;      // for audioMasterCanDo
+  VstInt32 nInitialDelay;  // the record's initial delay when the call came
 };
+
+enum class Transport { kNone, kPlaying, kStopped };
 
 // The host's side: every call is logged; a few requests get answers that a
 // test may set.
@@ -36,6 +39,7 @@ class HostLog {
   void Record(const HostCall& call);
 
   std::atomic<bool> m_bAcceptIOChanges{true};  // answer to canDo "acceptIOChanges"
+  std::atomic<Transport> m_eTransport{Transport::kStopped};  // answer to audioMasterGetTime
 
  private:
   std::mutex m_Mutex;
@@ -134,6 +138,16 @@ class TestEffect : public XREffect {
     return m_UndoEntries[bank][(pos % kXrUndoRingSize + kXrUndoRingSize) % kXrUndoRingSize];
   }
   float DefaultProgramValue(int i) const { return m_DefaultProgram.values[i].load(); }
+
+ protected:
+  struct DeferStartup {};
+  // For derived test effects: the start-up sequence runs from their own
+  // constructor, once their overrides are in place.
+  TestEffect(audioMasterCallback host, bool withEditor, DeferStartup);
+  // What a product's constructor does after the base constructors.
+  void RunProductStartup();
+  // Lets a derived effect change the "Default" values before they are used.
+  virtual void FillDefaults() {}
 
  private:
   std::mutex m_ChangesMutex;

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <vector>
 
 #include "prefs/TempConfigFolder.h"
 #include "tools/qvxhost/PluginHost.h"
@@ -65,6 +66,39 @@ TEST_F(HostedEffectTest, HostNeverSeesAnIndexAtOrAboveTheParameterCount) {
   EXPECT_EQ(ended, (std::set<int>{kHostParams - 1}));
   // The undo and redo of the gesture restored and re-applied its last value.
   EXPECT_EQ(m_Host.GetParameter(kHostParams - 1), 0.75f);
+}
+
+TEST(HostedQualityTest, HostReadsTheNewLatencyWhenToldOfTheChange) {
+  TempConfigFolder prefs;
+  HostConfig config;
+  config.transport = HostTransport::Stopped;
+  config.acceptIOChanges = 1;
+  PluginHost host(config);
+  ASSERT_TRUE(host.Load(QVX_FRAMEWORK_TEST_PLUGIN)) << host.Error();
+  // The default mode (4096/2048) stands in with a filter reporting 2048.
+  EXPECT_EQ(host.QueryInfo().initialDelay, 2048);
+  host.Start(48000.0, 512);
+  std::vector<float> in(2 * 512, 0.25f), out(2 * 512, 0.0f);
+  float* ins[2] = {in.data(), in.data() + 512};
+  float* outs[2] = {out.data(), out.data() + 512};
+  for (int block = 0; block < 4; ++block) host.Process(ins, outs, 512);
+  EXPECT_EQ(out[511], 0.125f);
+  host.ClearLog();
+
+  const int ratingParam = 296;
+  ASSERT_TRUE(host.SetParameter(ratingParam, 10.0f / 999.0f));  // "Minimum": 1024/512
+  host.Idle();  // the transport is stopped: applied at once
+  std::vector<HostCall> changes;
+  for (const HostCall& c : host.Log())
+    if (c.opcode == audioMasterIOChanged) changes.push_back(c);
+  ASSERT_EQ(changes.size(), 1u);
+  EXPECT_EQ(changes[0].latencyBefore, 2048);
+  EXPECT_EQ(changes[0].latencyAfter, 512) << "the host was told before the new delay was set";
+  EXPECT_EQ(host.QueryInfo().initialDelay, 512);
+  host.Idle();
+  size_t after = 0;
+  for (const HostCall& c : host.Log()) after += c.opcode == audioMasterIOChanged ? 1 : 0;
+  EXPECT_EQ(after, 1u);
 }
 
 }  // namespace

@@ -1,0 +1,155 @@
+// Idle scheduling and audio activity: one idle entry gathers the heavy work,
+// rate-limits it, and holds it back while audio runs; the audio side leaves a
+// time stamp per block and meets the idle side only at m_bAudioBusy.
+#include "Helpers/Assert.h"
+#include "Helpers/EditorHooks.h"
+#include "Helpers/XREffect.h"
+#include "Helpers/XREffectDetail.h"
+
+namespace {
+constexpr unsigned kMaybeIdleGapMs = 100;         // MaybeCallFxIdle's minimum interval
+constexpr unsigned kMaybeIdleGapProcessMs = 500;  // ... when asked from the audio path
+constexpr int kMaxProcessChannels = 64;           // channels the accumulating call serves
+}  // namespace
+
+const char* const XREffect::s_szFxIdleCalledFromString[5] = {"Editor", "SetParam", "Process", "Worker Thread",
+                                                             "Unknown"};
+
+// --- the audio-busy flag -----------------------------------------------------------
+
+XREffect::CAudioBusyHold::CAudioBusyHold(XREffect* effect) : m_pEffect(effect) {
+  const std::thread::id me = std::this_thread::get_id();
+  if (m_pEffect->m_AudioBusyOwner.load() == me) {
+    ++m_pEffect->m_nAudioBusyDepth;
+    return;
+  }
+  // The audio thread holds the flag for one block at most.
+  while (m_pEffect->m_bAudioBusy.exchange(true, std::memory_order_acquire)) std::this_thread::yield();
+  m_pEffect->m_nAudioBusyDepth = 1;
+  m_pEffect->m_AudioBusyOwner.store(me);
+}
+
+XREffect::CAudioBusyHold::~CAudioBusyHold() {
+  if (--m_pEffect->m_nAudioBusyDepth > 0) return;
+  m_pEffect->m_AudioBusyOwner.store(std::thread::id());
+  m_pEffect->m_bAudioBusy.store(false, std::memory_order_release);
+}
+
+XREffect::CAudioBusyTry::CAudioBusyTry(XREffect* effect)
+    : m_pEffect(effect), m_bHeld(!effect->m_bAudioBusy.exchange(true, std::memory_order_acquire)) {}
+
+XREffect::CAudioBusyTry::~CAudioBusyTry() {
+  if (m_bHeld) m_pEffect->m_bAudioBusy.store(false, std::memory_order_release);
+}
+
+// --- audio activity --------------------------------------------------------------------
+
+void XREffect::RegisterProcessBlockSizeToReduceLatency(float**, int) {
+  m_dwLastProcessTime.store(GetTickCount(), std::memory_order_relaxed);
+  m_bBlockProcessed.store(true, std::memory_order_release);
+}
+
+bool XREffect::IsAudioRecent(uint32_t now) const {
+  return m_bBlockProcessed.load(std::memory_order_acquire) &&
+         MsElapsed(now, m_dwLastProcessTime.load(std::memory_order_relaxed)) <= kXrAudioRecentMs;
+}
+
+bool XREffect::IsAudioPlaying() {
+  XR_TRY
+  const VstTimeInfo* info = getTimeInfo(kVstTransportPlaying);
+  return !info || (info->flags & kVstTransportPlaying) != 0;
+  XR_CATCH(true)
+}
+
+void XREffect::process(float** inputs, float** outputs, VstInt32 sampleFrames) {
+  XR_TRY
+  const AEffect* record = getAeffect();
+  const int nIn = record->numInputs;
+  const int nOut = record->numOutputs;
+  if (!inputs || !outputs || sampleFrames <= 0 || nIn < 0 || nOut < 0 || nIn > kMaxProcessChannels ||
+      nOut > kMaxProcessChannels)
+    return;
+  for (int c = 0; c < nIn; ++c)
+    if (!inputs[c]) return;
+  for (int c = 0; c < nOut; ++c)
+    if (!outputs[c]) return;
+  // One frame at a time through copies, so that an input that shares memory
+  // with an output is read before the output is touched, and a frame the
+  // product skips (audio busy) adds silence instead of the held samples.
+  float inFrame[kMaxProcessChannels];
+  float outFrame[kMaxProcessChannels];
+  float* in[kMaxProcessChannels];
+  float* out[kMaxProcessChannels];
+  for (int c = 0; c < kMaxProcessChannels; ++c) {
+    in[c] = &inFrame[c];
+    out[c] = &outFrame[c];
+  }
+  for (VstInt32 i = 0; i < sampleFrames; ++i) {
+    for (int c = 0; c < nIn; ++c) inFrame[c] = inputs[c][i];
+    for (int c = 0; c < nOut; ++c) outFrame[c] = 0.0f;
+    processReplacing(in, out, 1);
+    for (int c = 0; c < nOut; ++c) outputs[c][i] += outFrame[c];
+  }
+  XR_CATCH_VOID
+}
+
+// --- idle ----------------------------------------------------------------------------------
+
+void XREffect::fxIdleInner() {}
+
+void XREffect::MaybeCallFxIdle(EFxIdleCalledFrom from) {
+  XR_TRY
+  const uint32_t now = GetTickCount();
+  const unsigned gap = from == eFxIdleFromProcess ? kMaybeIdleGapProcessMs : kMaybeIdleGapMs;
+  // A clock that went back gives a huge elapsed time and runs the idle too.
+  if (MsElapsed(now, m_dwLastFxIdleTime.load()) <= gap) return;
+  m_eFxIdleCalledFrom.store(from);
+  xr_detail::ScopeExit done([this] { m_eFxIdleCalledFrom.store(eFxIdleFromUnknown); });
+  fxIdle();
+  XR_CATCH_VOID
+}
+
+VstInt32 XREffect::fxIdle() {
+  // One pass at a time, from whichever thread: nested and concurrent calls
+  // return at once.
+  if (m_bInFxIdle.exchange(true)) return 0;
+  xr_detail::ScopeExit leave([this] { m_bInFxIdle.store(false); });
+  XR_TRY
+  fxIdleInner();
+  const uint32_t now = GetTickCount();
+  if (MsElapsed(now, m_dwLastFxIdleTime.load()) <= kXrFxIdleGateMs) return 0;
+  m_dwLastFxIdleTime.store(now);
+  if (!m_bInitialised.load()) return 0;
+
+  std::lock_guard<std::recursive_mutex> lock(m_IdleMutex);
+  if (MsReached(now, m_dwNextLinkPoll.load()) && GetIsQMLinked()) {
+    m_dwNextLinkPoll.store(now + kXrLinkPollMs);
+    MaybeCheckForChangedLinkedQualitySetting();
+  }
+  if (IsAudioPlaying() && IsAudioRecent(now)) {
+    m_bStopWorkDone.store(false);
+    return 0;
+  }
+  // While the editor builds a panel or a gesture is open the rebuild waits;
+  // asking now would only tell the host of a change that did not happen.
+  const bool blocked = IsRebuildBlockedByEditor();
+  const bool modeChanged =
+      m_bQualityRatingChanged.load() || m_bReportLatencyChanged.load() || m_bOfflineRenderChanged.load();
+  if (!blocked && ((modeChanged && !m_bQualityNeverApplied.load()) || m_bRebuildDeferred.load())) ioChanged();
+  if (!blocked && m_bBitDepthChanged.load()) {
+    ApplyQualityModeSettingsOuter();
+    TellEditorQualityChanged();
+  }
+  if (!m_bStopWorkDone.load()) {
+    if (!m_bOfflineRender.load()) {
+      // Hosts may go on processing with the transport stopped: the filters
+      // are reset with the audio thread held off.
+      CAudioBusyHold hold(this);
+      ClearAllFFTFilters();
+      UpdateAllFFTSettings();
+    }
+    m_bStopWorkDone.store(true);
+  }
+  XR_CATCH(0)
+  return 0;
+}
