@@ -52,9 +52,9 @@ class FFTRealFixLen {
   FFTRealFixLen& operator=(const FFTRealFixLen&) = delete;
 
   // x: N samples, left unchanged; f: packed spectrum out.
-  void do_fft(T* f, const T* x) { do_fft_isa(FftBestIsa(), f, x); }
+  void do_fft(T* f, const T* x) { do_fft_isa(m_eIsa, f, x); }
   // f: packed spectrum, left unchanged; x: N times the samples out.
-  void do_ifft(const T* f, T* x) { do_ifft_isa(FftBestIsa(), f, x); }
+  void do_ifft(const T* f, T* x) { do_ifft_isa(m_eIsa, f, x); }
   // x[n] *= 1/N for every n.
   void rescale(T* x) const;
 
@@ -76,8 +76,10 @@ class FFTRealFixLen {
   FFTRealArray<int32_t> m_br_lut;
   FFTRealArray<T> m_trigo_lut;
   OscSinCos<T> m_trigo_osc[NBR_TRIGO_OSC];
-  // Shared twiddle layout of the vectorised passes.
+  // Shared twiddle layout of the vectorised passes, and the path this
+  // processor runs (both settled at construction, off the audio thread).
   const FFTRealTwiddles<T>* m_pTwiddles = nullptr;
+  EFftIsa m_eIsa = EFftIsa::kPlain;
 };
 
 template <int L, typename T>
@@ -87,6 +89,7 @@ FFTRealFixLen<L, T>::FFTRealFixLen()
   build_trigo_lut();
   build_trigo_osc();
   m_pTwiddles = &FFTRealTwiddles<T>::Get();
+  m_eIsa = FftBestIsa();
 }
 
 template <int L, typename T>

@@ -85,18 +85,20 @@ struct FftSimdNatural {
     }
   }
 
-  // Sub-array layout <-> natural order, W positions of all W sub-arrays at a
-  // time (sub-array kRev[l] is natural-order stream l).
+  // Sub-array layout <-> natural order, 2W positions of all W sub-arrays at
+  // a time (sub-array kRev[l] is natural-order stream l). The streams lie a
+  // power of two apart; touching two adjacent vectors of each per step keeps
+  // their cache lines from being evicted between halves.
   static void SoaToNatural(T* dst, const T* src, long npos) {
     T* rows[W];
     for (int l = 0; l < W; ++l) rows[l] = dst + V::kRev[l] * npos;
-    for (long p0 = 0; p0 < npos; p0 += W) V::transpose_store(src + p0 * W, rows, p0);
+    for (long p0 = 0; p0 < npos; p0 += 2 * W) V::transpose_store2(src + p0 * W, rows, p0);
   }
 
   static void NaturalToSoa(T* dst, const T* src, long npos) {
     const T* rows[W];
     for (int l = 0; l < W; ++l) rows[l] = src + V::kRev[l] * npos;
-    for (long p0 = 0; p0 < npos; p0 += W) V::load_transpose(rows, p0, dst + p0 * W);
+    for (long p0 = 0; p0 < npos; p0 += 2 * W) V::load_transpose2(rows, p0, dst + p0 * W);
   }
 
   // ---- dispatch on the pass number (5 .. 16: the last passes of a length) --

@@ -13,6 +13,10 @@ if(CMAKE_SYSTEM_PROCESSOR MATCHES "x86_64|AMD64|amd64")
   # check. No FMA: every product and sum is rounded on its own. Unaligned
   # 256-bit accesses are kept whole (the default tuning splits them, which
   # costs store-forwarding stalls and changes no value).
+  set(QVX_FFT_AVX2_OPTIONS -mavx2 -mno-fma)
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    list(APPEND QVX_FFT_AVX2_OPTIONS -mno-avx256-split-unaligned-load -mno-avx256-split-unaligned-store)
+  endif()
   set_source_files_properties(${QVX_FFT_DIR}/FFTRealSimdAvx2.cpp PROPERTIES
-    COMPILE_OPTIONS "-mavx2;-mno-fma;-mno-avx256-split-unaligned-load;-mno-avx256-split-unaligned-store")
+    COMPILE_OPTIONS "${QVX_FFT_AVX2_OPTIONS}")
 endif()
