@@ -115,6 +115,9 @@ void AQVX2::Init() {
   XR_TRY
   XREffect::Init();
   InitBellGraph();
+  // The band tables and nParamG are complete at compile time. From here on
+  // the quality settings apply.
+  m_bInitialised.store(true);
   m_bFiltersNeedUpdating.store(true);
   m_nFilterUpdateState.store(0);
   m_bRefitSuspend.store(false);
@@ -131,4 +134,22 @@ void AQVX2::InitAfterProgramsSet() {
     m_Programs[p].name[kXrProgramNameLen] = '\0';
   }
   XR_CATCH_VOID
+}
+
+namespace {
+constexpr int kStandardRatings[] = {40, 30, 20, 10, -1};
+constexpr int kStandardHighRating = 40;
+}  // namespace
+
+const int* AQVX2::GetAllowableRatings() {
+  XR_TRY
+  return kbQvx2StandardEdition ? kStandardRatings : XREffect::GetAllowableRatings();
+  XR_CATCH(kStandardRatings)
+}
+
+const char* AQVX2::GetQualityModeStringFromRating(int rating) {
+  XR_TRY
+  if (kbQvx2StandardEdition && rating == kStandardHighRating) return "High";
+  return XREffect::GetQualityModeStringFromRating(rating);
+  XR_CATCH("UNKNOWN")
 }

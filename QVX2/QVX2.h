@@ -62,6 +62,19 @@ class AQVX2 : public XREffect {
   void Init() override;
   void InitAfterProgramsSet() override;
   void ParameterChanged(int index) override;
+  // Parameter indexes of the quality settings (-1 for those the standard
+  // edition lacks) and the bitmap of the quality-link button.
+  int GetQMLinkParamNum() override { return kQvx2QMLink; }
+  int GetQualityRatingParamNum() override { return kQvx2QualityRating; }
+  int GetQMLinkButtonResourceId() override { return 156; }
+  int GetDitherParamNum() override { return kQvx2DitherMode; }
+  int GetBitDepthParamNum() override { return kQvx2BitDepth; }
+  int GetReportLatencyParamNum() override { return kQvx2ReportLatency; }
+  int GetOfflineRenderParamNum() override { return kQvx2OfflineRender; }
+  int GetWysiwygParamNum() override { return kQvx2Wysiwyg; }
+  // The standard edition offers the four modes up to "High" (rating 40).
+  const int* GetAllowableRatings() override;
+  const char* GetQualityModeStringFromRating(int rating) override;
 
   // --- product operations ---------------------------------------------------
   // The instrument guide set (0..11) "Guide Display" selects; 0 for any value
@@ -133,11 +146,10 @@ class AQVX2 : public XREffect {
 
   // Filter calc cache. [idle side]
   CQVX2ResponseModel m_Model;
-  // Per-bin linear responses of channel 0 and 1 (n/2 + 1 each) for FFT size
-  // m_nResponseFftSize, and the next bin to compute. Built with the quality
-  // mode; absent until then. [idle side]
+  // Per-bin linear responses of channel 0 and 1 (m_nFFTSize/2 + 1 each) and
+  // the next bin to compute. Built with the quality mode; absent until then.
+  // [idle side]
   std::unique_ptr<double[]> m_pfResponse[2];
-  int m_nResponseFftSize = 0;
   int m_nResponseResume = 0;
 
   static_assert(std::atomic<double>::is_always_lock_free, "the audio thread reads the trims without blocking");

@@ -72,9 +72,7 @@ void AQVX2::getParameterDisplay(VstInt32 index, char* text) {
       put(g_szQVX2BandTypes[Qvx2LayoutOfState(Qvx2StateOfValue(v, kQvx2BandTypeStates, fDefault))]);
       break;
     case EQvx2TextLaw::Guide: put(QvxGuideSetName(GetGuideSet())); break;
-    // The quality modes and their names come with the effect base's quality
-    // settings; until then the rating shows as its stored value.
-    case EQvx2TextLaw::QualityRating: putNumber(v); break;
+    case EQvx2TextLaw::QualityRating: put(QualityRatingString()); break;
     case EQvx2TextLaw::QualitySwitch:
       // State 2 is on, state 1 off; state 0 leaves the setting as it is, so
       // it shows the setting in force.
@@ -89,8 +87,9 @@ void AQVX2::getParameterDisplay(VstInt32 index, char* text) {
 }
 
 bool AQVX2::IsQualitySwitchOn(int index) {
-  // The settings' start values (Report Latency on, the others off) until the
-  // effect base keeps them.
   const int a = index >= kQvx2NumParams ? index - kQvx2NumParams : index;
-  return a == kQvx2ReportLatency;
+  if (a == kQvx2ReportLatency) return m_bReportLatency.load();
+  if (a == kQvx2Wysiwyg) return m_bWysiwyg.load();
+  if (a == kQvx2OfflineRender) return m_bOfflineRender.load();
+  return false;
 }

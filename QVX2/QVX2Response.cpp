@@ -25,7 +25,7 @@ double AQVX2::GetFilterResponseDb(float x, int channel) {
 bool AQVX2::UpdateCachedIdealisedResponse(int count) {
   XR_TRY
   const float contour = Qvx2SanitizedValue(Param(kQvx2Contour)->load(), Qvx2DefaultOf(kQvx2Contour));
-  return m_Model.UpdateCachedIdealisedResponse(m_pfResponse[0].get(), m_pfResponse[1].get(), m_nResponseFftSize,
+  return m_Model.UpdateCachedIdealisedResponse(m_pfResponse[0].get(), m_pfResponse[1].get(), m_nFFTSize.load(),
                                                getSampleRate(), m_nResponseResume, count, contour);
   XR_CATCH(false)
 }

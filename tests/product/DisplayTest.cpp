@@ -137,3 +137,33 @@ TEST(QVX2_SUITE(Qvx2DisplayTest), HostileValuesGiveBoundedTextsForEveryIndex) {
     }
   }
 }
+
+TEST(QVX2_SUITE(Qvx2DisplayTest), QualitySettingsShowTheModeAndTheSettingInForce) {
+  auto fx = std::make_unique<TestableQvx2>();
+  char text[64];
+  auto show = [&](int index) {
+    fx->getParameterDisplay(index, text);
+    return std::string(text);
+  };
+  EXPECT_EQ(show(kQvx2QualityRating), "Medium");
+  fx->setParameter(kQvx2QualityRating, 10.0f / 999.0f);
+  EXPECT_EQ(show(kQvx2QualityRating), "Minimum");
+  fx->setParameter(kQvx2QualityRating, 40.0f / 999.0f);
+  EXPECT_EQ(show(kQvx2QualityRating), kbQvx2StandardEdition ? "High" : "High 1");
+  fx->setParameter(kQvx2QualityRating, 80.0f / 999.0f);
+  EXPECT_EQ(show(kQvx2QualityRating), kbQvx2StandardEdition ? "Medium" : "Maximum")
+      << "the standard edition has no mode above High";
+
+  // State 0 leaves the setting as it is and shows the setting in force.
+  fx->setParameter(kQvx2ReportLatency, 0.0f);
+  EXPECT_EQ(show(kQvx2ReportLatency), "On");
+  fx->setParameter(kQvx2ReportLatency, 0.5f);
+  EXPECT_EQ(show(kQvx2ReportLatency), "Off");
+  fx->setParameter(kQvx2ReportLatency, 0.0f);
+  EXPECT_EQ(show(kQvx2ReportLatency), "Off");
+  if (!kbQvx2StandardEdition) {
+    fx->setParameter(kQvx2Wysiwyg, 1.0f);
+    fx->setParameter(kQvx2Wysiwyg, 0.0f);
+    EXPECT_EQ(show(kQvx2Wysiwyg), "On");
+  }
+}

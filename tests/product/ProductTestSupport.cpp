@@ -1,13 +1,9 @@
 #include "ProductTestSupport.h"
 
-#include "prefs/TempConfigFolder.h"
-
 #include <stdexcept>
 #include <string>
 
 namespace qvx2test {
-
-void UseTemporaryPreferences() { static TempConfigFolder s_Folder; }
 
 std::vector<AutomateCall>& AutomateLog() {
   static std::vector<AutomateCall> s_Log;
@@ -34,7 +30,7 @@ VstIntPtr HostCallback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, voi
   }
 }
 
-TestableQvx2::TestableQvx2() : AQVX2((UseTemporaryPreferences(), HostCallback)) {}
+TestableQvx2::TestableQvx2() : AQVX2(HostCallback) {}
 
 void TestableQvx2::StoreUndoPoint(int index, float value) {
   if (m_nFailAt > 0 && index < kQvx2FirstPersistantParam && --m_nFailAt == 0) throw std::runtime_error("undo store");
@@ -42,7 +38,7 @@ void TestableQvx2::StoreUndoPoint(int index, float value) {
 }
 
 void TestableQvx2::SetResponseArrays(int fftSize) {
-  m_nResponseFftSize = fftSize;
+  m_nFFTSize.store(fftSize);
   m_nResponseResume = 0;
   for (auto& r : m_pfResponse) r.reset(new double[static_cast<std::size_t>(fftSize / 2 + 1)]());
 }

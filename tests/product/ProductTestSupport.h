@@ -11,13 +11,16 @@
 #include "Helpers/EditorHooks.h"
 #include "Helpers/Lock.h"
 #include "QVX2/QVX2.h"
+#include "prefs/TempConfigFolder.h"
 #include "vst/AEffEditor.h"
 
 namespace qvx2test {
 
-// Points the preferences at a fresh folder once per process, so that no test
-// reads or writes the user's own settings.
-void UseTemporaryPreferences();
+// Holds a fresh preference folder for one effect's life, so that no test
+// reads the user's settings or another test's linked quality settings.
+struct TemporaryPreferences {
+  TempConfigFolder m_Folder;
+};
 
 struct AutomateCall {
   int nIndex;
@@ -31,7 +34,7 @@ std::vector<AutomateCall>& AutomateLog();
 int& EditBracketBalance();  // +1 per begin, -1 per end
 void ResetHost();
 
-class TestableQvx2 : public AQVX2 {
+class TestableQvx2 : private TemporaryPreferences, public AQVX2 {
  public:
   TestableQvx2();
 
