@@ -105,6 +105,9 @@ class AQVX2 : public XREffect {
   // Next count bins (count -1: all remaining) of both per-bin responses for
   // FFT size n; true when all are done or nothing is to be done.
   bool UpdateCachedIdealisedResponse(int count);
+  // The per-bin linear response of channel 0 or 1 (n/2 + 1 values), or null
+  // unless the response arrays exist for FFT size n.
+  const double* GetCachedResponse(int channel, int n) const;
 
  protected:
   // The band-type refit; called by ParameterChanged for an editor edit.
@@ -112,6 +115,9 @@ class AQVX2 : public XREffect {
   // One refit write: the writing road without the editor's per-write
   // reaction (undo point, snapshot, value, ParameterChanged, host).
   void WriteRefitValue(int index, float value);
+  // (Re)builds both response arrays for FFT size n (n/2 + 1 values each,
+  // all 1.0) and restarts their computation; frees them for n < 2.
+  void AllocateResponseArrays(int n);
   // The current program's values 0..kQvx2NumHostParams-1.
   void CopyCurrentValues(float* values);
   // True while a program change, an A/B switch, undo or redo writes stored
@@ -146,10 +152,12 @@ class AQVX2 : public XREffect {
 
   // Filter calc cache. [idle side]
   CQVX2ResponseModel m_Model;
-  // Per-bin linear responses of channel 0 and 1 (m_nFFTSize/2 + 1 each) and
-  // the next bin to compute. Built with the quality mode; absent until then.
-  // [idle side]
+  // Per-bin linear responses of channel 0 and 1 (m_nResponseFftSize/2 + 1
+  // each) and the next bin to compute. Built with the quality mode; absent
+  // until then. Their own size, not m_nFFTSize, bounds every access: a mode
+  // change may set the base's size before the arrays are rebuilt. [idle side]
   std::unique_ptr<double[]> m_pfResponse[2];
+  int m_nResponseFftSize = 0;
   int m_nResponseResume = 0;
 
   static_assert(std::atomic<double>::is_always_lock_free, "the audio thread reads the trims without blocking");

@@ -25,7 +25,29 @@ double AQVX2::GetFilterResponseDb(float x, int channel) {
 bool AQVX2::UpdateCachedIdealisedResponse(int count) {
   XR_TRY
   const float contour = Qvx2SanitizedValue(Param(kQvx2Contour)->load(), Qvx2DefaultOf(kQvx2Contour));
-  return m_Model.UpdateCachedIdealisedResponse(m_pfResponse[0].get(), m_pfResponse[1].get(), m_nFFTSize.load(),
+  return m_Model.UpdateCachedIdealisedResponse(m_pfResponse[0].get(), m_pfResponse[1].get(), m_nResponseFftSize,
                                                getSampleRate(), m_nResponseResume, count, contour);
   XR_CATCH(false)
+}
+
+const double* AQVX2::GetCachedResponse(int channel, int n) const {
+  if (channel != 0 && channel != 1) return nullptr;
+  if (n != m_nResponseFftSize) return nullptr;
+  return m_pfResponse[channel].get();
+}
+
+void AQVX2::AllocateResponseArrays(int n) {
+  XR_TRY
+  m_pfResponse[0].reset();
+  m_pfResponse[1].reset();
+  m_nResponseFftSize = 0;
+  m_nResponseResume = 0;
+  if (n < 2) return;
+  const std::size_t bins = static_cast<std::size_t>(n / 2 + 1);
+  for (auto& r : m_pfResponse) {
+    r.reset(new double[bins]);
+    for (std::size_t k = 0; k < bins; ++k) r[k] = 1.0;
+  }
+  m_nResponseFftSize = n;
+  XR_CATCH_VOID
 }

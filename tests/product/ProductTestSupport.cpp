@@ -39,8 +39,7 @@ void TestableQvx2::StoreUndoPoint(int index, float value) {
 
 void TestableQvx2::SetResponseArrays(int fftSize) {
   m_nFFTSize.store(fftSize);
-  m_nResponseResume = 0;
-  for (auto& r : m_pfResponse) r.reset(new double[static_cast<std::size_t>(fftSize / 2 + 1)]());
+  AllocateResponseArrays(fftSize);
 }
 
 std::vector<float> TestableQvx2::Gains(int channel) {
