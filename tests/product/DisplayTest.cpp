@@ -8,7 +8,9 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "ProductTestSupport.h"
 
@@ -165,5 +167,55 @@ TEST(QVX2_SUITE(Qvx2DisplayTest), QualitySettingsShowTheModeAndTheSettingInForce
     fx->setParameter(kQvx2Wysiwyg, 1.0f);
     fx->setParameter(kQvx2Wysiwyg, 0.0f);
     EXPECT_EQ(show(kQvx2Wysiwyg), "On");
+  }
+}
+
+namespace {
+// The display a host should see for a parameter, by its name and value.
+std::string ExpectedDisplay(TestableQvx2& fx, std::string name, float v) {
+  if (name.size() > 2 && name.compare(name.size() - 2, 2, " B") == 0) name.resize(name.size() - 2);
+  auto is = [&](std::initializer_list<const char*> names) {
+    for (const char* n : names)
+      if (name == n) return true;
+    return false;
+  };
+  if (name.rfind("Gain ", 0) == 0 || is({"Graph Min Db", "Graph Max Db"})) return Number(fx, -20.0f + 40.0f * v);
+  if (is({"Trim Left", "Trim Right"})) return Number(fx, (v - 0.5f) * 80.0f);
+  if (name == "Depth") return Number(fx, 200.0f * v);
+  if (name.find("Freq") != std::string::npos)
+    return Number(fx, expf(logf(10.0f) + v * (logf(30000.0f) - logf(10.0f))));
+  if (is({"Contour", "Dither Mode", "BitDepth"})) return Number(fx, v);
+  if (is({"Trim Link", "Show FFT", "Bypass", "HPF0", "HPF1", "LPF0", "LPF1", "FFT Bands", "M/S Mode", "Is Preset",
+          "Quality Mode Link"}))
+    return v == 0.0f ? "Off" : "On";
+  if (name == "Control Channel") return v == 0.0f ? "Left" : "Right";
+  if (name == "FFT Source") return v == 0.0f ? "In" : "Out";
+  if (name == "Control Mode") return std::vector<std::string>{"Snap", "Linked", "Seperate"}[static_cast<std::size_t>(2 * v + 0.5f)];
+  if (name == "Band Type") {
+    const int s = std::min(static_cast<int>(99 * v + 0.5f), kbQvx2StandardEdition ? 2 : 6);
+    return std::vector<std::string>{"Bark", "Mel", "Thirds", "Bark Thirds", "Mel Thirds", "Chromatic", "Sixths"}[static_cast<std::size_t>(s)];
+  }
+  if (name == "Guide Display") return "";
+  if (name == "Quality Mode Rating") return "Medium";
+  if (is({"Report Latency", "WYSIWYG", "Offline Render"})) {
+    const int s = static_cast<int>(2 * v + 0.5f);
+    return s == 2 || (s == 0 && name == "Report Latency") ? "On" : "Off";
+  }
+  return "no law for " + name;
+}
+}  // namespace
+
+TEST(QVX2_SUITE(Qvx2DisplayTest), EveryHostParameterShowsItsLawAtItsDefaultAndAtAnotherValue) {
+  auto fx = std::make_unique<TestableQvx2>();
+  for (int i = 0; i < kQvx2NumHostParams; ++i) {
+    char name[64];
+    fx->getParameterName(i, name);
+    const float v = fx->getParameter(i);
+    EXPECT_EQ(Display(*fx, i, v), ExpectedDisplay(*fx, name, v)) << i << " " << name;
+  }
+  for (int i = 0; i < kQvx2NumHostParams; ++i) {
+    char name[64];
+    fx->getParameterName(i, name);
+    EXPECT_EQ(Display(*fx, i, 0.3f), ExpectedDisplay(*fx, name, 0.3f)) << i << " " << name;
   }
 }

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <limits>
 #include <random>
+#include <thread>
 #include <vector>
 
 #include "GaussianReference.h"
@@ -207,4 +208,31 @@ TEST(QVX2_SUITE(Qvx2ResponseModelTest), CachedResponseIsTheCurveAtEachBin) {
   resume = 0;  // a zero sample rate puts every bin at 10 Hz
   ASSERT_TRUE(m.UpdateCachedIdealisedResponse(r0.data(), r1.data(), 1024, 0.0f, resume, -1, 0.3f));
   EXPECT_EQ(r1[512], r1[0]);
+}
+
+TEST(QVX2_SUITE(Qvx2ResponseModelTest), ConcurrentFirstUseBuildsOneSharedBellTable) {
+  // Each test runs in a process of its own, so the table is built here, by
+  // whichever thread comes first, while the others wait for it.
+  auto v = Defaults();
+  std::mt19937 rng(3);
+  std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+  for (int i = 0; i < 270; ++i) v[static_cast<std::size_t>(i)] = unit(rng);
+  constexpr int kThreads = 6;
+  std::vector<const double*> tables(kThreads);
+  std::vector<std::vector<double>> curves(kThreads);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&, t] {
+      CQVX2ResponseModel m;
+      m.UpdateFilterCalcCache(v.data());
+      tables[static_cast<std::size_t>(t)] = CQVX2ResponseModel::BellGraph();
+      for (int i = 0; i <= 100; ++i) curves[static_cast<std::size_t>(t)].push_back(m.GetFilterResponseDb(i / 100.0f, 0, 0.5f));
+    });
+  }
+  for (auto& th : threads) th.join();
+  for (int t = 1; t < kThreads; ++t) {
+    EXPECT_EQ(tables[static_cast<std::size_t>(t)], tables[0]);
+    EXPECT_EQ(curves[static_cast<std::size_t>(t)], curves[0]);
+  }
+  EXPECT_EQ(tables[0][5000], 1.0);
 }
