@@ -12,6 +12,7 @@
 // time; it allocates only in its constructor.
 #pragma once
 
+#include <algorithm>
 #include <climits>
 #include <cstddef>
 #include <memory>
@@ -66,6 +67,25 @@ class CDelayFilter {
   inline void Push(FTYPE x) {
     if (++m_nPosition > m_nMaxDelay) m_nPosition = 0;
     m_pBuffer[m_nPosition] = x;
+  }
+
+  // Write steps for n samples at once: the same ring contents as n Push
+  // calls, copied in at most two runs.
+  void PushBlock(const FTYPE* x, int n) {
+    const int ringSize = m_nMaxDelay + 1;
+    if (n > ringSize) {  // only the last ringSize samples stay in the ring
+      m_nPosition = (m_nPosition + (n - ringSize)) % ringSize;
+      x += n - ringSize;
+      n = ringSize;
+    }
+    while (n > 0) {
+      const int start = m_nPosition + 1 > m_nMaxDelay ? 0 : m_nPosition + 1;
+      const int run = n < ringSize - start ? n : ringSize - start;
+      std::copy(x, x + run, m_pBuffer.get() + start);
+      m_nPosition = start + run - 1;
+      x += run;
+      n -= run;
+    }
   }
 
   // Full step: writes x and returns the sample written `delay` steps earlier

@@ -67,6 +67,24 @@ CFrequencyDataStore::CFrequencyDataStore(int fftSize) : m_nHalf(fftSize > 0 ? ff
 
 CFrequencyDataStore::~CFrequencyDataStore() = default;
 
+namespace {
+
+// Bin powers of one frame into `to`: weighted when `weights` is given, and
+// the larger of each and `previous` when merging, in one pass.
+template <typename T, bool kWeight, bool kMerge>
+void StorePowers(double* to, const Complex<T>* spectrum, int half, const float* weights, const double* previous) {
+  for (int k = 0; k <= half; ++k) {
+    // The float form sums in float and widens the sum.
+    const T sum = spectrum[k].re * spectrum[k].re + spectrum[k].im * spectrum[k].im;
+    double power = static_cast<double>(sum);
+    if (kWeight) power *= static_cast<double>(weights[k]);
+    if (kMerge) power = std::max(power, previous[k]);
+    to[k] = power;
+  }
+}
+
+}  // namespace
+
 template <typename T>
 void CFrequencyDataStore::StoreValuesForGraph(Complex<T>* spectrum, int) {
   XR_TRY
@@ -80,27 +98,38 @@ void CFrequencyDataStore::StoreValuesForGraph(Complex<T>* spectrum, int) {
   }
   const int current = static_cast<int>(state & kCurrentBit);
   const int target = bHold ? current : 1 - current;
-  double* bins = m_pBins[target].get();
-  for (int k = 0; k <= m_nHalf; ++k) {
-    // The float form sums in float and widens the sum.
-    const T power = spectrum[k].re * spectrum[k].re + spectrum[k].im * spectrum[k].im;
-    bins[k] = static_cast<double>(power);
+
+  const float* weights = nullptr;
+  const int function = m_nEqualLoudnessFn.load(std::memory_order_relaxed);
+  if (m_bEqualLoudness.load(std::memory_order_relaxed) && function != 0) {
+    if (function != m_nTableFn.load(std::memory_order_relaxed)) FillWeightTable(function);
+    if (function >= 1 && function < kEqualLoudnessFnCount) weights = m_pWeights.get();
   }
-  if (m_bEqualLoudness.load(std::memory_order_relaxed) && m_nEqualLoudnessFn.load(std::memory_order_relaxed) != 0)
-    ApplyEqualLoudnessFn(bins);
+  // The frame is merged with the one on show unless a reader has read that
+  // one or is reading now (then the next reader flips to this frame as it
+  // is). Merging while the powers are stored reads the current buffer,
+  // which readers only read, and leaves the published buffer finished.
+  const bool bMerge =
+      !bHold && (state >> kReaderShift) == 0 && !m_bConsumed.load(std::memory_order_relaxed);
+  double* to = m_pBins[target].get();
+  const double* previous = m_pBins[current].get();
+  if (weights != nullptr) {
+    if (bMerge) StorePowers<T, true, true>(to, spectrum, m_nHalf, weights, previous);
+    else StorePowers<T, true, false>(to, spectrum, m_nHalf, weights, previous);
+  } else {
+    if (bMerge) StorePowers<T, false, true>(to, spectrum, m_nHalf, weights, previous);
+    else StorePowers<T, false, false>(to, spectrum, m_nHalf, weights, previous);
+  }
   if (bHold) return;
-  Publish(target);
+  Publish();
   XR_CATCH_VOID
 }
 
 template void CFrequencyDataStore::StoreValuesForGraph<float>(Complex<float>*, int);
 template void CFrequencyDataStore::StoreValuesForGraph<double>(Complex<double>*, int);
 
-void CFrequencyDataStore::Publish(int target) {
+void CFrequencyDataStore::Publish() {
   unsigned state = m_nState.load(std::memory_order_acquire);
-  // The merge must come before the flip: once published, the buffer may be
-  // read at any moment. It reads the current buffer, which readers only read.
-  if ((state >> kReaderShift) == 0 && !m_bConsumed.load(std::memory_order_relaxed)) MaxMerge(target);
   for (;;) {
     if ((state >> kReaderShift) != 0) {
       // A reader is inside: leave the frame for the next reader to flip to.

@@ -129,9 +129,9 @@ class CFrequencyDataStore {
   static constexpr int kReaderShift = 2;
   static constexpr unsigned kOneReader = 1u << kReaderShift;
 
-  // Publishes the frame in buffer `target` (the writer's steps after the
-  // powers are stored).
-  void Publish(int target);
+  // Publishes the frame just stored in the non-current buffer (the writer's
+  // steps after the powers are stored and merged).
+  void Publish();
   // target[k] := max(target[k], other[k]) for bins 0..half.
   void MaxMerge(int target);
   void FillWeightTable(int function);

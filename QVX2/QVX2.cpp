@@ -70,8 +70,6 @@ AQVX2::AQVX2(audioMasterCallback audioMaster) : XREffect(audioMaster, kQvx2NumPa
   XR_CATCH_VOID
 }
 
-AQVX2::~AQVX2() = default;
-
 bool AQVX2::getEffectName(char* name) {
   XR_TRY
   Qvx2CopyText(name, kszEffectName, kQvx2HostTextBytes);
@@ -95,35 +93,6 @@ void AQVX2::setProgram(VstInt32 program) {
     ~Scope() { flag.store(false); }
   } scope(m_bInProgramChange);
   XREffect::setProgram(program);
-  XR_CATCH_VOID
-}
-
-void AQVX2::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) {
-  XR_TRY
-  if (inputs == nullptr || outputs == nullptr || sampleFrames <= 0) return;
-  for (int c = 0; c < kQvx2NumOutputs; ++c) {
-    if (outputs[c] == nullptr) continue;
-    if (inputs[c] == nullptr)
-      std::memset(outputs[c], 0, sizeof(float) * static_cast<std::size_t>(sampleFrames));
-    else if (inputs[c] != outputs[c])
-      std::memmove(outputs[c], inputs[c], sizeof(float) * static_cast<std::size_t>(sampleFrames));
-  }
-  XR_CATCH_VOID
-}
-
-void AQVX2::Init() {
-  XR_TRY
-  XREffect::Init();
-  InitBellGraph();
-  // The band tables and nParamG are complete at compile time. From here on
-  // the quality settings apply.
-  m_bInitialised.store(true);
-  m_bFiltersNeedUpdating.store(true);
-  m_nFilterUpdateState.store(0);
-  m_bRefitSuspend.store(false);
-  m_bIdleBusy.store(false);
-  m_dwLastFilterUpdateTime = 0;
-  m_fTrimLinkOffset.store(0.0f);
   XR_CATCH_VOID
 }
 

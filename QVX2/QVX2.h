@@ -25,6 +25,8 @@
 #include <memory>
 
 #include "Helpers/XREffect.h"
+#include "QVX2/QVX2Callbacks.h"
+#include "QVX2/QVX2Engine.h"
 #include "QVX2/QVX2Model.h"
 #include "QVX2/QVX2Params.h"
 
@@ -54,8 +56,7 @@ class AQVX2 : public XREffect {
   // Programs 0..19; any other number is ignored. [UI thread]
   void setProgram(VstInt32 program) override;
 
-  // The audio path is built with the quality modes; until then the effect
-  // passes its input through. [audio thread]
+  // Equalises one stereo block (see QVX2Process.cpp). [audio thread]
   void processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) override;
 
   // --- framework hooks ----------------------------------------------------
@@ -161,4 +162,66 @@ class AQVX2 : public XREffect {
   int m_nResponseResume = 0;
 
   static_assert(std::atomic<double>::is_always_lock_free, "the audio thread reads the trims without blocking");
+
+  // ===== Audio path, filter updates and lifecycle =========================
+  // (QVX2Process.cpp, QVX2Update.cpp, QVX2Lifecycle.cpp)
+  //
+  // The audio path runs on an engine (QVX2Engine.h) built per quality mode.
+  // The audio thread touches it only while it holds m_bAudioBusy; every
+  // idle-side change of it (rebuild, kernel commit, filter reset, delay
+  // lines) holds m_bAudioBusy too, and every idle-side filter update, refit
+  // and rebuild is serialised by the effect base's m_IdleMutex. The audio
+  // thread never waits: a block that finds the flag held is output as
+  // silence.
+ public:
+  // Quality-mode application and the idle side's hooks. [idle side]
+  void InitAfterParametersSet() override;
+  void ApplyQualityModeSettings() override;
+  void UpdateAllFFTSettings() override;
+  void ClearAllFFTFilters() override;
+  void Cleanup() override;
+  void fxIdleInner() override;
+  // The new dither type reaches the filters at the next block. [any thread]
+  void InPlaceApplyQualityModeSettings() override;
+  // Stores the rate and marks the filters; nothing is rebuilt. [dispatcher]
+  void setSampleRate(float sampleRate) override;
+
+  // Advances the kernel update within its time slice; bTakeAudioBusy false
+  // when the caller already holds m_bAudioBusy. [idle side, any idle thread]
+  void UpdateFilters(bool bTakeAudioBusy);
+  // Frees the engine (waits for a running update). [idle side]
+  void CleanupFFTObjects();
+  int GetFilterUpdateState() const { return m_nFilterUpdateState.load(); }
+
+  // Data store 0..3 of the current engine, null without one. The pointers
+  // change with every quality-mode application. [user-interface thread]
+  CFrequencyDataStore* GetDataStore(int index);
+  // The right callback's work on a frame pair, in place. [audio thread]
+  template <typename FTYPE>
+  void ProcessSpectra(int N, Complex<FTYPE>* left, Complex<FTYPE>* right);
+
+ protected:
+  // The filter pass of one block with the engine held; false without a
+  // filter pair. [audio thread]
+  template <typename FTYPE>
+  bool RunFilters(FftFilterWithCallBack<FTYPE>* const* filters, CQVX2Engine& engine, float* const* in,
+                  float* const* out, int n, bool bBypass);
+  // Builds a complete engine for the current mode; throws on failure.
+  std::unique_ptr<CQVX2Engine> BuildEngine();
+  // Runs UpdateFilters(false) until the update is complete. [idle side]
+  void CompleteFilterUpdate();
+  // What the bypass path delays by: the latency the processed output has
+  // when it is reported, 0 otherwise.
+  int BypassLatency();
+
+  // Written only with m_bAudioBusy held and under m_IdleMutex; read by the
+  // audio thread while it holds m_bAudioBusy, and by the idle side.
+  std::unique_ptr<CQVX2Engine> m_pEngine;
+  FilterCallBack0<float> m_FloatCallBack0;
+  FilterCallBack1<float> m_FloatCallBack1;
+  FilterCallBack0<double> m_DoubleCallBack0;
+  FilterCallBack1<double> m_DoubleCallBack1;
+  // Raised by InPlaceApplyQualityModeSettings (any thread); taken by the
+  // audio thread, which hands the dither type to its filters.
+  std::atomic<bool> m_bDitherPending{false};
 };

@@ -1,6 +1,7 @@
 // The equaliser's reactions to parameter writes: trims, trim link, linked-mode
 // snapshot, the band-type refit and marking the filters.
 #include <cmath>
+#include <mutex>
 
 #include "Helpers/Assert.h"
 #include "Helpers/EditorHooks.h"
@@ -135,6 +136,8 @@ void AQVX2::RefitBandType(XREditorHooks& editor) {
     }
   }
 
+  // Serialised with the idle side's filter updates and rebuilds.
+  std::lock_guard<std::recursive_mutex> serialise(m_IdleMutex);
   CRefitScope scope(m_bRefitSuspend, editor);
   scope.OpenUndoGroup();
   for (int b = 0; b < kQvx2NumBands; ++b) {

@@ -90,6 +90,28 @@ TEST(DelayFilterTest, WriteStepsKeepTheRingCurrentForALaterFullStep) {
   EXPECT_EQ(StepAll(line, Counting(21, 23)), (std::vector<float>{18, 19, 20}));
 }
 
+TEST(DelayFilterTest, BlockWritesLeaveTheRingAsSingleWrites) {
+  // Runs shorter than, equal to and longer than the ring, from every
+  // position; the full steps afterwards read the same history.
+  for (int maxDelay : {0, 1, 5}) {
+    for (int offset = 0; offset <= maxDelay; ++offset) {
+      for (int n : {1, 3, maxDelay + 1, maxDelay + 2, 3 * maxDelay + 4}) {
+        CDelayFilter<float> single(maxDelay, true), block(maxDelay, true);
+        const std::vector<float> lead = Counting(100, 100 + offset - 1);
+        for (float x : lead) {
+          single.Push(x);
+          block.Push(x);
+        }
+        const std::vector<float> in = Counting(1, n);
+        for (float x : in) single.Push(x);
+        block.PushBlock(in.data(), n);
+        const std::vector<float> probe = Counting(-9, -1);
+        EXPECT_EQ(StepAll(block, probe), StepAll(single, probe)) << maxDelay << " " << offset << " " << n;
+      }
+    }
+  }
+}
+
 TEST(DelayFilterTest, SmoothGrowthHoldsTheNextSampleInsteadOfJumpingBack) {
   for (int maxDelay : {4, 10}) {
     CDelayFilter<float> smooth(maxDelay, false);

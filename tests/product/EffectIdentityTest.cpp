@@ -129,15 +129,3 @@ TEST(QVX2_SUITE(Qvx2EffectIdentityTest), GuideSetStaysInsideTheTable) {
     EXPECT_EQ(fx->GetGuideSet(), c.set) << c.v;
   }
 }
-
-TEST(QVX2_SUITE(Qvx2EffectIdentityTest), PassesAudioThroughUntilTheFiltersExist) {
-  auto fx = std::make_unique<TestableQvx2>();
-  float in0[4] = {1, 2, 3, 4}, in1[4] = {-1, -2, -3, -4}, out0[4] = {}, out1[4] = {};
-  float* ins[2] = {in0, in1};
-  float* outs[2] = {out0, out1};
-  fx->processReplacing(ins, outs, 4);
-  EXPECT_EQ(out0[3], 4.0f);
-  EXPECT_EQ(out1[2], -3.0f);
-  fx->processReplacing(ins, ins, 4);  // in place
-  EXPECT_EQ(in0[0], 1.0f);
-}

@@ -1,0 +1,199 @@
+// The effect's life around the signal path: start-up, the first quality-mode
+// application, rebuilding the engine for a quality mode, refreshing and
+// clearing it without a rebuild, the sample rate, and teardown.
+//
+// A rebuild builds a complete new engine first and swaps it in only then, so
+// a failure (no memory, sizes the engine refuses) keeps the old engine and
+// the effect keeps running on it. The swap, the filter resets and the bypass
+// delay lines are changed only with m_bAudioBusy held, and all of it runs
+// under m_IdleMutex.
+#include <algorithm>
+#include <mutex>
+#include <new>
+
+#include "Helpers/Assert.h"
+#include "Helpers/FFTPool.h"
+#include "Helpers/HostInfo.h"
+#include "QVX2/QVX2.h"
+#include "QVX2/QVX2Engine.h"
+
+XR_REGISTER_SOURCE_FILE("QVX2/QVX2Lifecycle");
+
+AQVX2::~AQVX2() {
+  XR_TRY
+  Cleanup();
+  XR_CATCH_VOID
+}
+
+void AQVX2::Init() {
+  XR_TRY
+  XREffect::Init();
+  FFT_Init();
+  InitBellGraph();
+  // The band tables and nParamG are complete at compile time.
+  m_FloatCallBack1.m_pPartner = &m_FloatCallBack0;
+  m_DoubleCallBack1.m_pPartner = &m_DoubleCallBack0;
+  m_bFiltersNeedUpdating.store(true);
+  m_nFilterUpdateState.store(0);
+  m_bRefitSuspend.store(false);
+  m_bIdleBusy.store(false);
+  m_dwLastFilterUpdateTime = 0;
+  m_fTrimLinkOffset.store(0.0f);
+  // From here on the base applies the quality settings and resume builds.
+  m_bInitialised.store(true);
+  XR_CATCH_VOID
+}
+
+void AQVX2::InitAfterParametersSet() {
+  XR_TRY
+  XREffect::InitAfterParametersSet();
+  if (g_eRecognisedHost.load() == kHostNuendo && kQvx2OfflineRender >= 0)
+    SetParamAndForceHostUpdate(kQvx2OfflineRender, 1.0f);
+  resume();
+  XR_CATCH_VOID
+}
+
+void AQVX2::setSampleRate(float sampleRate) {
+  XR_TRY
+  AudioEffectX::setSampleRate(sampleRate);
+  SetFiltersNeedUpdating();
+  XR_CATCH_VOID
+}
+
+std::unique_ptr<CQVX2Engine> AQVX2::BuildEngine() {
+  const int N = m_nFFTSize.load();
+  const int L = m_nKernelSize.load();
+  const int passes = m_nPasses.load();
+  std::unique_ptr<CQVX2Engine> engine(new CQVX2Engine);
+  engine->nFftSize = N;
+  engine->nKernelSize = L;
+  engine->nPasses = passes;
+  // The filters refuse sizes they cannot run with (std::invalid_argument).
+  if (m_nBitDepth.load() == 1) {
+    engine->pDoubleFilter[0].reset(new FftFilterWithCallBack<double>(N, L, &m_DoubleCallBack0, this));
+    engine->pDoubleFilter[1].reset(new FftFilterWithCallBack<double>(N, L, &m_DoubleCallBack1, this));
+  } else {
+    engine->pFloatFilter[0].reset(new FftFilterWithCallBack<float>(N, L, &m_FloatCallBack0, this));
+    engine->pFloatFilter[1].reset(new FftFilterWithCallBack<float>(N, L, &m_FloatCallBack1, this));
+  }
+  for (auto& store : engine->pDataStore) {
+    store.reset(new CFrequencyDataStore(N));
+    if (!store->IsUsable()) throw std::bad_alloc();
+  }
+  for (int c = 0; c < 2; ++c) engine->pKernel[c].reset(new FftQVX2(N, L, passes, c, this));
+  engine->pScratch.reset(new float[static_cast<size_t>(N)]());
+  engine->nScratch = N;
+  return engine;
+}
+
+void AQVX2::ApplyQualityModeSettings() {
+  XR_TRY
+  std::lock_guard<std::recursive_mutex> serialise(m_IdleMutex);
+  // The base holds the flag already; the hold is re-entrant.
+  CAudioBusyHold hold(this);
+  std::unique_ptr<CQVX2Engine> engine = BuildEngine();
+  const int N = engine->nFftSize;
+  const size_t bins = static_cast<size_t>(N / 2 + 1);
+  std::unique_ptr<double[]> response[2] = {std::unique_ptr<double[]>(new double[bins]),
+                                           std::unique_ptr<double[]>(new double[bins])};
+  for (auto& r : response) std::fill(r.get(), r.get() + bins, 1.0);
+
+  // Everything is built: swap in. The old objects go when this scope ends.
+  m_FloatCallBack0.m_pLeftSpectrum = nullptr;
+  m_DoubleCallBack0.m_pLeftSpectrum = nullptr;
+  m_pEngine.swap(engine);
+  for (int c = 0; c < 2; ++c) m_pfResponse[c].swap(response[c]);
+  m_nResponseFftSize = N;
+  m_nResponseResume = 0;
+  // An update begun on the old arrays starts again on the new ones.
+  m_nFilterUpdateState.store(0);
+
+  UpdateAllFFTSettings();
+  SetFiltersNeedUpdating();
+  // The first block after the rebuild is already equalised.
+  CompleteFilterUpdate();
+  XR_CATCH_VOID
+}
+
+int AQVX2::BypassLatency() {
+  if (!m_bReportLatency.load()) return 0;
+  const int reported = std::max(0, m_nLastLatency.load());
+  // A padded output (a host that keeps its first latency) is later by the
+  // pad; the bypassed signal follows it.
+  if (m_bPadLatency.load() && m_nFirstHostLatency > reported) return m_nFirstHostLatency;
+  return reported;
+}
+
+void AQVX2::UpdateAllFFTSettings() {
+  XR_TRY
+  std::lock_guard<std::recursive_mutex> serialise(m_IdleMutex);
+  CAudioBusyHold hold(this);
+  CQVX2Engine* engine = m_pEngine.get();
+  if (engine == nullptr) return;
+  for (auto& f : engine->pFloatFilter) UpdateFFTSettings(f.get());
+  for (auto& f : engine->pDoubleFilter) UpdateFFTSettings(f.get());
+  // New, empty lines as long as the latency just computed; built before the
+  // old ones go, so a failure keeps the old ones.
+  const int latency = BypassLatency();
+  std::unique_ptr<CDelayFilter<float>> left(new CDelayFilter<float>(latency, true));
+  std::unique_ptr<CDelayFilter<float>> right(new CDelayFilter<float>(latency, true));
+  engine->pBypass[0] = std::move(left);
+  engine->pBypass[1] = std::move(right);
+  XR_CATCH_VOID
+}
+
+void AQVX2::InPlaceApplyQualityModeSettings() {
+  XR_TRY
+  m_bDitherPending.store(true);
+  XR_CATCH_VOID
+}
+
+void AQVX2::ClearAllFFTFilters() {
+  XR_TRY
+  std::lock_guard<std::recursive_mutex> serialise(m_IdleMutex);
+  CAudioBusyHold hold(this);
+  CQVX2Engine* engine = m_pEngine.get();
+  if (engine == nullptr) return;
+  for (auto& f : engine->pFloatFilter)
+    if (f) f->Clear();
+  for (auto& f : engine->pDoubleFilter)
+    if (f) f->Clear();
+  // A left frame waiting in a cleared filter is gone.
+  m_FloatCallBack0.m_pLeftSpectrum = nullptr;
+  m_DoubleCallBack0.m_pLeftSpectrum = nullptr;
+  XR_CATCH_VOID
+}
+
+void AQVX2::CleanupFFTObjects() {
+  XR_TRY
+  // Waits for an update that another idle thread is running.
+  std::lock_guard<std::recursive_mutex> serialise(m_IdleMutex);
+  std::unique_ptr<CQVX2Engine> engine;
+  {
+    CAudioBusyHold hold(this);
+    m_FloatCallBack0.m_pLeftSpectrum = nullptr;
+    m_DoubleCallBack0.m_pLeftSpectrum = nullptr;
+    m_pEngine.swap(engine);
+  }
+  engine.reset();
+  for (auto& r : m_pfResponse) r.reset();
+  m_nResponseFftSize = 0;
+  m_nResponseResume = 0;
+  m_nFilterUpdateState.store(0);
+  XR_CATCH_VOID
+}
+
+void AQVX2::Cleanup() {
+  XR_TRY
+  CleanupFFTObjects();
+  FFT_Deinit();
+  XR_CATCH_VOID
+}
+
+CFrequencyDataStore* AQVX2::GetDataStore(int index) {
+  XR_TRY
+  if (index < 0 || index >= kQvx2NumDataStores) return nullptr;
+  std::lock_guard<std::recursive_mutex> serialise(m_IdleMutex);
+  return m_pEngine ? m_pEngine->pDataStore[index].get() : nullptr;
+  XR_CATCH(nullptr)
+}

@@ -1,0 +1,186 @@
+// The equaliser's signal path on the host's audio thread: the stereo block
+// through the filter pair in chunks of one hop, the spectrum callbacks that
+// feed the analysers and apply the kernels, bypass with the processed
+// output's latency, and the trims in left/right or mid/side form.
+//
+// Nothing here allocates, waits or prints. The engine is used only while the
+// audio-busy flag is held; a block that finds the flag taken by the idle side
+// (a rebuild or a kernel commit) is output as silence, so the host never
+// plays its buffers' stale contents.
+#include <algorithm>
+#include <cstring>
+
+#include "Helpers/Assert.h"
+#include "QVX2/QVX2.h"
+#include "QVX2/QVX2Engine.h"
+#include "QVX2/QVX2SpectrumMath.h"
+
+XR_REGISTER_SOURCE_FILE("QVX2/QVX2Process");
+
+namespace {
+
+constexpr int kChannels = 2;
+
+void WriteSilence(float* const* outputs, int n) {
+  for (int c = 0; c < kChannels; ++c) std::memset(outputs[c], 0, sizeof(float) * static_cast<size_t>(n));
+}
+
+template <typename FTYPE>
+void FeedDataStore(CFrequencyDataStore* store, Complex<FTYPE>* spectrum, int N) {
+  // A store of another size would read past the spectrum or leave bins out.
+  if (store != nullptr && store->GetHalfSize() == N / 2) store->StoreValuesForGraph(spectrum, N);
+}
+
+}  // namespace
+
+template <typename FTYPE>
+void FilterCallBack0<FTYPE>::Apply(int N, Complex<FTYPE>* spectrum, XREffect*) {
+  m_pLeftSpectrum = spectrum;
+  m_nLeftSize = N;
+}
+
+template <typename FTYPE>
+void FilterCallBack1<FTYPE>::Apply(int N, Complex<FTYPE>* spectrum, XREffect* effect) {
+  XR_TRY
+  if (effect == nullptr || m_pPartner == nullptr || m_pPartner->m_pLeftSpectrum == nullptr || spectrum == nullptr)
+    return;
+  Complex<FTYPE>* left = m_pPartner->m_pLeftSpectrum;
+  m_pPartner->m_pLeftSpectrum = nullptr;  // each left frame is used once
+  if (m_pPartner->m_nLeftSize != N) return;
+  static_cast<AQVX2*>(effect)->ProcessSpectra(N, left, spectrum);
+  XR_CATCH_VOID
+}
+
+template class FilterCallBack0<float>;
+template class FilterCallBack0<double>;
+template class FilterCallBack1<float>;
+template class FilterCallBack1<double>;
+
+template <typename FTYPE>
+void AQVX2::ProcessSpectra(int N, Complex<FTYPE>* left, Complex<FTYPE>* right) {
+  XR_TRY
+  CQVX2Engine* engine = m_pEngine.get();
+  if (engine == nullptr || N != engine->nFftSize) return;
+  // "FFT Source" In (0.0): the analysers see the spectra before the equaliser.
+  const bool bSourceIn = Param(kQvx2FftSource)->load(std::memory_order_relaxed) == 0.0f;
+  if (bSourceIn) {
+    FeedDataStore(engine->pDataStore[0].get(), left, N);
+    FeedDataStore(engine->pDataStore[1].get(), right, N);
+  }
+  // The kernels are committed only while the idle side holds the audio-busy
+  // flag, which this thread holds now: the committed responses cannot change
+  // under the multiplication, so the kernels' own lock (which waits) is not
+  // needed here.
+  const FftQVX2* k0 = engine->pKernel[0].get();
+  const FftQVX2* k1 = engine->pKernel[1].get();
+  if (k0 != nullptr && k1 != nullptr && k0->m_bHasResponse.load() && k1->m_bHasResponse.load() &&
+      k0->m_nFftSize == N && k1->m_nFftSize == N) {
+    const bool bMidSide = Param(kQvx2MSMode)->load(std::memory_order_relaxed) != 0.0f;
+    Qvx2ApplyKernels(left, right, k0->m_pResponse, k1->m_pResponse, N / 2 + 1, bMidSide);
+  }
+  if (!bSourceIn) {
+    FeedDataStore(engine->pDataStore[0].get(), left, N);
+    FeedDataStore(engine->pDataStore[1].get(), right, N);
+  }
+  XR_CATCH_VOID
+}
+
+template void AQVX2::ProcessSpectra<float>(int, Complex<float>*, Complex<float>*);
+template void AQVX2::ProcessSpectra<double>(int, Complex<double>*, Complex<double>*);
+
+template <typename FTYPE>
+bool AQVX2::RunFilters(FftFilterWithCallBack<FTYPE>* const* filters, CQVX2Engine& engine, float* const* in,
+                       float* const* out, int n, bool bBypass) {
+  FftFilterWithCallBack<FTYPE>* left = filters[0];
+  FftFilterWithCallBack<FTYPE>* right = filters[1];
+  if (left == nullptr || right == nullptr) return false;
+  const int hop = left->m_nHop;
+  if (hop <= 0 || (bBypass && engine.nScratch < hop)) return false;
+  float* scratch = engine.pScratch.get();
+  for (int done = 0; done < n;) {
+    const int c = std::min(n - done, hop);
+    // A completed frame runs the left callback, then the right one, here.
+    left->ValuesIn(in[0] + done, c);
+    right->ValuesIn(in[1] + done, c);
+    left->CompleteProcessing();
+    right->CompleteProcessing();
+    if (bBypass) {
+      // The filters keep running (their state and the analysers stay
+      // current); their output goes nowhere.
+      left->ValuesOut(scratch, c);
+      right->ValuesOut(scratch, c);
+    } else {
+      left->ValuesOut(out[0] + done, c);
+      right->ValuesOut(out[1] + done, c);
+    }
+    done += c;
+  }
+  return true;
+}
+
+void AQVX2::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) {
+  XR_TRY
+  if (outputs == nullptr || outputs[0] == nullptr || outputs[1] == nullptr || sampleFrames <= 0) return;
+  const int n = sampleFrames;
+  // Read once: the whole block follows one reading.
+  const bool bBypass = Param(kQvx2Bypass)->load(std::memory_order_relaxed) != 0.0f;
+  RegisterProcessBlockSizeToReduceLatency(inputs, n);
+
+  CAudioBusyTry busy(this);
+  CQVX2Engine* engine = busy.Held() ? m_pEngine.get() : nullptr;
+  if (engine == nullptr || inputs == nullptr || inputs[0] == nullptr || inputs[1] == nullptr) {
+    WriteSilence(outputs, n);
+    return;
+  }
+  if (m_bDitherPending.exchange(false)) {
+    for (auto& f : engine->pFloatFilter) InPlaceUpdateFFTSettings(f.get());
+    for (auto& f : engine->pDoubleFilter) InPlaceUpdateFFTSettings(f.get());
+  }
+
+  // The bypass lines take every sample the filters take (also in place,
+  // before the filters overwrite the input), so that both stay aligned
+  // whichever blocks were skipped.
+  if (!bBypass)
+    for (int c = 0; c < kChannels; ++c)
+      if (CDelayFilter<float>* line = engine->pBypass[c].get()) line->PushBlock(inputs[c], n);
+
+  FftFilterWithCallBack<float>* floats[2] = {engine->pFloatFilter[0].get(), engine->pFloatFilter[1].get()};
+  FftFilterWithCallBack<double>* doubles[2] = {engine->pDoubleFilter[0].get(), engine->pDoubleFilter[1].get()};
+  const bool bRan = RunFilters(floats, *engine, inputs, outputs, n, bBypass) ||
+                    RunFilters(doubles, *engine, inputs, outputs, n, bBypass);
+
+  if (bBypass) {
+    for (int c = 0; c < kChannels; ++c) {
+      CDelayFilter<float>* line = engine->pBypass[c].get();
+      if (line == nullptr) {
+        std::memset(outputs[c], 0, sizeof(float) * static_cast<size_t>(n));
+        continue;
+      }
+      for (int i = 0; i < n; ++i) outputs[c][i] = line->Step(inputs[c][i]);
+    }
+    return;
+  }
+  if (!bRan) {
+    WriteSilence(outputs, n);
+    return;
+  }
+
+  const float gL = static_cast<float>(GetTrimGain(0));
+  const float gR = static_cast<float>(GetTrimGain(1));
+  float* left = outputs[0];
+  float* right = outputs[1];
+  if (Param(kQvx2MSMode)->load(std::memory_order_relaxed) == 0.0f) {
+    for (int i = 0; i < n; ++i) left[i] *= gL;
+    for (int i = 0; i < n; ++i) right[i] *= gR;
+  } else {
+    // Left trim scales the mid signal, right trim the side signal.
+    const float mid = 0.5f * gL, side = 0.5f * gR;
+    for (int i = 0; i < n; ++i) {
+      const float m = (left[i] + right[i]) * mid;
+      const float s = (left[i] - right[i]) * side;
+      left[i] = m + s;
+      right[i] = m - s;
+    }
+  }
+  XR_CATCH_VOID
+}

@@ -1,0 +1,230 @@
+// The effect under concurrent use, as hosts drive it: quality-mode switches
+// while audio runs, and an audio thread, host automation and two idle callers
+// (the host's idle and the editor's idle task) with rebuilds and band-type
+// refits all at once. A watchdog fails the test instead of letting a
+// deadlock hang it. Meant to run under AddressSanitizer (tools/run_tests.sh)
+// and ThreadSanitizer (QVX_TSAN=ON, see the README).
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <random>
+#include <thread>
+
+#include "Helpers/EditorHooks.h"
+#include "Helpers/FrequencyDataStore.h"
+#include "Helpers/Lock.h"
+#include "RunTestSupport.h"
+#include "vst/AEffEditor.h"
+
+using namespace runtest;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Ends the process when a test does not finish in time: a deadlock fails the
+// run instead of hanging it.
+class Watchdog {
+ public:
+  explicit Watchdog(std::chrono::seconds limit) : m_Thread([this, limit] {
+      std::unique_lock<std::mutex> lock(m_Mutex);
+      if (!m_Done.wait_for(lock, limit, [this] { return m_bDone; })) {
+        std::fprintf(stderr, "watchdog: the test did not finish within %lld s (deadlock?)\n",
+                     static_cast<long long>(limit.count()));
+        std::abort();
+      }
+    }) {}
+  ~Watchdog() {
+    {
+      std::lock_guard<std::mutex> lock(m_Mutex);
+      m_bDone = true;
+    }
+    m_Done.notify_all();
+    m_Thread.join();
+  }
+
+ private:
+  std::mutex m_Mutex;
+  std::condition_variable m_Done;
+  bool m_bDone = false;
+  std::thread m_Thread;
+};
+
+// The thread whose edits come from the editor's own controls.
+thread_local bool t_bEditingFromGui = false;
+
+class GuiEditor : public AEffEditor, public XREditorHooks {
+ public:
+  explicit GuiEditor(AudioEffect* effect) : AEffEditor(effect) {}
+  void setParameter(long, float) override {}
+  void SetRefreshControls() override {}
+  bool IsOpen() const override { return true; }
+  bool IsBuildingViews() const override { return false; }
+  bool IsChangeFromGui() const override { return t_bEditingFromGui; }
+  void RemoveAllControls() override {}
+  void RefreshFrontOrBack() override {}
+  void UpdateUndoRedoControls() override {}
+  void UpdateQMControls() override {}
+  bool beginEdit(int) override { return false; }
+  bool endEdit(int) override { return false; }
+  Lock& GetLockA() override { return m_LockA; }
+
+ private:
+  Lock m_LockA;
+};
+
+// The audio thread: blocks of varying size until told to stop; counts
+// blocks with a non-finite sample.
+void AudioLoop(AQVX2& fx, std::atomic<bool>& stop, std::atomic<long>& blocks, std::atomic<long>& bad) {
+  std::mt19937 gen(7);
+  std::uniform_int_distribution<int> size(1, 2048);
+  std::uniform_real_distribution<float> noise(-0.5f, 0.5f);
+  std::vector<float> inL(2048), inR(2048), outL(2048), outR(2048);
+  while (!stop.load()) {
+    const int n = size(gen);
+    for (int i = 0; i < n; ++i) {
+      inL[static_cast<size_t>(i)] = noise(gen);
+      inR[static_cast<size_t>(i)] = noise(gen);
+    }
+    float* ins[2] = {inL.data(), inR.data()};
+    float* outs[2] = {outL.data(), outR.data()};
+    fx.processReplacing(ins, outs, n);
+    for (int i = 0; i < n; ++i)
+      if (!std::isfinite(outL[static_cast<size_t>(i)]) || !std::isfinite(outR[static_cast<size_t>(i)])) {
+        bad.fetch_add(1);
+        break;
+      }
+    blocks.fetch_add(1);
+  }
+}
+
+}  // namespace
+
+TEST(StressTest, FiftyQualityModeSwitchesUnderAudio) {
+  Watchdog watchdog(std::chrono::seconds(240));
+  RunQvx2 fx;
+  std::atomic<bool> stop{false};
+  std::atomic<long> blocks{0}, bad{0};
+  std::thread audio(AudioLoop, std::ref(fx), std::ref(stop), std::ref(blocks), std::ref(bad));
+  const int ratings[] = {80, 10, 50, 20, 70, 30, 60, 40};
+  for (int i = 0; i < 50; ++i) {
+    const int rating = ratings[i % 8];
+    const bool bDouble = i % 3 == 0;
+    if (i % 2 == 0) {
+      // As a host's suspend/resume around a settings change.
+      fx.SetMode(rating, bDouble);
+    } else {
+      // As the host's idle applies it (the transport reports stopped).
+      fx.setParameter(kQvx2QualityRating, static_cast<float>(rating) / 999.0f);
+      fx.setParameter(kQvx2BitDepth, bDouble ? 1.0f : 0.5f);
+      const auto deadline = Clock::now() + std::chrono::seconds(10);
+      while (Clock::now() < deadline) {
+        fx.fxIdle();
+        CQVX2Engine* e = fx.Engine();
+        if (e && e->nFftSize == kModes[rating / 10 - 1].nFftSize && (e->pDoubleFilter[0] != nullptr) == bDouble &&
+            e->nKernelSize == kModes[rating / 10 - 1].nKernelSize)
+          break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      }
+    }
+    CQVX2Engine* e = fx.Engine();
+    ASSERT_NE(e, nullptr);
+    EXPECT_EQ(e->nKernelSize, kModes[rating / 10 - 1].nKernelSize) << "switch " << i;
+    EXPECT_EQ(e->pDoubleFilter[0] != nullptr, bDouble) << "switch " << i;
+  }
+  stop = true;
+  audio.join();
+  EXPECT_GT(blocks.load(), 50);
+  EXPECT_EQ(bad.load(), 0);
+}
+
+TEST(StressTest, AudioAutomationAndTwoIdleCallersRunCleanUnderWatchdog) {
+  Watchdog watchdog(std::chrono::seconds(120));
+  RunQvx2 fx;
+  fx.setEditor(new GuiEditor(&fx));
+  fx.SetMode(20, false);
+  std::atomic<bool> stop{false};
+  std::atomic<long> blocks{0}, bad{0}, rebuilds{0}, refits{0}, reads{0};
+
+  std::thread audio(AudioLoop, std::ref(fx), std::ref(stop), std::ref(blocks), std::ref(bad));
+  std::thread automation([&] {
+    std::mt19937 gen(8);
+    std::uniform_int_distribution<int> band(0, kQvx2NumGainParams - 1);
+    std::uniform_real_distribution<float> value(0.0f, 1.0f);
+    for (long i = 0; !stop.load(); ++i) {
+      fx.setParameter(band(gen), value(gen));
+      if (i % 50 == 0) fx.setParameter(kQvx2Bypass, (i / 50) % 2 ? 1.0f : 0.0f);
+      if (i % 70 == 0) fx.setParameter(kQvx2MSMode, (i / 70) % 2 ? 1.0f : 0.0f);
+      if (i % 90 == 0) fx.setParameter(kQvx2FftSource, (i / 90) % 2 ? 1.0f : 0.0f);
+      if (i % 30 == 0) fx.setParameter(kQvx2TrimLeft, value(gen));
+      if (i % 40 == 0) fx.setParameter(kQvx2Depth, value(gen));
+      std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+  });
+  // The host's idle: rebuilds for new modes and bit depths, and reads the
+  // analysers the way a graph on this thread would.
+  std::thread hostIdle([&] {
+    const int ratings[] = {10, 30, 20};
+    auto next = Clock::now();
+    for (int i = 0; !stop.load(); ++i) {
+      fx.fxIdle();
+      if (Clock::now() >= next) {
+        next = Clock::now() + std::chrono::milliseconds(120);
+        fx.setParameter(kQvx2QualityRating, static_cast<float>(ratings[i % 3]) / 999.0f);
+        fx.setParameter(kQvx2BitDepth, i % 2 ? 1.0f : 0.5f);
+        rebuilds.fetch_add(1);
+      }
+      // A graph reads between rebuilds: the editor's controls are removed
+      // before one (see ApplyQualityModeSettingsOuter).
+      fx.WithIdleLock([&] {
+        if (CFrequencyDataStore* store = fx.GetDataStore(i % 2)) {
+          const double* bins = store->BeginRead();
+          double sum = 0.0;
+          for (int k = 0; bins && k <= store->GetHalfSize(); k += 64) sum += bins[k];
+          store->SetConsumed();
+          store->EndRead();
+          if (std::isfinite(sum)) reads.fetch_add(1);
+        }
+      });
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+  });
+  // The editor's idle task: filter updates of its own, the rate-limited idle
+  // entry, and band-type edits that refit the gains.
+  std::thread editorIdle([&] {
+    auto next = Clock::now();
+    for (int i = 0; !stop.load(); ++i) {
+      fx.UpdateFilters(true);
+      fx.MaybeCallFxIdle(XREffect::eFxIdleFromEditor);
+      if (Clock::now() >= next) {
+        next = Clock::now() + std::chrono::milliseconds(150);
+        t_bEditingFromGui = true;
+        fx.SetParamAndForceHostUpdate(kQvx2BandType, static_cast<float>(i % 7) / 99.0f);
+        t_bEditingFromGui = false;
+        refits.fetch_add(1);
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(3));
+    }
+  });
+
+  std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+  stop = true;
+  for (std::thread* t : {&audio, &automation, &hostIdle, &editorIdle}) t->join();
+  EXPECT_EQ(bad.load(), 0);
+  EXPECT_GT(blocks.load(), 100);
+  EXPECT_GT(rebuilds.load(), 5);
+  EXPECT_GT(refits.load(), 5);
+  EXPECT_GT(reads.load(), 0);
+  EXPECT_FALSE(fx.AudioBusyHeld());
+  // Quiet again: the last changes settle into one mode and current kernels.
+  fx.suspend();
+  fx.resume();
+  fx.FinishUpdate();
+  EXPECT_EQ(fx.GetFilterUpdateState(), 0);
+}
