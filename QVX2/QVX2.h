@@ -187,7 +187,8 @@ class AQVX2 : public XREffect {
   void setSampleRate(float sampleRate) override;
 
   // Advances the kernel update within its time slice; bTakeAudioBusy false
-  // when the caller already holds m_bAudioBusy. [idle side, any idle thread]
+  // when the caller already holds m_bAudioBusy (the commit's hold is
+  // re-entrant, so it is taken either way). [idle side, any idle thread]
   void UpdateFilters(bool bTakeAudioBusy);
   // Frees the engine (waits for a running update). [idle side]
   void CleanupFFTObjects();

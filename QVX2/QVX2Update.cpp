@@ -44,7 +44,7 @@ void AQVX2::fxIdleInner() {
   XR_CATCH_VOID
 }
 
-void AQVX2::UpdateFilters(bool bTakeAudioBusy) {
+void AQVX2::UpdateFilters([[maybe_unused]] bool bTakeAudioBusy) {
   XR_TRY
   std::lock_guard<std::recursive_mutex> serialise(m_IdleMutex);
   if (m_bRefitSuspend.load()) return;
@@ -83,10 +83,10 @@ void AQVX2::UpdateFilters(bool bTakeAudioBusy) {
     // Both channels change together or not at all: a failed design keeps
     // both committed kernels.
     if (kernels[0]->m_bSetupReady && kernels[1]->m_bSetupReady) {
-      // The hold is re-entrant: a caller that holds the flag already (the
-      // quality-mode build passes false) is not blocked by it, and a caller
-      // that does not is never let in while a block runs.
-      (void)bTakeAudioBusy;
+      // Taken whatever bTakeAudioBusy says: the hold is re-entrant, so a
+      // caller that holds the flag already (the quality-mode build) is not
+      // blocked by it, and a caller that wrongly claims to hold it still
+      // never commits while a block runs.
       CAudioBusyHold hold(this);
       kernels[0]->CommitSetup();
       kernels[1]->CommitSetup();
