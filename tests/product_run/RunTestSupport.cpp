@@ -8,9 +8,10 @@
 
 namespace runtest {
 
-namespace {
-VstTimeInfo s_StoppedTransport{};
-}  // namespace
+std::atomic<bool>& TransportPlaying() {
+  static std::atomic<bool> s_bPlaying{false};
+  return s_bPlaying;
+}
 
 std::atomic<int>& IOChangedCount() {
   static std::atomic<int> s_nCount{0};
@@ -20,7 +21,12 @@ std::atomic<int>& IOChangedCount() {
 VstIntPtr HostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void* ptr, float) {
   switch (opcode) {
     case audioMasterVersion: return 2400;
-    case audioMasterGetTime: return reinterpret_cast<VstIntPtr>(&s_StoppedTransport);  // flags 0: stopped
+    case audioMasterGetTime: {
+      // Per thread: the answer stays valid while its caller reads it.
+      thread_local VstTimeInfo t_Info{};
+      t_Info.flags = TransportPlaying().load() ? kVstTransportPlaying : 0;
+      return reinterpret_cast<VstIntPtr>(&t_Info);
+    }
     case audioMasterIOChanged: IOChangedCount().fetch_add(1); return 1;
     case audioMasterCanDo: return ptr != nullptr && std::string(static_cast<const char*>(ptr)) == "acceptIOChanges";
     default: return 0;

@@ -1,6 +1,7 @@
 // Shared pieces of the audio-path tests: a host that reports its transport
-// stopped (so the effect's idle work runs while blocks arrive, as in hosts
-// that process with the transport stopped), an effect subclass that opens
+// stopped unless told otherwise (so the effect's idle work runs while blocks
+// arrive, as in hosts that process with the transport stopped), an effect
+// subclass that opens
 // the engine and the update state, and block-stream helpers.
 #pragma once
 
@@ -30,6 +31,8 @@ constexpr ModeInfo kModes[] = {
 constexpr int ModeLatency(const ModeInfo& m) { return m.nFftSize - m.nKernelSize + m.nKernelSize / 2; }
 
 VstIntPtr HostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt);
+// The transport the host reports (stopped unless a test says otherwise).
+std::atomic<bool>& TransportPlaying();
 // audioMasterIOChanged requests seen by the host (all effects).
 std::atomic<int>& IOChangedCount();
 

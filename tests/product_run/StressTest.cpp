@@ -228,3 +228,35 @@ TEST(StressTest, AudioAutomationAndTwoIdleCallersRunCleanUnderWatchdog) {
   fx.FinishUpdate();
   EXPECT_EQ(fx.GetFilterUpdateState(), 0);
 }
+
+// Hosts that go on processing with the transport stopped: every stop makes
+// the idle side clear the filters and rebuild the bypass lines while blocks
+// keep arriving; it must hold the audio thread off for that.
+TEST(StressTest, StopWorkWhileBlocksKeepArriving) {
+  Watchdog watchdog(std::chrono::seconds(120));
+  class CountingQvx2 : public RunQvx2 {
+   public:
+    void ClearAllFFTFilters() override {
+      clears.fetch_add(1);
+      RunQvx2::ClearAllFFTFilters();
+    }
+    std::atomic<int> clears{0};
+  } fx;
+  fx.SetMode(10, false);
+  std::atomic<bool> stop{false};
+  std::atomic<long> blocks{0}, bad{0};
+  std::thread audio(AudioLoop, std::ref(fx), std::ref(stop), std::ref(blocks), std::ref(bad));
+  const auto end = Clock::now() + std::chrono::milliseconds(2000);
+  for (int i = 0; Clock::now() < end; ++i) {
+    // Playing for a while (audio counts as recent), then stopped.
+    TransportPlaying().store((i / 12) % 2 == 0);
+    fx.fxIdle();
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  stop = true;
+  audio.join();
+  TransportPlaying().store(false);
+  EXPECT_GT(fx.clears.load(), 3) << "each stop clears the filters once";
+  EXPECT_EQ(bad.load(), 0);
+  EXPECT_FALSE(fx.AudioBusyHeld());
+}
