@@ -6,9 +6,8 @@
 //
 // V provides: T (sample type), R (register), W (lanes), kLogW, kRev[W] (lane
 // index with its bits reversed), load/store (unaligned), set1, add, sub, mul,
-// shiftrev(p, q) = [q0, p[W-1], ..., p[1]], and transpose_store2 /
-// load_transpose2 (two W x W transpositions between 2W consecutive vectors
-// and two adjacent vectors of each of W rows).
+// shiftrev(p, q) = [q0, p[W-1], ..., p[1]], and transpose(r) (r[0..W-1], a
+// W x W block of lanes, transposed in place).
 //
 // Every value is formed with the operands and grouping of the plain passes
 // (FFTRealPassDirect.h, FFTRealPassInverse.h); only the order in which

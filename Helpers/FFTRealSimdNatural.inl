@@ -92,13 +92,47 @@ struct FftSimdNatural {
   static void SoaToNatural(T* dst, const T* src, long npos) {
     T* rows[W];
     for (int l = 0; l < W; ++l) rows[l] = dst + V::kRev[l] * npos;
-    for (long p0 = 0; p0 < npos; p0 += 2 * W) V::transpose_store2(src + p0 * W, rows, p0);
+    for (long p0 = 0; p0 < npos; p0 += 2 * W) TransposeStore2(src + p0 * W, rows, p0);
   }
 
   static void NaturalToSoa(T* dst, const T* src, long npos) {
     const T* rows[W];
     for (int l = 0; l < W; ++l) rows[l] = src + V::kRev[l] * npos;
-    for (long p0 = 0; p0 < npos; p0 += 2 * W) V::load_transpose2(rows, p0, dst + p0 * W);
+    for (long p0 = 0; p0 < npos; p0 += 2 * W) LoadTranspose2(rows, p0, dst + p0 * W);
+  }
+
+  // 2W consecutive vectors at src -> two transposed groups; row l of each
+  // goes to rows[l] + off and rows[l] + off + W, one whole cache line.
+  static void TransposeStore2(const T* src, T* const* rows, long off) {
+    R r[W], q[W];
+#pragma GCC unroll 8
+    for (int l = 0; l < W; ++l) r[l] = V::load(src + l * W);
+    V::transpose(r);
+#pragma GCC unroll 8
+    for (int l = 0; l < W; ++l) q[l] = V::load(src + (W + l) * W);
+    V::transpose(q);
+#pragma GCC unroll 8
+    for (int l = 0; l < W; ++l) {
+      V::store(rows[l] + off, r[l]);
+      V::store(rows[l] + off + W, q[l]);
+    }
+  }
+
+  // The reverse: two vectors from each rows[l] + off, two transposed groups
+  // to 2W consecutive vectors at dst.
+  static void LoadTranspose2(const T* const* rows, long off, T* dst) {
+    R r[W], q[W];
+#pragma GCC unroll 8
+    for (int l = 0; l < W; ++l) {
+      r[l] = V::load(rows[l] + off);
+      q[l] = V::load(rows[l] + off + W);
+    }
+    V::transpose(r);
+#pragma GCC unroll 8
+    for (int l = 0; l < W; ++l) V::store(dst + l * W, r[l]);
+    V::transpose(q);
+#pragma GCC unroll 8
+    for (int l = 0; l < W; ++l) V::store(dst + (W + l) * W, q[l]);
   }
 
   // ---- dispatch on the pass number (5 .. 16: the last passes of a length) --

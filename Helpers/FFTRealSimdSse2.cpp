@@ -24,39 +24,7 @@ struct VecSse2Float {
     const R y = _mm_move_ss(p, q);
     return _mm_shuffle_ps(y, y, _MM_SHUFFLE(1, 2, 3, 0));
   }
-  // 2W consecutive vectors at src -> two transposed groups; row l of each
-  // goes to rows[l] + off and rows[l] + off + W.
-  static void transpose_store2(const T* src, T* const* rows, long off) {
-    R r0 = load(src), r1 = load(src + 4), r2 = load(src + 8), r3 = load(src + 12);
-    R q0 = load(src + 16), q1 = load(src + 20), q2 = load(src + 24), q3 = load(src + 28);
-    _MM_TRANSPOSE4_PS(r0, r1, r2, r3);
-    _MM_TRANSPOSE4_PS(q0, q1, q2, q3);
-    store(rows[0] + off, r0);
-    store(rows[0] + off + 4, q0);
-    store(rows[1] + off, r1);
-    store(rows[1] + off + 4, q1);
-    store(rows[2] + off, r2);
-    store(rows[2] + off + 4, q2);
-    store(rows[3] + off, r3);
-    store(rows[3] + off + 4, q3);
-  }
-  // Two vectors from each rows[l] + off -> 2W consecutive vectors at dst.
-  static void load_transpose2(const T* const* rows, long off, T* dst) {
-    R r0 = load(rows[0] + off), r1 = load(rows[1] + off), r2 = load(rows[2] + off),
-      r3 = load(rows[3] + off);
-    R q0 = load(rows[0] + off + 4), q1 = load(rows[1] + off + 4), q2 = load(rows[2] + off + 4),
-      q3 = load(rows[3] + off + 4);
-    _MM_TRANSPOSE4_PS(r0, r1, r2, r3);
-    _MM_TRANSPOSE4_PS(q0, q1, q2, q3);
-    store(dst, r0);
-    store(dst + 4, r1);
-    store(dst + 8, r2);
-    store(dst + 12, r3);
-    store(dst + 16, q0);
-    store(dst + 20, q1);
-    store(dst + 24, q2);
-    store(dst + 28, q3);
-  }
+  static void transpose(R* r) { _MM_TRANSPOSE4_PS(r[0], r[1], r[2], r[3]); }
 };
 
 struct VecSse2Double {
@@ -72,20 +40,10 @@ struct VecSse2Double {
   static R sub(R a, R b) { return _mm_sub_pd(a, b); }
   static R mul(R a, R b) { return _mm_mul_pd(a, b); }
   static R shiftrev(R p, R q) { return _mm_move_sd(p, q); }
-  static void transpose_store2(const T* src, T* const* rows, long off) {
-    const R r0 = load(src), r1 = load(src + 2), q0 = load(src + 4), q1 = load(src + 6);
-    store(rows[0] + off, _mm_unpacklo_pd(r0, r1));
-    store(rows[0] + off + 2, _mm_unpacklo_pd(q0, q1));
-    store(rows[1] + off, _mm_unpackhi_pd(r0, r1));
-    store(rows[1] + off + 2, _mm_unpackhi_pd(q0, q1));
-  }
-  static void load_transpose2(const T* const* rows, long off, T* dst) {
-    const R r0 = load(rows[0] + off), r1 = load(rows[1] + off);
-    const R q0 = load(rows[0] + off + 2), q1 = load(rows[1] + off + 2);
-    store(dst, _mm_unpacklo_pd(r0, r1));
-    store(dst + 2, _mm_unpackhi_pd(r0, r1));
-    store(dst + 4, _mm_unpacklo_pd(q0, q1));
-    store(dst + 6, _mm_unpackhi_pd(q0, q1));
+  static void transpose(R* r) {
+    const R lo = _mm_unpacklo_pd(r[0], r[1]);
+    r[1] = _mm_unpackhi_pd(r[0], r[1]);
+    r[0] = lo;
   }
 };
 
