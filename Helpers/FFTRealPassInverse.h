@@ -35,33 +35,10 @@ struct FFTRealPassInverse {
 
   static void process_internal(long len, T* dest_ptr, const T* src_ptr, const T* cos_ptr,
                                long cos_len, const int32_t* /*br_ptr*/, OscSinCos<T>* osc_list) {
-    constexpr long dist = 1L << (P - 1);
-    constexpr long block = dist * 4;
-    if constexpr (P < kFftFirstOscPass) {
-      const long c_step = cos_len >> (P - 1);
-      for (long b = 0; b < len; b += block) {
-        pass_block_head(dest_ptr + b, src_ptr + b, dist);
-        for (long i = 1; i < dist; ++i) {
-          const T c = cos_ptr[i * c_step];
-          const T s = cos_ptr[(dist - i) * c_step];
-          butterfly(dest_ptr + b, src_ptr + b, dist, i, c, s);
-        }
-      }
-    } else {
-      OscSinCos<T>& osc = osc_list[P - kFftFirstOscPass];
-      for (long b = 0; b < len; b += block) {
-        osc.clear_buffers();
-        pass_block_head(dest_ptr + b, src_ptr + b, dist);
-        for (long i = 1; i < dist; ++i) {
-          T c, s;
-          FFTRealUseTrigo<1, T>::iterate(osc, c, s, cos_ptr, 0, 0);
-          butterfly(dest_ptr + b, src_ptr + b, dist, i, c, s);
-        }
-      }
-    }
+    FFTRealRunPass<P, T, FFTRealPassInverse>(len, dest_ptr, src_ptr, cos_ptr, cos_len, osc_list);
   }
 
- private:
+  // One block's first values and butterfly i, for FFTRealRunPass.
   static inline void pass_block_head(T* out, const T* in, long d) {
     out[0] = in[0] + in[2 * d];
     out[2 * d] = in[0] - in[2 * d];
