@@ -1,7 +1,7 @@
 // Delay lines of a whole number of samples (CDelayFilter) or a fractional
 // number (CFloatDelayFilter), up to a maximum fixed at construction.
 //
-// The ring holds maximum + 1 samples; `position` is the slot written last.
+// The ring holds maximum + 1 samples; the position is the slot written last.
 // Users run the per-sample steps (Push, Step) inline in their own loops.
 // The delay is clamped into 0..maximum by every setter, so a step never
 // reads outside the ring whatever delay it was given.
@@ -17,25 +17,59 @@
 #include <cstddef>
 #include <memory>
 
+// The ring both lines share: maximum + 1 samples and the write position.
 template <typename FTYPE>
-class CDelayFilter {
+class CDelayRing {
  public:
-  // A negative maximum counts as 0 (a ring of one sample, no delay).
-  // Throws std::bad_alloc when the ring cannot be allocated.
-  CDelayFilter(int nMaxDelay, bool bStartAtMax)
-      : m_nMaxDelay(ClampMax(nMaxDelay)),
-        m_nDelay(bStartAtMax ? m_nMaxDelay : 0),
-        m_pBuffer(new FTYPE[static_cast<size_t>(m_nMaxDelay) + 1]()),
-        m_nPosition(0) {}
-  virtual ~CDelayFilter() = default;
-  CDelayFilter(const CDelayFilter&) = delete;
-  CDelayFilter& operator=(const CDelayFilter&) = delete;
+  CDelayRing(const CDelayRing&) = delete;
+  CDelayRing& operator=(const CDelayRing&) = delete;
 
   // Zeroes the ring and restarts at slot 0; the delay stays.
   void Clear() {
     for (int i = 0; i <= m_nMaxDelay; ++i) m_pBuffer[i] = FTYPE(0);
     m_nPosition = 0;
   }
+
+  int GetMaxDelay() const { return m_nMaxDelay; }
+
+  // Write step: the sample takes the next slot.
+  inline void Push(FTYPE x) {
+    if (++m_nPosition > m_nMaxDelay) m_nPosition = 0;
+    m_pBuffer[m_nPosition] = x;
+  }
+
+ protected:
+  // A negative maximum counts as 0 (a ring of one sample, no delay).
+  // Throws std::bad_alloc when the ring cannot be allocated.
+  explicit CDelayRing(int nMaxDelay)
+      : m_nMaxDelay(nMaxDelay < 0 ? 0 : (nMaxDelay > INT_MAX - 1 ? INT_MAX - 1 : nMaxDelay)),
+        m_pBuffer(new FTYPE[static_cast<size_t>(m_nMaxDelay) + 1]()),
+        m_nPosition(0) {}
+  ~CDelayRing() = default;
+
+  // The sample written `age` steps before the last one, 0 <= age <= maximum + 1
+  // (maximum + 1 wraps round to the last one).
+  inline FTYPE Written(int age) const {
+    int i = m_nPosition - age;
+    if (i < 0) i += m_nMaxDelay + 1;
+    return m_pBuffer[i];
+  }
+
+  int m_nMaxDelay;
+  std::unique_ptr<FTYPE[]> m_pBuffer;
+  int m_nPosition;
+};
+
+template <typename FTYPE>
+class CDelayFilter : public CDelayRing<FTYPE> {
+  using Ring = CDelayRing<FTYPE>;
+  using Ring::m_nMaxDelay;
+  using Ring::m_nPosition;
+  using Ring::m_pBuffer;
+
+ public:
+  CDelayFilter(int nMaxDelay, bool bStartAtMax) : Ring(nMaxDelay), m_nDelay(bStartAtMax ? m_nMaxDelay : 0) {}
+  virtual ~CDelayFilter() = default;
 
   // delay = d limited to 0..maximum.
   void SetSamplesDelay(int d) { m_nDelay = ClampDelay(d); }
@@ -61,13 +95,6 @@ class CDelayFilter {
   }
 
   int GetSamplesDelay() const { return m_nDelay; }
-  int GetMaxDelay() const { return m_nMaxDelay; }
-
-  // Write step: the sample takes the next slot.
-  inline void Push(FTYPE x) {
-    if (++m_nPosition > m_nMaxDelay) m_nPosition = 0;
-    m_pBuffer[m_nPosition] = x;
-  }
 
   // Write steps for n samples at once: the same ring contents as n Push
   // calls, copied in at most two runs.
@@ -91,41 +118,28 @@ class CDelayFilter {
   // Full step: writes x and returns the sample written `delay` steps earlier
   // (x itself for delay 0).
   inline FTYPE Step(FTYPE x) {
-    Push(x);
-    int i = m_nPosition - m_nDelay;
-    if (i < 0) i += m_nMaxDelay + 1;
-    return m_pBuffer[i];
+    this->Push(x);
+    return this->Written(m_nDelay);
   }
 
  private:
-  static int ClampMax(int n) { return n < 0 ? 0 : (n > INT_MAX - 1 ? INT_MAX - 1 : n); }
   int ClampDelay(int d) const { return d < 0 ? 0 : (d > m_nMaxDelay ? m_nMaxDelay : d); }
 
-  int m_nMaxDelay;
   int m_nDelay;
-  std::unique_ptr<FTYPE[]> m_pBuffer;
-  int m_nPosition;
 };
 
 // The same ring with a delay held as a float; a step reads between the two
 // neighbouring samples by linear interpolation. Nothing in the effect builds
 // one.
 template <typename FTYPE>
-class CFloatDelayFilter {
+class CFloatDelayFilter : public CDelayRing<FTYPE> {
+  using Ring = CDelayRing<FTYPE>;
+  using Ring::m_nMaxDelay;
+
  public:
   CFloatDelayFilter(int nMaxDelay, bool bStartAtMax)
-      : m_nMaxDelay(nMaxDelay < 0 ? 0 : (nMaxDelay > INT_MAX - 1 ? INT_MAX - 1 : nMaxDelay)),
-        m_fDelay(bStartAtMax ? static_cast<float>(m_nMaxDelay) : 0.0f),
-        m_pBuffer(new FTYPE[static_cast<size_t>(m_nMaxDelay) + 1]()),
-        m_nPosition(0) {}
+      : Ring(nMaxDelay), m_fDelay(bStartAtMax ? static_cast<float>(m_nMaxDelay) : 0.0f) {}
   virtual ~CFloatDelayFilter() = default;
-  CFloatDelayFilter(const CFloatDelayFilter&) = delete;
-  CFloatDelayFilter& operator=(const CFloatDelayFilter&) = delete;
-
-  void Clear() {
-    for (int i = 0; i <= m_nMaxDelay; ++i) m_pBuffer[i] = FTYPE(0);
-    m_nPosition = 0;
-  }
 
   // delay = d limited to 0..maximum; NaN counts as 0.
   void SetSamplesDelay(float d) {
@@ -133,30 +147,18 @@ class CFloatDelayFilter {
     m_fDelay = d > 0.0f ? (d < maxDelay ? d : maxDelay) : 0.0f;
   }
   float GetSamplesDelay() const { return m_fDelay; }
-  int GetMaxDelay() const { return m_nMaxDelay; }
-
-  inline void Push(FTYPE x) {
-    if (++m_nPosition > m_nMaxDelay) m_nPosition = 0;
-    m_pBuffer[m_nPosition] = x;
-  }
 
   inline FTYPE Step(FTYPE x) {
-    Push(x);
+    this->Push(x);
     // The float maximum may round above the integer one; the whole part stays
     // within the ring and a delay at the maximum has no older neighbour.
     const int whole =
         m_fDelay >= static_cast<float>(m_nMaxDelay) ? m_nMaxDelay : static_cast<int>(m_fDelay);
     const FTYPE frac = whole < m_nMaxDelay ? static_cast<FTYPE>(m_fDelay - static_cast<float>(whole)) : FTYPE(0);
-    int i = m_nPosition - whole;
-    if (i < 0) i += m_nMaxDelay + 1;
-    int older = i - 1;
-    if (older < 0) older += m_nMaxDelay + 1;
-    return m_pBuffer[i] + frac * (m_pBuffer[older] - m_pBuffer[i]);
+    const FTYPE at = this->Written(whole);
+    return at + frac * (this->Written(whole + 1) - at);
   }
 
  private:
-  int m_nMaxDelay;
   float m_fDelay;
-  std::unique_ptr<FTYPE[]> m_pBuffer;
-  int m_nPosition;
 };
