@@ -11,82 +11,6 @@
 
 namespace {
 
-constexpr VstIntPtr k2Pow32 = VstIntPtr{1} << 32;
-
-VstIntPtr Dispatch(AudioEffect& effect, VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
-                   void* ptr = nullptr, float opt = 0.0f) {
-  AEffect* e = effect.getAeffect();
-  return e->dispatcher(e, opcode, index, value, ptr, opt);
-}
-
-TEST(AudioEffectRecordTest, FilledAtConstructionAsTheHostExpects) {
-  ProbeEffect effect;
-  const AEffect& e = *effect.getAeffect();
-  EXPECT_EQ(e.magic, 0x56737450);
-  EXPECT_EQ(e.dispatcher, &AudioEffect::dispatchEffectClass);
-  EXPECT_EQ(e.process, &AudioEffect::processClass);
-  EXPECT_EQ(e.setParameter, &AudioEffect::setParameterClass);
-  EXPECT_EQ(e.getParameter, &AudioEffect::getParameterClass);
-  EXPECT_EQ(e.processReplacing, &AudioEffect::processClassReplacing);
-  EXPECT_EQ(e.processDoubleReplacing, &AudioEffect::processClassDoubleReplacing);
-  EXPECT_EQ(e.numPrograms, ProbeEffect::kPrograms);
-  EXPECT_EQ(e.numParams, ProbeEffect::kParams);
-  EXPECT_EQ(e.numInputs, 1);
-  EXPECT_EQ(e.numOutputs, 2);
-  EXPECT_EQ(e.flags, 16);
-  EXPECT_EQ(e.ioRatio, 1.0f);
-  EXPECT_EQ(e.object, &effect);
-  EXPECT_EQ(e.uniqueID, 0x4E6F4566);
-  EXPECT_EQ(e.version, 1);
-  EXPECT_EQ(e.initialDelay, 0);
-  EXPECT_EQ(e.resvd1, 0);
-  EXPECT_EQ(e.user, nullptr);
-  for (char c : e.future) EXPECT_EQ(c, 0);
-  EXPECT_EQ(effect.getSampleRate(), 44100.0f);
-  EXPECT_EQ(effect.getBlockSize(), 1024);
-  EXPECT_EQ(effect.getProgram(), 0);
-}
-
-TEST(AudioEffectRecordTest, FlagSettersSetAndClearTheirBits) {
-  ProbeEffect effect;
-  AEffect& e = *effect.getAeffect();
-  const struct {
-    std::function<void(bool)> set;
-    VstInt32 bit;
-  } setters[] = {
-      {[&](bool s) { effect.hasClip(s); }, 2},
-      {[&](bool s) { effect.hasVu(s); }, 4},
-      {[&](bool s) { effect.canMono(s); }, 8},
-      {[&](bool s) { effect.canProcessReplacing(s); }, 16},
-      {[&](bool s) { effect.programsAreChunks(s); }, 32},
-      {[&](bool s) { effect.SetSynth(s); }, 256},
-      {[&](bool s) { effect.noTail(s); }, 512},
-      {[&](bool s) { effect.wantAsyncOperation(s); }, 1024},
-      {[&](bool s) { effect.hasExternalBuffer(s); }, 2048},
-      {[&](bool s) { effect.canDoubleReplacing(s); }, 4096},
-  };
-  for (const auto& s : setters) {
-    e.flags = 0;
-    s.set(true);
-    EXPECT_EQ(e.flags, s.bit);
-    e.flags = ~0;
-    s.set(false);
-    EXPECT_EQ(e.flags, ~s.bit);
-  }
-  effect.setUniqueID(VstFourCC('Z', 'R', 'V', 'K'));
-  effect.setNumInputs(2);
-  effect.setNumOutputs(2);
-  effect.setInitialDelay(3072);
-  effect.setRealtimeQualities(3);
-  effect.setOfflineQualities(4);
-  EXPECT_EQ(e.uniqueID, 0x5A52564B);
-  EXPECT_EQ(e.numInputs, 2);
-  EXPECT_EQ(e.numOutputs, 2);
-  EXPECT_EQ(e.initialDelay, 3072);
-  EXPECT_EQ(e.realQualities, 3);
-  EXPECT_EQ(e.offQualities, 4);
-}
-
 TEST(AudioEffectRecordTest, EditorFlagFollowsTheEditorAndCloseDeletesBoth) {
   int editorsDestroyed = 0, effectsDestroyed = 0;
   auto* effect = new ProbeEffect(nullptr, &effectsDestroyed);
@@ -316,17 +240,6 @@ TEST(AudioEffectExceptionTest, NoExceptionReachesTheHost) {
     EXPECT_EQ(e->dispatcher(e, effClose, 0, 0, nullptr, 0.0f), 1);
   });
   EXPECT_EQ(destroyed, 1) << "the effect is deleted even when its close throws";
-}
-
-TEST(AudioEffectHostCallTest, WithoutAHostEveryCallAnswersItsFallback) {
-  ProbeEffect effect;
-  EXPECT_EQ(effect.getMasterVersion(), 1);
-  EXPECT_EQ(effect.getCurrentUniqueId(), 0);
-  effect.masterIdle();
-  EXPECT_TRUE(effect.isInputConnected(0));
-  EXPECT_TRUE(effect.isOutputConnected(1));
-  effect.setParameterAutomated(1, 0.5f);
-  EXPECT_EQ(effect.Last(), "setParameter(1,0.5)");
 }
 
 TEST(AudioEffectHostCallTest, VersionAndPinQueries) {

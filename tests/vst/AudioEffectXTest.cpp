@@ -10,14 +10,6 @@
 
 namespace {
 
-constexpr VstIntPtr k2Pow32 = VstIntPtr{1} << 32;
-
-VstIntPtr Dispatch(AudioEffect& effect, VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
-                   void* ptr = nullptr, float opt = 0.0f) {
-  AEffect* e = effect.getAeffect();
-  return e->dispatcher(e, opcode, index, value, ptr, opt);
-}
-
 TEST(AudioEffectXDispatchTest, RequestsReachTheirOperationsWithTheirArguments) {
   ProbeEffect effect;
   effect.setNumInputs(2);

@@ -1,5 +1,5 @@
-// The plug-in modules export their entry and nothing else, read with nm the
-// way a packager would check them.
+// The plug-in modules, the test plug-in's and the product's, export their
+// entry and nothing else, read with nm the way a packager would check them.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -25,12 +25,14 @@ std::set<std::string> DefinedDynamicSymbols(const std::string& module) {
   return names;
 }
 
-TEST(ExportsTest, FullEditionExportsOnlyTheEntry) {
-  EXPECT_EQ(DefinedDynamicSymbols(QVX_TEST_MODULE), std::set<std::string>({"VSTPluginMain"}));
+TEST(ExportsTest, FullEditionsExportOnlyTheEntry) {
+  for (const char* module : {QVX_TEST_MODULE, QVX_PRODUCT_MODULE})
+    EXPECT_EQ(DefinedDynamicSymbols(module), std::set<std::string>({"VSTPluginMain"})) << module;
 }
 
-TEST(ExportsTest, StandardEditionAlsoExportsItsSecondEntryName) {
-  EXPECT_EQ(DefinedDynamicSymbols(QVX_TEST_MODULE_STD), std::set<std::string>({"VSTPluginMain", "main_macho"}));
+TEST(ExportsTest, StandardEditionsAlsoExportTheirSecondEntryName) {
+  for (const char* module : {QVX_TEST_MODULE_STD, QVX_PRODUCT_MODULE_STD})
+    EXPECT_EQ(DefinedDynamicSymbols(module), std::set<std::string>({"VSTPluginMain", "main_macho"})) << module;
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // The command-line host's core driving the pass-through test plug-in: what
-// it reads from the record, how it renders, what it logs of the effect's
-// requests, and the opcode sweep.
+// it reads from the record, how it renders, and what it logs of the effect's
+// requests.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -12,7 +12,6 @@
 #include "tools/qvxhost/AudioIO.h"
 #include "tools/qvxhost/PluginHost.h"
 #include "tools/qvxhost/Render.h"
-#include "tools/qvxhost/Sweep.h"
 
 namespace {
 
@@ -68,23 +67,15 @@ TEST(PluginHostTest, ReadsTheRecordAsTheEffectFillsIt) {
   EXPECT_EQ(programs[19], "Pass 20");
 }
 
+// Each failure's message is checked through the program (HostCliTest); here,
+// that one host survives them all.
 TEST(PluginHostTest, LoadFailuresAreReportedNotFatal) {
-  {
-    HostConfig config;
-    config.versionAnswer = 0;
-    PluginHost host(config);
-    EXPECT_FALSE(host.Load(QVX_TEST_MODULE));
-    EXPECT_NE(host.Error().find("no effect record"), std::string::npos) << host.Error();
-  }
   PluginHost host;
-  EXPECT_FALSE(host.Load(QVX_TEST_MODULE_NORECORD));
-  EXPECT_NE(host.Error().find("no effect record"), std::string::npos) << host.Error();
-  EXPECT_FALSE(host.Load("/nonexistent/plug-in.so"));
-  EXPECT_NE(host.Error().find("cannot open"), std::string::npos) << host.Error();
-  EXPECT_FALSE(host.Load("/"));
-  EXPECT_FALSE(host.Load("/etc/hostname"));
-  EXPECT_NE(host.Error().find("not a loadable library"), std::string::npos) << host.Error();
-  EXPECT_EQ(host.Effect(), nullptr);
+  for (const char* bad : {QVX_TEST_MODULE_NORECORD, "/nonexistent/plug-in.so", "/", "/etc/hostname"}) {
+    EXPECT_FALSE(host.Load(bad)) << bad;
+    EXPECT_FALSE(host.Error().empty()) << bad;
+    EXPECT_EQ(host.Effect(), nullptr) << bad;
+  }
   EXPECT_TRUE(host.Load(QVX_TEST_MODULE)) << "the host is usable after failures";
 }
 
@@ -201,32 +192,6 @@ TEST(PluginHostTest, TwoModulesInOneProcessKeepTheirOwnHostIdentification) {
   LoadAndStart(second, QVX_TEST_MODULE_STD);
   EXPECT_EQ(first.QueryParameter(2).display, "6/50");
   EXPECT_EQ(second.QueryParameter(2).display, "8/100");
-}
-
-TEST(PluginHostTest, SweepRunsCleanAndLeavesTheEffectAsItWas) {
-  PluginHost host;
-  LoadAndStart(host);
-  ASSERT_TRUE(host.SetProgram(3));
-  ASSERT_TRUE(host.SetParameter(0, 0.25f));
-  SweepReport report;
-  SweepProgress progress;
-  std::string error;
-  ASSERT_TRUE(SweepOpcodes(host, -1000, 1000, report, error, &progress)) << error;
-  EXPECT_EQ(progress.phase, 4);
-  EXPECT_GT(report.dispatcherCalls, 100000);
-  EXPECT_EQ(host.Dispatch(effGetProgram), 3);
-  EXPECT_EQ(host.GetParameter(0), 0.25f);
-  EXPECT_EQ(host.GetParameter(4), 0.0f);
-  for (const HostCall& call : host.Log()) {
-    if (call.opcode == audioMasterAutomate || call.opcode == audioMasterBeginEdit || call.opcode == audioMasterEndEdit) {
-      EXPECT_TRUE(call.index >= 0 && call.index < 5) << DescribeHostCall(call);
-    }
-  }
-  const AudioBuffer input = Noise(0.1);
-  AudioBuffer output;
-  RenderStats stats;
-  ASSERT_TRUE(RenderOffline(host, input, Options("256"), output, stats, error)) << error;
-  for (int64_t i = 0; i < input.NumFrames(); ++i) ASSERT_EQ(output.channels[0][i], input.channels[0][i] * 0.5f);
 }
 
 TEST(PluginHostTest, BenchmarkFiguresAreConsistent) {

@@ -11,6 +11,16 @@
 #include "vst/AEffEditor.h"
 #include "vst/AudioEffectX.h"
 
+// 2^32: a value that a cut to 32 bits would turn into 0.
+constexpr VstIntPtr k2Pow32 = VstIntPtr{1} << 32;
+
+// A request sent through the record's dispatcher, as the host sends it.
+inline VstIntPtr Dispatch(AudioEffect& effect, VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
+                          void* ptr = nullptr, float opt = 0.0f) {
+  AEffect* e = effect.getAeffect();
+  return e->dispatcher(e, opcode, index, value, ptr, opt);
+}
+
 // A host callback that records requests. One is current at a time.
 class FakeHost {
  public:
@@ -237,10 +247,6 @@ class ProbeEffect : public AudioEffectX {
     Note("offlineNotify", count, start);
     return true;
   }
-
-  // Makes this effect a synth or not, through the protected flag setter.
-  void SetSynth(bool state) { isSynth(state); }
-  AEffEditor* Editor() { return editor; }
 
   std::vector<std::string> notes;
   std::string received;
