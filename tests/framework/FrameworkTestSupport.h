@@ -131,13 +131,11 @@ class TestEffect : public XREffect {
   bool CanUndo() const { return m_bCanUndo.load(); }
   bool CanRedo() const { return m_bCanRedo.load(); }
   int UndoBank() const { return m_nUndoBank.load(); }
-  bool InEditGroup() const { return m_bInEditGroup.load(); }
   int UndoHead() const { return m_nUndoHead[m_nUndoBank.load()]; }
   int UndoHeadOf(int bank) const { return m_nUndoHead[bank]; }
   UndoEntry UndoAt(int bank, int pos) const {
     return m_UndoEntries[bank][(pos % kXrUndoRingSize + kXrUndoRingSize) % kXrUndoRingSize];
   }
-  float DefaultProgramValue(int i) const { return m_DefaultProgram.values[i].load(); }
 
  protected:
   struct DeferStartup {};

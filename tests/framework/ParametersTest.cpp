@@ -39,11 +39,6 @@ bool SameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 // Persistent values are held in steps of 1/1048576, truncated.
 float Stored(float v) { return std::floor(v * 1048576.0f) / 1048576.0f; }
 
-TEST(KfDbLogScaleFactorTest, IsLnTenOverTwenty) {
-  EXPECT_EQ(kfDbLogScaleFactor, std::log(10.0) / 20.0);
-  EXPECT_NEAR(std::exp(20.0 * kfDbLogScaleFactor), 10.0, 1e-12);
-}
-
 TEST_F(XREffectTest, ConstructionFillsTheRecordAndEveryProgramFromTheDefaults) {
   AEffect* record = Fx().getAeffect();
   EXPECT_EQ(record->numParams, kHost);

@@ -3,12 +3,9 @@
 namespace fxtest {
 
 QualityTestEffect::QualityTestEffect(audioMasterCallback host, bool withEditor)
-    : QualityTestEffect(host, withEditor, DeferQualityStartup{}) {
+    : TestEffect(host, withEditor, DeferStartup{}) {
   RunProductStartup();
 }
-
-QualityTestEffect::QualityTestEffect(audioMasterCallback host, bool withEditor, DeferQualityStartup)
-    : TestEffect(host, withEditor, DeferStartup{}) {}
 
 QualityTestEffect::~QualityTestEffect() = default;
 

@@ -94,8 +94,6 @@ class QualityTestEffect : public TestEffect {
 
  protected:
   void FillDefaults() override;
-  struct DeferQualityStartup {};
-  QualityTestEffect(audioMasterCallback host, bool withEditor, DeferQualityStartup);
 
  private:
   std::unique_ptr<TestLatencyFilter> m_pLeft;
