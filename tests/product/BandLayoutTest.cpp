@@ -59,18 +59,12 @@ TEST(QVX2_SUITE(Qvx2BandLayoutTest), CentreFrequenciesFollowTheirRules) {
   for (std::size_t i = 31; i < 136; ++i) EXPECT_EQ(kfBandFreqThirds[i], kfQvx2BandEndMarker);
 }
 
+// The standard Thirds layout and the ends of the equal-tempered ones; the
+// other centres follow from the rules above.
 TEST(QVX2_SUITE(Qvx2BandLayoutTest), NamedCentresSitWhereDocumented) {
-  EXPECT_FLOAT_EQ(kfBandFreqBark[9], 1000.0f);
-  EXPECT_FLOAT_EQ(kfBandFreqMel[8], 1000.0f);
   EXPECT_FLOAT_EQ(kfBandFreqThirds[0], 21.83f);
   EXPECT_FLOAT_EQ(kfBandFreqThirds[13], 440.0f);
   EXPECT_FLOAT_EQ(kfBandFreqThirds[30], 22350.0f);
-  const double barkThirdsStart[] = {25, 31.498, 39.685, 50, 72.1125, 104.004, 150};
-  for (std::size_t i = 0; i < 7; ++i) EXPECT_NEAR(kfBandFreqBark_Master[i], barkThirdsStart[i], 0.001) << i;
-  EXPECT_FLOAT_EQ(kfBandFreqBark_Master[75], 17000.0f);
-  EXPECT_FLOAT_EQ(kfBandFreqBark_Master[77], 20188.21f);
-  EXPECT_FLOAT_EQ(kfBandFreqMel_Master[93], 18979.0f);
-  EXPECT_FLOAT_EQ(kfBandFreqMel_Master[95], 20489.98f);
   EXPECT_FLOAT_EQ(kfBandFreqThirds_Master[65], 440.0f);
   EXPECT_NEAR(kfBandFreqThirds_Master[0], 10.3, 0.005);
   EXPECT_NEAR(kfBandFreqThirds_Master[134], 23679.8, 0.2);

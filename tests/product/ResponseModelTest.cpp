@@ -159,15 +159,6 @@ TEST(QVX2_SUITE(Qvx2ResponseModelTest), NonFiniteAndOutOfRangeValuesReadSafely) 
   EXPECT_NEAR(Qvx2TrimGain(5.0f), 100.0, 1e-9);
 }
 
-TEST(QVX2_SUITE(Qvx2ResponseModelTest), BellTableCentreAndEnds) {
-  const double* bell = CQVX2ResponseModel::BellGraph();
-  EXPECT_EQ(bell[5000], 1.0);
-  EXPECT_EQ(bell[0], static_cast<double>(expf(-25.0f)));
-  const float t = 4999 / 1000.0f;
-  EXPECT_EQ(bell[9999], static_cast<double>(expf(-t * t)));
-  EXPECT_EQ(CQVX2ResponseModel::BellGraph(), bell) << "built once";
-}
-
 TEST(QVX2_SUITE(Qvx2ResponseModelTest), CachedResponseRunsInResumableSlices) {
   auto v = Defaults();
   CQVX2ResponseModel m;
