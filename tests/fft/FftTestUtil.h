@@ -8,7 +8,6 @@
 #include <complex>
 #include <cstdint>
 #include <cstring>
-#include <functional>
 #include <memory>
 #include <random>
 #include <vector>
