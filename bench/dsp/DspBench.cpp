@@ -2,7 +2,7 @@
 // pairs of the quality modes, and the cost of designing a kernel.
 //
 // BM_FftFilterStream: one channel, one host block per iteration, cut into
-// chunks of at most one hop as the effect does, with a callback that
+// chunks of at most one hop as the effect does, with the tests' callback that
 // multiplies by a designed kernel under its lock. Counters: mean_us and
 // worst_us per block (the worst block is one that completes a frame),
 // rt_factor = block duration at 48 kHz / mean block time.
@@ -17,16 +17,11 @@
 #include "Helpers/FFTPool.h"
 #include "Helpers/FftFilter.h"
 #include "Helpers/FreqDomainConvolution.h"
+#include "tests/dsp/DspTestUtil.h"
 
 namespace {
 
 constexpr double kSampleRateHz = 48000.0;
-constexpr double kPi = 3.14159265358979323846;
-
-constexpr int kPairs[][2] = {
-    {1024, 512},    {2048, 1024},   {4096, 2048},   {8192, 4096},
-    {16384, 8192},  {16384, 12288}, {32768, 16384}, {32768, 24576},
-};
 
 // A broad real response, like an equaliser curve.
 class CurveKernel : public FreqDomainConvolution<double> {
@@ -36,28 +31,9 @@ class CurveKernel : public FreqDomainConvolution<double> {
     const int half = m_nFftSize / 2;
     for (int k = 0; k <= half; ++k) {
       const double x = std::log1p(k) / std::log1p(half);
-      response[k] = Complex<double>{std::exp(0.5 * std::sin(6.0 * kPi * x)), 0.0};
+      response[k] = Complex<double>{std::exp(0.5 * std::sin(6.0 * dsptest::kPi * x)), 0.0};
     }
   }
-};
-
-template <typename FTYPE>
-class KernelMultiply : public FftFilterCallBack<FTYPE> {
- public:
-  explicit KernelMultiply(FreqDomainConvolution<double>* kernel) : m_pKernel(kernel) {}
-  void Apply(int N, Complex<FTYPE>* spectrum, XREffect*) override {
-    m_pKernel->Lock();
-    const Complex<double>* h = m_pKernel->m_pResponse;
-    for (int k = 0; k <= N / 2; ++k) {
-      const double re = double(spectrum[k].re) * h[k].re - double(spectrum[k].im) * h[k].im;
-      const double im = double(spectrum[k].re) * h[k].im + double(spectrum[k].im) * h[k].re;
-      spectrum[k] = Complex<FTYPE>{FTYPE(re), FTYPE(im)};
-    }
-    m_pKernel->Unlock();
-  }
-
- private:
-  FreqDomainConvolution<double>* m_pKernel;
 };
 
 template <typename FTYPE>
@@ -68,7 +44,7 @@ void BM_FftFilterStream(benchmark::State& state) {
   FFT_Init();
   CurveKernel kernel(N, L);
   kernel.Setup(false);
-  KernelMultiply<FTYPE> callBack(&kernel);
+  dsptest::KernelCallBack<FTYPE> callBack(&kernel);
   FftFilterWithCallBack<FTYPE> filter(N, L, &callBack, nullptr);
   filter.NotifyOfProcessingBlockSize(0);
   const int hop = filter.m_nHop;
@@ -124,15 +100,15 @@ void BM_KernelDesign(benchmark::State& state) {
 
 void StreamArgs(benchmark::internal::Benchmark* b) {
   b->ArgNames({"fft", "kernel", "block"});
-  for (const auto& pair : kPairs)
-    for (int block : {64, 512}) b->Args({pair[0], pair[1], block});
+  for (const auto& pair : dsptest::kQualityPairs)
+    for (int block : {64, 512}) b->Args({pair.nFftSize, pair.nKernelSize, block});
   // Enough blocks for every size to complete many frames.
   b->MinTime(1.0);
 }
 
 void DesignArgs(benchmark::internal::Benchmark* b) {
   b->ArgNames({"fft", "kernel"});
-  for (const auto& pair : kPairs) b->Args({pair[0], pair[1]});
+  for (const auto& pair : dsptest::kQualityPairs) b->Args({pair.nFftSize, pair.nKernelSize});
   b->Unit(benchmark::kMillisecond);
 }
 
