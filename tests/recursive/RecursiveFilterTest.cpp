@@ -102,24 +102,17 @@ void CheckSecondOrder(Filter& f, bool bLowPass, float fFrequency, float r) {
   EXPECT_TRUE(PolesInClosedUnitDisc(f));
 }
 
-TEST(ButterworthFilterTest, LowPassMatchesAnaloguePrototype) {
+TEST(ButterworthFilterTest, PassFiltersMatchTheirAnaloguePrototypes) {
   for (float r : {1.41421356f, 0.5f, 3.0f}) {
     for (float fc : {50.0f, 1000.0f, 15000.0f}) {
-      CRecursiveFilterLowPassButterworth<float> plain;
-      CheckSecondOrder(plain, true, fc, r);
-      CRecursiveFilterLowPassButterworthSoftSaturate<float> saturating;
-      CheckSecondOrder(saturating, true, fc, r);
-    }
-  }
-}
-
-TEST(ButterworthFilterTest, HighPassMatchesAnaloguePrototype) {
-  for (float r : {1.41421356f, 0.5f, 3.0f}) {
-    for (float fc : {50.0f, 1000.0f, 15000.0f}) {
-      CRecursiveFilterHighPassButterworth<float> plain;
-      CheckSecondOrder(plain, false, fc, r);
-      CRecursiveFilterHighPassButterworthSoftSaturate<float> saturating;
-      CheckSecondOrder(saturating, false, fc, r);
+      CRecursiveFilterLowPassButterworth<float> lowPass;
+      CheckSecondOrder(lowPass, true, fc, r);
+      CRecursiveFilterLowPassButterworthSoftSaturate<float> saturatingLowPass;
+      CheckSecondOrder(saturatingLowPass, true, fc, r);
+      CRecursiveFilterHighPassButterworth<float> highPass;
+      CheckSecondOrder(highPass, false, fc, r);
+      CRecursiveFilterHighPassButterworthSoftSaturate<float> saturatingHighPass;
+      CheckSecondOrder(saturatingHighPass, false, fc, r);
     }
   }
 }
