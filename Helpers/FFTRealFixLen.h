@@ -62,11 +62,6 @@ class FFTRealFixLen {
   void do_fft_isa(EFftIsa isa, T* f, const T* x);
   void do_ifft_isa(EFftIsa isa, const T* f, T* x);
 
-  // Read access for checks of the tables.
-  const int32_t* get_br_lut() const { return m_br_lut.get(); }
-  const T* get_trigo_lut() const { return m_trigo_lut.get(); }
-  const OscSinCos<T>& get_trigo_osc(int k) const { return m_trigo_osc[k]; }
-
  private:
   void build_br_lut();
   void build_trigo_lut();

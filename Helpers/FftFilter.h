@@ -161,8 +161,6 @@ class FftFilterWithCallBack : public FftFilter<FTYPE> {
   void Clear() override;
   int GetOutputLatency() override;
 
-  int GetOverlap() const { return m_nOverlap; }
-
  protected:
   std::unique_ptr<FTYPE[]> m_pOverlapTail;  // the part of past frames beyond their hop
   int m_nOverlap;

@@ -22,8 +22,6 @@ class OscSinCos {
 
   T get_cos() const { return m_pos_cos; }
   T get_sin() const { return m_pos_sin; }
-  T get_step_cos() const { return m_step_cos; }
-  T get_step_sin() const { return m_step_sin; }
 
   // Rotates the current point by one step; each product and the sum or
   // difference is rounded to T as it is formed.

@@ -36,7 +36,9 @@ void RenderEightCharacters(double v, char* field) {
   }
   int pos = 0;
   if (negative) field[pos++] = '-';
-  for (int i = nDigits - 1; i >= 0; --i) field[pos++] = digits[i];
+  // The range test leaves at most kField characters; the bound in the loop
+  // states that to the compiler.
+  for (int i = nDigits - 1; i >= 0 && pos < kField; --i) field[pos++] = digits[i];
   if (pos >= kField) {
     // Sign and digits fill the field: no room for the point. Shown whole
     // rather than losing leading digits.

@@ -174,8 +174,6 @@ void PluginHost::Start(double sampleRate, int maxBlockSize) {
   if (m_pEffect) m_nLatency = m_pEffect->initialDelay;
 }
 
-void PluginHost::Stop() { Dispatch(effMainsChanged, 0, 0); }
-
 VstIntPtr PluginHost::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
   if (!m_pEffect) return 0;
   return m_pEffect->dispatcher(m_pEffect, opcode, index, value, ptr, opt);
@@ -293,11 +291,6 @@ void PluginHost::IdleFor(double ms) {
 std::vector<HostCall> PluginHost::Log() const {
   std::lock_guard<std::mutex> guard(m_LogMutex);
   return m_Log;
-}
-
-void PluginHost::ClearLog() {
-  std::lock_guard<std::mutex> guard(m_LogMutex);
-  m_Log.clear();
 }
 
 void PluginHost::Record(const HostCall& call) {

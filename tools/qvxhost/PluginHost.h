@@ -76,8 +76,6 @@ class PluginHost {
 
   // effOpen, sample rate, block size, resume.
   void Start(double sampleRate, int maxBlockSize);
-  // Suspend.
-  void Stop();
   double SampleRate() const { return m_fSampleRate.load(); }
   int MaxBlockSize() const { return m_nMaxBlock.load(); }
 
@@ -107,8 +105,6 @@ class PluginHost {
   // idle timer does between loading an effect and starting playback; work an
   // effect defers to its idle (a new quality mode) is then done.
   void IdleFor(double ms);
-  // Sample position of the next block.
-  int64_t Position() const { return m_nSamplePos.load(); }
   void SetProcessLevel(VstInt32 level) { m_nProcessLevel = level; }
 
   // Latency as last read from the record: at load, at Start and after every
@@ -116,8 +112,6 @@ class PluginHost {
   VstInt32 Latency() const { return m_nLatency.load(); }
 
   std::vector<HostCall> Log() const;
-  void ClearLog();
-  const HostConfig& Config() const { return m_Config; }
 
   // The host callback handed to every effect.
   static VstIntPtr HostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
