@@ -84,14 +84,18 @@ std::atomic<float>* XREffect::Param(int index) {
   return &m_Programs[program].values[index];
 }
 
+void XREffect::StoreHostParam(int index, float value) {
+  std::atomic<float>& slot = *Param(index);
+  const float old = slot.load();
+  if (value != old && ParamShouldUndo(index)) StoreUndoPoint(index, old);
+  m_PreviousValues.values[index].store(old);
+  slot.store(value);
+}
+
 void XREffect::setParameter(VstInt32 index, float value) {
   XR_TRY
   if (IsHostParam(index)) {
-    std::atomic<float>& slot = *Param(index);
-    const float old = slot.load();
-    if (value != old && ParamShouldUndo(index)) StoreUndoPoint(index, old);
-    m_PreviousValues.values[index].store(old);
-    slot.store(value);
+    StoreHostParam(index, value);
   } else if (IsPersistantParam(index)) {
     SetPersistantParam(index, value);
   } else {

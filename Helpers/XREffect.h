@@ -296,6 +296,10 @@ class XREffect : public AudioEffectX {
  protected:
   // The editor's hooks, or null when there is no editor.
   XREditorHooks* GetEditorHooks();
+  // Stores the value of host parameter `index` as setParameter does (an undo
+  // point for a change, the old value kept as the previous one) and tells
+  // nobody. Any thread.
+  void StoreHostParam(int index, float value);
 
   // --- undo state: rings and heads under m_UndoMutex ------------------------
   UndoEntry m_UndoEntries[2][kXrUndoRingSize];

@@ -148,11 +148,7 @@ void AQVX2::RefitBandType(XREditorHooks& editor) {
 }
 
 void AQVX2::WriteRefitValue(int index, float value) {
-  std::atomic<float>& slot = *Param(index);
-  const float old = slot.load();
-  if (value != old && ParamShouldUndo(index)) StoreUndoPoint(index, old);
-  m_PreviousValues.values[index].store(old);
-  slot.store(value);
+  StoreHostParam(index, value);
   ParameterChanged(index);
   sendAutomationToHost(index, value);
 }
