@@ -5,32 +5,7 @@
 
 namespace qvx2test {
 
-std::vector<AutomateCall>& AutomateLog() {
-  static std::vector<AutomateCall> s_Log;
-  return s_Log;
-}
-
-int& EditBracketBalance() {
-  static int s_nBalance = 0;
-  return s_nBalance;
-}
-
-void ResetHost() {
-  AutomateLog().clear();
-  EditBracketBalance() = 0;
-}
-
-VstIntPtr HostCallback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*, float opt) {
-  switch (opcode) {
-    case audioMasterVersion: return 2400;
-    case audioMasterAutomate: AutomateLog().push_back({index, opt}); return 0;
-    case audioMasterBeginEdit: ++EditBracketBalance(); return 1;
-    case audioMasterEndEdit: --EditBracketBalance(); return 1;
-    default: return 0;
-  }
-}
-
-TestableQvx2::TestableQvx2() : AQVX2(HostCallback) {}
+TestableQvx2::TestableQvx2() : AQVX2(fxtest::RecordingHostCallback) {}
 
 void TestableQvx2::StoreUndoPoint(int index, float value) {
   if (m_nFailAt > 0 && index < kQvx2FirstPersistantParam && --m_nFailAt == 0) throw std::runtime_error("undo store");
@@ -76,7 +51,6 @@ void MirroringEditor::setParameter(long index, float value) {
     copy = value + m_pEffect->LinkParamDelta(other, i);
     copy = copy < 0.0f ? 0.0f : (copy > 1.0f ? 1.0f : copy);
   }
-  ++nMirrored;
   m_pEffect->SetParamAndForceHostUpdate(other, copy);
 }
 

@@ -1,18 +1,15 @@
-// Test doubles for the equaliser effect: a host that records automation, an
-// editor that mirrors band and pass-filter edits between channels the way the
-// equaliser editor does, and an effect subclass that opens the protected state
-// the tests check.
+// Test doubles for the equaliser effect, on those of the effect base (the
+// recording host, the editor): an editor that mirrors band and pass-filter
+// edits between channels the way the equaliser editor does, and an effect
+// subclass that opens the protected state the tests check.
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <vector>
 
-#include "Helpers/EditorHooks.h"
-#include "Helpers/Lock.h"
 #include "QVX2/QVX2.h"
+#include "framework/FrameworkTestSupport.h"
 #include "prefs/TempConfigFolder.h"
-#include "vst/AEffEditor.h"
 
 namespace qvx2test {
 
@@ -21,18 +18,6 @@ namespace qvx2test {
 struct TemporaryPreferences {
   TempConfigFolder m_Folder;
 };
-
-struct AutomateCall {
-  int nIndex;
-  float fValue;
-};
-
-// The host: answers its version, records automation (opcode 0) and edit
-// brackets (43, 44). One host per process; tests reset it.
-VstIntPtr HostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt);
-std::vector<AutomateCall>& AutomateLog();
-int& EditBracketBalance();  // +1 per begin, -1 per end
-void ResetHost();
 
 class TestableQvx2 : private TemporaryPreferences, public AQVX2 {
  public:
@@ -55,27 +40,20 @@ class TestableQvx2 : private TemporaryPreferences, public AQVX2 {
   int m_nFailAt = 0;
 };
 
-// The editor as the effect sees it. While bChangeFromGui is set, its
+// The editor as the effect sees it, open. While bChangeFromGui is set, its
 // setParameter mirrors a band-gain or pass-filter change to the other channel
 // according to Control Mode: Snap the same value, Linked the value plus the
 // linked-mode delta (held to 0..1), Seperate nothing; the copy goes through
 // SetParamAndForceHostUpdate. Edit brackets go to the effect.
-class MirroringEditor : public AEffEditor, public XREditorHooks {
+class MirroringEditor : public fxtest::FakeEditor {
  public:
-  explicit MirroringEditor(AQVX2* effect) : AEffEditor(effect), m_pEffect(effect) {}
+  explicit MirroringEditor(AQVX2* effect) : FakeEditor(effect), m_pEffect(effect) { m_bOpen = true; }
 
   // An edit from the editor's own controls.
   void EditFromGui(int index, float value);
 
   void setParameter(long index, float value) override;
-  void SetRefreshControls() override { ++nRefreshControls; }
-  bool IsOpen() const override { return true; }
-  bool IsBuildingViews() const override { return false; }
   bool IsChangeFromGui() const override { return bChangeFromGui; }
-  void RemoveAllControls() override {}
-  void RefreshFrontOrBack() override {}
-  void UpdateUndoRedoControls() override {}
-  void UpdateQMControls() override {}
   bool beginEdit(int index) override {
     ++nBeginEdit;
     return m_pEffect->beginEdit(index);
@@ -84,17 +62,13 @@ class MirroringEditor : public AEffEditor, public XREditorHooks {
     ++nEndEdit;
     return m_pEffect->endEdit(index);
   }
-  Lock& GetLockA() override { return m_LockA; }
 
   bool bChangeFromGui = false;
   int nBeginEdit = 0;
   int nEndEdit = 0;
-  int nRefreshControls = 0;
-  int nMirrored = 0;
 
  private:
   AQVX2* m_pEffect;
-  Lock m_LockA;
 };
 
 // The channel twin of a band-gain or pass-filter parameter; -1 for others.

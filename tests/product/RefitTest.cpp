@@ -27,7 +27,7 @@ struct Rig {
   Rig() {
     editor = new MirroringEditor(fx.get());
     fx->setEditor(editor);
-    qvx2test::ResetHost();
+    fxtest::HostLog::Get().Reset();
   }
 };
 
@@ -84,11 +84,11 @@ TEST(QVX2_SUITE(Qvx2RefitTest), MirroredModesKeepEachChannelsOwnCurve) {
     EXPECT_FALSE(rig.fx->IsRefitSuspended());
     EXPECT_FALSE(rig.fx->InEditGroup());
     EXPECT_EQ(rig.editor->nBeginEdit, rig.editor->nEndEdit);
-    EXPECT_GE(rig.editor->nRefreshControls, 1);
+    EXPECT_GE(rig.editor->m_nRefreshControls.load(), 1);
     EXPECT_TRUE(rig.fx->GetFiltersNeedUpdating());
     // Every gain the refit changed was reported to the host.
     int automated = 0;
-    for (const auto& c : qvx2test::AutomateLog()) automated += c.nIndex < kQvx2NumGainParams ? 1 : 0;
+    for (const auto& c : fxtest::HostLog::Get().CallsOf(audioMasterAutomate)) automated += c.nIndex < kQvx2NumGainParams;
     EXPECT_GE(automated, 2 * kQvx2BandLayouts[kLongLayout].nBands);
   }
 }
@@ -188,7 +188,9 @@ TEST(QVX2_SUITE(Qvx2RefitTest), AFailureMidRefitReleasesItsFlagsAndGroup) {
   EXPECT_FALSE(rig.fx->InEditGroup()) << "the undo group is closed";
   EXPECT_EQ(rig.editor->nBeginEdit, 1);
   EXPECT_EQ(rig.editor->nEndEdit, 1);
-  EXPECT_EQ(qvx2test::EditBracketBalance(), 0) << "the host saw the edit end";
+  EXPECT_EQ(fxtest::HostLog::Get().CallsOf(audioMasterBeginEdit).size(),
+            fxtest::HostLog::Get().CallsOf(audioMasterEndEdit).size())
+      << "the host saw the edit end";
   EXPECT_TRUE(rig.fx->GetFiltersNeedUpdating());
   EXPECT_NE(rig.fx->Gains(0), before) << "the gains written before the failure stay";
 }
