@@ -13,7 +13,7 @@
 #include "Helpers/Assert.h"
 #include "QVX2/QVX2.h"
 #include "QVX2/QVX2Engine.h"
-#include "QVX2/QVX2SpectrumMath.h"
+#include "QVX2/QVX2KernelMath.h"
 
 XR_REGISTER_SOURCE_FILE("QVX2/QVX2Process");
 

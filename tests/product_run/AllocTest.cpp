@@ -4,31 +4,10 @@
 // kernels, for block sizes from 1 to several hops.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
+#include <vector>
 
+#include "AllocationCounter.h"
 #include "RunTestSupport.h"
-
-// The replacement allocator pairs malloc with free throughout; the compiler
-// cannot see that operator delete only ever receives its own blocks.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-
-namespace {
-std::atomic<bool> g_bCounting{false};
-std::atomic<long> g_nAllocations{0};
-}  // namespace
-
-void* operator new(std::size_t size) {
-  if (g_bCounting.load(std::memory_order_relaxed)) g_nAllocations.fetch_add(1);
-  if (void* p = std::malloc(size ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) { return operator new(size); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 using namespace runtest;
 
@@ -45,16 +24,16 @@ TEST(AudioPathAllocationTest, ProcessingAllocatesNothing) {
       std::vector<float> inL(20000, 0.25f), inR(20000, -0.25f), outL(20000), outR(20000);
       float* ins[2] = {inL.data(), inR.data()};
       float* outs[2] = {outL.data(), outR.data()};
-      g_nAllocations = 0;
+      alloccount::g_nAllocations = 0;
       for (int pass = 0; pass < 4; ++pass) {
         // Settings change between blocks as automation would change them.
         fx.setParameter(kQvx2Bypass, pass == 1 ? 1.0f : 0.0f);
         fx.setParameter(kQvx2MSMode, pass == 2 ? 1.0f : 0.0f);
-        g_bCounting = true;
+        alloccount::g_bCounting = true;
         for (int n : blocks) fx.processReplacing(ins, outs, n);
-        g_bCounting = false;
+        alloccount::g_bCounting = false;
       }
-      EXPECT_EQ(g_nAllocations.load(), 0) << mode.pszName << (bDouble ? " double" : " float");
+      EXPECT_EQ(alloccount::g_nAllocations.load(), 0) << mode.pszName << (bDouble ? " double" : " float");
     }
   }
 }

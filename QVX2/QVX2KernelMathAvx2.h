@@ -1,4 +1,4 @@
-// The AVX2 path of Qvx2ApplyKernels (QVX2SpectrumMath.h), compiled on its
+// The AVX2 path of Qvx2ApplyKernels (QVX2KernelMath.h), compiled on its
 // own with AVX2 enabled and entered only after a run-time check. Processes
 // whole pairs of bins and answers how many it did; the caller finishes the
 // rest on the plain path.

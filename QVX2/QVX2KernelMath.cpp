@@ -1,6 +1,6 @@
-#include "QVX2/QVX2SpectrumMath.h"
+#include "QVX2/QVX2KernelMath.h"
 
-#include "QVX2/QVX2SpectrumMathAvx2.h"
+#include "QVX2/QVX2KernelMathAvx2.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "QVX2/QVX2SpectrumMathAvx2.h"
+#include "QVX2/QVX2KernelMathAvx2.h"
 
 #include <immintrin.h>
 
