@@ -5,6 +5,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install_deps.sh
+# The editor's window tests need an X server: a virtual one when there is none.
+if [ -z "${DISPLAY:-}" ] && [ -z "${QVX_UNDER_XVFB:-}" ]; then
+  exec env QVX_UNDER_XVFB=1 xvfb-run -a "$0" "$@"
+fi
 jobs=$(nproc)
 
 cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQVX_BUILD_TESTS=ON

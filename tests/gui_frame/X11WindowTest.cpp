@@ -1,0 +1,401 @@
+// The editor's X11 window on a real X server (Xvfb under tools/run_tests.sh):
+// embedding into a host window, presenting the back buffer, real pointer,
+// wheel and key input through the XTEST extension, the host destroying its
+// window first, and a drop from a drag source speaking the XDND protocol.
+// Skipped when no display is available.
+#include <gtest/gtest.h>
+// After the test framework: Xlib defines macros (None, Bool) it uses as names.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+#include <cairo.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+#include "platform/X11Window.h"
+
+namespace {
+
+constexpr int kWidth = 200;
+constexpr int kHeight = 100;
+
+class X11WindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";
+    m_pDisplay = XOpenDisplay(nullptr);
+    if (!m_pDisplay) GTEST_SKIP() << "the X display cannot be opened";
+    int event = 0, error = 0, major = 0, minor = 0;
+    m_bXTest = XTestQueryExtension(m_pDisplay, &event, &error, &major, &minor);
+    // The host's window, at (40, 30) on the screen.
+    m_Host = XCreateSimpleWindow(m_pDisplay, DefaultRootWindow(m_pDisplay), 40, 30, 300, 200, 0, 0,
+                                 0x808080);
+    XMapWindow(m_pDisplay, m_Host);
+    XSync(m_pDisplay, False);
+  }
+
+  void TearDown() override {
+    m_pWindow.reset();
+    if (m_pDisplay) {
+      if (m_Host) XDestroyWindow(m_pDisplay, m_Host);
+      XCloseDisplay(m_pDisplay);
+    }
+  }
+
+  void Open() {
+    m_pWindow = CreateX11Window(reinterpret_cast<void*>(static_cast<uintptr_t>(m_Host)), kWidth, kHeight);
+    ASSERT_NE(m_pWindow, nullptr);
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned int count = 0;
+    XSync(m_pDisplay, False);
+    ASSERT_TRUE(XQueryTree(m_pDisplay, m_Host, &root, &parent, &children, &count));
+    ASSERT_EQ(count, 1u) << "the editor's window is the host window's one child";
+    m_Editor = children[0];
+    XFree(children);
+    XWindowAttributes attributes{};
+    ASSERT_TRUE(XGetWindowAttributes(m_pDisplay, m_Editor, &attributes));
+    EXPECT_EQ(attributes.width, kWidth);
+    EXPECT_EQ(attributes.height, kHeight);
+    EXPECT_EQ(attributes.map_state, IsViewable);
+    // The first expose tells that the window is on screen.
+    PlatformEvent event;
+    ASSERT_TRUE(WaitFor(EPlatformEvent::kExpose, event));
+  }
+
+  // Takes events until one of the type comes; false after a second.
+  bool WaitFor(EPlatformEvent type, PlatformEvent& event) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+    while (std::chrono::steady_clock::now() < deadline)
+      if (m_pWindow->WaitEvent(event, 50) && event.type == type) return true;
+    return false;
+  }
+
+  // Pixel of the editor's window as the server holds it, 0xRRGGBB.
+  unsigned long PixelOnScreen(int x, int y) {
+    XImage* image = XGetImage(m_pDisplay, m_Editor, x, y, 1, 1, AllPlanes, ZPixmap);
+    if (!image) return 0xFFFFFFFF;
+    const unsigned long pixel = XGetPixel(image, 0, 0) & 0xFFFFFF;
+    XDestroyImage(image);
+    return pixel;
+  }
+
+  // Waits until the server shows `expected` at (x, y); requests of two
+  // connections are not ordered against each other.
+  bool ScreenShows(int x, int y, unsigned long expected) {
+    for (int i = 0; i < 100; ++i) {
+      if (PixelOnScreen(x, y) == expected) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+  }
+
+  void MovePointerTo(int x, int y) {
+    XTestFakeMotionEvent(m_pDisplay, -1, 40 + x, 30 + y, CurrentTime);
+    XSync(m_pDisplay, False);
+  }
+  void Button(unsigned int button, bool down) {
+    XTestFakeButtonEvent(m_pDisplay, button, down, CurrentTime);
+    XSync(m_pDisplay, False);
+  }
+  void Key(KeySym keysym, bool down) {
+    XTestFakeKeyEvent(m_pDisplay, XKeysymToKeycode(m_pDisplay, keysym), down, CurrentTime);
+    XSync(m_pDisplay, False);
+  }
+
+  Display* m_pDisplay = nullptr;  // the test's own connection: the host's side
+  bool m_bXTest = false;
+  Window m_Host = 0;
+  Window m_Editor = 0;
+  std::unique_ptr<CPlatformWindow> m_pWindow;
+};
+
+struct SurfaceFree {
+  void operator()(cairo_surface_t* s) const { cairo_surface_destroy(s); }
+};
+using Surface = std::unique_ptr<cairo_surface_t, SurfaceFree>;
+
+Surface FilledImage(double r, double g, double b) {
+  Surface image(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kWidth, kHeight));
+  cairo_t* cr = cairo_create(image.get());
+  cairo_set_source_rgb(cr, r, g, b);
+  cairo_paint(cr);
+  cairo_destroy(cr);
+  return image;
+}
+
+}  // namespace
+
+TEST_F(X11WindowTest, PresentCopiesOnlyTheGivenAreaOntoTheWindow) {
+  Open();
+  Surface red = FilledImage(1, 0, 0);
+  m_pWindow->Present(red.get(), {0, 0, kWidth, kHeight});
+  EXPECT_TRUE(ScreenShows(0, 0, 0xFF0000));
+  EXPECT_TRUE(ScreenShows(kWidth - 1, kHeight - 1, 0xFF0000));
+
+  Surface blue = FilledImage(0, 0, 1);
+  m_pWindow->Present(blue.get(), {50, 20, 70, 40});
+  EXPECT_TRUE(ScreenShows(50, 20, 0x0000FF));
+  EXPECT_TRUE(ScreenShows(69, 39, 0x0000FF));
+  EXPECT_EQ(PixelOnScreen(70, 39), 0xFF0000u) << "right edge excluded";
+  EXPECT_EQ(PixelOnScreen(69, 40), 0xFF0000u) << "bottom edge excluded";
+  EXPECT_EQ(PixelOnScreen(49, 20), 0xFF0000u);
+}
+
+TEST_F(X11WindowTest, ResizeAndMoveReachTheServer) {
+  Open();
+  m_pWindow->SetSize(120, 80);
+  m_pWindow->SetPosition(5, 7);
+  PlatformEvent event;
+  bool resized = false;
+  for (int i = 0; i < 10 && !resized; ++i)
+    resized = WaitFor(EPlatformEvent::kResized, event) && event.rect.right == 120;
+  ASSERT_TRUE(resized);
+  EXPECT_EQ(event.rect.bottom, 80);
+  XWindowAttributes attributes{};
+  XSync(m_pDisplay, False);
+  ASSERT_TRUE(XGetWindowAttributes(m_pDisplay, m_Editor, &attributes));
+  EXPECT_EQ(attributes.width, 120);
+  EXPECT_EQ(attributes.height, 80);
+  EXPECT_EQ(attributes.x, 5);
+  EXPECT_EQ(attributes.y, 7);
+  const PlatformRect frame = m_pWindow->GetFrame();
+  EXPECT_EQ(frame.left, 5);
+  EXPECT_EQ(frame.top, 7);
+  EXPECT_EQ(frame.Width(), 120);
+  EXPECT_EQ(frame.Height(), 80);
+}
+
+TEST_F(X11WindowTest, PointerButtonsModifiersAndWheelArriveTranslated) {
+  if (!m_bXTest) GTEST_SKIP() << "no XTEST extension";
+  Open();
+  MovePointerTo(30, 40);
+  PlatformEvent event;
+  ASSERT_TRUE(WaitFor(EPlatformEvent::kMouseMove, event));
+  EXPECT_EQ(event.x, 30);
+  EXPECT_EQ(event.y, 40);
+
+  Button(1, true);
+  ASSERT_TRUE(WaitFor(EPlatformEvent::kMouseDown, event));
+  EXPECT_EQ(event.x, 30);
+  EXPECT_EQ(event.y, 40);
+  EXPECT_EQ(event.buttons, 1);
+  EXPECT_EQ(event.clickCount, 1);
+  // What a modal mouse loop polls while the button is held.
+  MovePointerTo(33, 42);
+  int x = 0, y = 0;
+  long buttons = 0;
+  m_pWindow->QueryPointer(x, y, buttons);
+  EXPECT_EQ(x, 33);
+  EXPECT_EQ(y, 42);
+  EXPECT_EQ(buttons, 1);
+  Button(1, false);
+  ASSERT_TRUE(WaitFor(EPlatformEvent::kMouseUp, event));
+  EXPECT_EQ(event.buttons, 0) << "no button is held after the release";
+  m_pWindow->QueryPointer(x, y, buttons);
+  EXPECT_EQ(buttons, 0);
+
+  Button(1, true);
+  ASSERT_TRUE(WaitFor(EPlatformEvent::kMouseDown, event));
+  EXPECT_EQ(event.clickCount, 2) << "second press 3 pixels away at once";
+  Button(1, false);
+
+  Key(XK_Control_L, true);
+  Button(3, true);
+  ASSERT_TRUE(WaitFor(EPlatformEvent::kMouseDown, event));
+  EXPECT_EQ(event.buttons, 4 | 16) << "right button with Ctrl as Command";
+  Button(3, false);
+  Key(XK_Control_L, false);
+
+  Button(4, true);
+  Button(4, false);
+  ASSERT_TRUE(WaitFor(EPlatformEvent::kWheel, event));
+  EXPECT_EQ(event.wheelAxis, 1);
+  EXPECT_EQ(event.wheelDistance, 1.0f);
+  EXPECT_EQ(event.x, 33);
+  EXPECT_EQ(event.y, 42);
+  Button(7, true);
+  Button(7, false);
+  ASSERT_TRUE(WaitFor(EPlatformEvent::kWheel, event));
+  EXPECT_EQ(event.wheelAxis, 0);
+  EXPECT_EQ(event.wheelDistance, -1.0f);
+}
+
+TEST_F(X11WindowTest, KeysReachTheWindowOnlyWhileItAsksForThem) {
+  if (!m_bXTest) GTEST_SKIP() << "no XTEST extension";
+  Open();
+  MovePointerTo(10, 10);
+  XSelectInput(m_pDisplay, m_Host, KeyPressMask);
+  Key(XK_a, true);
+  Key(XK_a, false);
+  PlatformEvent event;
+  EXPECT_FALSE(WaitFor(EPlatformEvent::kKeyDown, event));
+  XEvent hostEvent;
+  EXPECT_TRUE(XCheckTypedWindowEvent(m_pDisplay, m_Host, KeyPress, &hostEvent))
+      << "the key went on to the host's window";
+
+  m_pWindow->SetKeyInput(true);
+  Key(XK_a, true);
+  ASSERT_TRUE(WaitFor(EPlatformEvent::kKeyDown, event));
+  EXPECT_EQ(event.key.character, 'a');
+  Key(XK_a, false);
+  ASSERT_TRUE(WaitFor(EPlatformEvent::kKeyUp, event));
+  Key(XK_Escape, true);
+  ASSERT_TRUE(WaitFor(EPlatformEvent::kKeyDown, event));
+  EXPECT_EQ(event.key.virt, 6);
+  EXPECT_EQ(event.key.character, 0);
+  Key(XK_Escape, false);
+}
+
+TEST_F(X11WindowTest, HostDestroyingItsWindowFirstEndsTheWindowQuietly) {
+  Open();
+  XDestroyWindow(m_pDisplay, m_Host);
+  XSync(m_pDisplay, False);
+  m_Host = 0;
+  PlatformEvent event;
+  ASSERT_TRUE(WaitFor(EPlatformEvent::kDestroyed, event));
+  EXPECT_FALSE(m_pWindow->IsAlive());
+  Surface red = FilledImage(1, 0, 0);
+  m_pWindow->Present(red.get(), {0, 0, kWidth, kHeight});
+  m_pWindow->SetCursor(kPlatformCursorHand);
+  m_pWindow.reset();  // must not end the process through an X error
+}
+
+TEST_F(X11WindowTest, PresentAfterAnUnseenDestroyDrawsNothing) {
+  Open();
+  XDestroyWindow(m_pDisplay, m_Host);
+  XSync(m_pDisplay, False);
+  m_Host = 0;
+  Surface red = FilledImage(1, 0, 0);
+  for (int i = 0; i < 20 && m_pWindow->IsAlive(); ++i) {
+    m_pWindow->Present(red.get(), {0, 0, kWidth, kHeight});
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_FALSE(m_pWindow->IsAlive()) << "the destroy is noticed by presenting";
+}
+
+TEST_F(X11WindowTest, ParentThatIsNoWindowGivesNoWindow) {
+  EXPECT_EQ(CreateX11Window(reinterpret_cast<void*>(uintptr_t{0x7FFFFFF}), kWidth, kHeight), nullptr);
+  EXPECT_EQ(CreateX11Window(nullptr, kWidth, kHeight), nullptr);
+  EXPECT_EQ(CreateX11Window(reinterpret_cast<void*>(static_cast<uintptr_t>(m_Host)), 0, kHeight), nullptr);
+}
+
+namespace {
+
+// A drag source on a connection of its own, run on a thread: offers one file
+// as text/uri-list and answers the target's data request.
+class DragSource {
+ public:
+  explicit DragSource(Window target) : m_Target(target) {}
+
+  void Run(std::atomic<bool>& stop, std::atomic<bool>& finished, std::atomic<bool>& accepted) {
+    Display* display = XOpenDisplay(nullptr);
+    Window source = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 1, 1, 0, 0, 0);
+    Atom selection = XInternAtom(display, "XdndSelection", False);
+    Atom uriList = XInternAtom(display, "text/uri-list", False);
+    XSetSelectionOwner(display, selection, source, CurrentTime);
+    Send(display, source, "XdndEnter", 5L << 24, static_cast<long>(uriList));
+    // Position at screen (40 + 60, 30 + 25): editor pixel (60, 25).
+    Send(display, source, "XdndPosition", 0, ((40 + 60) << 16) | (30 + 25), CurrentTime);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    bool dropped = false;
+    while (!stop && std::chrono::steady_clock::now() < deadline) {
+      while (XPending(display)) {
+        XEvent event;
+        XNextEvent(display, &event);
+        if (event.type == SelectionRequest) {
+          const XSelectionRequestEvent& request = event.xselectionrequest;
+          const char* list = "file:///tmp/Dropped%20File.wav\r\n";
+          XChangeProperty(display, request.requestor, request.property, request.target, 8,
+                          PropModeReplace, reinterpret_cast<const unsigned char*>(list),
+                          static_cast<int>(std::strlen(list)));
+          XEvent reply{};
+          reply.xselection.type = SelectionNotify;
+          reply.xselection.requestor = request.requestor;
+          reply.xselection.selection = request.selection;
+          reply.xselection.target = request.target;
+          reply.xselection.property = request.property;
+          reply.xselection.time = request.time;
+          XSendEvent(display, request.requestor, False, NoEventMask, &reply);
+          XFlush(display);
+        } else if (event.type == ClientMessage) {
+          const char* name = XGetAtomName(display, event.xclient.message_type);
+          if (std::strcmp(name, "XdndStatus") == 0 && !dropped) {
+            accepted = (event.xclient.data.l[1] & 1) != 0;
+            Send(display, source, "XdndDrop", 0, CurrentTime);
+            dropped = true;
+          } else if (std::strcmp(name, "XdndFinished") == 0) {
+            finished = (event.xclient.data.l[1] & 1) != 0;
+          }
+          XFree(const_cast<char*>(name));
+        }
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    XDestroyWindow(display, source);
+    XCloseDisplay(display);
+  }
+
+ private:
+  void Send(Display* display, Window source, const char* type, long l1, long l2, long l3 = 0) {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = m_Target;
+    event.xclient.message_type = XInternAtom(display, type, False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(source);
+    event.xclient.data.l[1] = l1;
+    event.xclient.data.l[2] = l2;
+    event.xclient.data.l[3] = l3;
+    XSendEvent(display, m_Target, False, NoEventMask, &event);
+    XFlush(display);
+  }
+
+  Window m_Target;
+};
+
+}  // namespace
+
+TEST_F(X11WindowTest, DroppedFileArrivesAsEnterThenDropWithItsPath) {
+  Open();
+  m_pWindow->SetDropTarget(true);
+  XSync(m_pDisplay, False);
+  Atom actual = 0;
+  int format = 0;
+  unsigned long count = 0, remaining = 0;
+  unsigned char* data = nullptr;
+  XGetWindowProperty(m_pDisplay, m_Editor, XInternAtom(m_pDisplay, "XdndAware", False), 0, 1, False,
+                     XA_ATOM, &actual, &format, &count, &remaining, &data);
+  ASSERT_EQ(count, 1u) << "the window is marked as a drop target";
+  EXPECT_EQ(*reinterpret_cast<long*>(data), 5);
+  XFree(data);
+
+  std::atomic<bool> stop{false}, finished{false}, accepted{false};
+  DragSource source(m_Editor);
+  std::thread sourceThread([&] { source.Run(stop, finished, accepted); });
+  PlatformEvent enter, drop;
+  const bool entered = WaitFor(EPlatformEvent::kDragEnter, enter);
+  const bool dropped = entered && WaitFor(EPlatformEvent::kDrop, drop);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+  while (!finished && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  stop = true;
+  sourceThread.join();
+
+  ASSERT_TRUE(entered);
+  EXPECT_EQ(enter.x, 60);
+  EXPECT_EQ(enter.y, 25);
+  ASSERT_EQ(enter.items.size(), 1u);
+  EXPECT_EQ(enter.items[0].type, PlatformDragItem::kFile);
+  EXPECT_EQ(enter.items[0].data, "/tmp/Dropped File.wav");
+  ASSERT_TRUE(dropped);
+  ASSERT_EQ(drop.items.size(), 1u);
+  EXPECT_EQ(drop.items[0].data, "/tmp/Dropped File.wav");
+  EXPECT_TRUE(accepted) << "the status told the source the drop is taken";
+  EXPECT_TRUE(finished) << "the source was told the drop is done";
+}
