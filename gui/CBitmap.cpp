@@ -1,0 +1,213 @@
+#include "gui/CBitmap.h"
+
+#include <cairo.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "Helpers/Assert.h"
+#include "gui/BitmapResources.h"
+#include "gui/CDrawContext.h"
+
+XR_REGISTER_SOURCE_FILE("gui/CBitmap");
+
+namespace {
+
+struct CPngReader {
+  const unsigned char* data;
+  unsigned long size;
+  unsigned long position;
+};
+
+cairo_status_t ReadPngBytes(void* closure, unsigned char* out, unsigned int length) {
+  CPngReader* reader = static_cast<CPngReader*>(closure);
+  if (length > reader->size - reader->position) return CAIRO_STATUS_READ_ERROR;
+  std::memcpy(out, reader->data + reader->position, length);
+  reader->position += length;
+  return CAIRO_STATUS_SUCCESS;
+}
+
+bool HasPngExtension(const char* path) {
+  const char* dot = std::strrchr(path, '.');
+  return dot && std::strcmp(dot + 1, "png") == 0;
+}
+
+}  // namespace
+
+CBitmap::CBitmap(long id) : resourceId(id) {
+  loadFromResource(id);
+  setTransparentColor(kTransparentCColor);
+}
+
+CBitmap::CBitmap(CFrame&, long w, long h) {
+  if (w > 0 && h > 0) {
+    cairo_surface_t* surface =
+        cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(w), static_cast<int>(h));
+    if (cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS) {
+      pPixelWorld = surface;
+      width = w;
+      height = h;
+    } else {
+      cairo_surface_destroy(surface);
+    }
+  }
+  setTransparentColor(kTransparentCColor);
+}
+
+CBitmap::CBitmap() = default;
+
+CBitmap::~CBitmap() { CBitmap::dispose(); }
+
+void CBitmap::dispose() {
+  if (pCachedImage) cairo_surface_destroy(pCachedImage);
+  pCachedImage = nullptr;
+  if (pPixelWorld) cairo_surface_destroy(pPixelWorld);
+  pPixelWorld = nullptr;
+  width = 0;
+  height = 0;
+}
+
+bool CBitmap::loadFromResource(long id) {
+  XR_TRY
+  dispose();
+  resourceId = id;
+  char name[32];
+  std::snprintf(name, sizeof(name), "bmp%05ld", id);
+  if (const CBitmapResource* resource = FindBitmapResource(id)) {
+    if (loadPng(resource->data, resource->size)) return true;
+  }
+  const char* folder = std::getenv("QVX_BITMAP_FOLDER");
+  if (folder && *folder) {
+    const std::string path = std::string(folder) + "/" + name + ".png";
+    if (loadFromPath(path.c_str())) return true;
+  }
+  return false;
+  XR_CATCH(false)
+}
+
+bool CBitmap::loadFromPath(const void* path) {
+  dispose();
+  const char* file = static_cast<const char*>(path);
+  if (!file || !HasPngExtension(file)) return false;
+  cairo_surface_t* image = cairo_image_surface_create_from_png(file);
+  if (cairo_surface_status(image) != CAIRO_STATUS_SUCCESS) {
+    cairo_surface_destroy(image);
+    return false;
+  }
+  pCachedImage = image;
+  noAlpha = false;
+  width = cairo_image_surface_get_width(image);
+  height = cairo_image_surface_get_height(image);
+  return true;
+}
+
+bool CBitmap::loadPng(const unsigned char* data, unsigned long byteCount) {
+  if (!data || byteCount == 0) return false;
+  CPngReader reader{data, byteCount, 0};
+  cairo_surface_t* image = cairo_image_surface_create_from_png_stream(ReadPngBytes, &reader);
+  if (cairo_surface_status(image) != CAIRO_STATUS_SUCCESS) {
+    cairo_surface_destroy(image);
+    return false;
+  }
+  pCachedImage = image;
+  noAlpha = false;
+  width = cairo_image_surface_get_width(image);
+  height = cairo_image_surface_get_height(image);
+  return true;
+}
+
+void CBitmap::setTransparentColor(const CColor color) {
+  transparentCColor = color;
+  // The next image made for drawing applies the new key.
+  if (noAlpha && pCachedImage) {
+    cairo_surface_destroy(pCachedImage);
+    pCachedImage = nullptr;
+  }
+}
+
+void CBitmap::setTransparencyMask(CDrawContext*, const CPoint&) {}
+
+bool CBitmap::isLoaded() const { return pCachedImage || pPixelWorld; }
+
+cairo_surface_t* CBitmap::createCairoImage(bool transparent) {
+  if (pCachedImage) return cairo_surface_reference(pCachedImage);
+  if (!pPixelWorld) return nullptr;
+  cairo_surface_flush(pPixelWorld);
+  cairo_surface_t* image = nullptr;
+  if (transparent) {
+    const int w = cairo_image_surface_get_width(pPixelWorld);
+    const int h = cairo_image_surface_get_height(pPixelWorld);
+    image = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
+    if (cairo_surface_status(image) != CAIRO_STATUS_SUCCESS) {
+      cairo_surface_destroy(image);
+      return nullptr;
+    }
+    const unsigned char* src = cairo_image_surface_get_data(pPixelWorld);
+    const int srcStride = cairo_image_surface_get_stride(pPixelWorld);
+    unsigned char* dst = cairo_image_surface_get_data(image);
+    const int dstStride = cairo_image_surface_get_stride(image);
+    const uint32_t key = (static_cast<uint32_t>(transparentCColor.red) << 16) |
+                         (static_cast<uint32_t>(transparentCColor.green) << 8) |
+                         transparentCColor.blue;
+    for (int y = 0; y < h; ++y) {
+      const uint32_t* in = reinterpret_cast<const uint32_t*>(src + y * srcStride);
+      uint32_t* out = reinterpret_cast<uint32_t*>(dst + y * dstStride);
+      for (int x = 0; x < w; ++x) {
+        // Key pixels become fully transparent (zero, premultiplied).
+        const uint32_t a = in[x] >> 24;
+        uint32_t rgb = in[x] & 0xFFFFFFu;
+        if (a != 0 && a != 255) {
+          const uint32_t r = (((rgb >> 16) & 0xFF) * 255 + a / 2) / a;
+          const uint32_t g = (((rgb >> 8) & 0xFF) * 255 + a / 2) / a;
+          const uint32_t b = ((rgb & 0xFF) * 255 + a / 2) / a;
+          rgb = (r << 16) | (g << 8) | b;
+        }
+        out[x] = (a != 0 && rgb == key) ? 0u : in[x];
+      }
+    }
+    cairo_surface_mark_dirty(image);
+  } else {
+    image = cairo_surface_reference(pPixelWorld);
+  }
+  pCachedImage = image;
+  return cairo_surface_reference(pCachedImage);
+}
+
+void CBitmap::draw(CDrawContext* context, CRect& rect, const CPoint& offset) {
+  drawAlphaBlend(context, rect, offset, 255);
+}
+
+void CBitmap::drawTransparent(CDrawContext* context, CRect& rect, const CPoint& offset) {
+  if (noAlpha) {
+    cairo_surface_t* keyed = createCairoImage(true);
+    if (!keyed) return;
+    drawAlphaBlend(context, rect, offset, 255);
+    cairo_surface_destroy(keyed);
+  } else {
+    drawAlphaBlend(context, rect, offset, 255);
+  }
+}
+
+void CBitmap::drawAlphaBlend(CDrawContext* context, CRect& rect, const CPoint& offset,
+                             unsigned char alpha) {
+  if (!context || (!pPixelWorld && !pCachedImage)) return;
+  cairo_t* cr = context->beginCairo();
+  if (!cr) return;
+  cairo_surface_t* image = createCairoImage(false);
+  if (image) {
+    const CPoint off = context->getOffset();
+    cairo_new_path(cr);
+    cairo_rectangle(cr, rect.left + off.h, rect.top + off.v, rect.width(), rect.height());
+    cairo_clip(cr);
+    cairo_set_source_surface(cr, image, rect.left + off.h - offset.h, rect.top + off.v - offset.v);
+    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
+    if (alpha < 255)
+      cairo_paint_with_alpha(cr, alpha / 255.0);
+    else
+      cairo_paint(cr);
+    cairo_surface_destroy(image);
+  }
+  context->releaseCairo(cr);
+}

@@ -1,0 +1,209 @@
+// The drawing context's life, bracket, attributes, clip and mouse state.
+// Shapes, text and direct pixel writes are in CDrawContextShapes.cpp,
+// CDrawContextText.cpp and CDrawContextPixels.cpp.
+#include "gui/CDrawContext.h"
+
+#include "Helpers/Assert.h"
+#include "gui/CDrawContextPainter.h"
+#include "gui/CFrame.h"
+
+XR_REGISTER_SOURCE_FILE("gui/CDrawContext");
+
+std::atomic<bool> g_bCanDoPntFillRectQuartzOptimisations{true};
+std::atomic<bool> g_bVSTGUINextTextNotAntiAlias{false};
+
+CDrawContext::CDrawContext(CFrame* frame, void* systemContext, void* window)
+    : pSystemContext(systemContext), pWindow(window), pFrame(frame) {
+  if (pFrame) {
+    pFrame->getViewSize(clipRect);
+    clipRect.normalize();
+  } else {
+    clipRect = CRect(0, 0, 1000, 1000);
+  }
+
+  if (systemContext) {
+    pCairo = cairo_reference(static_cast<cairo_t*>(systemContext));
+  } else if (pFrame && pWindow) {
+    cairo_surface_t* surface = pFrame->getWindowSurface();
+    if (surface) {
+      pCairo = cairo_create(surface);
+      if (cairo_status(pCairo) != CAIRO_STATUS_SUCCESS) {
+        cairo_destroy(pCairo);
+        pCairo = nullptr;
+      } else {
+        bOwnsWindowCairo = true;
+      }
+    }
+  }
+
+  if (pCairo) {
+    // Two saves, undone by the destructor, so that the caller's Cairo state
+    // comes back unchanged.
+    cairo_save(pCairo);
+    cairo_save(pCairo);
+    setClipRect(clipRect);
+    bDrawsIntoWindow = pFrame != nullptr;
+    if (pFrame) pFrame->setCurrentDrawContext(this);
+  }
+
+  frameColor = kWhiteCColor;
+  lineStyle = kLineStyleSolid;
+  frameWidth = 1;
+  fillColor = kBlackCColor;
+  fontColor = kWhiteCColor;
+  setFont(kFontSystem);
+  drawMode = kDrawAliased;
+  bAntialiasApplied = false;
+}
+
+CDrawContext::~CDrawContext() {
+  if (pCairo) {
+    cairo_restore(pCairo);
+    cairo_restore(pCairo);
+    synchronizeCairo();
+    cairo_surface_flush(cairo_get_target(pCairo));
+    cairo_destroy(pCairo);
+    pCairo = nullptr;
+  }
+  if (pFrame && pFrame->getCurrentDrawContext() == this) pFrame->setCurrentDrawContext(nullptr);
+}
+
+void CDrawContext::attachCairo(cairo_t* cr) {
+  pCairo = cr;
+  cairo_save(pCairo);
+  // A fresh Cairo context draws anti-aliased until the mode is changed.
+  bAntialiasApplied = true;
+}
+
+void CDrawContext::detachCairo() {
+  if (!pCairo) return;
+  cairo_restore(pCairo);
+  cairo_surface_flush(cairo_get_target(pCairo));
+  cairo_destroy(pCairo);
+  pCairo = nullptr;
+  pixelMemory = PixelMemory();
+}
+
+void CDrawContext::forget() {
+  synchronizeCairo();
+  CReferenceCounter::forget();
+}
+
+cairo_surface_t* CDrawContext::getCairoImage() { return nullptr; }
+
+cairo_surface_t* CDrawContext::getBitmap() { return pCairo ? cairo_get_target(pCairo) : nullptr; }
+
+void CDrawContext::releaseBitmap() {}
+
+void* CDrawContext::getPort() { return pWindow; }
+
+cairo_t* CDrawContext::beginCairo() {
+  XR_TRY
+  if (!pCairo) return nullptr;
+  cairo_reference(pCairo);
+  cairo_save(pCairo);
+  cairo_new_path(pCairo);
+  cairo_rectangle(pCairo, clipRect.left, clipRect.top, clipRect.width(), clipRect.height());
+  cairo_clip(pCairo);
+  CDrawContextPainter::applyAntialias(*this, pCairo);
+  return pCairo;
+  XR_CATCH(nullptr)
+}
+
+void CDrawContext::releaseCairo(cairo_t* cr) {
+  XR_TRY
+  if (!cr) return;
+  cairo_restore(cr);
+  bNeedsSynchronize = true;
+  cairo_destroy(cr);
+  XR_CATCH_VOID
+}
+
+void CDrawContext::synchronizeCairo() {
+  if (!bNeedsSynchronize) return;
+  bNeedsSynchronize = false;
+  if (!pCairo) return;
+  cairo_surface_flush(cairo_get_target(pCairo));
+  if (bDrawsIntoWindow && pFrame) pFrame->windowSurfaceChanged();
+}
+
+void CDrawContext::beginDirectWrite() {
+  if (pCairo) cairo_surface_flush(cairo_get_target(pCairo));
+}
+
+void CDrawContext::endDirectWrite() {
+  if (pCairo) cairo_surface_mark_dirty(cairo_get_target(pCairo));
+  bNeedsSynchronize = true;
+}
+
+void CDrawContext::setLineWidth(long width) { frameWidth = width; }
+
+void CDrawContext::setDrawMode(CDrawMode mode) {
+  if (mode == drawMode) return;
+  drawMode = mode;
+  if (pCairo) bAntialiasApplied = mode == kDrawAntialiased;
+}
+
+void CDrawContext::setFrameColor(const CColor color) { frameColor = color; }
+
+void CDrawContext::setFillColor(const CColor color) {
+  XR_TRY
+  fillColor = color;
+  XR_CATCH_VOID
+}
+
+void CDrawContext::setFont(CFont fontID, const long size, long style) {
+  if (fontID < 0 || fontID >= kNumFonts) fontID = kFontSystem;
+  const long points = size == 0 ? gStandardFontSize[fontID] : size;
+  if (fontID == fontId && points == fontSize && style == fontStyle) return;
+  fontId = fontID;
+  fontSize = points;
+  fontStyle = style;
+}
+
+void CDrawContext::setClipRect(const CRect& clip) {
+  clipRect = clip;
+  clipRect.offset(offset.h, offset.v);
+}
+
+CRect& CDrawContext::getClipRect(CRect& clip) const {
+  clip = clipRect;
+  clip.offset(-offset.h, -offset.v);
+  return clip;
+}
+
+void CDrawContext::resetClipRect() {
+  if (pFrame)
+    pFrame->getViewSize(clipRect);
+  else
+    clipRect = CRect(0, 0, 1000, 1000);
+}
+
+CColor CDrawContext::getPoint(const CPoint&) { return kBlackCColor; }
+
+void CDrawContext::floodFill(const CPoint&) {}
+
+long CDrawContext::getMouseButtons() {
+  CPoint where;
+  long buttons = 0;
+  if (!pFrame || !pFrame->getPointerState(where, buttons)) return 0;
+  if ((buttons & kMouseLeft) && (buttons & kModifierControl))
+    buttons = (buttons & ~(kMouseLeft | kModifierControl)) | kMouseRight;
+  return buttons;
+}
+
+void CDrawContext::getMouseLocation(CPoint& point) {
+  CPoint where;
+  long buttons = 0;
+  if (!pFrame || !pFrame->getPointerState(where, buttons)) return;
+  CRect frameSize;
+  pFrame->getViewSize(frameSize);
+  point = CPoint(where.h + frameSize.left - offsetScreen.h, where.v + frameSize.top - offsetScreen.v);
+}
+
+bool CDrawContext::waitDoubleClick() { return pFrame ? pFrame->waitForDoubleClick() : false; }
+
+bool CDrawContext::waitDrag() {
+  if (!pFrame || !(getMouseButtons() & kMouseLeft)) return false;
+  return pFrame->waitForDrag();
+}
