@@ -1,22 +1,41 @@
 // CFrame: the root container of the view tree and the bridge to the host's
-// window. It turns window-system events into calls on its views, keeps the
+// window. It owns the editor's window (a child of the host's window) and its
+// back buffer, turns the window's events into calls on its views, keeps the
 // editor-wide state that views ask for (modal view, keyboard focus, cursor,
-// mouse position, the editor) and paces idle drawing. Its lock serialises
-// the host's event thread against the idle thread.
+// mouse position, the editor) and runs the editor's idle source.
 //
-// The window layer implements this class (the frame, its window, events,
-// idle source and drag handling). The view core relies on the members marked
-// "window hooks" below to reach the window without knowing the window system.
+// Drawing: every context on the frame draws into the back buffer (an image
+// surface of the frame's size); the frame notes the areas its drawing entry
+// points cover and copies them onto the window when a context flushes
+// (windowSurfaceChanged), the whole window when nothing was noted.
 //
-// Thread contract: user-interface thread only; events and idle calls hold the
-// frame lock.
+// Threads and the frame lock. Two threads use a frame: the host's
+// user-interface thread (the editor calls from the dispatcher, and every
+// window event, pumped from the host's editor-idle call) and the frame's own
+// idle thread (the editor's idle source: it calls doIdleStuff every
+// g_kIdleRate ms). Both hold the frame lock for everything they do, so events
+// and idle never overlap. Every call on the window, and so on the editor's
+// display connection, is made under the frame lock; that is what lets the
+// window's library run without thread support. Events are read only on the
+// host's thread: the idle thread redraws and presents but never dispatches
+// input, so mouse handling and the host calls it makes stay on the host's
+// thread.
 #pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <thread>
 
 #include "Helpers/Lock.h"
 #include "gui/CViewContainer.h"
+#include "platform/PlatformWindow.h"
 
 class AEffGUIEditor;
 struct VstWindow;
+typedef struct _cairo_surface cairo_surface_t;
 
 enum CCursorType {
   kCursorDefault = 0,
@@ -31,18 +50,30 @@ enum CCursorType {
   kCursorHand = 9
 };
 
+// True while a frame handles a window event (any frame of the process).
+// Written and read on the host's user-interface thread; the editor framework
+// defers work that must not run inside an event.
+extern std::atomic<bool> g_bAmHandlingCarbonEvent;
+
 class CFrame : public CViewContainer {
  public:
-  // A frame inside the host's window (systemWindow) for the editor.
+  // A frame inside the host's window (systemWindow: the host's X window id)
+  // for the editor (an AEffGUIEditor). Creates the window, its back buffer
+  // and the idle source. [host's user-interface thread]
   CFrame(const CRect& size, void* systemWindow, void* editor);
   // A frame in a window of its own, opened through the host; unused here.
   CFrame(const CRect& size, const char* title, void* editor, const long style = 0);
+  // Stops the idle source first, so that no idle call meets a half-destroyed
+  // frame. [host's user-interface thread]
   ~CFrame() override;
 
   virtual bool open(CPoint* where = nullptr);
   virtual bool close();
   virtual bool isOpen() const { return bOpenFlag; }
+  // Redraws the dirty views (after the first draw, while open).
   virtual void idle();
+  // One idle pass of the editor (editor's doIdleStuff), then flushes the
+  // current drawing context. Mouse-tracking loops call it once per pass.
   virtual void doIdleStuff();
   virtual unsigned long getTicks() const;
   virtual long getKnobMode() const;
@@ -58,6 +89,8 @@ class CFrame : public CViewContainer {
   // The mouse position in frame coordinates; true.
   virtual bool getCurrentLocation(CPoint& where);
   virtual void setCursor(CCursorType type);
+  // While a view holds the focus the window takes key events itself;
+  // otherwise keys go on to the host, which hands them to the editor.
   virtual void setFocusView(CView* view);
   virtual CView* getFocusView() const { return pFocusView; }
   virtual bool setDropActive(bool val);
@@ -89,19 +122,35 @@ class CFrame : public CViewContainer {
   bool advanceNextFocusView(CView* oldFocus, bool reverse = false) override;
 
   // Window hooks, used by CDrawContext.
-  // The surface holding the window's pixels (its back buffer), or null.
+  // The back buffer: the surface holding the window's pixels, or null.
   virtual cairo_surface_t* getWindowSurface();
-  // Called after a context drew into the window surface and flushed it.
+  // Called after a context drew into the back buffer and flushed it: the
+  // drawn areas go onto the window.
   virtual void windowSurfaceChanged();
-  // Pointer position in the window surface's coordinates and the button word
-  // (CButtonState, Control-click reported as the right button); false when
-  // the pointer cannot be read.
+  // Pointer position in the back buffer's coordinates and the button word
+  // (no Control-click conversion: pointers here have a right button, see
+  // platform/X11Input.h); false when the pointer cannot be read.
   virtual bool getPointerState(CPoint& where, long& buttons);
-  // Waits for the next click within the double-click time; true for a click.
+  // Waits up to the double-click time for the next click; true for a click.
+  // Other events that arrive meanwhile are kept for the next event pass.
   virtual bool waitForDoubleClick();
   // False unless the left button is down; else waits for the next button or
   // motion event, true when it is a drag.
   virtual bool waitForDrag();
+
+  // Window events: handles every pending one. Called by the editor on the
+  // host's editor-idle call, on the thread that made the frame; does nothing
+  // on other threads and inside an event (a mouse-tracking loop).
+  void handlePlatformEvents();
+  // One event, as the window reports it (the toolkit's event handler).
+  void handlePlatformEvent(const PlatformEvent& event);
+  // True on the thread that made the frame (the host's user-interface thread).
+  bool isOnHostThread() const { return std::this_thread::get_id() == hostThread; }
+  // The window, for tests and the platform glue; null without one.
+  CPlatformWindow* getPlatformWindow() const { return pPlatform.get(); }
+  // Events and idle calls are served only while alive: cleared while a
+  // resize runs and when the window is destroyed with the host's window.
+  bool isAlive() const { return bAlive.load(); }
 
   // The most recently constructed live drawing context of this frame, not
   // owned; set and cleared by the contexts themselves.
@@ -109,9 +158,11 @@ class CFrame : public CViewContainer {
   void setCurrentDrawContext(CDrawContext* context) { pCurrentDrawContext = context; }
 
   bool initFrame(void* systemWindow);
-  // The current drawing context (remembered) or a new one on the window; the
-  // caller forgets it.
+  // The current drawing context (remembered) or a new one on the back
+  // buffer; the caller forgets it.
   CDrawContext* createDrawContext();
+  // The idle source: a thread that calls doIdleStuff under the frame lock,
+  // or nothing (the host's editor-idle calls drive the editor).
   void CreateIdleTimer();
   void DestroyIdleTimer();
 
@@ -119,6 +170,14 @@ class CFrame : public CViewContainer {
   void* getSystemWindow() const { return pSystemWindow; }
 
  protected:
+  void dispatchMouseMove(const PlatformEvent& event, bool left);
+  void dispatchDrag(const PlatformEvent& event);
+  // Notes an area (frame coordinates) to copy onto the window.
+  void addDamage(const CRect& rect);
+  // (Re)creates the back buffer at the frame's size, keeping its pixels.
+  void resizeBackBuffer(long width, long height);
+  void idleThreadMain();
+
   AEffGUIEditor* pEditor = nullptr;
   void* pSystemWindow = nullptr;
   CView* pModalView = nullptr;
@@ -127,11 +186,25 @@ class CFrame : public CViewContainer {
   bool bOpenFlag = true;
   bool bDropActive = false;
   bool bUpdatesDisabled = false;
-  CPoint scrollOffset;
+  CPoint scrollOffset;  // always (0, 0): the window has no scrolling
   Lock frameLock;
-  bool bAlive = true;
+  // Written under the frame lock; read by the idle thread before it takes it.
+  std::atomic<bool> bAlive{true};
   CDrawContext* pCurrentDrawContext = nullptr;
   bool bOwnWindow = false;
   VstWindow* pVstWindow = nullptr;
-  void* pPlatform = nullptr;  // the window layer's own state
+
+  std::unique_ptr<CPlatformWindow> pPlatform;  // the editor's window
+  cairo_surface_t* pBackBuffer = nullptr;      // owned; the window's pixels
+  CRect damage;                                // drawn, not yet presented
+  bool bHasDamage = false;
+  bool bInEvents = false;                      // an event pass is running
+  std::deque<PlatformEvent> deferredEvents;    // taken out by a modal wait
+  std::thread::id hostThread;                  // made the frame
+
+  // Idle thread: stop flag written by the destructor, read by the thread.
+  std::thread idleThread;
+  std::mutex idleMutex;
+  std::condition_variable idleWake;
+  bool bStopIdle = false;  // guarded by idleMutex
 };

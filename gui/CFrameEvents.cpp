@@ -1,0 +1,209 @@
+// The frame's window events: each event the window reports becomes calls on
+// the views, under the frame lock, with g_bAmHandlingCarbonEvent set.
+#include <chrono>
+
+#include "Helpers/Assert.h"
+#include "Helpers/MouseMoveAwayHook.h"
+#include "gui/CDragContainer.h"
+#include "gui/CDrawContext.h"
+#include "gui/CFrame.h"
+
+XR_REGISTER_SOURCE_FILE("gui/CFrameEvents.cpp");
+
+std::atomic<bool> g_bAmHandlingCarbonEvent{false};
+
+namespace {
+// Sets the handling flag for one event and clears it on every way out.
+class CHandlingEvent {
+ public:
+  CHandlingEvent() { g_bAmHandlingCarbonEvent = true; }
+  ~CHandlingEvent() { g_bAmHandlingCarbonEvent = false; }
+  CHandlingEvent(const CHandlingEvent&) = delete;
+  CHandlingEvent& operator=(const CHandlingEvent&) = delete;
+};
+}  // namespace
+
+void CFrame::handlePlatformEvents() {
+  if (!isOnHostThread()) return;
+  CScopedLock hold(frameLock);
+  if (bInEvents || !pPlatform) return;
+  bInEvents = true;
+  PlatformEvent event;
+  for (;;) {
+    if (!deferredEvents.empty()) {
+      event = std::move(deferredEvents.front());
+      deferredEvents.pop_front();
+    } else if (!pPlatform->NextEvent(event)) {
+      break;
+    }
+    handlePlatformEvent(event);
+  }
+  bInEvents = false;
+}
+
+void CFrame::handlePlatformEvent(const PlatformEvent& event) {
+  CHandlingEvent handling;
+  if (!bAlive) return;
+  CScopedLock hold(frameLock);
+  const bool nested = bInEvents;
+  bInEvents = true;
+  CPoint where(event.x, event.y);
+  switch (event.type) {
+    case EPlatformEvent::kExpose: {
+      // The window lost these pixels; the back buffer is redrawn there (the
+      // background once) and copied onto the window.
+      const bool wasDirty = bDirty;
+      const CRect rect(event.rect.left, event.rect.top, event.rect.right, event.rect.bottom);
+      CDrawContext* context = createDrawContext();
+      setBackgroundDrawCount(1);
+      drawRect(context, rect);
+      context->forget();
+      if (wasDirty && rect != CRect(0, 0, size.width(), size.height())) setDirty(true);
+      break;
+    }
+    case EPlatformEvent::kMouseDown: {
+      CDrawContext* context = createDrawContext();
+      mouse(context, where, event.buttons);
+      context->forget();
+      break;
+    }
+    case EPlatformEvent::kWheel: {
+      // Command turns the vertical wheel into a horizontal one.
+      const CMouseWheelAxis axis =
+          (event.wheelAxis == 1 && !(event.buttons & kModifierCommand)) ? kWheelVertical : kWheelHorizontal;
+      CDrawContext* context = createDrawContext();
+      onWheel(context, where, axis, event.wheelDistance);
+      context->forget();
+      break;
+    }
+    case EPlatformEvent::kMouseMove:
+      dispatchMouseMove(event, false);
+      break;
+    case EPlatformEvent::kMouseLeave:
+      dispatchMouseMove(event, true);
+      break;
+    case EPlatformEvent::kKeyDown:
+    case EPlatformEvent::kKeyUp: {
+      VstKeyCode key{};
+      key.character = event.key.character;
+      key.virt = event.key.virt;
+      key.modifier = event.key.modifier;
+      if (event.type == EPlatformEvent::kKeyDown)
+        onKeyDown(key);
+      else
+        onKeyUp(key);
+      break;
+    }
+    case EPlatformEvent::kDestroyed:
+      // The host's window went, and ours with it: nothing more is served.
+      bAlive = false;
+      break;
+    case EPlatformEvent::kDragEnter:
+    case EPlatformEvent::kDragMove:
+    case EPlatformEvent::kDragLeave:
+    case EPlatformEvent::kDrop:
+      dispatchDrag(event);
+      break;
+    case EPlatformEvent::kMouseUp:
+    case EPlatformEvent::kMouseEnter:
+    case EPlatformEvent::kResized:
+      break;
+  }
+  bInEvents = nested;
+}
+
+void CFrame::dispatchMouseMove(const PlatformEvent& event, bool left) {
+  CDrawContext* context = createDrawContext();
+  CMouseMoveAwayHook* saved = g_pCurrentMouseMoveAwayHook;
+  g_pCurrentMouseMoveAwayHook = nullptr;
+  // Leaving the window reaches no view: the hovered one hears it moved away.
+  if (!left) {
+    CPoint where(event.x, event.y);
+    mouseMove(context, where, -1);
+  }
+  if (saved && saved != g_pCurrentMouseMoveAwayHook) saved->MouseMovedAway(context);
+  context->forget();
+}
+
+void CFrame::dispatchDrag(const PlatformEvent& event) {
+  const CPoint where(event.x, event.y);
+  CDrawContext* context = createDrawContext();
+  switch (event.type) {
+    case EPlatformEvent::kDragEnter:
+      if (gDragContainer) gDragContainer->forget();
+      gDragContainer = new CDragContainer(event.items);
+      setCursor(kCursorNotAllowed);
+      onDragEnter(context, gDragContainer, where);
+      break;
+    case EPlatformEvent::kDragMove:
+      if (gDragContainer) onDragMove(context, gDragContainer, where);
+      break;
+    case EPlatformEvent::kDragLeave:
+      // The drag has gone elsewhere; a return is a new drag with new items.
+      if (gDragContainer) {
+        onDragLeave(context, gDragContainer, where);
+        setCursor(kCursorDefault);
+        gDragContainer->forget();
+        gDragContainer = nullptr;
+      }
+      break;
+    case EPlatformEvent::kDrop:
+      if (gDragContainer) {
+        onDrop(context, gDragContainer, where);
+        setCursor(kCursorDefault);
+        gDragContainer->forget();
+        gDragContainer = nullptr;
+      }
+      break;
+    default:
+      break;
+  }
+  context->forget();
+}
+
+bool CFrame::getPointerState(CPoint& where, long& buttons) {
+  CScopedLock hold(frameLock);
+  if (!pPlatform || !pPlatform->IsAlive()) return false;
+  int x = 0, y = 0;
+  pPlatform->QueryPointer(x, y, buttons);
+  where = CPoint(x, y);
+  return true;
+}
+
+bool CFrame::waitForDoubleClick() {
+  CScopedLock hold(frameLock);
+  if (!pPlatform || !isOnHostThread()) return false;
+  using Clock = std::chrono::steady_clock;
+  const auto deadline = Clock::now() + std::chrono::milliseconds(pPlatform->DoubleClickTime());
+  PlatformEvent event;
+  for (;;) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    if (left.count() <= 0 || !pPlatform->WaitEvent(event, static_cast<int>(left.count()))) return false;
+    if (event.type == EPlatformEvent::kMouseDown) return true;
+    if (event.type == EPlatformEvent::kMouseMove && (event.buttons & (kMouseLeft | kMouseMiddle | kMouseRight)))
+      return false;
+    deferredEvents.push_back(std::move(event));
+  }
+}
+
+bool CFrame::waitForDrag() {
+  CScopedLock hold(frameLock);
+  if (!pPlatform || !isOnHostThread()) return false;
+  CPoint where;
+  long buttons = 0;
+  if (!getPointerState(where, buttons) || !(buttons & kMouseLeft)) return false;
+  PlatformEvent event;
+  while (pPlatform->WaitEvent(event, -1)) {
+    switch (event.type) {
+      case EPlatformEvent::kMouseMove:
+        return true;
+      case EPlatformEvent::kMouseDown:
+      case EPlatformEvent::kMouseUp:
+        return false;
+      default:
+        deferredEvents.push_back(std::move(event));
+        break;
+    }
+  }
+  return false;
+}
