@@ -1,0 +1,267 @@
+// The editor adaptor: idle pacing on the test clock, the host's idle call,
+// the frame's idle thread and its absence, sizing through the host, the
+// host's draw and mouse calls, and the editor's record of itself.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "FrameTestSupport.h"
+#include "Helpers/Assert.h"
+
+using namespace frametest;
+
+namespace {
+
+std::atomic<unsigned int> g_Now{100000};  // test clock, ms; written by the test
+unsigned int TestClock() { return g_Now.load(); }
+
+class ClockScope {
+ public:
+  ClockScope() { SetTickCountSourceForTesting(TestClock); }
+  ~ClockScope() { SetTickCountSourceForTesting(nullptr); }
+  ClockScope(const ClockScope&) = delete;
+  ClockScope& operator=(const ClockScope&) = delete;
+};
+
+constexpr VstInt32 kAudioMasterIdle = 3;
+constexpr VstInt32 kAudioMasterSizeWindow = 15;
+constexpr VstInt32 kAudioMasterCanDo = 37;
+
+bool WaitUntil(const std::function<bool()>& done, int ms) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return true;
+}
+
+}  // namespace
+
+TEST(EditorIdleTest, DoIdleStuffIdlesAtMostOnceEachIntervalAndUpTo50MsEarly) {
+  HeadlessScope scope;
+  ClockScope clock;
+  FakeHost host;
+  MinimalEffect effect(FakeHost::Callback);
+  auto* editor = new TestEditor(&effect);
+  ASSERT_TRUE(editor->open(HostWindow()));
+  g_kIdleRate = 10;
+
+  editor->doIdleStuff();
+  EXPECT_EQ(editor->idleCalls, 1) << "due at construction";
+  g_Now += 1;
+  editor->doIdleStuff();
+  EXPECT_EQ(editor->idleCalls, 2) << "1 ms later is 9 ms early: within 50 ms, it goes ahead";
+
+  g_kIdleRate = 130;
+  g_Now += 1;
+  editor->doIdleStuff();  // due 130 ms from now
+  const int before = editor->idleCalls;
+  g_Now += 30;
+  editor->doIdleStuff();
+  EXPECT_EQ(editor->idleCalls, before) << "100 ms early: only the short wait";
+  g_Now += 60;
+  editor->doIdleStuff();
+  EXPECT_EQ(editor->idleCalls, before + 1) << "40 ms early, less the wait: goes ahead";
+  EXPECT_EQ(host.CallsOf(kAudioMasterIdle).size(), 4u) << "the host's idle call follows each idle";
+  editor->close();
+}
+
+TEST(EditorIdleTest, HostIdleCallComesOnlyFromTheHostsThread) {
+  HeadlessScope scope;
+  FakeHost host;
+  MinimalEffect effect(FakeHost::Callback);
+  auto* editor = new TestEditor(&effect);
+  ASSERT_TRUE(editor->open(HostWindow()));
+  std::thread other([&] { editor->doIdleStuff(); });
+  other.join();
+  EXPECT_EQ(editor->idleCalls, 1);
+  EXPECT_TRUE(host.CallsOf(kAudioMasterIdle).empty());
+  editor->close();
+}
+
+TEST(EditorIdleTest, HostIdleCallThatIdlesTheEditorFindsItBusy) {
+  HeadlessScope scope;
+  FakeHost host;
+  MinimalEffect effect(FakeHost::Callback);
+  auto* editor = new TestEditor(&effect);
+  int presentsAfterNested = -1;
+  host.answer = [&](const FakeHost::Call& call) -> VstIntPtr {
+    if (call.opcode == kAudioMasterIdle) {
+      LastHeadlessWindow()->Queue(ExposeAll());
+      Dispatch(effect, effEditIdle);
+      presentsAfterNested = LastHeadlessWindow()->PresentCount();
+    }
+    return 0;
+  };
+  ASSERT_TRUE(editor->open(HostWindow()));
+  editor->doIdleStuff();
+  EXPECT_EQ(editor->idleCalls, 2) << "the nested call enters idle and returns at once";
+  EXPECT_EQ(presentsAfterNested, 0) << "without reading events";
+  editor->idle();
+  EXPECT_GE(LastHeadlessWindow()->PresentCount(), 1) << "the next host idle reads them";
+  editor->close();
+}
+
+TEST(EditorIdleTest, IdleThreadRedrawsWithoutHostCallsAndStopsWithTheFrame) {
+  HeadlessScope scope(true, true);
+  FakeHost host;
+  MinimalEffect effect(FakeHost::Callback);
+  auto* editor = new TestEditor(&effect);
+  ASSERT_TRUE(editor->open(HostWindow()));
+  CFrame* frame = editor->getFrame();
+  CHeadlessWindow* window = LastHeadlessWindow();
+  auto* view = new RecordingView(CRect(0, 0, 20, 20), kRedCColor);
+  {
+    CScopedLock hold(frame->getFrameLock());
+    frame->addView(view);
+    window->Queue(ExposeAll());
+  }
+  editor->idle();  // the host's one idle call: the first expose
+  int presents = 0;
+  {
+    CScopedLock hold(frame->getFrameLock());
+    presents = window->PresentCount();
+    view->colour = kBlueCColor;
+    view->setDirty(true);
+  }
+  EXPECT_TRUE(WaitUntil([&] { return window->PresentCount() > presents; }, 3000))
+      << "the idle thread redraws the dirty view";
+  {
+    CScopedLock hold(frame->getFrameLock());
+    EXPECT_EQ(Shown(window, 5, 5), 0x0000FFu);
+    EXPECT_TRUE(host.CallsOf(kAudioMasterIdle).empty()) << "never from the idle thread";
+  }
+  const auto start = std::chrono::steady_clock::now();
+  editor->close();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1)) << "the thread ends at once";
+}
+
+TEST(EditorIdleTest, WithoutTheIdleSourceOnlyTheHostIdlesTheEditor) {
+  {
+    HeadlessScope scope(false, true);
+    FakeHost host;
+    MinimalEffect effect(FakeHost::Callback);
+    auto* editor = new TestEditor(&effect);
+    ASSERT_TRUE(editor->open(HostWindow()));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(editor->idleCalls, 0) << "no idle thread";
+    EXPECT_EQ(g_kIdleRate.load(), 10);
+    editor->close();
+  }
+  HeadlessScope scope(true, false);
+  FakeHost host;
+  MinimalEffect effect(FakeHost::Callback);
+  auto* editor = new TestEditor(&effect);
+  ASSERT_TRUE(editor->open(HostWindow()));
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_EQ(editor->idleCalls, 0) << "the timer fallback is the host's idle";
+  EXPECT_EQ(g_kIdleRate.load(), 100) << "at the timer's pace, for every editor";
+  editor->close();
+}
+
+TEST(EditorIdleTest, SetSizeAsksTheHostFirstAndResizesLocallyWhenRefused) {
+  HeadlessScope scope;
+  FakeHost host;
+  bool hostResizes = true;
+  host.answer = [&](const FakeHost::Call& call) -> VstIntPtr {
+    if (call.opcode == kAudioMasterCanDo) return hostResizes ? 1 : 0;
+    if (call.opcode == kAudioMasterSizeWindow) return 1;
+    return 0;
+  };
+  MinimalEffect effect(FakeHost::Callback);
+  auto* editor = new TestEditor(&effect);
+  ASSERT_TRUE(editor->open(HostWindow()));
+  CFrame* frame = editor->getFrame();
+  CHeadlessWindow* window = LastHeadlessWindow();
+  auto* view = new RecordingView(CRect(0, 0, 20, 20), kRedCColor);
+  frame->addView(view);
+
+  EXPECT_FALSE(frame->setSize(kWidth, kHeight)) << "same size";
+  EXPECT_TRUE(host.CallsOf(kAudioMasterSizeWindow).empty());
+
+  ASSERT_TRUE(frame->setSize(300, 150));
+  const auto sized = host.CallsOf(kAudioMasterSizeWindow);
+  ASSERT_EQ(sized.size(), 1u);
+  EXPECT_EQ(sized[0].index, 300);
+  EXPECT_EQ(sized[0].value, 150);
+  EXPECT_EQ(window->Width(), 300);
+  EXPECT_EQ(window->Height(), 150);
+  EXPECT_TRUE(frame->isAlive());
+  LastHeadlessWindow()->Queue(MakeEvent(EPlatformEvent::kMouseDown, 5, 5, kMouseLeft));
+  editor->idle();
+  EXPECT_EQ(view->mice.size(), 1u) << "events reach the frame after the resize";
+
+  hostResizes = false;
+  ASSERT_TRUE(frame->setSize(250, 120));
+  EXPECT_EQ(host.CallsOf(kAudioMasterSizeWindow).size(), 1u) << "not asked when it cannot";
+  EXPECT_EQ(window->Width(), 250);
+  CRect size;
+  frame->getViewSize(size);
+  EXPECT_EQ(size, CRect(0, 0, 250, 120));
+  window->Queue(ExposeAll());
+  editor->idle();
+  EXPECT_EQ(Shown(window, 5, 5), 0xFF0000u) << "the back buffer follows the size";
+  editor->close();
+}
+
+TEST(EditorIdleTest, HostDrawAndMouseCallsReachTheFrame) {
+  HeadlessScope scope;
+  FakeHost host;
+  MinimalEffect effect(FakeHost::Callback);
+  auto* editor = new TestEditor(&effect);
+  ASSERT_TRUE(editor->open(HostWindow()));
+  CHeadlessWindow* window = LastHeadlessWindow();
+  auto* view = new RecordingView(CRect(0, 0, 20, 20), kRedCColor);
+  editor->getFrame()->addView(view);
+  ERect area{0, 0, 20, 20};
+  editor->draw(&area);
+  EXPECT_EQ(Shown(window, 10, 10), 0xFF0000u);
+  window->SetPointer(3, 4, kMouseRight);
+  EXPECT_EQ(editor->mouse(3, 4), 1);
+  ASSERT_EQ(view->mice.size(), 1u);
+  EXPECT_EQ(view->mice[0].buttons, kMouseRight) << "buttons read from the pointer";
+  editor->close();
+}
+
+TEST(EditorIdleTest, EditorRegistersWithItsEffectAndReportsItsRect) {
+  HeadlessScope scope;
+  FakeHost host;
+  MinimalEffect effect(FakeHost::Callback);
+  auto* editor = new TestEditor(&effect);
+  EXPECT_EQ(effect.getEditor(), editor);
+  EXPECT_TRUE(effect.getAeffect()->flags & effFlagsHasEditor);
+  ERect* rect = nullptr;
+  ASSERT_EQ(Dispatch(effect, effEditGetRect, 0, 0, &rect), 1);
+  EXPECT_EQ(rect->right, kWidth);
+  EXPECT_EQ(rect->bottom, kHeight);
+  VstKeyCode key{'a', 0, 0};
+  EXPECT_FALSE(editor->onKeyDown(key));
+  EXPECT_FALSE(editor->onWheel(1.0f)) << "no frame while closed";
+  EXPECT_TRUE(editor->setKnobMode(2));
+  EXPECT_EQ(AEffGUIEditor::knobMode.load(), 2);
+  AEffGUIEditor::knobMode = 0;
+}
+
+TEST(EditorIdleTest, NoWindowLeavesAFrameWithoutOneThatStillAnswers) {
+  SetPlatformWindowFactoryForTesting([](void*, int, int) { return std::unique_ptr<CPlatformWindow>(); });
+  g_bVST_WantTimerCallbackForIdle = false;
+  FakeHost host;
+  MinimalEffect effect(FakeHost::Callback);
+  auto* editor = new TestEditor(&effect);
+  testing::internal::CaptureStderr();
+  ASSERT_TRUE(editor->open(HostWindow()));
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Could not create Control : -1\n");
+  CFrame* frame = editor->getFrame();
+  EXPECT_EQ(frame->getPlatformWindow(), nullptr);
+  editor->idle();
+  editor->doIdleStuff();
+  frame->setCursor(kCursorHand);
+  CPoint where;
+  EXPECT_TRUE(frame->getCurrentLocation(where));
+  editor->close();
+  SetPlatformWindowFactoryForTesting(nullptr);
+  ResetHostInfoForTesting();
+}

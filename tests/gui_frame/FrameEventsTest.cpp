@@ -1,0 +1,325 @@
+// The frame in a headless window: embedding, drawing and presenting, and
+// every kind of window event on its way to the views.
+#include <gtest/gtest.h>
+
+#include "FrameTestSupport.h"
+
+using namespace frametest;
+
+namespace {
+
+class FrameEventsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    effect = std::make_unique<MinimalEffect>(FakeHost::Callback);
+    editor = new TestEditor(effect.get());  // owned by the effect
+    ASSERT_TRUE(editor->open(HostWindow()));
+    frame = editor->getFrame();
+    window = LastHeadlessWindow();
+    ASSERT_NE(window, nullptr);
+    left = new RecordingView(CRect(10, 10, 60, 50), kRedCColor);
+    right = new HoverView(CRect(100, 10, 150, 50), kBlueCColor);
+    frame->setBackgroundColor(kGreenCColor);
+    frame->addView(left);
+    frame->addView(right);
+  }
+  void TearDown() override { editor->close(); }
+
+  // Events as the window hands them over on the host's idle call.
+  void Deliver(const PlatformEvent& event) {
+    window->Queue(event);
+    editor->idle();
+  }
+
+  HeadlessScope scope;
+  FakeHost host;
+  std::unique_ptr<MinimalEffect> effect;
+  TestEditor* editor = nullptr;
+  CFrame* frame = nullptr;
+  CHeadlessWindow* window = nullptr;
+  RecordingView* left = nullptr;
+  HoverView* right = nullptr;
+};
+
+}  // namespace
+
+TEST_F(FrameEventsTest, WindowIsMadeInTheHostsWindowAtTheEditorsSize) {
+  EXPECT_EQ(window->Parent(), HostWindow());
+  EXPECT_EQ(window->Width(), kWidth);
+  EXPECT_EQ(window->Height(), kHeight);
+  EXPECT_TRUE(window->DropTarget());
+  EXPECT_FALSE(window->KeyInput()) << "keys go to the host while no view holds the focus";
+  CRect size;
+  ASSERT_TRUE(frame->getSize(size));
+  EXPECT_EQ(size, CRect(0, 0, kWidth, kHeight));
+}
+
+TEST_F(FrameEventsTest, ExposePaintsBackgroundAndViewsOntoTheWindow) {
+  frame->idle();
+  EXPECT_EQ(window->PresentCount(), 0) << "nothing is drawn before the first expose";
+  Deliver(ExposeAll());
+  EXPECT_GE(window->PresentCount(), 1);
+  EXPECT_EQ(Shown(window, 0, 0), 0x00FF00u) << "frame background";
+  EXPECT_EQ(Shown(window, 10, 10), 0xFF0000u) << "left view";
+  EXPECT_EQ(Shown(window, 59, 49), 0xFF0000u);
+  EXPECT_EQ(Shown(window, 60, 30), 0x00FF00u) << "right edge of the left view lies outside it";
+  EXPECT_EQ(Shown(window, 120, 30), 0x0000FFu) << "right view";
+  EXPECT_FALSE(frame->isDirty());
+}
+
+TEST_F(FrameEventsTest, IdleRedrawsOnlyDirtyViewsAndPresentsTheirArea) {
+  Deliver(ExposeAll());
+  const int presents = window->PresentCount();
+  const int rightDraws = right->draws;
+  left->colour = kYellowCColor;
+  left->setDirty(true);
+  editor->idle();
+  EXPECT_GT(window->PresentCount(), presents);
+  EXPECT_EQ(Shown(window, 30, 30), 0xFFFF00u);
+  EXPECT_EQ(right->draws, rightDraws) << "a clean view is not redrawn";
+  const PlatformRect area = window->LastPresented();
+  EXPECT_LE(area.left, 10);
+  EXPECT_LE(area.top, 10);
+  EXPECT_GE(area.right, 60);
+  EXPECT_GE(area.bottom, 50);
+  EXPECT_LT(area.Width(), kWidth) << "only the drawn area goes onto the window";
+}
+
+TEST_F(FrameEventsTest, PartialExposeKeepsADirtyFrameDirty) {
+  Deliver(ExposeAll());
+  frame->setDirty(true);
+  PlatformEvent part = MakeEvent(EPlatformEvent::kExpose);
+  part.rect = {0, 0, 50, 50};
+  window->Queue(part);
+  frame->handlePlatformEvents();
+  EXPECT_TRUE(frame->isDirty()) << "only part of the frame was drawn";
+  window->Queue(ExposeAll());
+  frame->handlePlatformEvents();
+  EXPECT_FALSE(frame->isDirty());
+}
+
+TEST_F(FrameEventsTest, ClicksReachTheViewUnderThePointInItsParentsCoordinates) {
+  Deliver(MakeEvent(EPlatformEvent::kMouseDown, 20, 30, kMouseLeft | kModifierShift));
+  ASSERT_EQ(left->mice.size(), 1u);
+  EXPECT_EQ(left->mice[0].where, CPoint(20, 30));
+  EXPECT_EQ(left->mice[0].buttons, kMouseLeft | kModifierShift);
+  Deliver(MakeEvent(EPlatformEvent::kMouseDown, 120, 20, kMouseRight));
+  ASSERT_EQ(right->mice.size(), 1u);
+  EXPECT_EQ(right->mice[0].buttons, kMouseRight);
+  Deliver(MakeEvent(EPlatformEvent::kMouseDown, 80, 80, kMouseLeft));
+  EXPECT_EQ(left->mice.size() + right->mice.size(), 2u) << "a click on the background reaches nobody";
+}
+
+TEST_F(FrameEventsTest, AClickTakesTheKeyboardFocusAway) {
+  left->setWantsFocus(true);
+  frame->setFocusView(left);
+  EXPECT_TRUE(window->KeyInput()) << "a focused view takes keys from the window";
+  Deliver(MakeEvent(EPlatformEvent::kMouseDown, 120, 20, kMouseLeft));
+  EXPECT_EQ(frame->getFocusView(), nullptr);
+  EXPECT_FALSE(window->KeyInput());
+  EXPECT_EQ(right->mice.size(), 1u);
+}
+
+TEST_F(FrameEventsTest, ModalViewTakesAllClicksAndOnlyOneIsAllowed) {
+  auto* modal = new RecordingView(CRect(0, 60, 40, 90), kWhiteCColor);
+  auto* second = new RecordingView(CRect(50, 60, 90, 90), kWhiteCColor);
+  ASSERT_TRUE(frame->setModalView(modal));
+  EXPECT_FALSE(frame->setModalView(second));
+  Deliver(MakeEvent(EPlatformEvent::kMouseDown, 20, 30, kMouseLeft));
+  EXPECT_TRUE(left->mice.empty()) << "outside the modal view a click reaches nobody";
+  EXPECT_TRUE(modal->mice.empty());
+  Deliver(MakeEvent(EPlatformEvent::kMouseDown, 20, 70, kMouseLeft));
+  EXPECT_EQ(modal->mice.size(), 1u);
+  ASSERT_TRUE(frame->setModalView(nullptr));
+  EXPECT_FALSE(frame->isChild(modal));
+  modal->forget();
+  second->forget();
+}
+
+TEST_F(FrameEventsTest, WheelGoesToTheViewUnderThePointWithItsAxis) {
+  PlatformEvent wheel = MakeEvent(EPlatformEvent::kWheel, 30, 30);
+  wheel.wheelAxis = 1;
+  wheel.wheelDistance = -1.0f;
+  Deliver(wheel);
+  wheel.buttons = kModifierCommand;
+  Deliver(wheel);
+  wheel.buttons = 0;
+  wheel.wheelAxis = 0;
+  wheel.wheelDistance = 1.0f;
+  Deliver(wheel);
+  ASSERT_EQ(left->wheels.size(), 3u);
+  EXPECT_EQ(left->wheels[0].axis, kWheelVertical);
+  EXPECT_EQ(left->wheels[0].distance, -1.0f);
+  EXPECT_EQ(left->wheels[0].where, CPoint(30, 30)) << "the point is passed in frame coordinates";
+  EXPECT_EQ(left->wheels[1].axis, kWheelHorizontal) << "Command turns the vertical wheel";
+  EXPECT_EQ(left->wheels[2].axis, kWheelHorizontal);
+}
+
+TEST_F(FrameEventsTest, HostWheelCallGoesToTheViewUnderThePointer) {
+  window->SetPointer(120, 20, 0);
+  EXPECT_TRUE(editor->onWheel(2.0f));
+  ASSERT_EQ(right->wheels.size(), 1u);
+  EXPECT_EQ(right->wheels[0].axis, kWheelVertical);
+  EXPECT_EQ(right->wheels[0].distance, 2.0f);
+  window->SetPointer(80, 80, 0);
+  EXPECT_FALSE(editor->onWheel(1.0f)) << "nobody under the pointer";
+}
+
+TEST_F(FrameEventsTest, HoverHookHearsOnceWhenTheMouseMovesAwayOrLeaves) {
+  window->SetPointer(120, 20, 0);
+  Deliver(MakeEvent(EPlatformEvent::kMouseMove, 120, 20));
+  Deliver(MakeEvent(EPlatformEvent::kMouseMove, 121, 21));
+  EXPECT_EQ(right->movedAway, 0) << "moves over the same view";
+  EXPECT_EQ(g_pCurrentMouseMoveAwayHook, right);
+  Deliver(MakeEvent(EPlatformEvent::kMouseMove, 30, 30));
+  EXPECT_EQ(right->movedAway, 1);
+  EXPECT_EQ(g_pCurrentMouseMoveAwayHook, nullptr);
+  ASSERT_FALSE(left->moves.empty());
+  EXPECT_EQ(left->moves.back().where, CPoint(30, 30));
+  Deliver(MakeEvent(EPlatformEvent::kMouseMove, 120, 20));
+  Deliver(MakeEvent(EPlatformEvent::kMouseLeave, 220, 20));
+  EXPECT_EQ(right->movedAway, 2) << "leaving the window counts as moving away";
+  EXPECT_EQ(g_pCurrentMouseMoveAwayHook, nullptr);
+}
+
+TEST_F(FrameEventsTest, HostKeysReachTheFocusViewAndCountOnlyWhenHandledWithOne) {
+  VstKeyCode key{'a', 0, 0};
+  EXPECT_FALSE(editor->onKeyDown(key)) << "no view handles it";
+  left->setWantsFocus(true);
+  frame->setFocusView(left);
+  left->keyAnswer = 1;
+  EXPECT_TRUE(editor->onKeyDown(key));
+  left->keyAnswer = 0;
+  EXPECT_FALSE(editor->onKeyDown(key)) << "0 is neither handled (1) nor not handled (-1)";
+  EXPECT_EQ(left->keys.size(), 2u);
+}
+
+TEST_F(FrameEventsTest, WindowKeysReachTheFocusView) {
+  left->setWantsFocus(true);
+  frame->setFocusView(left);
+  left->keyAnswer = 1;
+  PlatformEvent key = MakeEvent(EPlatformEvent::kKeyDown);
+  key.key.character = 'q';
+  key.key.modifier = 8;
+  Deliver(key);
+  ASSERT_EQ(left->keys.size(), 1u);
+  EXPECT_EQ(left->keys[0].character, 'q');
+  EXPECT_EQ(left->keys[0].modifier, 8);
+}
+
+TEST_F(FrameEventsTest, TabWalksFocusableViewsAndFailsWithoutAny) {
+  VstKeyCode tab{0, 2, 0};
+  EXPECT_EQ(frame->onKeyDown(tab), -1) << "nothing can take the focus";
+  left->setWantsFocus(true);
+  right->setWantsFocus(true);
+  EXPECT_EQ(frame->onKeyDown(tab), 1);
+  EXPECT_EQ(frame->getFocusView(), left);
+  EXPECT_EQ(frame->onKeyDown(tab), 1);
+  EXPECT_EQ(frame->getFocusView(), right);
+  VstKeyCode shiftTab{0, 2, 1};
+  EXPECT_EQ(frame->onKeyDown(shiftTab), 1);
+  EXPECT_EQ(frame->getFocusView(), left) << "Shift-Tab walks backwards";
+}
+
+TEST_F(FrameEventsTest, TabLeavesANestedContainerForTheFramesNextChild) {
+  auto* box = new CViewContainer(CRect(0, 55, 100, 95), frame);
+  auto* inner = new RecordingView(CRect(0, 0, 20, 20), kWhiteCColor);
+  inner->setWantsFocus(true);
+  box->addView(inner);
+  frame->removeView(right, false);
+  frame->addView(box);
+  frame->addView(right);
+  right->setWantsFocus(true);
+  frame->setFocusView(inner);
+  VstKeyCode tab{0, 2, 0};
+  EXPECT_EQ(frame->onKeyDown(tab), 1);
+  EXPECT_EQ(frame->getFocusView(), right);
+}
+
+TEST_F(FrameEventsTest, DraggedFilesReachTheViewsAndTheContainerEndsWithTheDrop) {
+  PlatformEvent enter = MakeEvent(EPlatformEvent::kDragEnter, 20, 20);
+  enter.items = {{PlatformDragItem::kFile, "/tmp/a.wav"}, {PlatformDragItem::kText, "hello"}};
+  Deliver(enter);
+  EXPECT_EQ(window->CursorType(), kCursorNotAllowed);
+  ASSERT_NE(gDragContainer, nullptr);
+  EXPECT_EQ(gDragContainer->getCount(), 2);
+  EXPECT_EQ(gDragContainer->getType(1), CDragContainer::kText);
+  EXPECT_EQ(left->firstItem, "/tmp/a.wav");
+  EXPECT_EQ(left->firstType, CDragContainer::kFile);
+  Deliver(MakeEvent(EPlatformEvent::kDragMove, 25, 25));
+  Deliver(MakeEvent(EPlatformEvent::kDrop, 25, 25));
+  EXPECT_EQ(left->drags, (std::vector<std::string>{"enter", "move", "drop", "leave"}));
+  EXPECT_EQ(gDragContainer, nullptr);
+  EXPECT_EQ(window->CursorType(), kCursorDefault);
+}
+
+TEST_F(FrameEventsTest, DragThatLeavesAndReturnsGetsAFreshContainer) {
+  PlatformEvent enter = MakeEvent(EPlatformEvent::kDragEnter, 20, 20);
+  enter.items = {{PlatformDragItem::kFile, "/tmp/a.wav"}};
+  Deliver(enter);
+  Deliver(MakeEvent(EPlatformEvent::kDragLeave, 20, 20));
+  EXPECT_EQ(gDragContainer, nullptr);
+  enter.items = {{PlatformDragItem::kFile, "/tmp/b.wav"}};
+  Deliver(enter);
+  EXPECT_EQ(left->firstItem, "/tmp/b.wav");
+  Deliver(MakeEvent(EPlatformEvent::kDragLeave, 20, 20));
+}
+
+TEST_F(FrameEventsTest, DragContainerIteratesItemsWithTheirSizes) {
+  CDragContainer drag({{PlatformDragItem::kFile, "/x/y.wav"}, {PlatformDragItem::kUnknown, "zz"}});
+  long size = -1, type = -2;
+  EXPECT_STREQ(static_cast<const char*>(drag.first(size, type)), "/x/y.wav");
+  EXPECT_EQ(size, 8) << "a file's size is its path's length";
+  EXPECT_EQ(type, CDragContainer::kFile);
+  EXPECT_STREQ(static_cast<const char*>(drag.next(size, type)), "zz");
+  EXPECT_EQ(type, CDragContainer::kUnknown);
+  EXPECT_EQ(drag.next(size, type), nullptr);
+  EXPECT_EQ(size, 0);
+  EXPECT_EQ(drag.getType(5), CDragContainer::kUnknown);
+  EXPECT_STREQ(static_cast<const char*>(drag.first(size, type)), "/x/y.wav") << "first starts again";
+}
+
+TEST_F(FrameEventsTest, AfterTheWindowIsDestroyedNoEventTouchesTheViews) {
+  Deliver(ExposeAll());
+  window->Destroy();
+  editor->idle();
+  EXPECT_FALSE(frame->isAlive());
+  Deliver(MakeEvent(EPlatformEvent::kMouseDown, 20, 30, kMouseLeft));
+  EXPECT_TRUE(left->mice.empty());
+  const int presents = window->PresentCount();
+  left->setDirty(true);
+  editor->idle();
+  EXPECT_EQ(window->PresentCount(), presents) << "nothing is drawn into a dead window";
+}
+
+TEST_F(FrameEventsTest, ModalMouseLoopReadsThePointerAndRedrawsEachPass) {
+  Deliver(ExposeAll());
+  left->onMouse = [](CDrawContext* context, CPoint&, long) {
+    auto* self = static_cast<RecordingView*>(context->getFrame()->getView(0));
+    CPoint where;
+    while (context->getMouseButtons() & kMouseLeft) {
+      self->getMouseLocation(context, where);
+      self->moves.push_back({where, 0});
+      self->colour = kWhiteCColor;
+      self->setDirty(true);
+      context->getFrame()->doIdleStuff();
+    }
+  };
+  window->SetPointer(20, 30, kMouseLeft);
+  window->QueuePointer(22, 31, kMouseLeft);
+  window->QueuePointer(24, 32, kMouseLeft);
+  window->QueuePointer(24, 32, 0);
+  const int presents = window->PresentCount();
+  Deliver(MakeEvent(EPlatformEvent::kMouseDown, 20, 30, kMouseLeft));
+  ASSERT_GE(left->moves.size(), 2u);
+  EXPECT_EQ(left->moves[0].where, CPoint(22, 31)) << "positions in the view's parent's coordinates";
+  EXPECT_GT(window->PresentCount(), presents) << "the view was redrawn during the drag";
+  EXPECT_EQ(Shown(window, 30, 30), 0xFFFFFFu);
+}
+
+TEST_F(FrameEventsTest, InvalidateMarksTouchingChildrenOnly) {
+  Deliver(ExposeAll());
+  frame->invalidate(CRect(60, 50, 70, 60));
+  EXPECT_TRUE(left->isDirty()) << "touching at the corner counts";
+  EXPECT_FALSE(right->isDirty());
+}
