@@ -11,6 +11,8 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 
+#include "X11TestDisplay.h"
+
 #include <chrono>
 #include <cstdlib>
 #include <functional>
@@ -27,7 +29,7 @@ class EditorX11Test : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";
-    display = XOpenDisplay(nullptr);
+    display = OpenTestDisplay();
     if (!display) GTEST_SKIP() << "the X display cannot be opened";
     int event = 0, error = 0, major = 0, minor = 0;
     if (!XTestQueryExtension(display, &event, &error, &major, &minor)) GTEST_SKIP() << "no XTEST";

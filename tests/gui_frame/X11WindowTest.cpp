@@ -9,6 +9,8 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
+
+#include "X11TestDisplay.h"
 #include <X11/keysym.h>
 #include <cairo.h>
 
@@ -29,7 +31,7 @@ class X11WindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";
-    m_pDisplay = XOpenDisplay(nullptr);
+    m_pDisplay = OpenTestDisplay();
     if (!m_pDisplay) GTEST_SKIP() << "the X display cannot be opened";
     int event = 0, error = 0, major = 0, minor = 0;
     m_bXTest = XTestQueryExtension(m_pDisplay, &event, &error, &major, &minor);
