@@ -127,9 +127,9 @@ class CFrame : public CViewContainer {
   // Called after a context drew into the back buffer and flushed it: the
   // drawn areas go onto the window.
   virtual void windowSurfaceChanged();
-  // Pointer position in the back buffer's coordinates and the button word
-  // (no Control-click conversion: pointers here have a right button, see
-  // platform/X11Input.h); false when the pointer cannot be read.
+  // Pointer position in the back buffer's coordinates and the button word as
+  // the window reports it (modifier keys mapped as platform/X11Input.h says);
+  // false when the pointer cannot be read.
   virtual bool getPointerState(CPoint& where, long& buttons);
   // Waits up to the double-click time for the next click; true for a click.
   // Other events that arrive meanwhile are kept for the next event pass.
