@@ -36,7 +36,12 @@ void CFrame::handlePlatformEvents() {
     } else if (!pPlatform->NextEvent(event)) {
       break;
     }
-    handlePlatformEvent(event);
+    // A failing event is dropped; the ones after it are still served.
+    try {
+      handlePlatformEvent(event);
+    } catch (...) {
+      HandleException(__PRETTY_FUNCTION__);
+    }
   }
   bInEvents = false;
 }
@@ -45,7 +50,11 @@ void CFrame::handlePlatformEvent(const PlatformEvent& event) {
   CHandlingEvent handling;
   if (!bAlive) return;
   CScopedLock hold(frameLock);
-  const bool nested = bInEvents;
+  struct Nesting {  // restores the event flag on every way out
+    bool& flag;
+    bool saved;
+    ~Nesting() { flag = saved; }
+  } nesting{bInEvents, bInEvents};
   bInEvents = true;
   CPoint where(event.x, event.y);
   switch (event.type) {
@@ -109,7 +118,6 @@ void CFrame::handlePlatformEvent(const PlatformEvent& event) {
     case EPlatformEvent::kResized:
       break;
   }
-  bInEvents = nested;
 }
 
 void CFrame::dispatchMouseMove(const PlatformEvent& event, bool left) {

@@ -57,7 +57,12 @@ void CFrame::idleThreadMain() {
     // holds it still sees this thread end.
     while (getEditor() && bAlive) {
       if (frameLock.TryHoldLock()) {
-        if (bAlive) doIdleStuff();
+        // Nothing may leave this thread's function: that would end the host.
+        try {
+          if (bAlive) doIdleStuff();
+        } catch (...) {
+          HandleException(__PRETTY_FUNCTION__);
+        }
         frameLock.ReleaseLock();
         break;
       }
