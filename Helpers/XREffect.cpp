@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "Helpers/Assert.h"
+#include "Helpers/ColorModel.h"
 #include "Helpers/EditorHooks.h"
 #include "Helpers/HostInfo.h"
 #include "Helpers/PersistantStorage.h"
@@ -151,6 +152,13 @@ int XREffect::GetParamAsFiniteState(int index, int nStates) {
   XR_TRY
   return xr_detail::FiniteState(Param(index)->load(), nStates);
   XR_CATCH(0)
+}
+
+CColor XREffect::GetParamAsColor(int index) {
+  XR_TRY
+  const float value = IsPersistantParam(index) ? GetPersistantParam(index) : Param(index)->load();
+  return CLookupColorUser::GetLookupColor(value);
+  XR_CATCH(kBlackCColor)
 }
 
 // --- persistent parameters ---------------------------------------------------

@@ -37,6 +37,7 @@
 #include "vst/AudioEffectX.h"
 
 class XREditorHooks;
+struct CColor;
 template <typename FTYPE>
 class FftFilter;
 
@@ -234,6 +235,9 @@ class XREffect : public AudioEffectX {
   // The state 0..nStates-1 of a parameter holding state s as s/(nStates-1).
   // Values outside 0..1 clamp to the end states; NaN reads as state 0.
   int GetParamAsFiniteState(int index, int nStates);
+  // The palette colour (CLookupColorUser) of a parameter's value; persistent
+  // indexes read the persistent value. Any thread.
+  CColor GetParamAsColor(int index);
 
   // Persistent parameters 9000 + k, shared through the preferences; values
   // are kept within 0..1.

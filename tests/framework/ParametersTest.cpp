@@ -6,6 +6,7 @@
 #include <memory>
 #include <set>
 
+#include "Helpers/ColorModel.h"
 #include "Helpers/PersistantStorage.h"
 #include "framework/FrameworkTestSupport.h"
 #include "platform/PrefStore.h"
@@ -117,6 +118,27 @@ TEST_F(XREffectTest, FiniteStatesClampHostValuesAndReadNaNAsZero) {
   EXPECT_EQ(Fx().getParameter(6), 0.5f);
   Fx().SetParamAsFiniteState(6, 1, 1);  // no division by zero
   EXPECT_EQ(Fx().getParameter(6), 0.0f);
+}
+
+TEST_F(XREffectTest, ColourParametersReadAsPaletteColours) {
+  auto same = [](CColor c, int r, int g, int b) {
+    return c.red == r && c.green == g && c.blue == b && c.alpha == 255;
+  };
+  // Entry 0 (pastel red), entry 124 (mid grey), entry 127 (black) for 1.0.
+  Fx().setParameter(9000, 0.0f);
+  EXPECT_TRUE(same(Fx().GetParamAsColor(9000), 255, 178, 178));
+  Fx().setParameter(9001, 124.5f / 128.0f);
+  EXPECT_TRUE(same(Fx().GetParamAsColor(9001), 150, 150, 150));
+  Fx().setParameter(9002, 1.0f);
+  EXPECT_TRUE(same(Fx().GetParamAsColor(9002), 0, 0, 0));
+  // Ordinary parameters read the current program; host values outside 0..1
+  // and NaN clamp to the palette's ends.
+  Fx().setParameter(5, 4.0f / 128.0f);
+  EXPECT_TRUE(same(Fx().GetParamAsColor(5), 127, 0, 0));
+  Fx().setParameter(5, 3.0f);
+  EXPECT_TRUE(same(Fx().GetParamAsColor(5), 0, 0, 0));
+  Fx().setParameter(5, kNaN);
+  EXPECT_TRUE(same(Fx().GetParamAsColor(5), 255, 178, 178));
 }
 
 TEST_F(XREffectTest, ProgramChangeRestoresEveryValueExactlyAndReportsOnlyRealChanges) {
