@@ -39,12 +39,17 @@ class CDrawContextPainter {
   }
 
   // A line of odd width along integer coordinates lies half on each side of
-  // the pixel edge. Shifting it by half a pixel puts a vertical line at x on
-  // column x and a horizontal line at y on row y - 1, the pixels the drawing
-  // arithmetic of the toolkit expects, and keeps it crisp when anti-aliased.
+  // the pixel grid, so pixels whose centres fall on its edges decide where
+  // it shows. The toolkit's drawing arithmetic expects a vertical line at x
+  // on column x and a horizontal line at y on row y - 1: aliased strokes get
+  // a tiny shift that settles those ties that way and nothing else;
+  // anti-aliased strokes move half a pixel so that they stay crisp on the
+  // same pixels.
   static void shiftForStroke(const CDrawContext& context, cairo_t* cr) {
     const long width = context.frameWidth > 0 ? context.frameWidth : 1;
-    if (width % 2 == 1) cairo_translate(cr, 0.5, -0.5);
+    if (width % 2 == 0) return;
+    const double shift = context.bAntialiasApplied ? 0.5 : 1.0 / 64.0;
+    cairo_translate(cr, shift, -shift);
   }
 
   static bool antialiasApplied(const CDrawContext& context) { return context.bAntialiasApplied; }
