@@ -30,8 +30,6 @@ CDrawContext::CDrawContext(CFrame* frame, void* systemContext, void* window)
       if (cairo_status(pCairo) != CAIRO_STATUS_SUCCESS) {
         cairo_destroy(pCairo);
         pCairo = nullptr;
-      } else {
-        bOwnsWindowCairo = true;
       }
     }
   }

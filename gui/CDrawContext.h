@@ -217,6 +217,5 @@ class CDrawContext : public CReferenceCounter {
   void fillRectThroughCairo(const CRect& rect);
 
   bool bAntialiasApplied = false;  // the mode Cairo draws shapes in
-  bool bOwnsWindowCairo = false;   // pCairo made here on the frame's surface
   bool bDrawsIntoWindow = false;   // flushes are reported to the frame
 };

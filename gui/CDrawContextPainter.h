@@ -51,11 +51,4 @@ class CDrawContextPainter {
     const double shift = context.bAntialiasApplied ? 0.5 : 1.0 / 64.0;
     cairo_translate(cr, shift, -shift);
   }
-
-  static bool antialiasApplied(const CDrawContext& context) { return context.bAntialiasApplied; }
-  static void setAntialiasApplied(CDrawContext& context, bool on) {
-    context.bAntialiasApplied = on;
-  }
-  static bool& ownsWindowCairo(CDrawContext& context) { return context.bOwnsWindowCairo; }
-  static bool& drawsIntoWindow(CDrawContext& context) { return context.bDrawsIntoWindow; }
 };

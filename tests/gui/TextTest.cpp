@@ -36,8 +36,9 @@ class TextTest : public ::testing::Test {
   void TearDown() override { g_bVSTGUINextTextNotAntiAlias = false; }
 
   static Ink Draw(const char* text, const CRect& rect, CHoriTxtAlign align, CFont font,
-                  long style = 0) {
+                  long style = 0, bool aliased = false) {
     TestSurface target(120, 40);
+    if (aliased) g_bVSTGUINextTextNotAntiAlias = true;
     target.context()->setFontColor(kBlackCColor);
     target.context()->setFont(font, 0, style);
     target.context()->drawString(text, rect, 0, align);
@@ -77,23 +78,24 @@ TEST_F(TextTest, AliasedRequestAppliesToTheNextStringOnly) {
 
 TEST_F(TextTest, AlignmentAndBaselinePlaceTheInk) {
   // 12 points in a rectangle 20 high: baseline y = 20 + 6 - 10 - 1 = 15, so
-  // capitals end on row 14.
+  // capitals end on row 14. Drawn aliased, so that smoothing does not blur
+  // the edges.
   const CRect rect(0, 0, 100, 20);
-  const Ink left = Draw("HH", rect, kAlignLeft, kFontNormal);
+  const Ink left = Draw("HH", rect, kAlignLeft, kFontNormal, 0, true);
   EXPECT_EQ(left.bottom, 15);
   EXPECT_GE(left.left, 1);
   EXPECT_LE(left.left, 4);
 
-  const Ink right = Draw("HH", rect, kAlignRight, kFontNormal);
+  const Ink right = Draw("HH", rect, kAlignRight, kFontNormal, 0, true);
   EXPECT_LE(right.right, 100);
   EXPECT_GE(right.right, 96);
 
-  const Ink centre = Draw("HH", rect, kAlignCenter, kFontNormal);
+  const Ink centre = Draw("HH", rect, kAlignCenter, kFontNormal, 0, true);
   EXPECT_NEAR((centre.left + centre.right) / 2.0, 50.0, 2.0);
 
   // The same arithmetic with an offset rectangle and a larger font:
   // 18 points, rect (10, 10, 110, 40): baseline 40 + 9 - 15 - 1 = 33.
-  const Ink big = Draw("HH", CRect(10, 10, 110, 40), kAlignLeft, kFontVeryBig);
+  const Ink big = Draw("HH", CRect(10, 10, 110, 40), kAlignLeft, kFontVeryBig, 0, true);
   EXPECT_EQ(big.bottom, 33);
   EXPECT_GE(big.left, 11);
 }
