@@ -63,7 +63,10 @@ CDrawContext::~CDrawContext() {
     cairo_destroy(pCairo);
     pCairo = nullptr;
   }
-  if (pFrame && pFrame->getCurrentDrawContext() == this) pFrame->setCurrentDrawContext(nullptr);
+  // Only window contexts register; off-screen contexts may outlive the
+  // frame's own destruction and never touch it here.
+  if (bDrawsIntoWindow && pFrame->getCurrentDrawContext() == this)
+    pFrame->setCurrentDrawContext(nullptr);
 }
 
 void CDrawContext::attachCairo(cairo_t* cr) {

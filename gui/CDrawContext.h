@@ -217,5 +217,5 @@ class CDrawContext : public CReferenceCounter {
   void fillRectThroughCairo(const CRect& rect);
 
   bool bAntialiasApplied = false;  // the mode Cairo draws shapes in
-  bool bDrawsIntoWindow = false;   // flushes are reported to the frame
+  bool bDrawsIntoWindow = false;   // registered with the frame; flushes reported to it
 };

@@ -277,18 +277,12 @@ TEST(DrawContextTest, ContextWithoutCairoOnlyStoresAttributes) {
   context->forget();
 }
 
-TEST(DrawContextTest, NewContextHasTheStandardAttributes) {
+TEST(DrawContextTest, DrawingMarksTheContextForAFlush) {
   TestSurface target(10, 10);
   CDrawContext* context = target.context();
   EXPECT_EQ(context->getFrameColor(), kWhiteCColor);
   EXPECT_EQ(context->getFillColor(), kBlackCColor);
-  EXPECT_EQ(context->getFontColor(), kWhiteCColor);
-  EXPECT_EQ(context->getLineStyle(), kLineStyleSolid);
-  EXPECT_EQ(context->getLineWidth(), 1);
   EXPECT_EQ(context->getDrawMode(), kDrawAliased);
-  EXPECT_EQ(context->getFont(), kFontSystem);
-  EXPECT_EQ(context->getFontSize(), 12);
-  EXPECT_EQ(context->getPoint(CPoint(1, 1)), kBlackCColor);
   EXPECT_FALSE(context->needsSynchronize());
   context->fillRect(CRect(0, 0, 3, 3));
   EXPECT_TRUE(context->needsSynchronize());

@@ -63,8 +63,8 @@ TEST_F(ViewContainerTest, ListKeepsOrderAndReferences) {
   EXPECT_TRUE(container->isTypeOf("CView"));
   EXPECT_FALSE(container->isTypeOf("CFrame"));
   EXPECT_EQ(container->notify(nullptr, kMsgCheckIfViewContainer), 1);
-  EXPECT_EQ(container->notify(nullptr, "kMsgCheckIfViewContainer"), 0)
-      << "the message is recognised by its pointer";
+  const char sameText[] = "kMsgCheckIfViewContainer";
+  EXPECT_EQ(container->notify(nullptr, sameText), 0) << "the message is recognised by its pointer";
   EXPECT_EQ(deep->notify(nullptr, kMsgCheckIfViewContainer), 0);
 }
 

@@ -132,16 +132,6 @@ TEST(ViewTest, WheelWithAxisFallsBackToThePlainWheel) {
   CView& base = view;
   EXPECT_TRUE(base.onWheel(nullptr, CPoint(1, 1), kWheelHorizontal, 2.5f));
   EXPECT_FLOAT_EQ(view.lastDistance, 2.5f);
-  CView plain(CRect(0, 0, 5, 5));
-  EXPECT_FALSE(plain.onWheel(nullptr, CPoint(1, 1), kWheelVertical, 1.0f));
-  VstKeyCode key{'x', 0, 0};
-  EXPECT_EQ(plain.onKeyDown(key), -1);
-  EXPECT_TRUE(plain.isTypeOf("CView"));
-  EXPECT_FALSE(plain.isTypeOf("CViewContainer"));
-  EXPECT_EQ(plain.getEditor(), nullptr);
-  CPoint p(3, 4);
-  plain.localToFrame(p);
-  EXPECT_EQ(p, CPoint(3, 4));
 }
 
 TEST(ViewTest, AttributesStoreCopiesAndKeepTheirSize) {
