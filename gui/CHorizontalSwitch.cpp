@@ -57,7 +57,9 @@ void CHorizontalSwitch::mouse(CDrawContext* context, CPoint& where, long buttons
   if (!screenClick(context, buttons)) return;
   if (checkDefaultValue(context, buttons)) return;
 
-  const long span = pBackground ? pBackground->getWidth() : 0;
+  // Images side by side are as wide as the control: the positions share its
+  // width, not the whole row of images.
+  const long span = imagesSideBySide ? imageWidth : (pBackground ? pBackground->getWidth() : 0);
   const double step = positionCount > 0 ? static_cast<double>(span) / positionCount : 0.0;
   beginEdit();
   do {

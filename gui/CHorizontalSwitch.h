@@ -1,13 +1,13 @@
 // CHorizontalSwitch: a multi-position switch picked by the pointer's
-// horizontal place, in steps of the background bitmap's width divided by
-// the number of positions. The value runs from 0 (first position) to 1
-// (last) in equal steps. Command-click or a double click resets to the
-// default value (0).
+// horizontal place. The value runs from 0 (first position) to 1 (last) in
+// equal steps. Command-click or a double click resets to the default value
+// (0).
 //
 // Images: with an explicit image size they are stacked vertically, one per
-// position, imageWidth pixels apart (the size given as heightOfOneImage);
-// built from the bitmap alone, the images lie side by side, each as wide as
-// the control.
+// position, imageWidth pixels apart (the size given as heightOfOneImage),
+// and the positions share the bitmap's width. Built from the bitmap alone,
+// the images lie side by side, each as wide as the control, and the
+// positions share the control's width.
 //
 // Thread contract: user-interface thread only.
 #pragma once

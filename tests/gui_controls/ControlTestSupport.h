@@ -39,16 +39,16 @@ inline int ImageOf(uint32_t word) {
 }
 
 // A bitmap of `count` solid images of width x height each, image i in
-// ImageColour(i), stacked vertically (or side by side).
+// ImageColour(first + i), stacked vertically (or side by side).
 class StripBitmap : public CBitmap {
  public:
-  StripBitmap(long width, long height, int count, bool sideBySide = false) {
+  StripBitmap(long width, long height, int count, bool sideBySide = false, int first = 0) {
     const int w = static_cast<int>(sideBySide ? width * count : width);
     const int h = static_cast<int>(sideBySide ? height : height * count);
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
     cairo_t* cr = cairo_create(surface);
     for (int i = 0; i < count; ++i) {
-      const uint32_t c = ImageColour(i);
+      const uint32_t c = ImageColour(first + i);
       cairo_set_source_rgb(cr, ((c >> 16) & 0xFF) / 255.0, ((c >> 8) & 0xFF) / 255.0, (c & 0xFF) / 255.0);
       if (sideBySide)
         cairo_rectangle(cr, static_cast<double>(i * width), 0, static_cast<double>(width), static_cast<double>(height));
