@@ -229,8 +229,14 @@ TEST_F(KnobTest, DoubleClickOrCommandClickResetsAndNoDragFollows) {
 
 TEST_F(KnobTest, ArrowKeysAndWheelStepByTheWheelIncrement) {
   CKnob* knob = AddKnob();
+  // A click gives the knob the keyboard focus, so the frame hands it keys.
+  Click(120, 120, kMouseLeft, {{120, 120, 0}});
+  ASSERT_EQ(frame->getFocusView(), knob);
+  knob->setValue(0.5f);
+  knob->setDirty(false);
+  log.clear();
   VstKeyCode key{0, kArrowKeyUp, 0};
-  EXPECT_EQ(knob->onKeyDown(key), 1);
+  EXPECT_EQ(frame->onKeyDown(key), 1);
   EXPECT_NEAR(knob->getValue(), 0.6f, 1e-6);
   key = {0, kArrowKeyUp, MODIFIER_SHIFT};
   knob->onKeyDown(key);
