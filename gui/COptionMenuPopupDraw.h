@@ -1,0 +1,16 @@
+// Drawing of one pop-up menu into a drawing context (see COptionMenuPopup.h).
+//
+// [user-interface thread]
+#pragma once
+
+#include "gui/COptionMenuPopup.h"
+
+class CDrawContext;
+
+// The menus' font: the system font at its standard size.
+inline constexpr CFont kPopupFont = kFontSystem;
+
+// Draws `menu` as laid out into a window `height` pixels tall, its items
+// moved up by `scroll` pixels, with item `highlighted` (or none for -1) lit.
+void DrawPopupMenu(CDrawContext* context, const CPopupMenu& menu, const CPopupMenuLayout& layout,
+                   long highlighted, long scroll, long height);
