@@ -1,0 +1,246 @@
+#include "gui/CTextEditField.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "Helpers/Assert.h"
+#include "gui/CDrawContext.h"
+#include "gui/CFrame.h"
+
+XR_REGISTER_SOURCE_FILE("gui/CTextEditField.cpp");
+
+namespace {
+
+// Key record modifier bits: Shift, and Ctrl (the primary modifier on a PC).
+constexpr unsigned char kKeyShift = 1;
+constexpr unsigned char kKeyCtrl = 8;
+
+// VST virtual keys the field answers.
+enum {
+  kKeyBack = 1,
+  kKeyTab = 2,
+  kKeySpace = 7,
+  kKeyEnd = 9,
+  kKeyHome = 10,
+  kKeyLeft = 11,
+  kKeyUp = 12,
+  kKeyRight = 13,
+  kKeyDown = 14,
+  kKeyDelete = 22,
+  kKeyNumpad0 = 24,
+  kKeyNumpad9 = 33,
+  kKeyMultiply = 34,
+  kKeyAdd = 35,
+  kKeySubtract = 37,
+  kKeyDecimal = 38,
+  kKeyDivide = 39,
+  kKeyEquals = 57
+};
+
+constexpr long kTextInset = 2;       // between the field's edges and its text
+constexpr unsigned int kDoubleClickMs = 400;
+
+// Text copied or cut from any field of the plug-in; user-interface thread only.
+std::string g_EditClipboard;
+
+// The character a keypad key types, or 0.
+int KeypadCharacter(unsigned char virt) {
+  if (virt >= kKeyNumpad0 && virt <= kKeyNumpad9) return '0' + (virt - kKeyNumpad0);
+  switch (virt) {
+    case kKeySpace: return ' ';
+    case kKeyMultiply: return '*';
+    case kKeyAdd: return '+';
+    case kKeySubtract: return '-';
+    case kKeyDecimal: return '.';
+    case kKeyDivide: return '/';
+    case kKeyEquals: return '=';
+    default: return 0;
+  }
+}
+
+// Fills [left, right) x [top, bottom): the context's fill leaves out the last
+// row and column it is given.
+void FillWhole(CDrawContext* context, const CRect& rect, CColor color) {
+  context->setFillColor(color);
+  context->fillRect(CRect(rect.left, rect.top, rect.right + 1, rect.bottom + 1));
+}
+
+}  // namespace
+
+CTextEditField::CTextEditField(const CRect& rect, CFont f, CHoriTxtAlign a)
+    : CView(rect), font(f), align(a) {
+  setTransparency(false);
+}
+
+CTextEditField::~CTextEditField() = default;
+
+void CTextEditField::setText(const char* text) {
+  buffer.SetText(text ? text : "");
+  scroll = 0;
+  setDirty(true);
+}
+
+long CTextEditField::widthOf(CDrawContext* context, size_t bytes) {
+  if (bytes == 0) return 0;
+  context->setFont(font, 0, kFaceNormal);
+  return context->getStringWidth(buffer.Text().substr(0, bytes).c_str());
+}
+
+long CTextEditField::layoutText(CDrawContext* context) {
+  const long inner = size.width() - 2 * kTextInset;
+  const long textWidth = widthOf(context, buffer.Text().size());
+  const long left = size.left + kTextInset;
+  if (textWidth <= inner) {
+    scroll = 0;
+    if (align == kAlignCenter) return left + (inner - textWidth) / 2;
+    if (align == kAlignRight) return left + inner - textWidth;
+    return left;
+  }
+  // Too long to show whole: left-aligned, scrolled so that the caret shows.
+  const long caret = widthOf(context, buffer.Caret());
+  if (caret - scroll > inner) scroll = caret - inner;
+  if (caret - scroll < 0) scroll = caret;
+  if (scroll > textWidth - inner) scroll = textWidth - inner;
+  if (scroll < 0) scroll = 0;
+  return left - scroll;
+}
+
+void CTextEditField::draw(CDrawContext* context) {
+  CRect oldClip;
+  context->getClipRect(oldClip);
+  CRect clip = size;
+  clip.bound(oldClip);
+  context->setClipRect(clip);
+
+  FillWhole(context, size, kEditFieldBackColor);
+  const long x = layoutText(context);
+  if (buffer.HasSelection()) {
+    const long from = x + widthOf(context, buffer.SelectionStart());
+    const long to = x + widthOf(context, buffer.SelectionEnd());
+    FillWhole(context, CRect(from, size.top, to, size.bottom), kEditFieldSelectionColor);
+  }
+  context->setFont(font, 0, kFaceNormal);
+  context->setFontColor(kEditFieldTextColor);
+  const long textWidth = widthOf(context, buffer.Text().size());
+  // Left-aligned text starts one pixel into its rectangle.
+  context->drawString(buffer.Text().c_str(), CRect(x - 1, size.top, x + textWidth + 1, size.bottom), 0,
+                      kAlignLeft);
+  if (!buffer.HasSelection()) {
+    const long caret = x + widthOf(context, buffer.Caret());
+    FillWhole(context, CRect(caret, size.top + 1, caret + 1, size.bottom - 1), kEditFieldTextColor);
+  }
+  context->setClipRect(oldClip);
+  setDirty(false);
+}
+
+size_t CTextEditField::positionAt(CDrawContext* context, long x) {
+  const long origin = layoutText(context);
+  const std::string& text = buffer.Text();
+  size_t best = 0;
+  long bestDistance = std::labs(x - origin);
+  for (size_t i = buffer.NextBoundary(0); i > 0 && i <= text.size(); i = buffer.NextBoundary(i)) {
+    const long distance = std::labs(x - (origin + widthOf(context, i)));
+    if (distance < bestDistance) {
+      best = i;
+      bestDistance = distance;
+    }
+    if (i == text.size()) break;
+  }
+  return best;
+}
+
+void CTextEditField::mouse(CDrawContext* context, CPoint& where, long buttons) {
+  if (!context) return;
+  if (buttons == -1) buttons = context->getMouseButtons();
+  if (!(buttons & kMouseLeft)) return;
+  const unsigned int now = pParentFrame ? static_cast<unsigned int>(pParentFrame->getTicks()) : 0u;
+  const bool doubleClick = hasClicked && MsElapsed(now, lastClickTicks) < kDoubleClickMs;
+  hasClicked = !doubleClick;
+  lastClickTicks = now;
+  if (doubleClick) {
+    buffer.SelectAll();
+    setDirty(true);
+    return;
+  }
+  buffer.SetCaret(positionAt(context, where.h), (buttons & kModifierShift) != 0);
+  setDirty(true);
+  // Dragging with the button held selects from the press.
+  while (context->getMouseButtons() & kMouseLeft) {
+    CPoint pointer;
+    context->getMouseLocation(pointer);
+    const size_t position = positionAt(context, pointer.h);
+    if (position != buffer.Caret()) {
+      buffer.SetCaret(position, true);
+      setDirty(true);
+    }
+    if (!pParentFrame) break;
+    pParentFrame->doIdleStuff();
+  }
+}
+
+long CTextEditField::onKeyDown(VstKeyCode& key) {
+  const bool shift = (key.modifier & kKeyShift) != 0;
+  const bool ctrl = (key.modifier & kKeyCtrl) != 0;
+  switch (key.virt) {
+    case kKeyTab:
+      return -1;
+    case kKeyBack:
+      buffer.Backspace();
+      break;
+    case kKeyDelete:
+      buffer.Delete();
+      break;
+    case kKeyLeft:
+      buffer.MoveLeft(shift);
+      break;
+    case kKeyRight:
+      buffer.MoveRight(shift);
+      break;
+    case kKeyHome:
+    case kKeyUp:
+      buffer.MoveHome(shift);
+      break;
+    case kKeyEnd:
+    case kKeyDown:
+      buffer.MoveEnd(shift);
+      break;
+    case 0: {
+      if (ctrl) {
+        switch (key.character) {
+          case 'a': case 'A':
+            buffer.SelectAll();
+            break;
+          case 'c': case 'C':
+            if (buffer.HasSelection()) g_EditClipboard = buffer.SelectedText();
+            break;
+          case 'x': case 'X':
+            if (buffer.HasSelection()) {
+              g_EditClipboard = buffer.SelectedText();
+              buffer.DeleteSelection();
+            }
+            break;
+          case 'v': case 'V':
+            buffer.Insert(g_EditClipboard);
+            break;
+          default:
+            break;
+        }
+      } else if (key.character >= 0x20 && key.character != 0x7F) {
+        buffer.InsertCodePoint(static_cast<uint32_t>(key.character));
+      }
+      break;
+    }
+    default:
+      if (const int c = KeypadCharacter(key.virt)) {
+        if (!ctrl) buffer.InsertCodePoint(static_cast<uint32_t>(c));
+      }
+      break;
+  }
+  setDirty(true);
+  return 1;
+}
+
+bool CTextEditField::isTypeOf(const char* type) const {
+  if (type && std::strcmp(type, "CTextEditField") == 0) return true;
+  return CView::isTypeOf(type);
+}
