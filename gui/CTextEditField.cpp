@@ -38,7 +38,9 @@ enum {
 };
 
 constexpr long kTextInset = 2;       // between the field's edges and its text
+// A second press this soon and this close to the first selects all.
 constexpr unsigned int kDoubleClickMs = 400;
+constexpr long kDoubleClickSlop = 4;
 
 // Text copied or cut from any field of the plug-in; user-interface thread only.
 std::string g_EditClipboard;
@@ -154,9 +156,12 @@ void CTextEditField::mouse(CDrawContext* context, CPoint& where, long buttons) {
   if (buttons == -1) buttons = context->getMouseButtons();
   if (!(buttons & kMouseLeft)) return;
   const unsigned int now = pParentFrame ? static_cast<unsigned int>(pParentFrame->getTicks()) : 0u;
-  const bool doubleClick = hasClicked && MsElapsed(now, lastClickTicks) < kDoubleClickMs;
+  const bool doubleClick = hasClicked && MsElapsed(now, lastClickTicks) < kDoubleClickMs &&
+                           std::labs(where.h - lastClick.h) <= kDoubleClickSlop &&
+                           std::labs(where.v - lastClick.v) <= kDoubleClickSlop;
   hasClicked = !doubleClick;
   lastClickTicks = now;
+  lastClick = where;
   if (doubleClick) {
     buffer.SelectAll();
     setDirty(true);

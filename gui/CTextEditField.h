@@ -54,6 +54,7 @@ class CTextEditField : public CView {
   CHoriTxtAlign align;
   long scroll = 0;            // pixels of text scrolled out on the left
   unsigned int lastClickTicks = 0;  // frame ticks of the last press
+  CPoint lastClick;                 // where it was
   bool hasClicked = false;
 };
 

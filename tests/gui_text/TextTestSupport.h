@@ -89,11 +89,15 @@ class FrameFixture {
   FrameFixture(const FrameFixture&) = delete;
   FrameFixture& operator=(const FrameFixture&) = delete;
 
-  // A press at (x, y) in the frame as the window reports it, the pointer
-  // held there until Release.
-  void Press(long x, long y, long buttons = kMouseLeft) {
-    window->SetPointer(static_cast<int>(x), static_cast<int>(y), buttons & (kMouseLeft | kMouseMiddle | kMouseRight));
-    window->Queue(frametest::MakeEvent(EPlatformEvent::kMouseDown, static_cast<int>(x), static_cast<int>(y), buttons));
+  // A press at (x, y) in the frame as the window reports it. The pointer
+  // reads as held there `heldReads` times (modal loops poll it), then as
+  // released.
+  void Press(long x, long y, long buttons = kMouseLeft, int heldReads = 1) {
+    const int px = static_cast<int>(x), py = static_cast<int>(y);
+    window->SetPointer(px, py, buttons & (kMouseLeft | kMouseMiddle | kMouseRight));
+    for (int i = 1; i < heldReads; ++i) window->QueuePointer(px, py, buttons & (kMouseLeft | kMouseMiddle | kMouseRight));
+    window->QueuePointer(px, py, 0);
+    window->Queue(frametest::MakeEvent(EPlatformEvent::kMouseDown, px, py, buttons));
     editor->idle();
   }
   void Release(long x, long y) {
