@@ -1,0 +1,157 @@
+// The level meter's mouse: the "RESET" hover over the label strip, the
+// scale strip's hover, and the scale zoom dragged on a frame in a headless
+// window.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "MeterTestSupport.h"
+#include "gui_controls/ControlTestSupport.h"
+
+using namespace metertest;
+
+namespace {
+
+// White pixels of `s`'s off-screen in [x0, x1) x [y0, y1).
+int WhitePixels(MeterOnSurface& s, long x0, long y0, long x1, long y1) {
+  int n = 0;
+  for (long y = y0; y < y1; ++y)
+    for (long x = x0; x < x1; ++x)
+      if (s.At(x, y) == 0xFFFFFFFFu) ++n;
+  return n;
+}
+
+TEST(LevelMeterHoverTest, LabelStripGivesWayToResetWhileTheMouseIsOverIt) {
+  MeterOnSurface s;
+  ConfigureAsProduct(*s.meter, false);
+  CLevelMeter& m = *s.meter;
+  s.Draw();
+  // Silent channels show "-" in the middle of each half; the middle of the
+  // strip stays clear.
+  EXPECT_EQ(WhitePixels(s, 19, 1, 24, 12), 0);
+
+  CPoint overStrip(kProductRect.left + 20, kProductRect.top + 5);
+  m.mouseMove(s.screen.context(), overStrip, 0);
+  EXPECT_TRUE(m.bOverTopStrip);
+  EXPECT_TRUE(m.isDirty());
+  EXPECT_EQ(g_pCurrentMouseMoveAwayHook, static_cast<CMouseMoveAwayHook*>(&m));
+  s.Draw();
+  EXPECT_GT(WhitePixels(s, 19, 1, 24, 12), 0) << "\"RESET\" across the strip";
+
+  CPoint overBars(kProductRect.left + 8, kProductRect.top + 100);
+  m.mouseMove(s.screen.context(), overBars, 0);
+  EXPECT_FALSE(m.bOverTopStrip);
+  m.mouseMove(s.screen.context(), overStrip, 0);
+  m.MouseMovedAway(s.screen.context());
+  EXPECT_FALSE(m.bOverTopStrip);
+  s.Draw();
+  EXPECT_EQ(WhitePixels(s, 19, 1, 24, 12), 0);
+}
+
+TEST(LevelMeterHoverTest, ScaleStripLightsWhileHoveredWhenTheDragIsEnabled) {
+  MeterOnSurface s;
+  CLevelMeter& m = *s.meter;
+  CPoint overScale(kProductRect.left + 36, kProductRect.top + 150);
+  m.mouseMove(s.screen.context(), overScale, 0);
+  EXPECT_EQ(m.nScaleStripState, 1);
+  EXPECT_EQ(g_MousePointerID, 2);
+  s.Draw();
+  // A half-transparent grey over the strip (written as it is).
+  EXPECT_EQ(s.At(38, 150) >> 24, 100u);
+  EXPECT_EQ(s.At(28, 150) >> 24, 255u);
+
+  m.MouseMovedAway(s.screen.context());
+  EXPECT_EQ(m.nScaleStripState, 0);
+  s.Draw();
+  EXPECT_EQ(s.At(38, 150) >> 24, 255u);
+
+  // The product meter has no scale drag: the strip does not react.
+  m.bScaleDragEnabled = false;
+  m.mouseMove(s.screen.context(), overScale, 0);
+  EXPECT_EQ(m.nScaleStripState, 0);
+}
+
+// GetTickCount moves on with every reading, so the meter's paced idle
+// redraws (and with them the pointer script) keep running during a drag.
+unsigned int AdvancingClock() { return controltest::g_nTestNow.fetch_add(30) + 30; }
+
+constexpr CRect kOnFrame(20, 20, 63, 248);  // 43 x 228
+constexpr int kScaleX = 55;                 // local 35: the scale strip
+constexpr int kPressY = 130;                // local 110
+
+class LevelMeterDragTest : public controltest::ControlFixture {
+ protected:
+  void SetUp() override {
+    ControlFixture::SetUp();
+    SetTickCountSourceForTesting(&AdvancingClock);
+    meter = Add(new CLevelMeter(kOnFrame, 12, editor, &listener));
+  }
+
+  // The range after a zoom by exp(across / 100 * k) and a shift of `up`
+  // rows about the level under the press, from -60..0 dB.
+  static void Expected(double across, double up, double k, double& bottom, double& top) {
+    const double anchor = -60.0 * 110.0 / 228.0;
+    const double zoom = std::exp(across * 0.01 * k);
+    const double shift = up / 228.0 * 60.0 * k;
+    bottom = std::clamp((-60.0 - anchor) * zoom + anchor - shift, -120.0, -2.0);
+    top = std::clamp((0.0 - anchor) * zoom + anchor - shift, -118.0, 0.0);
+  }
+
+  CLevelMeter* meter = nullptr;
+};
+
+TEST_F(LevelMeterDragTest, DragAcrossTheScaleZoomsAboutTheLevelUnderThePress) {
+  Click(kScaleX, kPressY, kMouseLeft, {{kScaleX + 50, kPressY, kMouseLeft}, {kScaleX + 50, kPressY, 0}});
+  double bottom, top;
+  Expected(50, 0, 1.0, bottom, top);
+  EXPECT_NEAR(meter->fBottomDb, bottom, 1e-3);
+  EXPECT_NEAR(meter->fTopDb, top, 1e-3);
+  EXPECT_EQ(meter->fTopDb, 0.0f) << "the top never passes full scale";
+  EXPECT_EQ(meter->nScaleStripState, 0);
+  EXPECT_GE(controltest::Count(log, controltest::Event::kIdle), 2) << "the meter redraws while dragged";
+}
+
+TEST_F(LevelMeterDragTest, DragAlongTheScaleShiftsItAndShiftMakesItFiner) {
+  Click(kScaleX, kPressY, kMouseLeft, {{kScaleX, kPressY - 20, kMouseLeft}, {kScaleX, kPressY - 20, 0}});
+  double bottom, top;
+  Expected(0, 20, 1.0, bottom, top);
+  EXPECT_NEAR(meter->fBottomDb, bottom, 1e-3);
+  EXPECT_NEAR(meter->fTopDb, top, 1e-3);
+
+  meter->fBottomDb = -60.0f;
+  meter->fTopDb = 0.0f;
+  const long shiftLeft = kMouseLeft | kModifierShift;
+  Click(kScaleX, kPressY, shiftLeft, {{kScaleX, kPressY - 20, shiftLeft}, {kScaleX, kPressY - 20, 0}});
+  Expected(0, 20, 0.1, bottom, top);
+  EXPECT_NEAR(meter->fBottomDb, bottom, 1e-3);
+  EXPECT_NEAR(meter->fTopDb, top, 1e-3);
+}
+
+TEST_F(LevelMeterDragTest, ZoomStaysWithinTheLimitsAndNeverNarrowerThanTwoDecibels) {
+  // exp(-5) would leave 0.4 dB of the 60.
+  Click(kScaleX, kPressY, kMouseLeft, {{kScaleX - 500, kPressY, kMouseLeft}, {kScaleX - 500, kPressY, 0}});
+  EXPECT_NEAR(meter->fTopDb - meter->fBottomDb, 2.0f, 1e-4);
+  Click(kScaleX, kPressY, kMouseLeft, {{kScaleX - 100, kPressY, kMouseLeft}, {kScaleX - 100, kPressY, 0}});
+  EXPECT_NEAR(meter->fTopDb - meter->fBottomDb, 2.0f, 1e-4) << "no further in";
+
+  Click(kScaleX, kPressY, kMouseLeft, {{kScaleX + 900, kPressY, kMouseLeft}, {kScaleX + 900, kPressY, 0}});
+  EXPECT_EQ(meter->fBottomDb, -120.0f);
+  EXPECT_EQ(meter->fTopDb, 0.0f);
+}
+
+TEST_F(LevelMeterDragTest, DefaultClickRestoresTheRangeAndModifierClicksGoToTheListener) {
+  meter->fBottomDb = -30.0f;
+  meter->fTopDb = -5.0f;
+  Click(kScaleX, kPressY, kMouseLeft | kModifierCommand);
+  EXPECT_EQ(meter->fBottomDb, -60.0f);
+  EXPECT_EQ(meter->fTopDb, 0.0f);
+
+  listener.takeModifierClicks = 1;
+  log.clear();
+  meter->fBottomDb = -30.0f;
+  Click(kScaleX, kPressY, kMouseLeft | kModifierShift, {{kScaleX + 50, kPressY, kMouseLeft}});
+  EXPECT_EQ(meter->fBottomDb, -30.0f);
+  EXPECT_EQ(controltest::Count(log, controltest::Event::kModifier), 1);
+}
+
+}  // namespace
