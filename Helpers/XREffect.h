@@ -297,6 +297,33 @@ class XREffect : public AudioEffectX {
   // Host parameter count (A, unshared and B settings).
   int GetNumHostParams() const { return m_nNumParams + m_nNumABParams; }
 
+  // --- state the editor reads (any thread; each a single atomic load) -------
+  int GetABBank() const { return m_nUndoBank.load(); }  // 0 A, 1 B
+  bool IsSwitchingAB() const { return m_bSwitchingAB.load(); }
+  bool CanUndo() const { return m_bCanUndo.load(); }
+  bool CanRedo() const { return m_bCanRedo.load(); }
+  bool IsInEditGroup() const { return m_bInEditGroup.load(); }
+  bool IsInUndoRedoEdit() const { return m_bInUndoRedoEdit.load(); }
+  bool IsAudioBusy() const { return m_bAudioBusy.load(); }
+  // The "Default" record's value of a parameter; 0 outside the program.
+  float GetDefaultParam(int index) const {
+    return index >= 0 && index < kXrMaxParams ? m_DefaultProgram.values[index].load() : 0.0f;
+  }
+  int GetQualityRating() const { return m_nQualityRating.load(); }
+  bool IsQualityRatingChangePending() const { return m_bQualityRatingChanged.load(); }
+  int GetLatencyChange() const { return m_nLatencyChange.load(); }
+  int GetBitDepth() const { return m_nBitDepth.load(); }
+  bool IsBitDepthChangePending() const { return m_bBitDepthChanged.load(); }
+  bool GetReportLatency() const { return m_bReportLatency.load(); }
+  bool IsReportLatencyChangePending() const { return m_bReportLatencyChanged.load(); }
+  bool GetOfflineRender() const { return m_bOfflineRender.load(); }
+  bool IsOfflineRenderChangePending() const { return m_bOfflineRenderChanged.load(); }
+  int GetDitherMode() const { return m_nDitherMode.load(); }
+  bool GetWysiwyg() const { return m_bWysiwyg.load(); }
+  int GetFFTSize() const { return m_nFFTSize.load(); }
+  int GetKernelSize() const { return m_nKernelSize.load(); }
+  int GetHostLatency() const { return m_nHostLatency.load(); }
+
  protected:
   // The editor's hooks, or null when there is no editor.
   XREditorHooks* GetEditorHooks();

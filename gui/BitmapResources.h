@@ -9,7 +9,7 @@
 
 #include <cstddef>
 
-struct CBitmapResource {
+struct CEmbeddedBitmap {
   long id;
   const unsigned char* data;  // PNG bytes
   std::size_t size;
@@ -17,13 +17,13 @@ struct CBitmapResource {
 
 // Adds `count` entries; the table must outlive the process (static data).
 // An id registered again replaces the earlier entry.
-void RegisterBitmapResources(const CBitmapResource* table, std::size_t count);
+void RegisterBitmapResources(const CEmbeddedBitmap* table, std::size_t count);
 // The entry of the id, or null.
-const CBitmapResource* FindBitmapResource(long id);
+const CEmbeddedBitmap* FindBitmapResource(long id);
 
 // Registers a table from a static initialiser.
-struct CBitmapResourceRegistration {
-  CBitmapResourceRegistration(const CBitmapResource* table, std::size_t count) {
+struct CEmbeddedBitmapRegistration {
+  CEmbeddedBitmapRegistration(const CEmbeddedBitmap* table, std::size_t count) {
     RegisterBitmapResources(table, count);
   }
 };

@@ -75,7 +75,7 @@ bool CBitmap::loadFromResource(long id) {
   resourceId = id;
   char name[32];
   std::snprintf(name, sizeof(name), "bmp%05ld", id);
-  if (const CBitmapResource* resource = FindBitmapResource(id)) {
+  if (const CEmbeddedBitmap* resource = FindBitmapResource(id)) {
     if (loadPng(resource->data, resource->size)) return true;
   }
   const char* folder = std::getenv("QVX_BITMAP_FOLDER");

@@ -103,9 +103,9 @@ int main(int argc, char** argv) {
     table << "    {" << image.id << ", k_" << name << ", sizeof(k_" << name << ")},\n";
   }
   if (count > 0) {
-    source << "const CBitmapResource kBitmaps[] = {\n"
+    source << "const CEmbeddedBitmap kBitmaps[] = {\n"
            << table.str() << "};\n"
-           << "const CBitmapResourceRegistration s_registration(kBitmaps, sizeof(kBitmaps) / "
+           << "const CEmbeddedBitmapRegistration s_registration(kBitmaps, sizeof(kBitmaps) / "
               "sizeof(kBitmaps[0]));\n";
   }
   source << "}  // namespace\n";
