@@ -1,0 +1,293 @@
+// DivuVazize: the editor base of every product editor. It turns the toolkit's
+// editor adaptor into a two-sided editor: a front panel that the product
+// fills, and a back panel with an about page and the quality-mode settings.
+// An invisible flip button over a fixed area of each side turns to the other
+// side. The base also keeps the generic control slots bound to parameters by
+// tag, the per-editor bitmap cache, the A/B and undo/redo controls the
+// product places, the two editor locks and the control-callback protocol of
+// the owner-drawn graphs.
+//
+// Source files: DivuVazize.cpp (life cycle, panels, locks, the effect's
+// hooks), DivuVazizeIdle.cpp (idle, flip, refresh and the work deferred from
+// other threads), DivuVazizeBackViews.cpp (back panel, quality-mode block),
+// DivuVazizeGenericControls.cpp (tag binding, slots, bitmap cache, factories).
+//
+// Threads.
+// - The user-interface thread is the thread that opened the editor (the
+//   host's thread that made the frame). Panels are built, controls changed
+//   and deferred work done there only, under the frame lock.
+// - The frame's idle thread runs idle() too, under the frame lock and lock B;
+//   there it only lets the frame redraw its dirty views. Everything else that
+//   idle does (UpdateUi, rebuilds, flips, IdleInner, the effect's idle) runs
+//   on the user-interface thread only, so IdleInner never runs on a thread
+//   the host does not know and never waits there on the effect's idle work.
+// - The effect calls its hooks (XREditorHooks) from whichever thread wrote a
+//   parameter, possibly the audio thread. setParameter, SetRefreshControls,
+//   UpdateUndoRedoControls and UpdateQMControls never block: on another
+//   thread, or while the frame is busy on the idle thread, they only raise
+//   atomic flags, and the user-interface thread's next idle does the work.
+//   RemoveAllControls waits for the frame lock (the effect frees what the
+//   views read right after it); RefreshFrontOrBack rebuilds at once on the
+//   user-interface thread outside an event, else at the next idle.
+// - The audio thread takes lock A only (around the level meter's input),
+//   after reading IsOpen(). Everything that takes both editor locks takes the
+//   frame lock first, so lock A and lock B never meet in opposite orders on
+//   two threads.
+// - The frame is deleted with no editor lock and no frame lock held: its
+//   destructor joins the idle thread, whose pass may wait for them.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <thread>
+
+#include "Helpers/EditorHooks.h"
+#include "Helpers/Lock.h"
+#include "gui/AEffGUIEditor.h"
+#include "gui/CControl.h"
+#include "gui/GuiTypes.h"
+
+class CBitmap;
+class CFrame;
+class CInvisibleButton;
+class COnOffButtonExtended;
+class COptionMenuExtended;
+class CStaticText;
+class CTextButton;
+class XREffect;
+
+// One entry of the editor's bitmap cache: the cache holds the reference the
+// bitmap was created with.
+struct CBitmapResource {
+  CBitmap* m_pBitmap;
+  long m_nResourceId;
+  // Forgets the bitmap (when set) and clears both fields.
+  void ForgetAndClear();
+};
+
+constexpr int NUM_GENERIC_CONTROLS = 200;
+constexpr int NUM_GENERIC_BITMAPS = 200;
+
+// Bitmaps every editor precaches, ended by -1.
+extern const long g_nAllResources[];
+
+class DivuVazize : public AEffGUIEditor, public CControlListener, public XREditorHooks {
+ public:
+  enum BACK_VIEW_TYPE { BACK_VIEW_NORMAL = 0 };
+
+  // Edits reported by owner-drawn controls through ControlCallback; the
+  // meaning of a, b and c is the sender's.
+  enum EControlCallback {
+    eCC_FreqZoom = 0,   // frequency-zoom drag on a frequency graph
+    eCC_DbZoom = 1,     // dB-zoom drag on a graph or a meter's scale
+    eCC_Tone = 2,       // tone request (frequency, dB)
+    eCC_BandEdit = 3,   // band edit: a = band, b = gain in dB, c = 0
+    eCC_ColorBar = 4    // colour-bar edit
+  };
+
+  // The back text top is the second integer; the second rectangle and the
+  // other integers are not used. [user-interface thread]
+  DivuVazize(AudioEffect* effect, long frontBitmapId, long backBitmapId, const CRect& flipRect,
+             const CRect& secondRect, int n1, int backTextTop, int n3, int n4);
+  ~DivuVazize() override;
+
+  // --- the host's editor calls [user-interface thread] --------------------
+  // Creates the frame in the host's window and builds the front; true.
+  bool open(void* window) override;
+  // Removes the controls, empties the bitmap cache and deletes the frame.
+  void close() override;
+  // Host's editor idle and the frame's idle source (Algorithms in
+  // DivuVazizeIdle.cpp). Nothing while closed.
+  void idle() override;
+  // Always the linear knob mode, whatever the host asks; true.
+  bool setKnobMode(VstInt32 mode) override;
+  // The effect's edit brackets (10001/10002 undo and redo); their result.
+  bool beginEdit(int index) override;
+  bool endEdit(int index) override;
+
+  // --- what the effect calls (XREditorHooks) -----------------------------
+  // [any thread] Updates every control bound to the tag (at once on the
+  // user-interface thread, else at the next idle), then SetParameterInner.
+  // Nothing while closed. The product overrides it and chains to it.
+  void setParameter(long index, float value) override;
+  // [any thread] UpdateUi at the next idle.
+  void SetRefreshControls() override { m_bPendingUpdateUi.store(true); }
+  bool IsOpen() const override { return m_bOpen.load(); }
+  bool IsBuildingViews() const override { return m_bBuildingViews.load(); }
+  bool IsChangeFromGui() const override { return m_bChangeFromGui.load(); }
+  // [any thread; waits for the frame lock] Nulls every control pointer, then
+  // removes every view under lock A and lock B.
+  void RemoveAllControls() override;
+  // Rebuilds the side shown (front, or the back of the last back type).
+  void RefreshFrontOrBack() override;
+  // [any thread] Undo and redo buttons show whether undo and redo are
+  // available.
+  void UpdateUndoRedoControls() override;
+  // [any thread] The quality-mode block follows the effect's settings.
+  void UpdateQMControls() override;
+  Lock& GetLockA() override { return m_lockA; }
+
+  // --- the control listener [user-interface thread] ----------------------
+  void valueChanged(CDrawContext* context, CControl* control) override;
+
+  // --- panels [user-interface thread] --------------------------------------
+  void ZeroControlPtrs(bool inner);
+  void AddFrontViews();
+  void AddBackViews(BACK_VIEW_TYPE type);
+  void AddBackViewTypeContent();
+  void ToggleFrontAndBack();
+  virtual void UpdateABControls();
+  // Sets the change-from-GUI flag around ControlCallbackInner.
+  void ControlCallback(EControlCallback kind, CControl* control, float a, float b, float c);
+  void PlatformSpecificPrecacheAllGraphics();
+  void SetInterfaceCanExpand(int, int) {}
+
+  // --- idle [user-interface thread] ------------------------------------------
+  // The deferred work; nested calls return at once.
+  void MaybeCallIdleInner();
+  void ForceCallIdleInner();
+
+  // --- back panel [user-interface thread] --------------------------------
+  CStaticText* AddNewText(int d, const char* text, CFont font, CTxtFace face, CHoriTxtAlign align);
+  CStaticText* AddNewText(const CRect& rect, const char* text, CFont font, CTxtFace face,
+                          CHoriTxtAlign align);
+  CTextButton* AddNewTextButton(int d, const char* text, CTextButton** out, CFont font, CTxtFace face);
+  CTextButton* AddNewTextButton(const CRect& rect, const char* text, CTextButton** out, CFont font,
+                                CTxtFace face);
+  void DisplayQualityModeControls();
+
+  // --- generic controls and the bitmap cache [user-interface thread] -----
+  // The cached bitmap of the id, loaded on a miss; null when it cannot be
+  // stored. The cache keeps it until close.
+  CBitmap* GetBitmap(long id);
+  // A free slot; -1 when all are taken.
+  int UseGenericControlSlot();
+  // Adds the control to the frame, records it in a slot and loads its value
+  // by tag; the control, or null (also when it could not be recorded).
+  CControl* AddControl(CControl* control, long tag);
+  void SetValuesFromTag(CControl* control, long tag, bool);
+  void RemoveGenericControl(CControl* control);
+  CStaticText* AddStaticText(CRect rect, const char* text, CFont font, CTxtFace face, CHoriTxtAlign align);
+  COptionMenuExtended* AddOptionMenu(CRect rect, const char* const* entries, long tag);
+  COnOffButtonExtended* AddOnOffButton(const CPoint& where, long bitmapId, long tag);
+
+  bool IsFrontShown() const { return m_bFrontShown; }
+  XREffect* GetXREffect() const;
+
+ protected:
+  // --- hooks for the product -------------------------------------------------
+  virtual void SetParameterInner(long, float) {}
+  // True: open creates the frame but builds no panel.
+  virtual bool OverrideOpenBehaviour() { return false; }
+  virtual void AddFrontViewsInner() = 0;
+  // Nulls the product's control pointers.
+  virtual void InnerZeroControlPtrs() = 0;
+  virtual void AddBackViewsInner() {}
+  virtual void AddFrontSlidingPanel() {}
+  virtual void AddBackSlidingPanel() {}
+  // Refreshes the product's controls from the parameters.
+  virtual void UpdateUi() {}
+  // The product's paced idle work (at most every g_kIdleRate ms).
+  virtual void IdleInner() {}
+  virtual void AddBackNormal();
+  virtual void AddBackCustom() {}
+  virtual void ControlCallbackInner(EControlCallback, CControl*, float, float, float) {}
+  virtual void DisplayQualityModeControlsInner(const char** names);
+
+  // Entered on the user-interface thread when the frame lock could be taken
+  // without waiting (held until the scope ends), or when the editor has no
+  // frame. Otherwise the pending flag (when given) is raised for the next
+  // idle.
+  class CUiScope {
+   public:
+    CUiScope(DivuVazize* editor, std::atomic<bool>* pending);
+    ~CUiScope();
+    CUiScope(const CUiScope&) = delete;
+    CUiScope& operator=(const CUiScope&) = delete;
+    bool Entered() const { return m_bEntered; }
+
+   private:
+    Lock* m_pLock = nullptr;
+    bool m_bEntered = false;
+  };
+  bool OnUiThread() const { return m_UiThread.load() == std::this_thread::get_id(); }
+
+  // --- fields (observers of views the frame owns unless said otherwise) ----
+  std::atomic<unsigned int> m_nFlipAtTicks{0};  // 0: no flip pending; UI thread
+  CInvisibleButton* m_pFlipButton = nullptr;
+  CControl* m_pABButton = nullptr;
+  CControl* m_pCopyABButton = nullptr;
+  CControl* m_pUndoButton = nullptr;  // tag 10001
+  CControl* m_pRedoButton = nullptr;  // tag 10002
+  int m_nUndoBitmapOn = -1;
+  int m_nUndoBitmapOff = -1;
+  int m_nRedoBitmapOn = -1;
+  int m_nRedoBitmapOff = -1;
+  CRect m_rectTextRow;
+  CBitmap* m_pFrontBitmap = nullptr;  // owned
+  CBitmap* m_pBackBitmap = nullptr;   // owned
+  // Raised by the effect on any thread and by the product; read and cleared
+  // by the user-interface thread's idle.
+  std::atomic<bool> m_bPendingUpdateUi{false};
+  bool m_bInIdle = false;  // under the frame lock
+  std::atomic<bool> m_bPendingRefresh{false};  // raised anywhere; read by idle
+  // Written on the user-interface thread; read by the effect and the audio
+  // thread.
+  std::atomic<bool> m_bOpen{false};
+  std::atomic<bool> m_bBuildingViews{false};
+  bool m_bFrontShown = false;
+  int m_nTextButtonHalfWidth = 60;
+  CRect m_rectFlipButton;
+  CRect m_rectBackFlipButton;
+  int m_nBackTextTop = 0;
+  const char* m_szTitle = "VST Plugin";
+  BACK_VIEW_TYPE m_eBackViewType = BACK_VIEW_NORMAL;
+  CTextButton* m_pReturnButton = nullptr;
+  CColor m_colBackPanelBack = {0, 0, 0, 255};
+  CColor m_colTextDragBack = {0, 0, 0, 255};
+  unsigned int m_nNextIdleInnerTicks = 0;
+  // Written on the user-interface thread; read by the effect on that thread.
+  std::atomic<bool> m_bChangeFromGui{false};
+  bool m_bShowQualityModeControls = false;
+  bool m_bShowQualityAdvice = false;
+  COptionMenuExtended* m_pQualityMenu = nullptr;
+  COptionMenuExtended* m_pDitherMenu = nullptr;
+  COptionMenuExtended* m_pBitDepthMenu = nullptr;
+  COptionMenuExtended* m_pReportLatencyMenu = nullptr;
+  COptionMenuExtended* m_pOfflineRenderMenu = nullptr;
+  COptionMenuExtended* m_pWysiwygMenu = nullptr;
+  CStaticText* m_pQualityNotice = nullptr;
+  CStaticText* m_pQualityInfo[5] = {};
+  Lock m_lockA;
+  Lock m_lockB;
+  CControl* m_pGenericControls[NUM_GENERIC_CONTROLS] = {};
+  CBitmapResource m_GenericBitmaps[NUM_GENERIC_BITMAPS] = {};
+  int m_nGenericControlsAdded = 0;
+  int m_nGenericBitmapsAdded = 0;
+  CColor m_colBitmapTransparent = {0, 0, 0, 255};
+
+ private:
+  // Tags 0..9998 whose controls await the value of their parameter.
+  static constexpr int kNumBindableTags = 9999;
+  static constexpr int kPendingTagWords = (kNumBindableTags + 63) / 64;
+
+  void SetControlsOfTag(long tag, float param);
+  // Marks a tag's controls for an update at the next idle. [any thread]
+  void DeferTagUpdate(long tag);
+  // The work other threads left for the user-interface thread.
+  void RunDeferredControlWork();
+  float CurrentParamOfTag(long tag);
+  // Detaches the frame under the locks and releases it after them.
+  void DropFrame();
+  // A flip at the next idle past now + 100 ms. [user-interface thread]
+  void RequestFlip();
+  // The quality menus' choices; true when the control was one of them.
+  bool QualityMenuChanged(CControl* control);
+  void WaitWhileAudioBusy();
+
+  std::atomic<std::thread::id> m_UiThread{};  // set by open
+  std::atomic<uint64_t> m_PendingTags[kPendingTagWords] = {};
+  std::atomic<bool> m_bPendingTagUpdates{false};
+  std::atomic<bool> m_bPendingUndoRedo{false};
+  std::atomic<bool> m_bPendingQM{false};
+};

@@ -1,0 +1,124 @@
+// The editor's idle: the frame's redraw on every pass, and on the
+// user-interface thread the deferred work: control updates left by other
+// threads, UpdateUi, rebuilds, flips, the product's paced IdleInner and the
+// effect's idle.
+#include <cstdint>
+
+#include "Helpers/Assert.h"
+#include "Helpers/DivuVazize.h"
+#include "Helpers/HostInfo.h"
+#include "Helpers/XREffect.h"
+#include "gui/CFrame.h"
+
+XR_REGISTER_SOURCE_FILE("Helpers/DivuVazizeIdle.cpp");
+
+namespace {
+// A flip runs this long after the click that asked for it.
+constexpr unsigned int kFlipDelayMs = 100;
+constexpr long kFirstPersistantTag = 9000;
+}  // namespace
+
+void DivuVazize::idle() {
+  XR_TRY
+  if (!frame) return;
+  CScopedLock holdFrame(frame->getFrameLock());
+  CScopedLock holdB(m_lockB);
+  if (!m_bOpen.load() || m_bInIdle) return;
+  m_bInIdle = true;
+  try {
+    AEffGUIEditor::idle();
+  } catch (...) {
+    HandleException(__PRETTY_FUNCTION__);
+  }
+  m_bInIdle = false;
+  // The frame's idle thread only redraws: panels, controls and the effect's
+  // idle work belong to the thread the host talks to.
+  if (OnUiThread()) MaybeCallIdleInner();
+  XR_CATCH_VOID
+}
+
+void DivuVazize::MaybeCallIdleInner() {
+  XR_TRY
+  if (m_bInIdle) return;
+  m_bInIdle = true;
+  try {
+    XREffect* fx = GetXREffect();
+    const bool effectQuiet = !fx || (!fx->IsInEditGroup() && !fx->IsInUndoRedoEdit());
+
+    RunDeferredControlWork();
+    // Cleared before the call, so that a request made meanwhile (a parameter
+    // written on another thread) is served at the next idle.
+    if (m_bPendingUpdateUi.exchange(false)) UpdateUi();
+
+    if (m_bPendingRefresh.load() && effectQuiet && !g_bAmHandlingCarbonEvent.load()) {
+      m_bPendingRefresh.store(false);
+      RefreshFrontOrBack();
+    }
+
+    const unsigned int flipAt = m_nFlipAtTicks.load();
+    if (flipAt != 0 && static_cast<int32_t>(GetTickCount() - flipAt) > 0 && effectQuiet) {
+      m_nFlipAtTicks.store(0);
+      ToggleFrontAndBack();
+    }
+
+    const unsigned int now = GetTickCount();
+    const int rate = g_kIdleRate.load();
+    // A due time further ahead than one interval means the clock went back.
+    if (MsReached(now, m_nNextIdleInnerTicks) || static_cast<int32_t>(m_nNextIdleInnerTicks - now) > rate) {
+      IdleInner();
+      Sleep(1);
+      m_nNextIdleInnerTicks = now + static_cast<unsigned int>(rate);
+    }
+  } catch (...) {
+    HandleException(__PRETTY_FUNCTION__);
+  }
+  m_bInIdle = false;
+  XREffect* fx = GetXREffect();
+  if (fx && m_bOpen.load()) fx->MaybeCallFxIdle(XREffect::eFxIdleFromEditor);
+  XR_CATCH_VOID
+}
+
+void DivuVazize::ForceCallIdleInner() {
+  XR_TRY
+  m_nNextIdleInnerTicks = 0;
+  // 0 may lie ahead of the clock; the far-ahead test runs IdleInner anyway.
+  MaybeCallIdleInner();
+  XR_CATCH_VOID
+}
+
+void DivuVazize::RequestFlip() {
+  unsigned int at = GetTickCount() + kFlipDelayMs;
+  if (at == 0) at = 1;  // 0 means "no flip pending"
+  m_nFlipAtTicks.store(at);
+}
+
+// --- work other threads leave for the user-interface thread -----------------------
+
+void DivuVazize::DeferTagUpdate(long tag) {
+  if (tag < 0 || tag >= kNumBindableTags) return;
+  m_PendingTags[tag / 64].fetch_or(uint64_t{1} << (tag % 64));
+  m_bPendingTagUpdates.store(true);
+}
+
+float DivuVazize::CurrentParamOfTag(long tag) {
+  XREffect* fx = GetXREffect();
+  if (!fx) return 0.0f;
+  return tag >= kFirstPersistantTag ? fx->GetPersistantParam(static_cast<int>(tag))
+                                    : fx->getParameter(static_cast<VstInt32>(tag));
+}
+
+void DivuVazize::RunDeferredControlWork() {
+  if (m_bPendingTagUpdates.exchange(false)) {
+    for (int w = 0; w < kPendingTagWords; ++w) {
+      uint64_t bits = m_PendingTags[w].exchange(0);
+      while (bits) {
+        const int b = __builtin_ctzll(bits);
+        bits &= bits - 1;
+        const long tag = static_cast<long>(w) * 64 + b;
+        SetControlsOfTag(tag, CurrentParamOfTag(tag));
+      }
+    }
+  }
+  if (m_bPendingUndoRedo.exchange(false)) UpdateUndoRedoControls();
+  if (m_bPendingQM.exchange(false)) UpdateQMControls();
+}
