@@ -85,7 +85,7 @@ bool DivuVazize::open(void* window) {
   XR_TRY
   AEffGUIEditor::open(window);
   ZeroControlPtrs(true);
-  DropFrame();
+  DropFrame(false);
   m_UiThread.store(std::this_thread::get_id());
   const long width = m_pFrontBitmap ? m_pFrontBitmap->getWidth() : 0;
   const long height = m_pFrontBitmap ? m_pFrontBitmap->getHeight() : 0;
@@ -101,20 +101,22 @@ void DivuVazize::close() {
   XR_TRY
   m_bOpen.store(false);
   RemoveAllControls();
-  DropFrame();
+  DropFrame(true);
   systemWindow = nullptr;
   XR_CATCH_VOID
 }
 
-void DivuVazize::DropFrame() {
+void DivuVazize::DropFrame(bool emptyCache) {
   CFrame* old = nullptr;
   {
     Lock* frameLock = frame ? &frame->getFrameLock() : nullptr;
     if (frameLock) frameLock->HoldLock();
     m_lockA.HoldLock();
     m_lockB.HoldLock();
-    for (CBitmapResource& entry : m_GenericBitmaps) entry.ForgetAndClear();
-    m_nGenericBitmapsAdded = 0;
+    if (emptyCache) {
+      for (CBitmapResource& entry : m_GenericBitmaps) entry.ForgetAndClear();
+      m_nGenericBitmapsAdded = 0;
+    }
     old = frame;
     frame = nullptr;
     m_lockB.ReleaseLock();

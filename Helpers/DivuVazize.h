@@ -16,11 +16,10 @@
 // - The user-interface thread is the thread that opened the editor (the
 //   host's thread that made the frame). Panels are built, controls changed
 //   and deferred work done there only, under the frame lock.
-// - The frame's idle thread runs idle() too, under the frame lock and lock B;
-//   there it only lets the frame redraw its dirty views. Everything else that
-//   idle does (UpdateUi, rebuilds, flips, IdleInner, the effect's idle) runs
-//   on the user-interface thread only, so IdleInner never runs on a thread
-//   the host does not know and never waits there on the effect's idle work.
+// - The frame's idle thread runs idle() too; there it only lets the frame
+//   redraw its dirty views. Everything else that idle does (UpdateUi,
+//   rebuilds, flips, IdleInner, the effect's idle) runs on the user-interface
+//   thread only, so IdleInner never runs on a thread the host does not know.
 // - The effect calls its hooks (XREditorHooks) from whichever thread wrote a
 //   parameter, possibly the audio thread. setParameter, SetRefreshControls,
 //   UpdateUndoRedoControls and UpdateQMControls never block: on another
@@ -29,10 +28,11 @@
 //   RemoveAllControls waits for the frame lock (the effect frees what the
 //   views read right after it); RefreshFrontOrBack rebuilds at once on the
 //   user-interface thread outside an event, else at the next idle.
-// - The audio thread takes lock A only (around the level meter's input),
-//   after reading IsOpen(). Everything that takes both editor locks takes the
-//   frame lock first, so lock A and lock B never meet in opposite orders on
-//   two threads.
+// - Lock order: the frame lock, then lock A, then lock B. Lock B covers the
+//   frame's event and redraw pass in idle; removals take A then B; the audio
+//   thread takes lock A only (around the level meter's input), after reading
+//   IsOpen(). The effect's idle runs after idle has left the frame lock, so
+//   its rebuild (effect's idle mutex, then the frame lock) keeps one order.
 // - The frame is deleted with no editor lock and no frame lock held: its
 //   destructor joins the idle thread, whose pass may wait for them.
 #pragma once
@@ -145,7 +145,11 @@ class DivuVazize : public AEffGUIEditor, public CControlListener, public XREdito
   // --- idle [user-interface thread] ------------------------------------------
   // The deferred work; nested calls return at once.
   void MaybeCallIdleInner();
+  // The deferred work with IdleInner due now, then the effect's idle.
   void ForceCallIdleInner();
+  // The effect's idle (at most every 100 ms, by the effect's own pacing);
+  // nothing while closed.
+  void CallEffectIdle();
 
   // --- back panel [user-interface thread] --------------------------------
   CStaticText* AddNewText(int d, const char* text, CFont font, CTxtFace face, CHoriTxtAlign align);
@@ -277,8 +281,9 @@ class DivuVazize : public AEffGUIEditor, public CControlListener, public XREdito
   // The work other threads left for the user-interface thread.
   void RunDeferredControlWork();
   float CurrentParamOfTag(long tag);
-  // Detaches the frame under the locks and releases it after them.
-  void DropFrame();
+  // Detaches the frame under the locks (emptying the bitmap cache when
+  // asked) and releases it after them.
+  void DropFrame(bool emptyCache);
   // A flip at the next idle past now + 100 ms. [user-interface thread]
   void RequestFlip();
   // The quality menus' choices; true when the control was one of them.

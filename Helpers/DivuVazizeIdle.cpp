@@ -21,19 +21,33 @@ constexpr long kFirstPersistantTag = 9000;
 void DivuVazize::idle() {
   XR_TRY
   if (!frame) return;
-  CScopedLock holdFrame(frame->getFrameLock());
-  CScopedLock holdB(m_lockB);
-  if (!m_bOpen.load() || m_bInIdle) return;
-  m_bInIdle = true;
-  try {
-    AEffGUIEditor::idle();
-  } catch (...) {
-    HandleException(__PRETTY_FUNCTION__);
+  bool ranWork = false;
+  {
+    CScopedLock holdFrame(frame->getFrameLock());
+    {
+      // Lock B covers the frame's own pass (events and redraw) only: the
+      // deferred work below may rebuild a panel, which takes lock A before
+      // lock B like every other removal.
+      CScopedLock holdB(m_lockB);
+      if (!m_bOpen.load() || m_bInIdle) return;
+      m_bInIdle = true;
+      try {
+        AEffGUIEditor::idle();
+      } catch (...) {
+        HandleException(__PRETTY_FUNCTION__);
+      }
+      m_bInIdle = false;
+    }
+    // The frame's idle thread only redraws: panels, controls and the
+    // effect's idle work belong to the thread the host talks to.
+    if (OnUiThread()) {
+      MaybeCallIdleInner();
+      ranWork = true;
+    }
   }
-  m_bInIdle = false;
-  // The frame's idle thread only redraws: panels, controls and the effect's
-  // idle work belong to the thread the host talks to.
-  if (OnUiThread()) MaybeCallIdleInner();
+  // Outside the frame lock: the effect's idle may rebuild its filters and
+  // then this editor's panel, taking its own lock before the frame lock.
+  if (ranWork) CallEffectIdle();
   XR_CATCH_VOID
 }
 
@@ -73,6 +87,11 @@ void DivuVazize::MaybeCallIdleInner() {
     HandleException(__PRETTY_FUNCTION__);
   }
   m_bInIdle = false;
+  XR_CATCH_VOID
+}
+
+void DivuVazize::CallEffectIdle() {
+  XR_TRY
   XREffect* fx = GetXREffect();
   if (fx && m_bOpen.load()) fx->MaybeCallFxIdle(XREffect::eFxIdleFromEditor);
   XR_CATCH_VOID
@@ -83,6 +102,7 @@ void DivuVazize::ForceCallIdleInner() {
   m_nNextIdleInnerTicks = 0;
   // 0 may lie ahead of the clock; the far-ahead test runs IdleInner anyway.
   MaybeCallIdleInner();
+  CallEffectIdle();
   XR_CATCH_VOID
 }
 
