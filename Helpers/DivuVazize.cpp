@@ -69,8 +69,14 @@ DivuVazize::DivuVazize(AudioEffect* effect, long frontBitmapId, long backBitmapI
 
 DivuVazize::~DivuVazize() {
   XR_TRY
-  // A host that deletes an open editor without closing it first.
-  if (frame) close();
+  // A host that deletes an open editor without closing it first: the
+  // product's part is gone already, so only this part's pointers are
+  // cleared; the frame releases its views as it goes.
+  if (frame) {
+    m_bOpen.store(false);
+    ZeroControlPtrs(false);
+    DropFrame(true);
+  }
   for (CBitmapResource& entry : m_GenericBitmaps) entry.ForgetAndClear();
   if (m_pFrontBitmap) m_pFrontBitmap->forget();
   m_pFrontBitmap = nullptr;

@@ -222,3 +222,12 @@ TEST_F(EditorPanelsTest, FrontAndBackDrawTheirBackgrounds) {
       if ((frametest::Shown(m_pWindow, x, y) & 0xFF) > 0xC0) ++light;
   EXPECT_GT(light, 20);
 }
+
+TEST_F(EditorPanelsTest, AnEffectDeletedWithItsEditorOpenTakesTheEditorAndFrameAlong) {
+  COnOffButtonExtended* twin = m_pEditor->m_pTwinA;
+  twin->remember();
+  m_pEffect.reset();
+  m_pEditor = nullptr;
+  EXPECT_EQ(twin->getNbReference(), 1) << "the frame released its views";
+  twin->forget();
+}
