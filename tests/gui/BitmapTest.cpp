@@ -51,7 +51,7 @@ class TempFolder {
 };
 
 TEST(BitmapTest, LinkedImagesAreFoundById) {
-  const CBitmapResource* resource = FindBitmapResource(99901);
+  const CEmbeddedBitmap* resource = FindBitmapResource(99901);
   ASSERT_NE(resource, nullptr);
   ASSERT_GT(resource->size, 8u);
   EXPECT_EQ(resource->data[1], 'P');
@@ -165,7 +165,7 @@ TEST(BitmapTest, DevelopmentFolderProvidesImagesNotLinkedIn) {
 TEST(BitmapTest, CorruptLinkedBytesLoadNothing) {
   static const unsigned char kNotPng[] = {1, 2, 3, 4, 5, 6, 7, 8, 9};
   static const unsigned char kTruncated[] = {137, 80, 78, 71, 13, 10, 26, 10, 0, 0};
-  static const CBitmapResource kTable[] = {{99950, kNotPng, sizeof(kNotPng)},
+  static const CEmbeddedBitmap kTable[] = {{99950, kNotPng, sizeof(kNotPng)},
                                            {99951, kTruncated, sizeof(kTruncated)}};
   RegisterBitmapResources(kTable, 2);
   CBitmap* garbage = new CBitmap(99950);
