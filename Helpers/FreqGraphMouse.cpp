@@ -154,16 +154,16 @@ void CFreqGraph::ZoomFreqStep(const CPoint& previous, const CPoint& now, long bu
   float z = std::exp(static_cast<float>(now.v - previous.v) * 0.01f * s);
   if (z < 1.0f && m_fFreqMin >= m_fFreqMax - kfMinFreqSpan) z = 1.0f;
   const float shift = static_cast<float>(now.h - previous.h) * (lnMax - lnMin) / width * s;
-  auto range = [&](float zoom, float& newMin, float& newMax) {
-    newMin = std::exp(a + (lnMin - a) * zoom - shift);
-    newMax = std::exp(a + (lnMax - a) * zoom - shift);
-    newMin = std::min(std::max(newMin, m_fAbsFreqMin), m_fAbsFreqMax - kfMinFreqSpan);
-    newMax = std::max(std::min(newMax, m_fAbsFreqMax), m_fAbsFreqMin + kfMinFreqSpan);
-  };
-  float newMin, newMax;
-  range(z, newMin, newMax);
-  // A shrinking step stops at the least span rather than passing it.
-  if (z < 1.0f && newMax - newMin < kfMinFreqSpan) range(1.0f, newMin, newMax);
+  float newMin = std::exp(a + (lnMin - a) * z - shift);
+  float newMax = std::exp(a + (lnMax - a) * z - shift);
+  // A fast shrinking step stops at the least span instead of passing it.
+  if (z < 1.0f && newMax - newMin < kfMinFreqSpan) {
+    const float mid = (newMin + newMax) / 2.0f;
+    newMin = mid - kfMinFreqSpan / 2.0f;
+    newMax = mid + kfMinFreqSpan / 2.0f;
+  }
+  newMin = std::min(std::max(newMin, m_fAbsFreqMin), m_fAbsFreqMax - kfMinFreqSpan);
+  newMax = std::max(std::min(newMax, m_fAbsFreqMax), m_fAbsFreqMin + kfMinFreqSpan);
   SetFreqRange(newMin, newMax, false);
 }
 

@@ -164,16 +164,16 @@ void CCompositeGraph::ZoomDbStep(const CPoint& previous, const CPoint& now, long
   float z = std::exp(static_cast<float>(previous.h - now.h) * 0.01f * s);
   if (z < 1.0f && min >= max - kfMinDbSpan) z = 1.0f;
   const float shift = (max - min) * static_cast<float>(previous.v - now.v) / height * s;
-  auto range = [&](float zoom, float& newMin, float& newMax) {
-    newMin = d + (min - d) * zoom - shift;
-    newMin = std::min(std::max(newMin, m_fAbsDbMin), m_fAbsDbMax - kfMinDbSpan);
-    newMax = d + (max - d) * zoom - shift;
-    newMax = std::max(std::min(newMax, m_fAbsDbMax), m_fAbsDbMin + kfMinDbSpan);
-  };
-  float newMin, newMax;
-  range(z, newMin, newMax);
-  // A shrinking step stops at the least span rather than passing it.
-  if (z < 1.0f && newMax - newMin < kfMinDbSpan) range(1.0f, newMin, newMax);
+  float newMin = d + (min - d) * z - shift;
+  float newMax = d + (max - d) * z - shift;
+  // A fast shrinking step stops at the least span instead of passing it.
+  if (z < 1.0f && newMax - newMin < kfMinDbSpan) {
+    const float mid = (newMin + newMax) / 2.0f;
+    newMin = mid - kfMinDbSpan / 2.0f;
+    newMax = mid + kfMinDbSpan / 2.0f;
+  }
+  newMin = std::min(std::max(newMin, m_fAbsDbMin), m_fAbsDbMax - kfMinDbSpan);
+  newMax = std::max(std::min(newMax, m_fAbsDbMax), m_fAbsDbMin + kfMinDbSpan);
   SetDbRange(newMin, newMax);
 }
 
