@@ -7,10 +7,7 @@
 #include <cstring>
 
 #include "Helpers/Assert.h"
-#if __has_include("Helpers/DivuVazize.h")
 #include "Helpers/DivuVazize.h"
-#define QVX_FREQGRAPH_HAS_EDITOR_BASE 1
-#endif
 #include "Helpers/FrequencyDataStore.h"
 
 XR_REGISTER_SOURCE_FILE("Helpers/FreqGraphs");
@@ -242,12 +239,8 @@ float CFreqGraph::Smooth(float old, float v, float rise, float fall, bool averag
 
 void CFreqGraph::ReportToEditor(int kind, float a, float b, float c) {
   XR_TRY
-#ifdef QVX_FREQGRAPH_HAS_EDITOR_BASE
   if (auto* editor = dynamic_cast<DivuVazize*>(pEditor))
     editor->ControlCallback(static_cast<DivuVazize::EControlCallback>(kind), this, a, b, c);
-#else
-  (void)kind, (void)a, (void)b, (void)c;
-#endif
   XR_CATCH_VOID
 }
 

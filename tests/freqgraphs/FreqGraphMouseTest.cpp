@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "FreqGraphTestSupport.h"
+#include "Helpers/DivuVazize.h"
 #include "gui/CFrame.h"
 
 using namespace freqtest;
@@ -13,32 +14,22 @@ using namespace freqtest;
 namespace {
 
 constexpr CRect kGraphRect(20, 10, 420, 210);  // 400 x 200 inside the frame
-constexpr long kFrameWidth = 440;
-constexpr long kFrameHeight = 230;
 
 struct PointerState {
   int x, y;
   long buttons;
 };
 
-// A toolkit editor whose idle passes move the window's pointer on by one
-// state of a script, as a user's hand would between two polls.
-class ScriptedEditor : public AEffGUIEditor {
+// An editor on the editor base whose idle passes move the window's pointer
+// on by one state of a script, as a user's hand would between two polls,
+// and which records what the graphs report.
+class ScriptedEditor : public DivuVazize {
  public:
-  explicit ScriptedEditor(AudioEffect* effect) : AEffGUIEditor(effect) {
-    rect = {0, 0, static_cast<VstInt16>(kFrameHeight), static_cast<VstInt16>(kFrameWidth)};
-  }
-  ~ScriptedEditor() override { close(); }
-  bool open(void* window) override {
-    AEffGUIEditor::open(window);
-    frame = new CFrame(CRect(0, 0, kFrameWidth, kFrameHeight), window, this);
-    return true;
-  }
-  void close() override {
-    if (frame) frame->forget();
-    frame = nullptr;
-    AEffGUIEditor::close();
-  }
+  explicit ScriptedEditor(AudioEffect* effect)
+      : DivuVazize(effect, 161, 114, CRect(0, 0, 0, 0), CRect(0, 0, 0, 0), 0, 0, 0, 0) {}
+  // The tests add their graph themselves.
+  void AddFrontViewsInner() override {}
+  void InnerZeroControlPtrs() override {}
   void doIdleStuff() override {
     ++idlePasses;
     if (frame) frame->idle();
@@ -47,7 +38,18 @@ class ScriptedEditor : public AEffGUIEditor {
       pWindow->SetPointer(s.x, s.y, s.buttons);
     }
   }
+  void ControlCallbackInner(EControlCallback kind, CControl* control, float a, float b,
+                            float c) override {
+    reports.push_back({kind, control, a, b, c, IsChangeFromGui()});
+  }
 
+  struct Report {
+    EControlCallback kind;
+    CControl* control;
+    float a, b, c;
+    bool fromGui;
+  };
+  std::vector<Report> reports;
   CHeadlessWindow* pWindow = nullptr;
   std::vector<PointerState> script;
   size_t next = 0;
@@ -130,6 +132,27 @@ class MouseTest : public ::testing::Test {
   CFrequencyDataStore right{kFftSize};
 };
 
+using Report = ScriptedEditor::Report;
+
+int CountReports(const std::vector<Report>& reports, int kind, float a) {
+  int n = 0;
+  for (const Report& r : reports) n += r.kind == kind && r.a == a;
+  return n;
+}
+
+// Takes every modifier click.
+class TakingListener : public CControlListener {
+ public:
+  void valueChanged(CDrawContext*, CControl*) override {}
+  long controlModifierClicked(CDrawContext*, CControl*, long button) override {
+    ++taken;
+    lastButton = button;
+    return 1;
+  }
+  int taken = 0;
+  long lastButton = 0;
+};
+
 constexpr int kFreqStripY = 195;  // inside the bottom row
 constexpr int kDbStripX = 10;
 
@@ -142,6 +165,18 @@ TEST_F(MouseTest, DraggingDownInTheFrequencyStripWidensTheSpanAboutTheMouse) {
   EXPECT_NEAR(std::log(graph->m_fFreqMax), std::log(1000.0) + std::log(10.0) * widened, 1e-4);
   EXPECT_EQ(graph->m_eZoomState, CFreqGraph::eZoomNone);
   EXPECT_EQ(g_pCurrentMouseMoveAwayHook, static_cast<CMouseMoveAwayHook*>(graph));
+
+  // Each change is reported as it happens, the release once more with 1.
+  const auto& reports = editor->reports;
+  ASSERT_EQ(reports.size(), 2u);
+  EXPECT_EQ(reports[0].kind, DivuVazize::eCC_FreqZoom);
+  EXPECT_EQ(reports[0].a, 0.0f);
+  EXPECT_EQ(reports[1].kind, DivuVazize::eCC_FreqZoom);
+  EXPECT_EQ(reports[1].a, 1.0f);
+  for (const Report& r : reports) {
+    EXPECT_EQ(r.control, graph);
+    EXPECT_TRUE(r.fromGui);
+  }
 }
 
 TEST_F(MouseTest, ShiftMakesTheFrequencyZoomTenTimesFiner) {
@@ -173,11 +208,33 @@ TEST_F(MouseTest, ACommandClickInAStripRestoresTheDefaultRange) {
   Press(200, kFreqStripY, kMouseLeft | kModifierCommand);
   EXPECT_EQ(graph->m_fFreqMin, 50.0f);
   EXPECT_EQ(graph->m_fFreqMax, 5000.0f);
+  ASSERT_EQ(editor->reports.size(), 1u);
+  EXPECT_EQ(editor->reports[0].kind, DivuVazize::eCC_FreqZoom);
+  EXPECT_EQ(editor->reports[0].a, 1.0f);
 
   graph->SetAbsDbRange(-120.0f, 10.0f, -60.0f, 0.0f);
   Press(kDbStripX, 100, kMouseLeft | kModifierCommand);
   EXPECT_EQ(graph->m_fDbMin, -60.0f);
   EXPECT_EQ(graph->m_fDbMax, 0.0f);
+  ASSERT_EQ(editor->reports.size(), 2u);
+  EXPECT_EQ(editor->reports[1].kind, DivuVazize::eCC_DbZoom);
+  EXPECT_EQ(editor->reports[1].a, 1.0f);
+}
+
+TEST_F(MouseTest, AListenerThatTakesModifierClicksStopsTheZooms) {
+  TakingListener taker;
+  auto* other = new CCompositeGraph(kGraphRect, editor, &taker);
+  frame->removeView(graph, true);
+  frame->addView(other);
+  other->SetFreqRange(100.0f, 10000.0f, true);
+  const long shift = kMouseLeft | kModifierShift;
+  Press(200, kFreqStripY, shift, {{200, kFreqStripY + 10, shift}, {200, kFreqStripY + 10, 0}});
+  Press(kDbStripX, 100, kMouseLeft | kModifierCommand);
+  EXPECT_EQ(taker.taken, 2);
+  EXPECT_EQ(taker.lastButton, kMouseLeft | kModifierCommand);
+  EXPECT_EQ(other->m_fFreqMin, 100.0f);
+  EXPECT_EQ(other->m_fDbMin, -100.0f);
+  EXPECT_TRUE(editor->reports.empty());
 }
 
 TEST_F(MouseTest, DraggingRightInTheDbStripNarrowsTheRangeAboutTheMouse) {
@@ -186,6 +243,10 @@ TEST_F(MouseTest, DraggingRightInTheDbStripNarrowsTheRangeAboutTheMouse) {
   EXPECT_NEAR(graph->m_fDbMin, -50.0 - 50.0 * std::exp(-0.1), 1e-3);
   EXPECT_NEAR(graph->m_fDbMax, -50.0 + 50.0 * std::exp(-0.1), 1e-3);
   EXPECT_EQ(graph->m_eZoomState, CFreqGraph::eZoomNone);
+  // One report of the change, and one with 1 after every pass.
+  EXPECT_EQ(CountReports(editor->reports, DivuVazize::eCC_DbZoom, 0.0f), 1);
+  EXPECT_EQ(CountReports(editor->reports, DivuVazize::eCC_DbZoom, 1.0f), 2);
+  EXPECT_EQ(editor->reports.back().a, 1.0f);
 
   // Up by 20 px moves the range down by a tenth of its span.
   const float span = graph->m_fDbMax - graph->m_fDbMin;
@@ -218,6 +279,14 @@ TEST_F(MouseTest, TheRightButtonAsksForATone) {
   ASSERT_EQ(graph->tones.size(), 1u);
   EXPECT_NEAR(graph->tones[0], 1000.0f, 0.01f);
   EXPECT_EQ(graph->tonePoints[0], CPoint(200, 50)) << "view-relative";
+  // The dB under the point (-25 dB a quarter down -100..0 dB) as both levels.
+  ASSERT_EQ(editor->reports.size(), 1u);
+  const Report& tone = editor->reports[0];
+  EXPECT_EQ(tone.kind, DivuVazize::eCC_Tone);
+  EXPECT_NEAR(tone.a, 1000.0f, 0.01f);
+  EXPECT_EQ(tone.b, -25.0f);
+  EXPECT_EQ(tone.c, -25.0f);
+  EXPECT_TRUE(tone.fromGui);
   graph->SetBarChartType(4);
   Press(220, 50, kMouseRight);  // 1259 Hz: the nearest note is D#6
   ASSERT_EQ(graph->tones.size(), 2u);
