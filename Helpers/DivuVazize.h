@@ -96,7 +96,7 @@ class DivuVazize : public AEffGUIEditor, public CControlListener, public XREdito
   bool open(void* window) override;
   // Removes the controls, empties the bitmap cache and deletes the frame.
   void close() override;
-  // Host's editor idle and the frame's idle source (Algorithms in
+  // The host's editor idle and the frame's idle source (see
   // DivuVazizeIdle.cpp). Nothing while closed.
   void idle() override;
   // Always the linear knob mode, whatever the host asks; true.
