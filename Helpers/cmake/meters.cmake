@@ -1,5 +1,11 @@
-# The meters and scopes: the level meter's display and the stereo scopes,
-# drawn through the owner-drawn control bases of the editor library.
+# The meters and scopes: the level meter's display, the vectorscope, the
+# correlation and waveform graphs, drawn through the owner-drawn control
+# bases of the editor library.
 target_sources(qvx_editor PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/../OwnerDrawControlsLevelMeter.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/../OwnerDrawControlsLevelMeterDraw.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/../OwnerDrawControlsLevelMeterDraw.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/../OwnerDrawControlsVectorscope.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/../OwnerDrawControlsVectorscopeDraw.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/../OffscreenScroll.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/../OwnerDrawControlsCorrelation.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/../OwnerDrawControlsWaveform.cpp)
