@@ -5,17 +5,8 @@
 #include <cmath>
 
 #include "Helpers/Assert.h"
-#include "gui/CDrawContext.h"
-
-// The editor base reports the scale zoom to the product editor. The meter
-// builds without it (the toolkit's editor alone has no such report), so the
-// report is compiled in wherever the editor base is part of the build.
-#if __has_include("Helpers/DivuVazize.h")
 #include "Helpers/DivuVazize.h"
-#define QVX_METER_HAS_EDITOR_BASE 1
-#else
-#define QVX_METER_HAS_EDITOR_BASE 0
-#endif
+#include "gui/CDrawContext.h"
 
 XR_REGISTER_SOURCE_FILE("Helpers/OwnerDrawControlsLevelMeter");
 
@@ -336,11 +327,8 @@ void CLevelMeter::captureMouse(CDrawContext* ctx, CPoint& where, long buttons) {
 
 void CLevelMeter::ReportDbZoom(float a) {
   XR_TRY
-#if QVX_METER_HAS_EDITOR_BASE
+  // Only the editor framework's editor hears of zooms.
   if (auto* editor = dynamic_cast<DivuVazize*>(pEditor))
     editor->ControlCallback(DivuVazize::eCC_DbZoom, this, a, 0.0f, 0.0f);
-#else
-  (void)a;
-#endif
   XR_CATCH_VOID
 }

@@ -5,8 +5,17 @@
 
 #include <cmath>
 
+#include <algorithm>
+#include <atomic>
+#include <memory>
+#include <vector>
+
+#include "Helpers/DivuVazize.h"
 #include "MeterTestSupport.h"
-#include "gui_controls/ControlTestSupport.h"
+#include "framework/FrameworkTestSupport.h"
+#include "gui/CFrame.h"
+#include "gui_frame/FrameTestSupport.h"
+#include "prefs/TempConfigFolder.h"
 
 using namespace metertest;
 
@@ -73,18 +82,95 @@ TEST(LevelMeterHoverTest, ScaleStripLightsWhileHoveredWhenTheDragIsEnabled) {
 
 // GetTickCount moves on with every reading, so the meter's paced idle
 // redraws (and with them the pointer script) keep running during a drag.
-unsigned int AdvancingClock() { return controltest::g_nTestNow.fetch_add(30) + 30; }
+std::atomic<unsigned int> g_nNow{100000};
+unsigned int AdvancingClock() { return g_nNow.fetch_add(30) + 30; }
+
+struct PointerState {
+  int x, y;
+  long buttons;
+};
+
+// An editor on the editor base whose idle passes move the pointer on by one
+// state of a script, and which records the meter's reports.
+class MeterEditor : public DivuVazize {
+ public:
+  explicit MeterEditor(AudioEffect* effect)
+      : DivuVazize(effect, 161, 114, CRect(0, 0, 0, 0), CRect(0, 0, 0, 0), 0, 0, 0, 0) {}
+  void AddFrontViewsInner() override {}
+  void InnerZeroControlPtrs() override {}
+  void doIdleStuff() override {
+    ++idlePasses;
+    if (frame) frame->idle();
+    if (pWindow && next < script.size()) {
+      const PointerState& s = script[next++];
+      pWindow->SetPointer(s.x, s.y, s.buttons);
+    }
+  }
+  void ControlCallbackInner(EControlCallback kind, CControl* control, float a, float, float) override {
+    reports.push_back({kind, control, a, IsChangeFromGui()});
+  }
+
+  struct Report {
+    EControlCallback kind;
+    CControl* control;
+    float a;
+    bool fromGui;
+  };
+  std::vector<Report> reports;
+  CHeadlessWindow* pWindow = nullptr;
+  std::vector<PointerState> script;
+  size_t next = 0;
+  int idlePasses = 0;
+};
+
+// Takes modifier clicks when asked to, and counts them.
+class ModifierListener : public CControlListener {
+ public:
+  void valueChanged(CDrawContext*, CControl*) override {}
+  long controlModifierClicked(CDrawContext*, CControl*, long) override {
+    ++asked;
+    return take;
+  }
+  long take = 0;
+  int asked = 0;
+};
 
 constexpr CRect kOnFrame(20, 20, 63, 248);  // 43 x 228
 constexpr int kScaleX = 55;                 // local 35: the scale strip
 constexpr int kPressY = 130;                // local 110
 
-class LevelMeterDragTest : public controltest::ControlFixture {
+class LevelMeterDragTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ControlFixture::SetUp();
+    effect = std::make_unique<fxtest::TestEffect>();
+    editor = new MeterEditor(effect.get());  // owned by the effect
+    ASSERT_TRUE(editor->open(frametest::HostWindow()));
+    editor->pWindow = LastHeadlessWindow();
+    ASSERT_NE(editor->pWindow, nullptr);
+    frame = editor->getFrame();
+    meter = new CLevelMeter(kOnFrame, 12, editor, &listener);
+    frame->addView(meter);
+    frame->draw(static_cast<CView*>(nullptr));
     SetTickCountSourceForTesting(&AdvancingClock);
-    meter = Add(new CLevelMeter(kOnFrame, 12, editor, &listener));
+  }
+  void TearDown() override {
+    editor->close();
+    SetTickCountSourceForTesting(nullptr);
+  }
+
+  // A press at frame point (x, y), then the pointer follows `script`, one
+  // state per idle pass. Presses lie far apart, so they never pair into a
+  // double click.
+  void Click(int x, int y, long buttons, std::vector<PointerState> script = {}) {
+    g_nNow += 1000;
+    editor->reports.clear();
+    editor->pWindow->SetPointer(x, y, buttons);
+    editor->script = std::move(script);
+    editor->next = 0;
+    CDrawContext* context = frame->createDrawContext();
+    CPoint where(x, y);
+    frame->mouse(context, where, -1);
+    context->forget();
   }
 
   // The range after a zoom by exp(across / 100 * k) and a shift of `up`
@@ -97,7 +183,14 @@ class LevelMeterDragTest : public controltest::ControlFixture {
     top = std::clamp((0.0 - anchor) * zoom + anchor - shift, -118.0, 0.0);
   }
 
-  CLevelMeter* meter = nullptr;
+  frametest::HeadlessScope headless;
+  FakeHost host;
+  TempConfigFolder prefs;
+  ModifierListener listener;
+  std::unique_ptr<fxtest::TestEffect> effect;
+  MeterEditor* editor = nullptr;
+  CFrame* frame = nullptr;
+  CLevelMeter* meter = nullptr;  // owned by the frame
 };
 
 TEST_F(LevelMeterDragTest, DragAcrossTheScaleZoomsAboutTheLevelUnderThePress) {
@@ -108,7 +201,17 @@ TEST_F(LevelMeterDragTest, DragAcrossTheScaleZoomsAboutTheLevelUnderThePress) {
   EXPECT_NEAR(meter->fTopDb, top, 1e-3);
   EXPECT_EQ(meter->fTopDb, 0.0f) << "the top never passes full scale";
   EXPECT_EQ(meter->nScaleStripState, 0);
-  EXPECT_GE(controltest::Count(log, controltest::Event::kIdle), 2) << "the meter redraws while dragged";
+  EXPECT_GE(editor->idlePasses, 2) << "the meter redraws while dragged";
+  // A dB zoom report per pass, then the final one, each as an edit from
+  // the editor.
+  ASSERT_GE(editor->reports.size(), 3u);
+  for (size_t i = 0; i < editor->reports.size(); ++i) {
+    const MeterEditor::Report& r = editor->reports[i];
+    EXPECT_EQ(r.kind, DivuVazize::eCC_DbZoom);
+    EXPECT_EQ(r.control, meter);
+    EXPECT_TRUE(r.fromGui);
+    EXPECT_EQ(r.a, i + 1 == editor->reports.size() ? 1.0f : 0.0f) << i;
+  }
 }
 
 TEST_F(LevelMeterDragTest, DragAlongTheScaleShiftsItAndShiftMakesItFiner) {
@@ -145,13 +248,16 @@ TEST_F(LevelMeterDragTest, DefaultClickRestoresTheRangeAndModifierClicksGoToTheL
   Click(kScaleX, kPressY, kMouseLeft | kModifierCommand);
   EXPECT_EQ(meter->fBottomDb, -60.0f);
   EXPECT_EQ(meter->fTopDb, 0.0f);
+  ASSERT_EQ(editor->reports.size(), 1u);
+  EXPECT_EQ(editor->reports[0].a, 1.0f);
 
-  listener.takeModifierClicks = 1;
-  log.clear();
+  listener.take = 1;
+  listener.asked = 0;
   meter->fBottomDb = -30.0f;
   Click(kScaleX, kPressY, kMouseLeft | kModifierShift, {{kScaleX + 50, kPressY, kMouseLeft}});
   EXPECT_EQ(meter->fBottomDb, -30.0f);
-  EXPECT_EQ(controltest::Count(log, controltest::Event::kModifier), 1);
+  EXPECT_EQ(listener.asked, 1);
+  EXPECT_TRUE(editor->reports.empty());
 }
 
 }  // namespace
