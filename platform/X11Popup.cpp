@@ -18,8 +18,7 @@
 namespace {
 
 constexpr long kWindowEventMask = ExposureMask | ButtonPressMask | ButtonReleaseMask |
-                                  PointerMotionMask | KeyPressMask | FocusChangeMask |
-                                  StructureNotifyMask;
+                                  PointerMotionMask | KeyPressMask | StructureNotifyMask;
 constexpr unsigned int kGrabPointerMask = ButtonPressMask | ButtonReleaseMask | PointerMotionMask;
 // While another client holds the pointer (the editor's window keeps it from
 // the press that opened the menu until its release) the pointer is polled.
@@ -227,6 +226,7 @@ class CX11Popup final : public CPlatformPopup {
     int x = 0, y = 0, winX = 0, winY = 0;
     unsigned int mask = 0;
     if (!XQueryPointer(m_pDisplay.get(), m_Root, &root, &child, &x, &y, &winX, &winY, &mask)) return;
+
     const long held = X11HeldButtonFlags(mask);
     const long modifiers = X11ModifierFlags(mask);
     if (!m_bPollStarted) {
@@ -324,14 +324,8 @@ class CX11Popup final : public CPlatformPopup {
         m_Pending.push_back(event);
         break;
       }
-      case FocusOut:
-        // Another client took the keyboard from us: the menu gives way.
-        if (m_bKeyboardGrabbed && xevent.xfocus.mode == NotifyGrab) {
-          event.type = EPopupEvent::kCancel;
-          m_Pending.push_back(event);
-        }
-        break;
       case UnmapNotify:
+        // Someone else took a menu off the screen: the menus give way.
         if (PopupWindow* window = FindByWindow(xevent.xunmap.window)) {
           if (!window->unmappedByUs) {
             event.type = EPopupEvent::kCancel;
