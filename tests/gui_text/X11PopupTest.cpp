@@ -12,6 +12,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <thread>
 
 #include "gui_frame/X11TestDisplay.h"
 #include "platform/X11Popup.h"
@@ -105,11 +106,20 @@ TEST_F(X11PopupTest, WindowsShowTheirImageAboveEverythingAndGo) {
   cairo_destroy(cr);
   m_pSession->Present(id, image);
   cairo_surface_destroy(image);
-  XSync(m_pDisplay, False);
-  XImage* shot = XGetImage(m_pDisplay, window, 10, 10, 1, 1, AllPlanes, ZPixmap);
-  ASSERT_NE(shot, nullptr);
-  EXPECT_EQ(XGetPixel(shot, 0, 0) & 0xFFFFFF, 0xFF0000u);
-  XDestroyImage(shot);
+  // The session's drawing reaches the server on its own connection: look
+  // until it has arrived.
+  unsigned long pixel = 0;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+  while (std::chrono::steady_clock::now() < deadline) {
+    XSync(m_pDisplay, False);
+    XImage* shot = XGetImage(m_pDisplay, window, 10, 10, 1, 1, AllPlanes, ZPixmap);
+    ASSERT_NE(shot, nullptr);
+    pixel = XGetPixel(shot, 0, 0) & 0xFFFFFF;
+    XDestroyImage(shot);
+    if (pixel == 0xFF0000u) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_EQ(pixel, 0xFF0000u);
   EXPECT_EQ(m_pSession->OpenWindow({0, 0, 0, 10}), -1) << "an empty area";
   m_pSession->CloseWindow(id);
   EXPECT_EQ(FindPopup(area), 0u);
