@@ -64,11 +64,12 @@ class CParamDisplay : public CControl {
   void draw(CDrawContext* context) override;
   bool isTypeOf(const char* type) const override;
 
- protected:
   // Background (newBack, else the background bitmap, else the filled and
   // framed rectangle), 3D edge, then string (null: no text). Clears the
   // dirty state first; with kStyleNoDraw that is all.
   void drawText(CDrawContext* context, const char* string, CBitmap* newBack = nullptr);
+
+ protected:
   // The value as text by the converters, into text (kParamDisplayTextSize
   // bytes); false when no converter is set.
   bool convertValue(char* text);
