@@ -16,7 +16,8 @@ void ScrollOffscreenDown(COffscreenContext* offscreen, long top, long bottom, lo
   if (!copy) return;
   if (cairo_t* cr = offscreen->beginCairo()) {
     cairo_new_path(cr);
-    cairo_rectangle(cr, 0, static_cast<double>(top + rows), static_cast<double>(offscreen->getWidth()),
+    cairo_rectangle(cr, 0, static_cast<double>(top + rows),
+                    static_cast<double>(offscreen->getWidth()),
                     static_cast<double>(bottom - top - rows));
     cairo_clip(cr);
     cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);

@@ -103,7 +103,8 @@ void CCorrelationGraph::ExtractStoredValues(const float* left, const float* righ
   for (int i = 0; i + kRunLength <= n; i += kRunLength) {
     float meanLeft, meanRight, deviations;
     GetCorrelationInfo(left + i, right + i, kRunLength, meanLeft, meanRight, deviations);
-    const float r = GetCorrelation(left + i, right + i, kRunLength, meanLeft, meanRight, deviations);
+    const float r =
+        GetCorrelation(left + i, right + i, kRunLength, meanLeft, meanRight, deviations);
     float p = r + 1.0f;
     if (r < -1.0f) p = 0.0f;
     if (r > 1.0f) p = 2.0f;
@@ -213,9 +214,9 @@ void CCorrelationGraph::DoOwnerDrawInner(CDrawContext* ctx) {
   ctx->fillRect(CRect(marker - kMarkerWidth / 2, -1, marker + kMarkerWidth / 2 + 1, bandBottom),
                 kWhiteCColor);
   if (waterfall)
-    ctx->fillRect(CRect(std::min(marker, held), bandBottom - 2, std::max(marker, held) + 2,
-                        bandBottom),
-                  kWhiteCColor);
+    ctx->fillRect(
+        CRect(std::min(marker, held), bandBottom - 2, std::max(marker, held) + 2, bandBottom),
+        kWhiteCColor);
   XR_CATCH_VOID
 }
 

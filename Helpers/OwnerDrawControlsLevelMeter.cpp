@@ -325,6 +325,12 @@ void CLevelMeter::captureMouse(CDrawContext* ctx, CPoint& where, long buttons) {
   XR_CATCH_VOID
 }
 
+bool CLevelMeter::checkDefaultValue(CDrawContext*, long buttons) {
+  XR_TRY
+  return buttons == (kMouseLeft | kModifierCommand) || isDoubleClick();
+  XR_CATCH(false)
+}
+
 void CLevelMeter::ReportDbZoom(float a) {
   XR_TRY
   // Only the editor framework's editor hears of zooms.

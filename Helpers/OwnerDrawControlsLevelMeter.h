@@ -110,6 +110,9 @@ class CLevelMeter : public CLayeredOwnerDrawControl, public CLevelMeterMetering 
   // The scale zoom: a default click restores -60..0 dB; a left drag zooms
   // and shifts until the button is released, redrawing meanwhile.
   virtual void captureMouse(CDrawContext* ctx, CPoint& where, long buttons);
+  // A left click with Command alone (17) or a double click. The meter has
+  // no parameter, so no edit bracket reaches the host.
+  bool checkDefaultValue(CDrawContext* ctx, long buttons) override;
 
   // --- geometry (exposed for the editor's layout and for tests) -----------
   // The layout rectangle: (0, 0, width, height), extents swapped when

@@ -111,9 +111,8 @@ void CLevelMeter::DoDrawBackgroundDummy(CDrawContext* ctx) {
   XR_CATCH_VOID
 }
 
-int CLevelMeter::DrawScaleMark(CDrawContext* ctx, float v, const char* prefix,
-                                const char* format, int& lastRow, int margin, int halfHeight,
-                                CHoriTxtAlign align) {
+int CLevelMeter::DrawScaleMark(CDrawContext* ctx, float v, const char* prefix, const char* format,
+                               int& lastRow, int margin, int halfHeight, CHoriTxtAlign align) {
   const float span = fTopDb - fBottomDb;
   const int row =
       nBarTop + TruncRow(static_cast<float>(nBarHeight) * (fTopDb - (v - fHeadroomDb)) / span);
@@ -140,12 +139,12 @@ void CLevelMeter::DoOwnerDrawInner(CDrawContext* ctx) {
   const float g = fYellowDb - fHeadroomDb;
   const float y = fRedDb - fHeadroomDb;
   const float d = (y - g) / 3.0f;
-  const ColorBoundary mainList[] = {{-200.0f, colGreen},   {g - d, colGreen},
-                                    {g + d, colYellow},    {y - d, colYellow},
-                                    {y + d, colRed},       {kfColorBoundaryTerminator, colRed}};
-  const ColorBoundary secondaryList[] = {{-200.0f, colGreen2},  {g - d, colGreen2},
-                                         {g + d, colYellow2},   {y - d, colYellow2},
-                                         {y + d, colRed2},      {kfColorBoundaryTerminator, colRed2}};
+  const ColorBoundary mainList[] = {{-200.0f, colGreen}, {g - d, colGreen},
+                                    {g + d, colYellow},  {y - d, colYellow},
+                                    {y + d, colRed},     {kfColorBoundaryTerminator, colRed}};
+  const ColorBoundary secondaryList[] = {
+      {-200.0f, colGreen2}, {g - d, colGreen2}, {g + d, colYellow2},
+      {y - d, colYellow2},  {y + d, colRed2},   {kfColorBoundaryTerminator, colRed2}};
   nRedRow = TruncRow(RowOfDb(y));
   nYellowRow = TruncRow(RowOfDb(g));
 
@@ -171,8 +170,7 @@ void CLevelMeter::DoOwnerDrawInner(CDrawContext* ctx) {
   if (bOverTopStrip) {
     ctx->setFont(kFontSmall);
     g_bVSTGUINextTextNotAntiAlias = true;
-    DrawString(ctx, "RESET", CRect(0, 1, LayoutRect().width(), nTopStrip + 1), true,
-               kAlignCenter);
+    DrawString(ctx, "RESET", CRect(0, 1, LayoutRect().width(), nTopStrip + 1), true, kAlignCenter);
   }
   // ExtractValue has counted every value it read as read; a value that came
   // in since then is still to be shown, so it is not marked here.
@@ -221,8 +219,8 @@ void CLevelMeter::DrawBar(CDrawContext* ctx, CRect rect, float levelDb, float ho
   const float span = fTopDb - fBottomDb;
   if (!(span > 0.0f) || nBarHeight <= 0) return;
   auto limitedRow = [this](float db) {
-    const float row = std::clamp(RowOfDb(db), static_cast<float>(nBarTop),
-                                 static_cast<float>(nBarBottom));
+    const float row =
+        std::clamp(RowOfDb(db), static_cast<float>(nBarTop), static_cast<float>(nBarBottom));
     return std::isnan(row) ? nBarBottom : static_cast<int>(row);
   };
   const int levelRow = limitedRow(levelDb);
@@ -238,9 +236,12 @@ void CLevelMeter::DrawBar(CDrawContext* ctx, CRect rect, float levelDb, float ho
     case eBS_Shrp: {
       const int a = std::min(levelRow, nRedRow);
       int b;
-      if (std::min(levelRow, nYellowRow) <= nRedRow) b = nRedRow;
-      else if (levelRow < nYellowRow) b = levelRow;
-      else b = nYellowRow;
+      if (std::min(levelRow, nYellowRow) <= nRedRow)
+        b = nRedRow;
+      else if (levelRow < nYellowRow)
+        b = levelRow;
+      else
+        b = nYellowRow;
       const int e = std::max(levelRow, nYellowRow);
       if (a < nRedRow) FillRect(ctx, CRect(rect.left, a, rect.right, nRedRow + 1), list[4].colour);
       if (b < nYellowRow)
@@ -267,15 +268,15 @@ void CLevelMeter::DrawBar(CDrawContext* ctx, CRect rect, float levelDb, float ho
   // part.
   const float step = static_cast<float>(nBarHeight) * fTickStepDb / span;
   if (step > 8.0f) {
-    float y = static_cast<float>(TruncRow(
-        nBarTop + nBarHeight * (fTopDb - std::trunc(fBottomDb)) / span));
+    float y = static_cast<float>(
+        TruncRow(nBarTop + nBarHeight * (fTopDb - std::trunc(fBottomDb)) / span));
     for (int n = 0; TruncRow(y) > levelRow && n < kMaxMarks; y -= step, ++n)
       FillRect(ctx, CRect(rect.left, TruncRow(y), rect.right, TruncRow(y) + 2), kBlackCColor);
   }
   if (fTickStepDb == 1.0f && step > 15.0f) {
     const float fraction = step > 80.0f ? 0.1f : 0.5f;
-    float y = static_cast<float>(TruncRow(
-        nBarTop + nBarHeight * (fTopDb - std::trunc(fBottomDb - 1.0f)) / span));
+    float y = static_cast<float>(
+        TruncRow(nBarTop + nBarHeight * (fTopDb - std::trunc(fBottomDb - 1.0f)) / span));
     for (int n = 0; TruncRow(y) > levelRow && n < kMaxMarks; y -= fraction * step, ++n)
       FillRect(ctx, CRect(rect.left + 1, TruncRow(y), rect.right - 1, TruncRow(y) + 2),
                kBlackCColor);

@@ -3,14 +3,13 @@
 // window.
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <memory>
 #include <vector>
 
-#include "Helpers/DivuVazize.h"
+#include "EditorBaseTestSupport.h"
 #include "MeterTestSupport.h"
 #include "framework/FrameworkTestSupport.h"
 #include "gui/CFrame.h"
@@ -85,44 +84,6 @@ TEST(LevelMeterHoverTest, ScaleStripLightsWhileHoveredWhenTheDragIsEnabled) {
 std::atomic<unsigned int> g_nNow{100000};
 unsigned int AdvancingClock() { return g_nNow.fetch_add(30) + 30; }
 
-struct PointerState {
-  int x, y;
-  long buttons;
-};
-
-// An editor on the editor base whose idle passes move the pointer on by one
-// state of a script, and which records the meter's reports.
-class MeterEditor : public DivuVazize {
- public:
-  explicit MeterEditor(AudioEffect* effect)
-      : DivuVazize(effect, 161, 114, CRect(0, 0, 0, 0), CRect(0, 0, 0, 0), 0, 0, 0, 0) {}
-  void AddFrontViewsInner() override {}
-  void InnerZeroControlPtrs() override {}
-  void doIdleStuff() override {
-    ++idlePasses;
-    if (frame) frame->idle();
-    if (pWindow && next < script.size()) {
-      const PointerState& s = script[next++];
-      pWindow->SetPointer(s.x, s.y, s.buttons);
-    }
-  }
-  void ControlCallbackInner(EControlCallback kind, CControl* control, float a, float, float) override {
-    reports.push_back({kind, control, a, IsChangeFromGui()});
-  }
-
-  struct Report {
-    EControlCallback kind;
-    CControl* control;
-    float a;
-    bool fromGui;
-  };
-  std::vector<Report> reports;
-  CHeadlessWindow* pWindow = nullptr;
-  std::vector<PointerState> script;
-  size_t next = 0;
-  int idlePasses = 0;
-};
-
 // Takes modifier clicks when asked to, and counts them.
 class ModifierListener : public CControlListener {
  public:
@@ -143,7 +104,7 @@ class LevelMeterDragTest : public ::testing::Test {
  protected:
   void SetUp() override {
     effect = std::make_unique<fxtest::TestEffect>();
-    editor = new MeterEditor(effect.get());  // owned by the effect
+    editor = new displaytest::ScriptedEditor(effect.get());  // owned by the effect
     ASSERT_TRUE(editor->open(frametest::HostWindow()));
     editor->pWindow = LastHeadlessWindow();
     ASSERT_NE(editor->pWindow, nullptr);
@@ -161,7 +122,7 @@ class LevelMeterDragTest : public ::testing::Test {
   // A press at frame point (x, y), then the pointer follows `script`, one
   // state per idle pass. Presses lie far apart, so they never pair into a
   // double click.
-  void Click(int x, int y, long buttons, std::vector<PointerState> script = {}) {
+  void Click(int x, int y, long buttons, std::vector<displaytest::PointerState> script = {}) {
     g_nNow += 1000;
     editor->reports.clear();
     editor->pWindow->SetPointer(x, y, buttons);
@@ -188,13 +149,14 @@ class LevelMeterDragTest : public ::testing::Test {
   TempConfigFolder prefs;
   ModifierListener listener;
   std::unique_ptr<fxtest::TestEffect> effect;
-  MeterEditor* editor = nullptr;
+  displaytest::ScriptedEditor* editor = nullptr;
   CFrame* frame = nullptr;
   CLevelMeter* meter = nullptr;  // owned by the frame
 };
 
 TEST_F(LevelMeterDragTest, DragAcrossTheScaleZoomsAboutTheLevelUnderThePress) {
-  Click(kScaleX, kPressY, kMouseLeft, {{kScaleX + 50, kPressY, kMouseLeft}, {kScaleX + 50, kPressY, 0}});
+  Click(kScaleX, kPressY, kMouseLeft,
+        {{kScaleX + 50, kPressY, kMouseLeft}, {kScaleX + 50, kPressY, 0}});
   double bottom, top;
   Expected(50, 0, 1.0, bottom, top);
   EXPECT_NEAR(meter->fBottomDb, bottom, 1e-3);
@@ -206,7 +168,7 @@ TEST_F(LevelMeterDragTest, DragAcrossTheScaleZoomsAboutTheLevelUnderThePress) {
   // the editor.
   ASSERT_GE(editor->reports.size(), 3u);
   for (size_t i = 0; i < editor->reports.size(); ++i) {
-    const MeterEditor::Report& r = editor->reports[i];
+    const displaytest::ScriptedEditor::Report& r = editor->reports[i];
     EXPECT_EQ(r.kind, DivuVazize::eCC_DbZoom);
     EXPECT_EQ(r.control, meter);
     EXPECT_TRUE(r.fromGui);
@@ -215,7 +177,8 @@ TEST_F(LevelMeterDragTest, DragAcrossTheScaleZoomsAboutTheLevelUnderThePress) {
 }
 
 TEST_F(LevelMeterDragTest, DragAlongTheScaleShiftsItAndShiftMakesItFiner) {
-  Click(kScaleX, kPressY, kMouseLeft, {{kScaleX, kPressY - 20, kMouseLeft}, {kScaleX, kPressY - 20, 0}});
+  Click(kScaleX, kPressY, kMouseLeft,
+        {{kScaleX, kPressY - 20, kMouseLeft}, {kScaleX, kPressY - 20, 0}});
   double bottom, top;
   Expected(0, 20, 1.0, bottom, top);
   EXPECT_NEAR(meter->fBottomDb, bottom, 1e-3);
@@ -224,7 +187,8 @@ TEST_F(LevelMeterDragTest, DragAlongTheScaleShiftsItAndShiftMakesItFiner) {
   meter->fBottomDb = -60.0f;
   meter->fTopDb = 0.0f;
   const long shiftLeft = kMouseLeft | kModifierShift;
-  Click(kScaleX, kPressY, shiftLeft, {{kScaleX, kPressY - 20, shiftLeft}, {kScaleX, kPressY - 20, 0}});
+  Click(kScaleX, kPressY, shiftLeft,
+        {{kScaleX, kPressY - 20, shiftLeft}, {kScaleX, kPressY - 20, 0}});
   Expected(0, 20, 0.1, bottom, top);
   EXPECT_NEAR(meter->fBottomDb, bottom, 1e-3);
   EXPECT_NEAR(meter->fTopDb, top, 1e-3);
@@ -232,12 +196,15 @@ TEST_F(LevelMeterDragTest, DragAlongTheScaleShiftsItAndShiftMakesItFiner) {
 
 TEST_F(LevelMeterDragTest, ZoomStaysWithinTheLimitsAndNeverNarrowerThanTwoDecibels) {
   // exp(-5) would leave 0.4 dB of the 60.
-  Click(kScaleX, kPressY, kMouseLeft, {{kScaleX - 500, kPressY, kMouseLeft}, {kScaleX - 500, kPressY, 0}});
+  Click(kScaleX, kPressY, kMouseLeft,
+        {{kScaleX - 500, kPressY, kMouseLeft}, {kScaleX - 500, kPressY, 0}});
   EXPECT_NEAR(meter->fTopDb - meter->fBottomDb, 2.0f, 1e-4);
-  Click(kScaleX, kPressY, kMouseLeft, {{kScaleX - 100, kPressY, kMouseLeft}, {kScaleX - 100, kPressY, 0}});
+  Click(kScaleX, kPressY, kMouseLeft,
+        {{kScaleX - 100, kPressY, kMouseLeft}, {kScaleX - 100, kPressY, 0}});
   EXPECT_NEAR(meter->fTopDb - meter->fBottomDb, 2.0f, 1e-4) << "no further in";
 
-  Click(kScaleX, kPressY, kMouseLeft, {{kScaleX + 900, kPressY, kMouseLeft}, {kScaleX + 900, kPressY, 0}});
+  Click(kScaleX, kPressY, kMouseLeft,
+        {{kScaleX + 900, kPressY, kMouseLeft}, {kScaleX + 900, kPressY, 0}});
   EXPECT_EQ(meter->fBottomDb, -120.0f);
   EXPECT_EQ(meter->fTopDb, 0.0f);
 }

@@ -31,7 +31,8 @@ template <typename T>
 class ScopeOnSurface {
  public:
   explicit ScopeOnSurface(const CRect& rect) {
-    container = new CViewContainer(CRect(0, 0, rect.right + 10, rect.bottom + 10), nullptr, nullptr);
+    container =
+        new CViewContainer(CRect(0, 0, rect.right + 10, rect.bottom + 10), nullptr, nullptr);
     scope = new T(rect, nullptr, nullptr);
     container->addView(scope);
   }
