@@ -12,10 +12,12 @@
 // nine modes over a cached grid layer, zooms the dB range and asks the
 // editor for test tones (kind 2).
 //
-// Source files: FreqGraphs.cpp (ranges, peaks, freeze, slots),
+// Source files: FreqGraphs.cpp (ranges, peaks, freeze, slots, reports),
 // FreqGraphExtract.cpp (spectrum to columns, band tables),
 // FreqGraphGrid.cpp (grids, labels, text helpers), FreqGraphMouse.cpp
-// (hover, strips, zoom drags), FreqGraphComposite.cpp (traces, scales).
+// (hover, strips, frequency zoom), FreqGraphSpectrum.cpp (colours, second
+// pair, scales, modes, dB zoom, read-out, tones), FreqGraphComposite.cpp
+// (the composite graph's frame and grid layer).
 //
 // Units: amplitudes in the FFT's own scale (square roots of the stored bin
 // powers), shown as dB through 8.75 (ln v - 6.7); frequencies in Hz; pixels
@@ -105,7 +107,9 @@ class CFreqGraph : public CLayeredOwnerDrawControl {
   // The visible range. A change clears the peaks of channels 0 and 1,
   // redraws the grid and, while frozen, asks for one extraction of the
   // snapshot. A range that is not positive, finite and rising is ignored.
-  virtual void SetFreqRange(float min, float max, bool unused = true);
+  // The flag is for derived displays that redraw more on a range change;
+  // not used here.
+  virtual void SetFreqRange(float min, float max, bool bRedraw = true);
   virtual void SetDbRange(float min, float max);
   void SetPeakHoldTime(int ms);
   // Type 0..8 (others ignored): the layout of the column lines.

@@ -238,6 +238,22 @@ TEST_F(AxisTest, HoldTimeRestartsEveryHoldAndClearingZeroesAChannel) {
   EXPECT_EQ(graph->m_pPeakHoldUntil[2][3], 0u);
 }
 
+TEST_F(AxisTest, ClearingAllValuesEmptiesTheStoresLinesAndPeaksAndRestartsAveraging) {
+  auto graph = MakeGraph();
+  Spectrum().Set(10, 3.0).StoreInto(left);
+  graph->m_pColumnLine[0][4] = 2.0f;
+  graph->m_pColumnLine[3][4] = 2.0f;  // no store bound: left alone
+  graph->OperatePeak(2.0f, 1, 4, 1000);
+  graph->m_nAveragingCount = 9;
+  graph->ClearAllGraphValues();
+  EXPECT_EQ(left.GetBuffer(0)[10], 0.0);
+  EXPECT_EQ(left.GetBuffer(1)[10], 0.0);
+  EXPECT_EQ(graph->m_pColumnLine[0][4], 0.0f);
+  EXPECT_EQ(graph->m_pColumnLine[3][4], 2.0f);
+  EXPECT_EQ(graph->m_pPeakLine[1][4], 0.0f);
+  EXPECT_EQ(graph->m_nAveragingCount, 0);
+}
+
 // --- freeze -----------------------------------------------------------------
 
 TEST_F(AxisTest, FreezeSnapshotsTheBoundStoresAndUnfreezeDropsThem) {

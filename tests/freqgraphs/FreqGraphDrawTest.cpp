@@ -195,6 +195,27 @@ TEST_F(DrawTest, TheGridLayerCarriesTheDbLines) {
   EXPECT_GT(greyIn(30), 20);
 }
 
+TEST_F(DrawTest, FrequencyAndDbLabelsAreDrawnInTheScaleRowAndColumn) {
+  graph->m_bLive = false;
+  auto light = [&](long x0, long y0, long x1, long y1) {
+    int n = 0;
+    for (long y = y0; y < y1; ++y)
+      for (long x = x0; x < x1; ++x) n += ((At(x, y) >> 16) & 0xFF) > 128;
+    return n;
+  };
+  Draw();
+  // Labels: the scale row at the bottom, "-10dB" ... beside the dB lines.
+  EXPECT_GT(light(0, kHeight - 10, kWidth - 1, kHeight - 1), 50);
+  EXPECT_GT(light(3, 16, 30, 24), 5);
+  EXPECT_EQ(light(200, 100, 260, 112), 0) << "the read-out is empty";
+
+  graph->m_bScales = false;
+  graph->bBackgroundDirty = true;
+  Draw();
+  const long x1k = graph->GetXForFreq(1000.0f);
+  EXPECT_GT(light(x1k - 12, kHeight - 10, x1k + 18, kHeight - 1), 3) << "the fixed \"1k\"";
+}
+
 TEST_F(DrawTest, TheDbStripIsShadedWhileHoveredOrDragged) {
   Draw();
   const uint32_t plain = At(10, 30);
