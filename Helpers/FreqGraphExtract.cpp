@@ -116,6 +116,12 @@ constexpr BandBreaks BuildBandBreaks() {
 
 constexpr BandBreaks kBandBreaks = BuildBandBreaks();
 
+// A bin position as an index; past the spectrum's end every position reads
+// the same (no bin is read there).
+long BinAt(double position, int half) {
+  return static_cast<long>(std::min(std::max(position, 0.0), static_cast<double>(half) + 1.0));
+}
+
 }  // namespace
 
 const char* const CFreqGraph::c_pszBarWidthNames[kNumBarChartTypes] = {
@@ -173,7 +179,7 @@ void CFreqGraph::ExtractLineChart(float* column, const double* bins, int half, d
   double pos = b0 * ratio;
   // The first bin left of the axis; a range above half the sample rate
   // still starts inside the spectrum.
-  int prev = std::min(std::max(static_cast<int>(b0 - 1.0), 1), half);
+  int prev = static_cast<int>(std::min(std::max(b0 - 1.0, 1.0), static_cast<double>(half)));
   float prevAmp = std::sqrt(static_cast<float>(bins[prev])) * gain;
   float last = 0.0f;
   for (int x = 0; x < width; ++x) {
@@ -230,7 +236,7 @@ void CFreqGraph::ExtractBandChart(float* column, const double* bins, int half, d
     while (f <= m_fFreqMin) f *= w;
     f /= w;
   }
-  long binLo = static_cast<long>(f * binsPerHz);
+  long binLo = BinAt(f * binsPerHz, half);
   const double lnMin = std::log(static_cast<double>(m_fFreqMin));
   const double lnRange = std::log(static_cast<double>(m_fFreqMax)) - lnMin;
   m_nFirstBandWidth = 0;
@@ -245,7 +251,7 @@ void CFreqGraph::ExtractBandChart(float* column, const double* bins, int half, d
       fNext = f * w;
     }
     binLo = std::max(binLo, 0L);
-    const long bHi = static_cast<long>(binsPerHz * fNext);
+    const long bHi = BinAt(binsPerHz * fNext, half);
     long binEnd = binLo < bHi ? bHi : binLo + 1;
     if (binEnd >= half) binEnd = half - 1;
     double m = 0.0;

@@ -205,6 +205,26 @@ TEST_F(ExtractTest, WithoutARateOrAStoreTheLineStaysAsItWas) {
   EXPECT_EQ(graph->m_pColumnLine[3][7], 0.0f);
 }
 
+TEST_F(ExtractTest, ARangeAboveHalfTheSampleRateReadsNoBinBeyondTheSpectrum) {
+  auto graph = MakeGraph(400, 200);
+  graph->SetFreqRange(25000.0f, 30000.0f, true);
+  Spectrum all;
+  for (int k = 0; k < kHalf - 1; ++k) all.Set(k, 1.0);
+  all.Set(kHalf - 1, 50.0).Set(kHalf, 50.0);
+  all.StoreInto(left);
+  // The line chart shows nothing; a band reaching below half the rate shows
+  // what it holds there, never the top two bins.
+  Extract(*graph, 0);
+  const std::vector<float> line = Line(*graph, 0);
+  EXPECT_EQ(*std::max_element(line.begin(), line.end()), 0.0f);
+  for (int type : {1, 4, 5, 8}) {
+    graph->SetBarChartType(type);
+    Extract(*graph, 0);
+    const std::vector<float> bands = Line(*graph, 0);
+    EXPECT_LE(*std::max_element(bands.begin(), bands.end()), 1.0f) << type;
+  }
+}
+
 // --- band charts ------------------------------------------------------------
 
 TEST_F(ExtractTest, OctaveBandsAreCentredOnA440AndFillTheirColumns) {
