@@ -41,20 +41,24 @@
 #include <cstdint>
 #include <thread>
 
+#include "Helpers/DerivedControls.h"
 #include "Helpers/EditorHooks.h"
 #include "Helpers/Lock.h"
 #include "gui/AEffGUIEditor.h"
 #include "gui/CControl.h"
 #include "gui/GuiTypes.h"
 
+class CAnimKnob;
 class CBitmap;
+class CColorBoundaryPicker;
+class CColorPicker;
 class CFrame;
-class CInvisibleButton;
-class COnOffButtonExtended;
-class COptionMenuExtended;
-class CStaticText;
-class CTextButton;
+class CHorizontalSlider;
+class CKickButton;
+class CPickableColor;
+class CVerticalSlider;
 class XREffect;
+struct CColorBoundaryPickerInfo;
 
 // One entry of the editor's bitmap cache: the cache holds the reference the
 // bitmap was created with.
@@ -171,9 +175,54 @@ class DivuVazize : public AEffGUIEditor, public CControlListener, public XREdito
   CControl* AddControl(CControl* control, long tag);
   void SetValuesFromTag(CControl* control, long tag, bool);
   void RemoveGenericControl(CControl* control);
+
+  // --- factories [user-interface thread] -----------------------------------
+  // Each makes one control with the editor as its listener, adds it to the
+  // frame, records it in a slot and binds it by tag through AddControl
+  // (unless said otherwise); it returns the control, or null when it could
+  // not be made or recorded (nothing is then added). Controls made at a
+  // point take the size of their bitmap (a band of it for multi-image
+  // bitmaps); a missing bitmap gives an empty control.
   CStaticText* AddStaticText(CRect rect, const char* text, CFont font, CTxtFace face, CHoriTxtAlign align);
+  // Bound to nothing (9999) whatever tag is given: the product reads its
+  // text.
+  CTextEditExtended* AddTextEdit(CRect rect, const char* text, long tag, CFont font, CTxtFace face);
+  // Recorded and given the tag, but its value is not loaded from it.
+  CTextButton* AddTextButton(CRect rect, const char* text, CFont font, CTxtFace face, long tag);
+  CStaticRect* AddStaticRect(const CRect& rect, const CColor& colour);
+  // Entries up to the first null one; black on white; the maximum is the
+  // last entry's index.
   COptionMenuExtended* AddOptionMenu(CRect rect, const char* const* entries, long tag);
+  // A menu of its bitmap's size; clickBitmapId -1: no pressed image.
+  COptionMenuExtended* AddOptionMenu(const CPoint& where, const char* const* entries, long bitmapId,
+                                     long clickBitmapId, long tag, CFont font, CTxtFace face);
+  CColorPicker* AddColorPicker(CRect rect, long tag);
+  // info is not owned and must outlive the control.
+  CColorBoundaryPicker* AddColorBoundaryPicker(CRect rect, const CColorBoundaryPickerInfo* info, long tag);
+  CPickableColor* AddPickableColor(CRect rect, const CRect& pickerRect, long tag, bool pickerShowsCancel);
+  // Takes the CTextDrag class defaults set now; bitmapId -1: no bitmap.
+  // Background m_colTextDragBack.
+  CTextDrag* AddTextDrag(CRect rect, long tag, CFont font, CTxtFace face, long bitmapId,
+                         CTextDrag::ETextDragType type);
+  // Two images stacked: released above, pressed below.
+  CKickButton* AddKickButton(const CPoint& where, long bitmapId, long tag);
   COnOffButtonExtended* AddOnOffButton(const CPoint& where, long bitmapId, long tag);
+  CFiniteStatesButton* AddFiniteStatesButton(const CPoint& where, long bitmapId, int states, long tag);
+  // A film strip of subPixmaps frames (at least one).
+  CAnimKnob* AddAnimKnob(const CPoint& where, long bitmapId, long tag, int subPixmaps);
+  // The handle travels from a pixels past the background's leading edge to
+  // its far end less the handle, plus a + b; the background's magenta
+  // pixels are transparent.
+  CHorizontalSlider* AddHorizontalSlider(const CPoint& where, long bitmapId, long handleBitmapId, long tag, int a,
+                                         int b, CPoint handleOffset);
+  CVerticalSlider* AddVerticalSlider(const CPoint& where, long bitmapId, long handleBitmapId, long tag, int a,
+                                     int b, CPoint handleOffset);
+  CStaticBitmap* AddStaticBitmap(const CPoint& where, CBitmap* bitmap);
+  CStaticBitmap* AddStaticBitmap(const CPoint& where, long bitmapId);
+
+  // A value-to-text function for parameter displays: "%d%%" of 100 * value,
+  // rounded. text holds kParamDisplayTextSize bytes. [any thread]
+  static void percentStringConvert(float value, char* text);
 
   bool IsFrontShown() const { return m_bFrontShown; }
   XREffect* GetXREffect() const;
