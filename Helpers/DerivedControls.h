@@ -245,6 +245,8 @@ class CTextDrag : public CTextEditExtended, public virtual CMouseMoveAwayHook {
 
  protected:
   float Scale() const { return fScale != 0.0f ? fScale : 1.0f; }
+  // setValue and bounceValue; true when the value or its text changed.
+  bool MoveTo(float v);
   float Limited(float v) const;
 
   const char* pszFormat = nullptr;   // into szFormat, or null

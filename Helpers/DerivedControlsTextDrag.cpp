@@ -66,6 +66,15 @@ void CTextDrag::SetFormat(const char* format) { pszFormat = CopyFormat(szFormat,
 
 void CTextDrag::SetKFormat(const char* format) { pszKFormat = CopyFormat(szKFormat, sizeof szKFormat, format); }
 
+bool CTextDrag::MoveTo(float v) {
+  const float before = value;
+  char textBefore[kParamDisplayTextSize];
+  std::memcpy(textBefore, text, sizeof textBefore);
+  setValue(v);
+  bounceValue();
+  return !(value == before) || std::strcmp(text, textBefore) != 0;
+}
+
 float CTextDrag::Limited(float v) const {
   if (!(v == v)) return minValue;
   if (v > maxValue) return maxValue;
@@ -173,9 +182,7 @@ bool CTextDrag::onWheel(CDrawContext* context, const CPoint&, float distance) {
   if (!bMouseEnabled) return false;
   const bool fine = (currentButtons(context) & kModifierShift) != 0;
   const float d = fine ? distance * static_cast<float>(kFineFactor) : distance;
-  setValue(getValue() + d * wheelInc / Scale());
-  bounceValue();
-  if (isDirty() && listener) {
+  if (MoveTo(getValue() + d * wheelInc / Scale()) && listener) {
     beginEdit();
     listener->valueChanged(context, this);
     endEdit();
@@ -208,14 +215,15 @@ void CTextDrag::captureMouse(CDrawContext* context, CPoint& where, long buttons)
   if (modifierClickTaken(context, buttons)) return;
   if (buttons == (kMouseLeft | kModifierCommand)) {
     beginEdit();
-    setValue(getDefaultValue());
-    tellListenerIfDirty(context);
+    if (MoveTo(getDefaultValue())) tellListener(context);
     endEdit();
     return;
   }
   if (!(buttons & kMouseLeft)) return;
 
-  // Every pass measures from the press, so the value never drifts.
+  // Every pass measures from the press, so the value never drifts. The
+  // listener hears of a pass that moved the value or its text: taking the
+  // focus at beginEdit marks the field dirty, so dirtiness cannot tell.
   const float pressValue = getValue();
   const long pressY = where.v;
   CPoint last = where;
@@ -233,10 +241,9 @@ void CTextDrag::captureMouse(CDrawContext* context, CPoint& where, long buttons)
       continue;
     }
     const long steps = truncToLong(factor * static_cast<double>((now.v - pressY) / kPixelsPerStep));
-    setValue(DragLawValue(pressValue, steps, linear));
-    bounceValue();
+    const bool moved = MoveTo(DragLawValue(pressValue, steps, linear));
     last = now;
-    tellListenerIfDirty(context);
+    if (moved) tellListener(context);
     doIdleStuff();
   }
   endEdit();
