@@ -171,6 +171,12 @@ void CLevelMeter::SetBackground(int red, int green, int blue) {
   XR_CATCH_VOID
 }
 
+void CLevelMeter::SetClipHasOccurred(int channel) {
+  XR_TRY
+  if (channel == 0 || channel == 1) colClip[channel] = colHeadroomClip;
+  XR_CATCH_VOID
+}
+
 const char* CLevelMeter::VolScaleName(EVolScale scale) {
   return scale >= 0 && scale < eVS_NumScales ? c_pszVolScaleName[scale] : "";
 }

@@ -83,6 +83,8 @@ class CLevelMeter : public CLayeredOwnerDrawControl, public CLevelMeterMetering 
   void SetColYellow(CColor colour);
   void SetColRed(CColor colour);
   void SetBarDir(EBarDir dir);
+  // Lights channel c's clip indicator as a clip would.
+  void SetClipHasOccurred(int channel);
   // Background and both clip indicators take the colour (low bytes, opaque).
   void SetBackground(int red, int green, int blue) override;
 

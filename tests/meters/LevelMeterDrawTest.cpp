@@ -121,6 +121,13 @@ TEST_F(LevelMeterDrawTest, ClipIndicatorLightsAtTheClipLevelUntilTheStripIsClick
   EXPECT_EQ(s.meter->fPeakMax[0].load(), 0.0f);
   s.Draw();
   EXPECT_EQ(s.At(1, 2), background);
+
+  // Lit by hand, the indicator stays until the next reset as well.
+  s.meter->SetClipHasOccurred(1);
+  s.meter->SetClipHasOccurred(2);
+  s.Draw();
+  EXPECT_EQ(s.At(41, 2), clip);
+  EXPECT_EQ(s.At(1, 2), background);
 }
 
 TEST_F(LevelMeterDrawTest, SharpBarsOfAKScaleChangeColourAroundItsReference) {
