@@ -166,7 +166,9 @@ void CCorrelationGraph::DoOwnerDrawInner(CDrawContext* ctx) {
   XR_TRY
   if (!ctx) return;
   if (m_handOver.TakeLatest()) {
+    // The slot read before has gone back to the writer.
     const Result& latest = m_handOver.ReadSlot();
+    m_pLatest = nullptr;
     if (latest.generation == m_nClearGeneration.load(std::memory_order_acquire)) {
       m_pLatest = &latest;
       bNewData = true;

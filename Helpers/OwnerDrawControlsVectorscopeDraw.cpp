@@ -44,7 +44,10 @@ void CVectorscope::DoOwnerDraw(const CRect& rect, CDrawContext* ctx) {
   if (!ctx) return;
   const unsigned int now = GetTickCount();
   if (m_handOver.TakeLatest()) {
+    // The slot shown before has gone back to the writer: from here on only
+    // the one just taken (or nothing) may be read.
     const Result& latest = m_handOver.ReadSlot();
+    m_pShown = &m_blank;
     if (latest.generation == m_nClearGeneration.load(std::memory_order_acquire)) {
       m_pShown = &latest;
       // Peaks rise with the levels and hold; past the hold they fall back.
