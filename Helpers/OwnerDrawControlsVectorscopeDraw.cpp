@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "Helpers/Assert.h"
+#include "Helpers/DerivedControls.h"
 #include "Helpers/OwnerDrawControlsVectorscope.h"
 #include "gui/CDrawContext.h"
 
@@ -25,17 +26,6 @@ constexpr float kDensityBrightness = 4.0f;
 // 60 dB less at the centre.
 const float kLevelFull = std::log(static_cast<float>(CVectorscope::kBlockSize) * std::sqrt(2.0f));
 const float kLevelRange = std::log(1000.0f);
-
-// The balance as "L<n>", "0" or "R<n>" percent of the way to one side, as
-// pan positions are written elsewhere in the editor (0 left, 1 right).
-void PanText(float position, char* text, size_t size) {
-  if (position == 0.5f)
-    std::snprintf(text, size, "%.0f%%", 0.0);
-  else if (position < 0.5f)
-    std::snprintf(text, size, "L%.0f%%", static_cast<double>((0.5f - position) * 200.0f));
-  else
-    std::snprintf(text, size, "R%.0f%%", static_cast<double>((position - 0.5f) * 200.0f));
-}
 
 }  // namespace
 
@@ -198,7 +188,7 @@ void CVectorscope::DrawPolar(CDrawContext* ctx, const CRect& rect, unsigned int)
   const int tick = cx + static_cast<int>(slow * static_cast<float>(half));
   ctx->fillRect(CRect(tick, barTop - 1, tick + 2, barTop + 8), kPeakColour);
   char text[32];
-  PanText((balance + 1.0f) * 0.5f, text, sizeof text);
+  std::snprintf(text, sizeof text, "%s%%", LRPanString((balance + 1.0f) * 0.5f));
   ctx->drawString(text, CRect(cx - 30, barTop + 6, cx + 30, barTop + barHeight), 0,
                   kAlignCenter);
 }
