@@ -189,12 +189,8 @@ void CCompositeGraph::DoOwnerDrawInner(CDrawContext* ctx) {
         polyLine(1, true, m_colRightPeak, !barGaps);
       }
       if (m_bFill) {
-        ctx->setFillColor(colBackground);
-        for (int x = 0; x < columns; ++x) {
-          const long px = m_pTracePoints[0][x].h;
-          const long top = std::min(m_pTracePoints[0][x].v, m_pTracePoints[1][x].v);
-          ctx->fillRect(CRect(px - 1, top, px + 1, bottom));
-        }
+        // No clearing under the traces: a derived graph draws its own
+        // curves before them, and they stay visible.
         polyLine(0, false, m_colLeftFill, true);
         polyLine(1, false, m_colRightFill, true);
       } else {

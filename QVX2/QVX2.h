@@ -193,6 +193,46 @@ class AQVX2 : public XREffect {
   // Frees the engine (waits for a running update). [idle side]
   void CleanupFFTObjects();
   int GetFilterUpdateState() const { return m_nFilterUpdateState.load(); }
+  // UpdateFilters unless another thread holds the idle side now; never
+  // waits. [the editor's user-interface thread]
+  void UpdateFiltersIfIdle(bool bTakeAudioBusy);
+  unsigned int GetLastFilterUpdateTime() const { return m_dwLastFilterUpdateTime; }
+
+  // ===== The editor's side (QVX2EditorLink.cpp) ============================
+  // The editor reads the response model and the committed kernels while it
+  // holds the idle side off. The scope only tries: while an update, a
+  // rebuild or a refit runs, Held() is false and the editor reads nothing.
+  // [user-interface thread]
+  class CEditorReadScope {
+   public:
+    explicit CEditorReadScope(AQVX2& fx);
+    ~CEditorReadScope();
+    CEditorReadScope(const CEditorReadScope&) = delete;
+    CEditorReadScope& operator=(const CEditorReadScope&) = delete;
+    bool Held() const { return m_bHeld; }
+    // The engine's FFT size, 0 without one.
+    int FftSize() const;
+    // The committed response of kernel 0 or 1 (FftSize()/2 + 1 bins), or
+    // null when there is none.
+    const Complex<double>* CommittedResponse(int channel) const;
+
+   private:
+    AQVX2& m_Fx;
+    bool m_bHeld;
+  };
+  // The host's edit bracket of one parameter, without the effect's undo
+  // group: a curve drag opens one group for all the bands it writes.
+  // [user-interface thread]
+  bool HostBeginEdit(int index);
+  bool HostEndEdit(int index);
+  // The output block to the open editor's level meter. The editor's lock A
+  // is only tried: while the editor holds it the block is not metered.
+  // [audio thread]
+  void FeedEditorMeter(float* const* outputs, int sampleFrames) noexcept;
+  // The editor's curve is recomputed before its next draw: after the
+  // response step of an update (WYSIWYG off) or its commit (WYSIWYG on).
+  // [idle side]
+  void MarkEditorCurveStale();
 
   // Data store 0..3 of the current engine, null without one. The pointers
   // change with every quality-mode application. [user-interface thread]

@@ -15,6 +15,7 @@
 #include "Helpers/FFTPool.h"
 #include "Helpers/HostInfo.h"
 #include "QVX2/QVX2.h"
+#include "QVX2/QVX2Editor.h"
 #include "QVX2/QVX2Engine.h"
 
 XR_REGISTER_SOURCE_FILE("QVX2/QVX2Lifecycle");
@@ -28,6 +29,10 @@ AQVX2::~AQVX2() {
 void AQVX2::Init() {
   XR_TRY
   XREffect::Init();
+  // The one editor of both editions; it registers itself as the effect's
+  // editor (which sets the record's editor flag) and lives until the
+  // effect's destructor deletes it.
+  new QVX2Editor(this);
   FFT_Init();
   InitBellGraph();
   // The band tables and nParamG are complete at compile time.

@@ -158,6 +158,7 @@ void AQVX2::processReplacing(float** inputs, float** outputs, VstInt32 sampleFra
       }
       for (int i = 0; i < n; ++i) outputs[c][i] = line->Step(inputs[c][i]);
     }
+    FeedEditorMeter(outputs, n);
     return;
   }
   if (!bRan) {
@@ -182,5 +183,6 @@ void AQVX2::processReplacing(float** inputs, float** outputs, VstInt32 sampleFra
       right[i] = m - s;
     }
   }
+  FeedEditorMeter(outputs, n);
   XR_CATCH_VOID
 }

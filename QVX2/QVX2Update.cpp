@@ -58,6 +58,8 @@ void AQVX2::UpdateFilters([[maybe_unused]] bool bTakeAudioBusy) {
   if (m_nFilterUpdateState.load() == kStateStart) {
     m_nFilterUpdateState.store(kStateResponse);
     UpdateFilterCalcCache();
+    // The drawn curve follows the model at once.
+    if (!m_bWysiwyg.load()) MarkEditorCurveStale();
   }
   if (m_nFilterUpdateState.load() == kStateResponse) {
     // At least one slice per call; more while the budget lasts.
@@ -94,6 +96,8 @@ void AQVX2::UpdateFilters([[maybe_unused]] bool bTakeAudioBusy) {
   }
   // The finish step; also where a call resumes after a missing kernel.
   m_nFilterUpdateState.store(kStateIdle);
+  // The drawn curve follows the committed kernels.
+  if (m_bWysiwyg.load()) MarkEditorCurveStale();
   XR_CATCH_VOID
 }
 
