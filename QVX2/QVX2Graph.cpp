@@ -173,7 +173,10 @@ void QVX2CompositeGraph::DoOwnerDrawInner(CDrawContext* ctx) {
     ctx->fillRect(CRect(x - 1, top, x + 1, bottom));
   };
   for (int i = 0; i < count; ++i) {
-    const long x = m_rectPlot.left - size.left + i;
+    // The trace writer puts point i one column left of its x (as the
+    // spectrum's traces expect): curve column i lands on pixel i, under
+    // the spectrum's column i and the handles of its frequency.
+    const long x = m_rectPlot.left - size.left + i + 1;
     for (int c = first; c < 2; ++c) {
       const int ch = channels[c];
       m_CurvePoints[ch][i] = CPoint(x, Row(H - perDb * (m_pEditor->Curve(ch)[i] - m_fDbMin)));

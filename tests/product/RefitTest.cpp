@@ -25,6 +25,8 @@ struct Rig {
   std::unique_ptr<TestableQvx2> fx = std::make_unique<TestableQvx2>();
   MirroringEditor* editor = nullptr;
   Rig() {
+    // In place of the effect's own editor.
+    delete fx->getEditor();
     editor = new MirroringEditor(fx.get());
     fx->setEditor(editor);
     fxtest::HostLog::Get().Reset();

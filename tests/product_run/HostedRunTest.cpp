@@ -112,6 +112,7 @@ TEST(HostedRunTest, ArdourVstScannerReadsBothEditions) {
     EXPECT_NE(output.find(std::string("id=\"") + e.id + "\""), std::string::npos) << output;
     EXPECT_NE(output.find("n_inputs=\"2\" n_outputs=\"2\""), std::string::npos) << output;
     EXPECT_NE(output.find("can_process_replace=\"1\""), std::string::npos) << output;
+    EXPECT_NE(output.find("has_editor=\"1\""), std::string::npos) << output;
     EXPECT_EQ(output.find("[ERROR]"), std::string::npos) << output;
   }
 }

@@ -147,6 +147,7 @@ TEST(StressTest, FiftyQualityModeSwitchesUnderAudio) {
 TEST(StressTest, AudioAutomationAndTwoIdleCallersRunCleanUnderWatchdog) {
   Watchdog watchdog(std::chrono::seconds(120));
   RunQvx2 fx;
+  delete fx.getEditor();  // in place of the effect's own editor
   fx.setEditor(new GuiEditor(&fx));
   fx.SetMode(20, false);
   std::atomic<bool> stop{false};

@@ -1,0 +1,189 @@
+// Edits through the editor: channel linking in its three modes and what must
+// never mirror, the graph's range parameters from a hostile host, the level
+// meter fed from the audio thread without waiting, and the edited channel
+// across an open.
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <limits>
+#include <thread>
+#include <vector>
+
+#include "Helpers/OwnerDrawControlsLevelMeter.h"
+#include "product_editor/EditorSupport.h"
+
+using namespace edtest2;
+
+namespace {
+
+constexpr int kBand = 5;
+const int kLeftGain = nParamG[kBand];
+const int kRightGain = nParamG[kQvx2NumBands + kBand];
+
+class EditTest : public EditorFixture {
+ protected:
+  void SetMode(int state) { m_pEffect->setParameter(kQvx2ControlMode, state / 2.0f); }
+  float Value(int index) { return m_pEffect->getParameter(index); }
+  void ExpectGuardsClear() {
+    EXPECT_FALSE(m_pEditor->m_bMirroring);
+    EXPECT_EQ(m_pEditor->m_nEditorWrite, -1);
+    EXPECT_FALSE(m_pEditor->IsChangeFromGui());
+  }
+};
+
+// Blocks of a 0.5 sine through the effect.
+void RunBlocks(AQVX2& fx, int blocks) {
+  std::vector<float> in(512), out0(512), out1(512);
+  for (size_t i = 0; i < in.size(); ++i) in[i] = 0.5f * std::sin(0.05f * i);
+  float* inputs[2] = {in.data(), in.data()};
+  float* outputs[2] = {out0.data(), out1.data()};
+  for (int b = 0; b < blocks; ++b) fx.processReplacing(inputs, outputs, 512);
+}
+
+}  // namespace
+
+TEST_F(EditTest, QVX2_SUITE(EditorEditsMirrorByControlModeAndNothingElseDoes)) {
+  struct Case {
+    int mode;
+    float rightBefore;
+    float rightAfter;  // after the left band goes to 0.6
+  };
+  // Snap copies; Linked keeps the difference (0.2) and clamps; Seperate
+  // leaves the partner alone.
+  const Case cases[] = {{0, 0.7f, 0.6f}, {1, 0.7f, 0.8f}, {1, 0.95f, 1.0f}, {2, 0.7f, 0.7f}};
+  for (const Case& c : cases) {
+    m_pEffect->setParameter(kLeftGain, 0.5f);
+    m_pEffect->setParameter(kRightGain, c.rightBefore);
+    SetMode(c.mode);  // Linked takes its snapshot here
+    EditBand(kBand, 4.0f);
+    EXPECT_FLOAT_EQ(Value(kLeftGain), 0.6f) << "mode " << c.mode;
+    EXPECT_FLOAT_EQ(Value(kRightGain), c.rightAfter) << "mode " << c.mode;
+
+    // Host automation, here and from another thread, also while the editor
+    // is in the middle of one of its own edits.
+    m_pEffect->setParameter(kLeftGain, 0.3f);
+    m_pEditor->m_bChangeFromGui.store(true);
+    std::thread host([&] { m_pEffect->setParameter(kLeftGain, 0.35f); });
+    host.join();
+    m_pEffect->setParameter(kLeftGain, 0.4f);
+    m_pEditor->m_bChangeFromGui.store(false);
+    EXPECT_FLOAT_EQ(Value(kRightGain), c.rightAfter) << "mode " << c.mode;
+    ExpectGuardsClear();
+  }
+
+  // The HPF frequency of the edited channel, from its drag field, in Snap.
+  SetMode(0);
+  Settle();
+  m_pEditor->m_pHpfFreq->setValue(1000.0f);
+  m_pEditor->valueChanged(nullptr, m_pEditor->m_pHpfFreq);
+  EXPECT_NEAR(Value(kQvx2Hpf0Freq), std::log(100.0) / std::log(3000.0), 1e-5);
+  EXPECT_FLOAT_EQ(Value(kQvx2Hpf1Freq), Value(kQvx2Hpf0Freq));
+  ExpectGuardsClear();
+}
+
+TEST_F(EditTest, QVX2_SUITE(ProgramLoadsAndABSwitchesNeverMirror)) {
+  SetMode(0);
+  // Program 1 holds different channels; loading it keeps them.
+  m_pEffect->setProgram(1);
+  m_pEffect->setParameter(kLeftGain, 0.2f);
+  m_pEffect->setParameter(kRightGain, 0.9f);
+  m_pEffect->setProgram(0);
+  m_pEffect->setProgram(1);
+  EXPECT_FLOAT_EQ(Value(kLeftGain), 0.2f);
+  EXPECT_FLOAT_EQ(Value(kRightGain), 0.9f);
+
+  // The B settings hold different channels; switching with the editor's
+  // A/B button (an edit from the editor) keeps them.
+  Settle();
+  CControl* ab = m_pEditor->m_pABButton;
+  ASSERT_NE(ab, nullptr);
+  ab->setValue(1.0f);
+  m_pEditor->valueChanged(nullptr, ab);
+  m_pEffect->setParameter(kLeftGain, 0.1f);
+  m_pEffect->setParameter(kRightGain, 0.8f);
+  ab->setValue(0.0f);
+  m_pEditor->valueChanged(nullptr, ab);
+  ab->setValue(1.0f);
+  m_pEditor->valueChanged(nullptr, ab);
+  EXPECT_EQ(m_pEffect->GetABBank(), 1);
+  EXPECT_FLOAT_EQ(Value(kLeftGain), 0.1f);
+  EXPECT_FLOAT_EQ(Value(kRightGain), 0.8f);
+}
+
+TEST_F(EditTest, QVX2_SUITE(HostileGraphRangesGiveAUsableRangeAndTheGraphDraws)) {
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const float inf = std::numeric_limits<float>::infinity();
+  // Min freq, max freq, min dB, max dB as the host writes them.
+  const float cases[][4] = {{nan, nan, nan, nan}, {inf, -inf, -inf, inf}, {0.8f, 0.2f, 0.9f, 0.1f},
+                            {0.5f, 0.5f, 0.5f, 0.5f}, {1e30f, -1e30f, 1e30f, 1e30f}, {1.0f, 1.0f, 0.0f, 0.0f}};
+  for (const auto& c : cases) {
+    for (int i = 0; i < 4; ++i) m_pEffect->setParameter(kQvx2GraphMinFreq + i, c[i]);
+    Settle();
+    const QVX2CompositeGraph& g = *Graph();
+    EXPECT_TRUE(g.m_fFreqMin >= 10.0f && g.m_fFreqMax <= 30000.5f && g.m_fFreqMax - g.m_fFreqMin >= 9.99f)
+        << g.m_fFreqMin << " .. " << g.m_fFreqMax;
+    EXPECT_TRUE(g.m_fDbMin >= -20.0f && g.m_fDbMax <= 20.0f && g.m_fDbMax - g.m_fDbMin >= 4.99f)
+        << g.m_fDbMin << " .. " << g.m_fDbMax;
+    EXPECT_TRUE(std::isfinite(m_pEditor->LogFreqRange()) && m_pEditor->LogFreqRange() > 0.0f);
+  }
+  // A NaN end reads as its default: the whole axis.
+  for (int i = 0; i < 4; ++i) m_pEffect->setParameter(kQvx2GraphMinFreq + i, nan);
+  Settle();
+  EXPECT_NEAR(Graph()->m_fFreqMin, 10.0f, 0.01f);
+  EXPECT_NEAR(Graph()->m_fDbMax, 20.0f, 0.01f);
+}
+
+TEST_F(EditTest, QVX2_SUITE(AudioThreadNeverWaitsForTheMetersLock)) {
+  CLevelMeter* meter = m_pEditor->m_pLevelMeter.load();
+  ASSERT_NE(meter, nullptr);
+  // Past the latency, so that the output carries the sine.
+  m_pEditor->GetLockA().HoldLock();
+  std::atomic<bool> done{false};
+  std::thread audio([&] {
+    RunBlocks(*m_pEffect, 12);
+    done = true;
+  });
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (!done.load() && std::chrono::steady_clock::now() < deadline) std::this_thread::yield();
+  EXPECT_TRUE(done.load()) << "the audio thread waited for lock A";
+  m_pEditor->GetLockA().ReleaseLock();
+  audio.join();
+  EXPECT_EQ(meter->fPeak[0].load(), 0.0f);
+
+  std::thread again([&] { RunBlocks(*m_pEffect, 2); });
+  again.join();
+  EXPECT_GT(meter->fPeak[0].load(), 0.1f);
+}
+
+TEST_F(EditTest, QVX2_SUITE(PanelRebuildsWhileAudioFeedsTheMeter)) {
+  std::atomic<bool> stop{false};
+  std::thread audio([&] {
+    while (!stop.load()) RunBlocks(*m_pEffect, 1);
+  });
+  for (int i = 0; i < 20; ++i) {
+    if (i % 5 == 4)
+      Reopen();
+    else
+      m_pEditor->RefreshFrontOrBack();
+    Idle();
+  }
+  stop = true;
+  audio.join();
+  EXPECT_NE(m_pEditor->m_pLevelMeter.load(), nullptr);
+}
+
+TEST_F(EditTest, QVX2_SUITE(OpeningTheEditorKeepsTheEditedChannel)) {
+  // A new editor (as a new instance makes) on settings that edit the right
+  // channel.
+  m_pEditor->close();
+  delete m_pEffect->getEditor();
+  m_pEffect->setEditor(nullptr);
+  m_pEffect->setParameter(kQvx2ControlMode, 1.0f);  // Seperate: left and right shown apart
+  m_pEffect->setParameter(kQvx2ControlChannel, 1.0f);
+  fxtest::HostLog::Get().Reset();
+  m_pEditor = new EditorProbe(m_pEffect.get());
+  Reopen();
+  EXPECT_EQ(Value(kQvx2ControlChannel), 1.0f);
+  EXPECT_EQ(HostCallsOf(audioMasterAutomate, kQvx2ControlChannel), 0);
+  EXPECT_EQ(m_pEditor->m_pRightButton->getValue(), 1.0f);
+}
