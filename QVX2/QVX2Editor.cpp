@@ -132,8 +132,10 @@ void QVX2Editor::AddFrontViewsInner() {
     SetupColorControls();
   } else if (!CheckDisplayLatencyWarning(this, 9009, 9010)) {
     auto* graph = new QVX2CompositeGraph(g_rectCompositeGraph, this);
+    // The mode before the stores: a mode change clears the bound stores,
+    // which the audio thread may be writing now.
+    graph->SetWhatToShow(midSide ? CCompositeGraph::eMidSide : CCompositeGraph::eLeftAndRight);
     for (int slot = 0; slot < CFreqGraph::kNumSlots; ++slot) graph->SetDataStore(slot, fx->GetDataStore(slot));
-    graph->SetWhatToShow(CCompositeGraph::eLeftAndRight);
     graph->SetColLeft(fx->GetParamAsColor(kColFftLeft));
     graph->SetColRight(fx->GetParamAsColor(kColFftRight));
     graph->m_colLeftCurve = fx->GetParamAsColor(kColEqLeft);
@@ -146,7 +148,6 @@ void QVX2Editor::AddFrontViewsInner() {
     graph->m_bSeparateSpectrumRange = true;
     graph->SetAbsFreqRange(kfSP_MinF, kfSP_MaxF, -100000.0f, -100000.0f);
     graph->SetFreqRange(kfSP_MinF, kfSP_MaxF, true);
-    graph->SetWhatToShow(midSide ? CCompositeGraph::eMidSide : CCompositeGraph::eLeftAndRight);
     frame->addView(graph);
     m_pGraph = graph;
     MarkCurveStale();

@@ -139,14 +139,3 @@ TEST_F(PanelTest, QVX2_SUITE(TheEffectAnnouncesItsEditorWithTheFrontsSize)) {
   EXPECT_EQ(rect->right - rect->left, 600);
   EXPECT_EQ(rect->bottom - rect->top, 360);
 }
-
-TEST_F(PanelTest, QVX2_SUITE(ARebuildLeavesNoPointerToTheOldPanel)) {
-  m_pEditor->RemoveAllControls();
-  EXPECT_EQ(m_pEditor->m_pLevelMeter.load(), nullptr);
-  EXPECT_EQ(Graph(), nullptr);
-  EXPECT_EQ(m_pEditor->m_pHpfFreq, nullptr);
-  m_pEditor->RefreshFrontOrBack();
-  Settle();
-  EXPECT_NE(m_pEditor->m_pLevelMeter.load(), nullptr);
-  EXPECT_NE(Graph(), nullptr);
-}
