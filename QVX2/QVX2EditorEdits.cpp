@@ -354,7 +354,7 @@ void QVX2Editor::UpdateUi() {
   if (previous != selected) {
     // The edited channel follows the selection (Linked edits select).
     const int channel = m_nSelectedHandle / kBands;
-    if (GetChannel() != channel && Effect()) Effect()->SetParamAndForceHostUpdate(kQvx2ControlChannel, float(channel));
+    if (GetChannel() != channel && Effect()) Effect()->SetParamAndForceHostUpdate(kQvx2ControlChannel, static_cast<float>(channel));
   }
 
   const bool e = GetChannel() != 0;

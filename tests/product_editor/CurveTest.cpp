@@ -218,9 +218,9 @@ TEST_F(CurveTest, QVX2_SUITE(ADragSetsTheSkippedBandsByInterpolationInsideOneEdi
 
   // The dB under each pointer position, on the graph's law.
   const float db0 = g.m_fDbMin + (g.m_fDbMax - g.m_fDbMin) * (kPlotHeight - (from.v - g_rectCompositeGraph.top)) /
-                                     float(kPlotHeight);
+                                     static_cast<float>(kPlotHeight);
   const float db1 = g.m_fDbMin + (g.m_fDbMax - g.m_fDbMin) * (kPlotHeight - (to.v - g_rectCompositeGraph.top)) /
-                                     float(kPlotHeight);
+                                     static_cast<float>(kPlotHeight);
   for (int b = 10; b <= 20; ++b) {
     const float db = db0 + (db1 - db0) * (b - 10) / 10.0f;
     EXPECT_NEAR(m_pEffect->getParameter(nParamG[b]), GainValue(db), 1e-5) << "band " << b;

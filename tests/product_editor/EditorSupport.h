@@ -68,7 +68,7 @@ class EditorFixture : public ::testing::Test {
   // Rebuilds the front panel (closing and opening the editor).
   void Reopen();
   // A band edit from the curve, as a drag pass reports it.
-  void EditBand(int band, float db) { m_pEditor->ControlCallback(DivuVazize::eCC_BandEdit, Graph(), float(band), db, 0); }
+  void EditBand(int band, float db) { m_pEditor->ControlCallback(DivuVazize::eCC_BandEdit, Graph(), static_cast<float>(band), db, 0); }
   QVX2CompositeGraph* Graph() const { return m_pEditor->m_pGraph; }
   // Every control of the shown panel.
   std::vector<CControl*> Controls() const;
