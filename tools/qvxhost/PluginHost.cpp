@@ -16,6 +16,8 @@ namespace {
 // The host whose effect is being created on this thread: effects call the
 // host before their record exists, or before resvd1 points to the host.
 thread_local PluginHost* t_pLoading = nullptr;
+thread_local bool t_bAudioThread = false;
+const std::chrono::steady_clock::time_point g_ProgramStart = std::chrono::steady_clock::now();
 
 // Our own texts to the effect stay within 63 characters and a terminator,
 // so that an effect with a 64-byte buffer is safe.
@@ -71,6 +73,21 @@ std::string FlagsText(VstInt32 flags) {
   return text;
 }
 
+double HostClockMs() {
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - g_ProgramStart).count();
+}
+
+const char* HostThreadName(HostThread thread) {
+  switch (thread) {
+    case HostThread::UserInterface:
+      return "ui";
+    case HostThread::Audio:
+      return "audio";
+    default:
+      return "other";
+  }
+}
+
 std::string DescribeHostCall(const HostCall& call) {
   char text[160];
   switch (call.opcode) {
@@ -88,6 +105,9 @@ std::string DescribeHostCall(const HostCall& call) {
       break;
     case audioMasterUpdateDisplay:
       std::snprintf(text, sizeof text, "updateDisplay");
+      break;
+    case audioMasterSizeWindow:
+      std::snprintf(text, sizeof text, "sizeWindow %dx%lld", call.index, static_cast<long long>(call.value));
       break;
     default:
       std::snprintf(text, sizeof text, "opcode %d index=%d value=%lld", call.opcode, call.index,
@@ -127,6 +147,7 @@ bool PluginHost::Load(const std::string& path) {
     Close();
     return false;
   }
+  m_UiThread = std::this_thread::get_id();
   t_pLoading = this;
   AEffect* effect = nullptr;
   try {
@@ -293,9 +314,21 @@ std::vector<HostCall> PluginHost::Log() const {
   return m_Log;
 }
 
+void PluginHost::SetSizeWindowHandler(std::function<bool(int, int)> handler) {
+  m_bSizeWindow = static_cast<bool>(handler);
+  m_SizeWindow = std::move(handler);
+}
+
+void PluginHost::MarkAudioThread() { t_bAudioThread = true; }
+
 void PluginHost::Record(const HostCall& call) {
+  HostCall stamped = call;
+  stamped.ms = HostClockMs();
+  stamped.thread = t_bAudioThread                               ? HostThread::Audio
+                   : std::this_thread::get_id() == m_UiThread ? HostThread::UserInterface
+                                                                : HostThread::Other;
   std::lock_guard<std::mutex> guard(m_LogMutex);
-  m_Log.push_back(call);
+  m_Log.push_back(stamped);
 }
 
 VstTimeInfo* PluginHost::FillTimeInfo() {
@@ -348,6 +381,14 @@ VstIntPtr PluginHost::Answer(AEffect* effect, VstInt32 opcode, VstInt32 index, V
       Record(call);
       return 1;
     }
+    case audioMasterSizeWindow: {
+      Record(call);
+      const bool onUi = std::this_thread::get_id() == m_UiThread;
+      return (onUi && m_SizeWindow && index > 0 && value > 0 && value < 65536 && index < 65536 &&
+              m_SizeWindow(index, static_cast<int>(value)))
+                 ? 1
+                 : 0;
+    }
     case audioMasterVersion:
       return m_Config.versionAnswer;
     case audioMasterCurrentId:
@@ -389,6 +430,7 @@ VstIntPtr PluginHost::Answer(AEffect* effect, VstInt32 opcode, VstInt32 index, V
       if (std::strcmp(text, "acceptIOChanges") == 0) return m_Config.acceptIOChanges;
       if (std::strcmp(text, "sendVstTimeInfo") == 0) return m_Config.transport == HostTransport::None ? -1 : 1;
       if (std::strcmp(text, "supplyIdle") == 0) return 1;
+      if (std::strcmp(text, "sizeWindow") == 0) return m_bSizeWindow.load() ? 1 : 0;
       return 0;
     }
     case audioMasterGetLanguage:

@@ -11,8 +11,10 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "vst/VstInterface.h"
@@ -31,6 +33,10 @@ struct HostConfig {
   bool loadGlobal = false;         // load the module's symbols into the global scope, as some hosts do
 };
 
+// The thread a request arrived on: the host's user-interface thread (the one
+// that loaded the effect), its audio thread, or any other (the effect's own).
+enum class HostThread { UserInterface, Audio, Other };
+
 // One recorded host request.
 struct HostCall {
   VstInt32 opcode = 0;
@@ -39,9 +45,15 @@ struct HostCall {
   float opt = 0.0f;
   VstInt32 latencyBefore = 0;  // audioMasterIOChanged: initial delay before and after
   VstInt32 latencyAfter = 0;
+  double ms = 0.0;  // HostClockMs() when it arrived
+  HostThread thread = HostThread::Other;
 };
 
 std::string DescribeHostCall(const HostCall& call);
+// "ui", "audio" or "other".
+const char* HostThreadName(HostThread thread);
+// Milliseconds of wall clock since the program started.
+double HostClockMs();
 
 struct EffectInfo {
   VstInt32 magic = 0;
@@ -113,6 +125,14 @@ class PluginHost {
 
   std::vector<HostCall> Log() const;
 
+  // [user-interface thread] What the host does when the effect asks for a
+  // new editor size (audioMasterSizeWindow, index width, value height) on
+  // the user-interface thread; without a handler the request is refused.
+  void SetSizeWindowHandler(std::function<bool(int width, int height)> handler);
+  // [audio thread] Marks the calling thread as the host's audio thread for
+  // the log.
+  static void MarkAudioThread();
+
   // The host callback handed to every effect.
   static VstIntPtr HostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
                                 float opt);
@@ -131,6 +151,9 @@ class PluginHost {
   std::atomic<int64_t> m_nSamplePos{0};   // written: audio; read: any
   std::atomic<VstInt32> m_nLatency{0};     // written: any thread on ioChanged
   std::atomic<VstInt32> m_nProcessLevel{kVstProcessLevelUser};
+  std::thread::id m_UiThread;  // the thread that loaded the effect
+  std::function<bool(int, int)> m_SizeWindow;  // user-interface thread only
+  std::atomic<bool> m_bSizeWindow{false};      // a handler is set; read by canDo on any thread
   mutable std::mutex m_LogMutex;
   std::vector<HostCall> m_Log;  // guarded by m_LogMutex
 };

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <thread>
 
 namespace {
@@ -27,11 +28,14 @@ bool ParseInt(const std::string& text, int& out) {
 
 constexpr int kMaxBlock = 1 << 20;
 
-// The buffers of one render and the copy of each block in and out.
+// The buffers of one render and the copy of each block in and out. Without
+// an output the processed audio is dropped; looping reads the input over and
+// over.
 class BlockRunner {
  public:
-  BlockRunner(PluginHost& host, const AudioBuffer& input, const RenderOptions& options, AudioBuffer& output)
-      : m_Host(host), m_Input(input), m_Output(output), m_bInPlace(options.inPlace) {
+  BlockRunner(PluginHost& host, const AudioBuffer& input, const RenderOptions& options, AudioBuffer* output,
+              bool loop = false)
+      : m_Host(host), m_Input(input), m_pOutput(output), m_bInPlace(options.inPlace), m_bLoop(loop) {
     const AEffect* e = host.Effect();
     m_nIns = std::max(0, e->numInputs);
     m_nOuts = std::max(0, e->numOutputs);
@@ -41,8 +45,8 @@ class BlockRunner {
     for (int c = 0; c < m_nIns; ++c) m_In.push_back(m_Storage[c].data());
     for (int c = 0; c < m_nOuts; ++c) m_Out.push_back(m_bInPlace ? m_Storage[c].data() : m_Storage[shared + c].data());
     m_nLatency = options.compensateLatency ? std::max(0, host.Latency()) : 0;
-    m_nTotal = input.NumFrames() + m_nLatency;
-    output.Resize(m_nOuts, input.NumFrames());
+    m_nTotal = loop ? std::numeric_limits<int64_t>::max() : input.NumFrames() + m_nLatency;
+    if (output) output->Resize(m_nOuts, input.NumFrames());
   }
 
   int Latency() const { return m_nLatency; }
@@ -56,7 +60,8 @@ class BlockRunner {
     for (int c = 0; c < m_nIns; ++c) {
       float* dst = m_In[c];
       for (int i = 0; i < n; ++i) {
-        const int64_t src = pos + i;
+        int64_t src = pos + i;
+        if (m_bLoop && inFrames > 0) src %= inFrames;
         dst[i] = (inChannels > 0 && src < inFrames) ? m_Input.channels[c % inChannels][static_cast<size_t>(src)] : 0.0f;
       }
     }
@@ -65,11 +70,12 @@ class BlockRunner {
     const auto start = Clock::now();
     m_Host.Process(m_In.data(), m_Out.data(), n);
     const double seconds = SecondsSince(start);
-    const int64_t outFrames = m_Output.NumFrames();
+    if (!m_pOutput) return seconds;
+    const int64_t outFrames = m_pOutput->NumFrames();
     for (int c = 0; c < m_nOuts; ++c)
       for (int i = 0; i < n; ++i) {
         const int64_t dst = pos + i - m_nLatency;
-        if (dst >= 0 && dst < outFrames) m_Output.channels[c][static_cast<size_t>(dst)] = m_Out[c][i];
+        if (dst >= 0 && dst < outFrames) m_pOutput->channels[c][static_cast<size_t>(dst)] = m_Out[c][i];
       }
     return seconds;
   }
@@ -77,8 +83,8 @@ class BlockRunner {
  private:
   PluginHost& m_Host;
   const AudioBuffer& m_Input;
-  AudioBuffer& m_Output;
-  bool m_bInPlace;
+  AudioBuffer* m_pOutput;
+  bool m_bInPlace, m_bLoop;
   int m_nIns = 0, m_nOuts = 0, m_nLatency = 0;
   int64_t m_nTotal = 0;
   std::vector<std::vector<float>> m_Storage;
@@ -172,7 +178,7 @@ bool RenderOffline(PluginHost& host, const AudioBuffer& input, RenderOptions opt
   if (!CheckHost(host, error)) return false;
   stats = RenderStats();
   host.SetProcessLevel(kVstProcessLevelOffline);
-  BlockRunner runner(host, input, options, output);
+  BlockRunner runner(host, input, options, &output);
   stats.latencyUsed = runner.Latency();
   const double rate = host.SampleRate();
   std::vector<ScheduledEdit> edits = options.edits;
@@ -199,35 +205,81 @@ bool RenderOffline(PluginHost& host, const AudioBuffer& input, RenderOptions opt
   return true;
 }
 
-bool RenderRealtime(PluginHost& host, const AudioBuffer& input, RenderOptions options, AudioBuffer& output,
-                    RenderStats& stats, RealtimeTrace& trace, std::string& error) {
-  if (!CheckHost(host, error)) return false;
-  stats = RenderStats();
-  trace = RealtimeTrace();
-  BlockRunner runner(host, input, options, output);
-  stats.latencyUsed = runner.Latency();
-  const double rate = host.SampleRate();
-  std::atomic<int64_t> audioPos{0};  // written: audio thread; read: this thread
-  std::atomic<bool> done{false};     // written: audio thread; read: this thread
-  const auto start = Clock::now();
+struct RealtimeAudio::Impl {
+  std::vector<PluginHost*> hosts;
+  std::vector<std::unique_ptr<BlockRunner>> runners;
+  RenderOptions options;
+  RealtimeTrace* trace = nullptr;
+  RenderStats stats;                  // written: audio thread; read after the join
+  std::atomic<int64_t> position{0};  // written: audio thread
+  std::atomic<bool> done{false};      // written: audio thread
+  std::atomic<bool> stop{false};      // written: the owner
+  Clock::time_point start;
+  std::thread thread;
 
-  std::thread audio([&] {
-    host.SetProcessLevel(kVstProcessLevelRealtime);
+  void Main() {
+    for (PluginHost* host : hosts) host->SetProcessLevel(kVstProcessLevelRealtime);
+    PluginHost::MarkAudioThread();
+    const double rate = hosts[0]->SampleRate();
+    const int64_t total = runners[0]->TotalFrames();
     int64_t pos = 0;
-    while (pos < runner.TotalFrames()) {
-      const int n = static_cast<int>(std::min<int64_t>(options.blocks.Next(), runner.TotalFrames() - pos));
+    while (pos < total && !stop.load()) {
+      const int n = static_cast<int>(std::min<int64_t>(options.blocks.Next(), total - pos));
       // A block is due when the previous one has been played.
       std::this_thread::sleep_until(start + std::chrono::duration_cast<Clock::duration>(
                                                 std::chrono::duration<double>(static_cast<double>(pos) / rate)));
-      AddBlock(stats, n, runner.Run(pos, n));
-      trace.blockStarts.push_back(pos);
-      trace.blockDoneSeconds.push_back(SecondsSince(start));
+      AddBlock(stats, n, runners[0]->Run(pos, n));
+      for (size_t h = 1; h < runners.size(); ++h) runners[h]->Run(pos, n);
+      if (trace) {
+        trace->blockStarts.push_back(pos);
+        trace->blockDoneSeconds.push_back(SecondsSince(start));
+      }
       pos += n;
-      audioPos = pos;
+      position = pos;
     }
-    host.SetProcessLevel(kVstProcessLevelUser);
+    for (PluginHost* host : hosts) host->SetProcessLevel(kVstProcessLevelUser);
     done = true;
-  });
+  }
+};
+
+RealtimeAudio::RealtimeAudio(std::vector<PluginHost*> hosts, const AudioBuffer& input, const RenderOptions& options,
+                             AudioBuffer* output, bool loop, RealtimeTrace* trace)
+    : m_pImpl(new Impl) {
+  Impl& m = *m_pImpl;
+  m.hosts = std::move(hosts);
+  m.options = options;
+  m.trace = loop ? nullptr : trace;
+  for (size_t h = 0; h < m.hosts.size(); ++h)
+    m.runners.emplace_back(new BlockRunner(*m.hosts[h], input, options, (h == 0 && !loop) ? output : nullptr, loop));
+  m.stats.latencyUsed = m.runners.empty() ? 0 : m.runners[0]->Latency();
+}
+
+RealtimeAudio::~RealtimeAudio() { Stop(); }
+
+void RealtimeAudio::Start() {
+  if (m_pImpl->thread.joinable() || m_pImpl->hosts.empty()) return;
+  m_pImpl->start = Clock::now();
+  m_pImpl->thread = std::thread([this] { m_pImpl->Main(); });
+}
+
+void RealtimeAudio::Stop() {
+  m_pImpl->stop = true;
+  if (!m_pImpl->thread.joinable()) return;
+  m_pImpl->thread.join();
+  Finish(m_pImpl->stats, m_pImpl->hosts[0]->SampleRate());
+}
+
+bool RealtimeAudio::Done() const { return m_pImpl->done.load(); }
+int64_t RealtimeAudio::Position() const { return m_pImpl->position.load(); }
+double RealtimeAudio::SecondsSinceStart() const { return SecondsSince(m_pImpl->start); }
+const RenderStats& RealtimeAudio::Stats() const { return m_pImpl->stats; }
+
+bool RenderRealtime(PluginHost& host, const AudioBuffer& input, RenderOptions options, AudioBuffer& output,
+                    RenderStats& stats, RealtimeTrace& trace, std::string& error) {
+  if (!CheckHost(host, error)) return false;
+  trace = RealtimeTrace();
+  RealtimeAudio audio({&host}, input, options, &output, false, &trace);
+  audio.Start();
 
   std::vector<ScheduledEdit> edits = options.edits;
   std::stable_sort(edits.begin(), edits.end(),
@@ -235,12 +287,12 @@ bool RenderRealtime(PluginHost& host, const AudioBuffer& input, RenderOptions op
   size_t nextEdit = 0;
   const auto idlePeriod = std::chrono::duration_cast<Clock::duration>(
       std::chrono::duration<double, std::milli>(std::max(0.1, options.idleIntervalMs)));
-  auto nextIdle = start + idlePeriod;
-  while (!done) {
-    const double now = SecondsSince(start);
+  auto nextIdle = Clock::now() + idlePeriod;
+  while (!audio.Done()) {
+    const double now = audio.SecondsSinceStart();
     while (nextEdit < edits.size() && edits[nextEdit].atSeconds <= now) {
-      trace.editFrames.push_back(audioPos.load());
-      trace.editSeconds.push_back(SecondsSince(start));
+      trace.editFrames.push_back(audio.Position());
+      trace.editSeconds.push_back(audio.SecondsSinceStart());
       host.SetParameter(edits[nextEdit].index, edits[nextEdit].value);
       ++nextEdit;
     }
@@ -250,8 +302,8 @@ bool RenderRealtime(PluginHost& host, const AudioBuffer& input, RenderOptions op
     }
     std::this_thread::sleep_for(std::chrono::microseconds(500));
   }
-  audio.join();
-  Finish(stats, rate);
+  audio.Stop();
+  stats = audio.Stats();
   return true;
 }
 

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -82,6 +83,38 @@ struct RealtimeTrace {
 };
 bool RenderRealtime(PluginHost& host, const AudioBuffer& input, RenderOptions options, AudioBuffer& output,
                     RenderStats& stats, RealtimeTrace& trace, std::string& error);
+
+// The audio thread of a real-time run: processes `input` through the effect
+// of every host, block by block, each block due when the previous one has
+// played. Once through the input, or over and over until Stop (`loop`).
+// The hosts must be started and have an effect with outputs; they outlive
+// this object. Every call is made on the thread that created it.
+class RealtimeAudio {
+ public:
+  // `output`: the first host's output (once through only; may be null).
+  // `trace`: receives each block's start and completion time (once through
+  // only; may be null).
+  RealtimeAudio(std::vector<PluginHost*> hosts, const AudioBuffer& input, const RenderOptions& options,
+                AudioBuffer* output, bool loop, RealtimeTrace* trace = nullptr);
+  ~RealtimeAudio();
+  RealtimeAudio(const RealtimeAudio&) = delete;
+  RealtimeAudio& operator=(const RealtimeAudio&) = delete;
+
+  void Start();
+  // Asks the audio thread to stop after its current block and joins it.
+  void Stop();
+  // The input has been played (never while looping).
+  bool Done() const;
+  // Frames processed so far.
+  int64_t Position() const;
+  double SecondsSinceStart() const;
+  // The process-call figures of the first host; complete after Stop.
+  const RenderStats& Stats() const;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> m_pImpl;
+};
 
 // Time from one parameter edit to the first output that differs from a
 // render without the edit by more than `threshold`.

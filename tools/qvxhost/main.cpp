@@ -72,12 +72,15 @@ int CountOutOfRange(const PluginHost& host) {
   return n;
 }
 
-void PrintLog(PluginHost& host) {
+// `prefix` names the instance when there are several.
+void PrintLog(PluginHost& host, const std::string& prefix = "") {
   const std::vector<HostCall> log = host.Log();
   for (const HostCall& call : log)
-    std::printf("host call: %s%s\n", DescribeHostCall(call).c_str(),
+    std::printf("%shost call: %s (%s thread, %.1f ms)%s\n", prefix.c_str(), DescribeHostCall(call).c_str(),
+                HostThreadName(call.thread), call.ms,
                 IndexOutsideParameters(host, call) ? "  [index outside the parameters]" : "");
-  std::printf("host calls: %zu, with an index outside the parameters: %d\n", log.size(), CountOutOfRange(host));
+  std::printf("%shost calls: %zu, with an index outside the parameters: %d\n", prefix.c_str(), log.size(),
+              CountOutOfRange(host));
 }
 
 void PrintStats(const RenderStats& s, double rate, int pass, int passes) {
