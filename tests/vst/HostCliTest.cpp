@@ -2,51 +2,13 @@
 // error with a non-zero exit for every kind of bad input.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
 
+#include "HostRunSupport.h"
 #include "tools/qvxhost/AudioIO.h"
 
 namespace {
-
-struct RunResult {
-  int exitCode = -1;
-  std::string out, err;
-};
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-RunResult RunHost(const std::string& args) {
-  // Tests run in parallel processes: each run has files of its own.
-  static int s_nRun = 0;
-  const std::string stem = testing::TempDir() + "qvxhost_" + std::to_string(::getpid()) + "_" + std::to_string(++s_nRun);
-  const std::string outPath = stem + ".out", errPath = stem + ".err";
-  const std::string command = std::string(QVX_HOST_PROGRAM) + " " + args + " >" + outPath + " 2>" + errPath;
-  const int status = std::system(command.c_str());
-  RunResult r;
-  r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  r.out = ReadFile(outPath);
-  r.err = ReadFile(errPath);
-  std::remove(outPath.c_str());
-  std::remove(errPath.c_str());
-  return r;
-}
-
-int Lines(const std::string& text) {
-  int n = 0;
-  for (char c : text) n += c == '\n';
-  return n;
-}
 
 TEST(HostCliTest, PrintsTheRecord) {
   const RunResult r = RunHost(std::string(QVX_TEST_MODULE));
@@ -115,6 +77,7 @@ TEST(HostCliTest, SweepReportsEditsWithIndexesOutsideTheParameters) {
 
 TEST(HostCliTest, BadInputGivesOneLineAndANonZeroExit) {
   const std::string module = QVX_TEST_MODULE;
+  const std::string editor = QVX_TEST_MODULE_EDITOR;
   const struct {
     std::string args;
     int exitCode;
@@ -146,6 +109,16 @@ TEST(HostCliTest, BadInputGivesOneLineAndANonZeroExit) {
       {module + " --input x.wav --rate 48000", 2, "cannot be combined"},
       {module + " --measure-edit", 2, "needs an --edit"},
       {module + " --render --output /nonexistent/dir/out.wav --seconds 0.1", 1, "cannot write"},
+      {module + " --editor", 1, "QVXPassThroughTest.so has no editor (its flags lack HasEditor)"},
+      {module + " --cycles 3", 2, "need --editor"},
+      {module + " --editor --output x.wav", 2, "--editor cannot be combined with --output"},
+      {editor + " --editor --instances 17", 2, "bad value '17' for --instances"},
+      {editor + " --editor --script 'move 1,2; drag 1,2'", 2,
+       "bad script step 2 'drag 1,2' (expected drag X1,Y1 X2,Y2 [STEPS 1-1000])"},
+      {editor + " --editor --script 'frob'", 2, "bad script step 1 'frob' (unknown step)"},
+      {editor + " --editor --script 'key Nonesuch'", 2, "unknown key name 'Nonesuch'"},
+      {editor + " --editor --instances 2 --script 'instance 3'", 2, "there are 2 instances"},
+      {editor + " --editor --script-file /nonexistent/steps", 1, "cannot read the script /nonexistent/steps"},
   };
   for (const auto& c : cases) {
     const RunResult r = RunHost(c.args);

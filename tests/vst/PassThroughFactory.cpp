@@ -1,4 +1,5 @@
-// The test plug-in's factory, built three ways: the normal effect; with
+// The test plug-in's factory, built four ways: the normal effect; with
+// QVX_TEST_WITH_EDITOR the effect with its minimal editor; with
 // QVX_TEST_NO_RECORD a module whose factory creates nothing; with
 // QVX_TEST_ABORT_ON_VENDOR_CALL a misbehaving effect: it aborts on one odd
 // vendor request and, asked for its tail size, reports an edit of a
@@ -9,6 +10,9 @@
 
 #include "Helpers/HostInfo.h"
 #include "tests/vst/PassThroughEffect.h"
+#ifdef QVX_TEST_WITH_EDITOR
+#include "tests/vst/PassThroughEditor.h"
+#endif
 
 #ifdef QVX_TEST_ABORT_ON_VENDOR_CALL
 namespace {
@@ -34,6 +38,11 @@ AudioEffect* createEffectInstance(audioMasterCallback audioMaster) {
 #elif defined(QVX_TEST_ABORT_ON_VENDOR_CALL)
   GetHostInfo(audioMaster);
   return new AbortingEffect(audioMaster);
+#elif defined(QVX_TEST_WITH_EDITOR)
+  GetHostInfo(audioMaster);
+  auto* effect = new PassThroughEffect(audioMaster);
+  new PassThroughEditor(effect);  // registers with the effect, which owns it
+  return effect;
 #else
   GetHostInfo(audioMaster);
   return new PassThroughEffect(audioMaster);

@@ -4,8 +4,6 @@
 #include <cmath>
 #include <cstdlib>
 
-namespace {
-
 bool ToInt(const std::string& text, long lo, long hi, int& out) {
   if (text.empty()) return false;
   errno = 0;
@@ -24,7 +22,6 @@ bool ToDouble(const std::string& text, double& out) {
   return !errno && end && !*end && std::isfinite(out);
 }
 
-// "INDEX=VALUE" with a value in 0..1.
 bool ToParameter(const std::string& text, int& index, float& value) {
   const size_t eq = text.find('=');
   double v = 0.0;
@@ -34,8 +31,6 @@ bool ToParameter(const std::string& text, int& index, float& value) {
   value = static_cast<float>(v);
   return true;
 }
-
-}  // namespace
 
 const char* HostUsage() {
   return "usage: qvxhost [options] PLUGIN.so\n"
@@ -68,11 +63,27 @@ const char* HostUsage() {
          "  --repeat N             render N times (default 1)\n"
          "  --realtime             pace the process calls in real time on an audio thread while\n"
          "                         this thread idles the effect every --idle-ms and applies edits\n"
-         "  --idle-ms MS           idle period in real time (default 10)\n"
+         "  --idle-ms MS           idle period in real time (default 10; 20 with --editor)\n"
          "  --edit INDEX=VALUE@S   set a parameter S seconds into the render; repeatable\n"
          "  --measure-edit         time from the first --edit to the first changed output sample\n"
          "                         (real time, against a render without the edit)\n"
          "  --threshold X          smallest difference that counts as a change (default 1e-4)\n"
+         "Editor (needs an X server; the signal plays in real time, looped, meanwhile):\n"
+         "  --editor               open the plug-in's editor in a window of the host, idle it every\n"
+         "                         --idle-ms, run the script, close it; prints the time from\n"
+         "                         effEditOpen to the window's first drawing\n"
+         "  --script STEPS         steps separated by ';' or new lines (see below); repeatable\n"
+         "  --script-file FILE     steps from a file ('#' starts a comment)\n"
+         "  --cycles N             open, script, close N times (default 1); reports file\n"
+         "                         descriptors, threads and resident memory before and after\n"
+         "  --instances N          N instances of the plug-in, each with its editor open (default 1)\n"
+         "  --destroy-window-first destroy the host's window before effEditClose\n"
+         "  Steps (coordinates relative to the editor's window):\n"
+         "    move X,Y | press [B] | release [B] | click X,Y [B] | drag X1,Y1 X2,Y2 [STEPS]\n"
+         "    wheel X,Y up|down|left|right [N] | key NAME | keydown NAME | keyup NAME\n"
+         "    wait MS | idle N | shot FILE.png | set INDEX=VALUE | close | open\n"
+         "    await begin|automate|end [MS]  (waits for such a call from the plug-in)\n"
+         "    instance N  (later steps act on instance N)\n"
          "Robustness:\n"
          "  --sweep                call every opcode from -1000 to 1000 with odd arguments, then\n"
          "                         parameter calls with bad indexes and non-finite values\n"
@@ -172,6 +183,7 @@ bool ParseHostOptions(const std::vector<std::string>& args, HostOptions& o, std:
       if (!next(v)) return false;
       if (!ToDouble(v, o.render.idleIntervalMs) || o.render.idleIntervalMs < 0.1 || o.render.idleIntervalMs > 10000.0)
         return bad(v, "0.1 to 10000 ms");
+      o.idleGiven = true;
     } else if (a == "--edit") {
       if (!next(v)) return false;
       const size_t at = v.find('@');
@@ -188,6 +200,21 @@ bool ParseHostOptions(const std::vector<std::string>& args, HostOptions& o, std:
       double t = 0.0;
       if (!ToDouble(v, t) || t <= 0.0) return bad(v, "a positive number");
       o.threshold = static_cast<float>(t);
+    } else if (a == "--editor") {
+      o.editor = true;
+    } else if (a == "--script" || a == "--script-file") {
+      HostOptions::ScriptSource source;
+      source.isFile = a == "--script-file";
+      if (!next(source.text)) return false;
+      o.scripts.push_back(source);
+    } else if (a == "--cycles") {
+      if (!next(v)) return false;
+      if (!ToInt(v, 1, 100000L, o.cycles)) return bad(v, "1 to 100000");
+    } else if (a == "--instances") {
+      if (!next(v)) return false;
+      if (!ToInt(v, 1, 16, o.instances)) return bad(v, "1 to 16");
+    } else if (a == "--destroy-window-first") {
+      o.destroyWindowFirst = true;
     } else if (a == "--sweep") {
       o.sweep = true;
     } else if (a == "--sweep-range") {
@@ -247,6 +274,25 @@ bool ParseHostOptions(const std::vector<std::string>& args, HostOptions& o, std:
     error = "--measure-edit needs an --edit";
     return false;
   }
-  if (!o.info && !o.params && !o.programs && !o.log && !o.sweep && !o.renderAsked && !o.measureEdit) o.info = true;
+  if (!o.editor && (!o.scripts.empty() || o.cycles != 1 || o.instances != 1 || o.destroyWindowFirst)) {
+    error = "--script, --script-file, --cycles, --instances and --destroy-window-first need --editor";
+    return false;
+  }
+  if (o.editor) {
+    const char* other = !o.outputPath.empty() ? "--output"
+                        : o.bench         ? "--bench"
+                        : o.realtime      ? "--realtime"
+                        : o.measureEdit   ? "--measure-edit"
+                        : o.sweep         ? "--sweep"
+                        : !o.render.edits.empty() ? "--edit"
+                                                  : nullptr;
+    if (other) {
+      error = std::string("--editor cannot be combined with ") + other;
+      return false;
+    }
+    if (!o.idleGiven) o.render.idleIntervalMs = 20.0;
+  }
+  if (!o.info && !o.params && !o.programs && !o.log && !o.sweep && !o.renderAsked && !o.measureEdit && !o.editor)
+    o.info = true;
   return true;
 }

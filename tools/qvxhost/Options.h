@@ -42,8 +42,27 @@ struct HostOptions {
   // else runs (0: none).
   double settleMs = 0.0;
 
+  // Editor mode: the steps come from --script texts and --script-file
+  // files, in the order given.
+  bool editor = false;
+  struct ScriptSource {
+    bool isFile = false;
+    std::string text;  // the steps, or the file's path
+  };
+  std::vector<ScriptSource> scripts;
+  int cycles = 1;
+  int instances = 1;
+  bool destroyWindowFirst = false;
+  bool idleGiven = false;
+
   bool help = false;
 };
+
+// Strict number parsing, shared with the editor script: the whole text must
+// be the number. ToParameter reads "INDEX=VALUE" with a value in 0..1.
+bool ToInt(const std::string& text, long lo, long hi, int& out);
+bool ToDouble(const std::string& text, double& out);
+bool ToParameter(const std::string& text, int& index, float& value);
 
 // False with `error` set (one line, no program name) for bad arguments.
 bool ParseHostOptions(const std::vector<std::string>& args, HostOptions& options, std::string& error);

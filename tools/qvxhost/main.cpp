@@ -8,11 +8,14 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <memory>
 #include <new>
 #include <string>
 #include <vector>
 
 #include "tools/qvxhost/AudioIO.h"
+#include "tools/qvxhost/EditorSession.h"
+#include "tools/qvxhost/HostX11.h"
 #include "tools/qvxhost/Options.h"
 #include "tools/qvxhost/PluginHost.h"
 #include "tools/qvxhost/Render.h"
@@ -210,10 +213,35 @@ bool RunSweepIsolated(const HostOptions& o, PluginHost& host, std::string& error
   return true;
 }
 
+// The editor mode on the loaded host and the further instances it asks for.
+int RunEditor(const HostOptions& o, double rate, const std::vector<ScriptStep>& steps, const AudioBuffer& input,
+              PluginHost& host) {
+  std::string error;
+  std::vector<std::unique_ptr<PluginHost>> more;
+  std::vector<PluginHost*> hosts{&host};
+  for (int i = 1; i < o.instances; ++i) {
+    more.emplace_back(new PluginHost(o.host));
+    if (!Prepare(o, rate, *more.back(), error)) return Fail(error);
+    hosts.push_back(more.back().get());
+  }
+  const bool ok = RunEditorSession(o, hosts, steps, input, error);
+  if (o.log)
+    for (size_t i = 0; i < hosts.size(); ++i)
+      PrintLog(*hosts[i], hosts.size() > 1 ? "instance " + std::to_string(i + 1) + ": " : "");
+  return ok ? 0 : Fail(error);
+}
+
 int Run(const HostOptions& o) {
   AudioBuffer input;
   double rate = o.sampleRate;
   std::string error;
+  std::vector<ScriptStep> steps;
+  if (o.editor) {
+    // Before the plug-in loads: it may make X requests from its start.
+    InstallHostErrorHandler();
+    int code = 1;
+    if (!LoadEditorScript(o, steps, error, code)) return Fail(error, code);
+  }
   if (!o.inputPath.empty() && !ReadAudioFile(o.inputPath, input, rate, error)) return Fail(error);
 
   PluginHost host(o.host);
@@ -225,9 +253,10 @@ int Run(const HostOptions& o) {
 
   if (o.sweep && !RunSweepIsolated(o, host, error)) return Fail(error);
 
-  if ((o.renderAsked || o.measureEdit) && o.inputPath.empty() &&
+  if ((o.renderAsked || o.measureEdit || o.editor) && o.inputPath.empty() &&
       !MakeTestSignal(o.signal, std::max(1, host.Effect()->numInputs), rate, o.seconds, input, error))
     return Fail(error, 2);
+  if (o.editor) return RunEditor(o, rate, steps, input, host);
 
   // A measurement alone renders only its own two passes.
   const bool renderMain = o.renderAsked && !(o.measureEdit && !o.bench && o.outputPath.empty());

@@ -1,0 +1,168 @@
+// The qvxhost program's editor mode on the pass-through effect's minimal
+// editor, each test on a virtual X server of its own; and the script's
+// syntax.
+#include <gtest/gtest.h>
+
+#include <cairo.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "HostRunSupport.h"
+#include "tests/vst/PassThroughEditor.h"
+#include "tools/qvxhost/EditorScript.h"
+
+namespace {
+
+// A virtual X server that picks a free display number itself and reports
+// it, so that no other test moves this one's pointer.
+class OwnXServer {
+ public:
+  OwnXServer() {
+    int fds[2];
+    if (::pipe(fds) != 0) return;
+    m_Pid = ::fork();
+    if (m_Pid == 0) {
+      ::close(fds[0]);
+      const int quiet = ::open("/dev/null", O_WRONLY);
+      ::dup2(quiet, 1);
+      ::dup2(quiet, 2);
+      const std::string fd = std::to_string(fds[1]);
+      ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "800x600x24", "-nolisten", "tcp",
+               static_cast<char*>(nullptr));
+      ::_exit(127);
+    }
+    ::close(fds[1]);
+    char c = 0;
+    std::string number;
+    while (m_Pid > 0 && ::read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+    ::close(fds[0]);
+    if (!number.empty()) m_Display = "DISPLAY=:" + number;
+  }
+  ~OwnXServer() {
+    if (m_Pid <= 0) return;
+    ::kill(m_Pid, SIGTERM);
+    ::waitpid(m_Pid, nullptr, 0);
+  }
+  // "DISPLAY=:N", or empty when no server started.
+  const std::string& Env() const { return m_Display; }
+
+ private:
+  pid_t m_Pid = -1;
+  std::string m_Display;
+};
+
+class HostEditorTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (server.Env().empty()) GTEST_SKIP() << "no virtual X server (Xvfb)";
+  }
+  RunResult Run(const std::string& args) {
+    return RunHost(std::string(QVX_TEST_MODULE_EDITOR) + " --editor --signal noise " + args, server.Env());
+  }
+  OwnXServer server;
+};
+
+// The screenshot's pixels; width 0 when it cannot be read.
+struct Png {
+  explicit Png(const std::string& path) : surface(cairo_image_surface_create_from_png(path.c_str())) {
+    if (cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS) {
+      width = cairo_image_surface_get_width(surface);
+      height = cairo_image_surface_get_height(surface);
+    }
+  }
+  ~Png() { cairo_surface_destroy(surface); }
+  uint32_t At(long x, long y) const {
+    const unsigned char* row = cairo_image_surface_get_data(surface) + y * cairo_image_surface_get_stride(surface);
+    return reinterpret_cast<const uint32_t*>(row)[x] & 0xFFFFFF;
+  }
+  cairo_surface_t* surface;
+  int width = 0, height = 0;
+};
+
+TEST_F(HostEditorTest, OpensDrawsTakesADragAsOneEditAndCloses) {
+  using E = PassThroughEditor;
+  const long y = (E::kBarTop + E::kBarBottom) / 2;
+  const long from = E::kBarLeft + 10, to = E::kBarLeft + (E::kBarRight - E::kBarLeft) * 3 / 4;
+  const std::string before = testing::TempDir() + "qvxhost_editor_" + std::to_string(::getpid()) + "_a.png";
+  const std::string after = testing::TempDir() + "qvxhost_editor_" + std::to_string(::getpid()) + "_b.png";
+  const std::string at = "," + std::to_string(y);
+  const RunResult r = Run("--log --script 'shot " + before + "; move " + std::to_string(from) + at +
+                          "; press; await begin; move " + std::to_string(to) + at +
+                          "; await automate; release; await end; shot " + after + "'");
+  ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
+  EXPECT_NE(r.out.find("editor open in a 240x100 window"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("first drawing after"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("X errors reaching the host's handler: 0 from the plug-in's connections, 0 from the host's own"),
+            std::string::npos)
+      << r.out;
+
+  // The bar is lit up to the gain: 0.5 at the opening, 0.75 after the drag.
+  const long right = E::kBarRight - 5, middle = (E::kBarLeft + E::kBarRight) / 2 + 15;
+  const Png a(before), b(after);
+  ASSERT_EQ(a.width, E::kWidth);
+  ASSERT_EQ(b.height, E::kHeight);
+  EXPECT_EQ(a.At(middle, y), a.At(right, y));
+  EXPECT_NE(a.At(from, y), a.At(middle, y));
+  EXPECT_EQ(b.At(middle, y), b.At(from, y));
+  EXPECT_NE(b.At(middle, y), b.At(right, y));
+  std::remove(before.c_str());
+  std::remove(after.c_str());
+
+  // One bracket on the host's thread with the automation inside.
+  const size_t begin = r.out.find("host call: beginEdit index=0 (ui thread");
+  const size_t automate = r.out.find("host call: automate index=0 value=0.75 (ui thread");
+  const size_t end = r.out.find("host call: endEdit index=0 (ui thread");
+  ASSERT_NE(end, std::string::npos) << r.out;
+  EXPECT_LT(begin, automate);
+  EXPECT_LT(automate, end);
+  EXPECT_EQ(Count(r.out, "host call: beginEdit"), 1);
+}
+
+TEST_F(HostEditorTest, CyclesTwoInstancesWithTheWindowDestroyedBeforeTheClose) {
+  const RunResult r = Run("--log --cycles 3 --instances 2 --destroy-window-first --script 'instance 2; drag 30,50 200,50 3'");
+  ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
+  EXPECT_EQ(Count(r.out, "editor closed (the host's window destroyed first)"), 6) << r.out;
+  EXPECT_NE(r.out.find("first drawing over 6 openings"), std::string::npos);
+  EXPECT_NE(r.out.find("growth from cycle 1 to cycle 3: +0 file descriptors, +0 threads"), std::string::npos);
+  EXPECT_NE(r.out.find("X errors reaching the host's handler:"), std::string::npos);
+  EXPECT_EQ(Count(r.out, "instance 2: host call: endEdit index=0"), 3);
+  EXPECT_EQ(Count(r.out, "instance 1: host call: beginEdit"), 0) << "the script acts on the second instance";
+}
+
+TEST(EditorScriptTest, StepsTheirArgumentsAndDefaults) {
+  std::vector<ScriptStep> steps;
+  std::string error;
+  ASSERT_TRUE(ParseEditorScript("move 1,-2; press\n  click 3,4 3 # a comment; not a step\n"
+                                "drag 5,6 7,8;drag 0,0 9,9 4; wheel 5,6 left 3 ;key space;await end 100;"
+                                "set 2=0.25;shot a b.png",
+                                steps, error) == false);
+  EXPECT_EQ(error, "bad script step 10 'shot a b.png' (expected shot FILE.png)");
+  ASSERT_EQ(steps.size(), 9u);
+  const struct {
+    StepKind kind;
+    int x, y, x2, y2, button, count;
+  } expected[] = {{StepKind::Move, 1, -2, 0, 0, 1, 1},  {StepKind::Press, 0, 0, 0, 0, 1, 1},
+                  {StepKind::Click, 3, 4, 0, 0, 3, 1},  {StepKind::Drag, 5, 6, 7, 8, 1, 10},
+                  {StepKind::Drag, 0, 0, 9, 9, 1, 4},   {StepKind::Wheel, 5, 6, 0, 0, 6, 3},
+                  {StepKind::Key, 0, 0, 0, 0, 1, 1},    {StepKind::Await, 0, 0, 0, 0, 1, 1},
+                  {StepKind::Set, 0, 0, 0, 0, 1, 1}};
+  for (size_t i = 0; i < steps.size(); ++i) {
+    const ScriptStep& s = steps[i];
+    const auto& e = expected[i];
+    EXPECT_TRUE(s.kind == e.kind && s.x == e.x && s.y == e.y && s.x2 == e.x2 && s.y2 == e.y2 &&
+                s.button == e.button && s.count == e.count)
+        << "step " << i + 1 << ": " << s.source;
+  }
+  EXPECT_EQ(steps[2].source, "click 3,4 3");
+  EXPECT_EQ(steps[6].text, "space");
+  EXPECT_TRUE(steps[7].await == AwaitKind::End && steps[7].ms == 100.0);
+  EXPECT_TRUE(steps[8].index == 2 && steps[8].value == 0.25f);
+}
+
+}  // namespace

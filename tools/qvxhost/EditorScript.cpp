@@ -1,0 +1,215 @@
+#include "tools/qvxhost/EditorScript.h"
+
+#include <fstream>
+#include <sstream>
+
+#include "tools/qvxhost/HostX11.h"
+
+namespace {
+
+// Coordinates may lie outside the window (a drag past its edge).
+constexpr long kMaxCoordinate = 100000;
+
+bool ToPoint(const std::string& text, int& x, int& y) {
+  const size_t comma = text.find(',');
+  return comma != std::string::npos && ToInt(text.substr(0, comma), -kMaxCoordinate, kMaxCoordinate, x) &&
+         ToInt(text.substr(comma + 1), -kMaxCoordinate, kMaxCoordinate, y);
+}
+
+// The usage of each step, for the error message.
+const char* Expected(const std::string& verb) {
+  static const struct {
+    const char* verb;
+    const char* usage;
+  } kUsage[] = {{"move", "move X,Y"},
+                {"press", "press [BUTTON 1-9]"},
+                {"release", "release [BUTTON 1-9]"},
+                {"click", "click X,Y [BUTTON 1-9]"},
+                {"drag", "drag X1,Y1 X2,Y2 [STEPS 1-1000]"},
+                {"wheel", "wheel X,Y up|down|left|right [COUNT 1-100]"},
+                {"key", "key NAME"},
+                {"keydown", "keydown NAME"},
+                {"keyup", "keyup NAME"},
+                {"wait", "wait MS (0-600000)"},
+                {"idle", "idle N (1-100000)"},
+                {"shot", "shot FILE.png"},
+                {"set", "set INDEX=VALUE (value 0-1)"},
+                {"close", "close"},
+                {"open", "open"},
+                {"await", "await begin|automate|end [MS 1-600000]"},
+                {"instance", "instance N (from 1)"}};
+  for (const auto& u : kUsage)
+    if (verb == u.verb) return u.usage;
+  return nullptr;
+}
+
+// One step from its words; false when they do not fit the verb.
+bool ParseStep(const std::vector<std::string>& w, ScriptStep& s) {
+  const std::string& verb = w[0];
+  const size_t n = w.size();
+  auto optionalInt = [&](size_t at, long lo, long hi, int& out) { return n <= at || ToInt(w[at], lo, hi, out); };
+  if (verb == "move") {
+    s.kind = StepKind::Move;
+    return n == 2 && ToPoint(w[1], s.x, s.y);
+  }
+  if (verb == "press" || verb == "release") {
+    s.kind = verb == "press" ? StepKind::Press : StepKind::Release;
+    return n <= 2 && optionalInt(1, 1, 9, s.button);
+  }
+  if (verb == "click") {
+    s.kind = StepKind::Click;
+    return (n == 2 || n == 3) && ToPoint(w[1], s.x, s.y) && optionalInt(2, 1, 9, s.button);
+  }
+  if (verb == "drag") {
+    s.kind = StepKind::Drag;
+    s.count = 10;
+    return (n == 3 || n == 4) && ToPoint(w[1], s.x, s.y) && ToPoint(w[2], s.x2, s.y2) &&
+           optionalInt(3, 1, 1000, s.count);
+  }
+  if (verb == "wheel") {
+    s.kind = StepKind::Wheel;
+    static const char* const kDirections[] = {"up", "down", "left", "right"};
+    s.button = 0;
+    for (int d = 0; d < 4 && n >= 3; ++d)
+      if (w[2] == kDirections[d]) s.button = 4 + d;
+    return (n == 3 || n == 4) && s.button && ToPoint(w[1], s.x, s.y) && optionalInt(3, 1, 100, s.count);
+  }
+  if (verb == "key" || verb == "keydown" || verb == "keyup") {
+    s.kind = verb == "key" ? StepKind::Key : verb == "keydown" ? StepKind::KeyDown : StepKind::KeyUp;
+    if (n != 2) return false;
+    s.text = w[1];
+    return true;
+  }
+  if (verb == "wait") {
+    s.kind = StepKind::Wait;
+    return n == 2 && ToDouble(w[1], s.ms) && s.ms >= 0.0 && s.ms <= 600000.0;
+  }
+  if (verb == "idle") {
+    s.kind = StepKind::Idle;
+    return n == 2 && ToInt(w[1], 1, 100000, s.count);
+  }
+  if (verb == "shot") {
+    s.kind = StepKind::Shot;
+    if (n != 2) return false;
+    s.text = w[1];
+    return true;
+  }
+  if (verb == "set") {
+    s.kind = StepKind::Set;
+    return n == 2 && ToParameter(w[1], s.index, s.value);
+  }
+  if (verb == "close" || verb == "open") {
+    s.kind = verb == "close" ? StepKind::Close : StepKind::Open;
+    return n == 1;
+  }
+  if (verb == "await") {
+    s.kind = StepKind::Await;
+    s.ms = 5000.0;
+    if (n < 2 || n > 3) return false;
+    if (w[1] == "begin")
+      s.await = AwaitKind::Begin;
+    else if (w[1] == "automate")
+      s.await = AwaitKind::Automate;
+    else if (w[1] == "end")
+      s.await = AwaitKind::End;
+    else
+      return false;
+    return n == 2 || (ToDouble(w[2], s.ms) && s.ms >= 1.0 && s.ms <= 600000.0);
+  }
+  if (verb == "instance") {
+    s.kind = StepKind::Instance;
+    return n == 2 && ToInt(w[1], 1, 64, s.count);
+  }
+  return false;
+}
+
+}  // namespace
+
+bool ParseEditorScript(const std::string& text, std::vector<ScriptStep>& steps, std::string& error) {
+  std::string step;
+  auto flush = [&]() {
+    std::istringstream words(step);
+    std::vector<std::string> w;
+    for (std::string word; words >> word;) w.push_back(word);
+    step.clear();
+    if (w.empty()) return true;
+    ScriptStep s;
+    s.source = w[0];
+    for (size_t i = 1; i < w.size(); ++i) s.source += " " + w[i];
+    if (ParseStep(w, s)) {
+      steps.push_back(s);
+      return true;
+    }
+    const char* usage = Expected(w[0]);
+    error = "bad script step " + std::to_string(steps.size() + 1) + " '" + s.source + "'" +
+            (usage ? std::string(" (expected ") + usage + ")" : std::string(" (unknown step)"));
+    return false;
+  };
+  bool comment = false;
+  for (char c : text) {
+    if (c == '\n' || c == ';') {
+      // A ';' inside a comment ends neither the comment nor a step.
+      if (comment && c == ';') continue;
+      comment = false;
+      if (!flush()) return false;
+    } else if (c == '#') {
+      comment = true;
+    } else if (!comment) {
+      step += c;
+    }
+  }
+  return flush();
+}
+
+bool IsInputStep(StepKind kind) {
+  switch (kind) {
+    case StepKind::Move:
+    case StepKind::Press:
+    case StepKind::Release:
+    case StepKind::Click:
+    case StepKind::Drag:
+    case StepKind::Wheel:
+    case StepKind::Key:
+    case StepKind::KeyDown:
+    case StepKind::KeyUp:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool LoadEditorScript(const HostOptions& options, std::vector<ScriptStep>& steps, std::string& error,
+                      int& exitCode) {
+  for (const HostOptions::ScriptSource& source : options.scripts) {
+    std::string text = source.text;
+    if (source.isFile) {
+      std::ifstream in(source.text);
+      if (!in) {
+        error = "cannot read the script " + source.text;
+        exitCode = 1;
+        return false;
+      }
+      std::stringstream all;
+      all << in.rdbuf();
+      text = all.str();
+    }
+    if (!ParseEditorScript(text, steps, error)) {
+      exitCode = 2;
+      return false;
+    }
+  }
+  for (size_t i = 0; i < steps.size(); ++i) {
+    const ScriptStep& s = steps[i];
+    std::string why;
+    if ((s.kind == StepKind::Key || s.kind == StepKind::KeyDown || s.kind == StepKind::KeyUp) && !IsKeyName(s.text))
+      why = "unknown key name '" + s.text + "'";
+    if (s.kind == StepKind::Instance && s.count > options.instances)
+      why = "there are " + std::to_string(options.instances) + " instances";
+    if (!why.empty()) {
+      error = "bad script step " + std::to_string(i + 1) + " '" + s.source + "' (" + why + ")";
+      exitCode = 2;
+      return false;
+    }
+  }
+  return true;
+}

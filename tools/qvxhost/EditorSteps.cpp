@@ -1,0 +1,297 @@
+// The editor mode's script thread: it opens and closes the editors, plays
+// the steps as a user would and measures.
+#include <dirent.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+
+#include "tools/qvxhost/EditorSessionImpl.h"
+
+namespace editorsession {
+
+namespace {
+
+// How long an opening may take to show a drawing.
+constexpr double kDrawTimeoutMs = 10000.0;
+
+ProcessFigures ReadProcessFigures() {
+  ProcessFigures f;
+  if (DIR* dir = ::opendir("/proc/self/fd")) {
+    while (const dirent* entry = ::readdir(dir)) f.fds += entry->d_name[0] != '.';
+    ::closedir(dir);
+    f.fds -= 1;  // the listing's own descriptor
+  }
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.rfind("Threads:", 0) == 0) f.threads = std::atoi(line.c_str() + 8);
+    if (line.rfind("VmRSS:", 0) == 0) f.residentKb = std::atol(line.c_str() + 6);
+  }
+  return f;
+}
+
+void SayFigures(const std::string& when, const ProcessFigures& f) {
+  Say("process %s: %d file descriptors, %d threads, %ld kB resident", when.c_str(), f.fds, f.threads, f.residentKb);
+}
+
+}  // namespace
+
+void Session::Script() {
+  std::string error;
+  m_Before = ReadProcessFigures();
+  for (int cycle = 1; error.empty() && cycle <= m_Options.cycles; ++cycle) {
+    if (m_Options.cycles > 1) Say("cycle %d", cycle);
+    for (const auto& i : m_Instances)
+      if (error.empty()) Open(*i, error);
+    m_nCurrent = 0;
+    for (size_t s = 0; error.empty() && s < m_Steps.size(); ++s) Step(m_Steps[s], s + 1, error);
+    ReleaseHeld();
+    for (const auto& i : m_Instances)
+      if (i->window.load()) Close(*i);
+    // Two idle passes for what an editor tears down after its close.
+    std::string ignored;
+    WaitForPasses(2, ignored);
+    (cycle == 1 ? m_AfterFirst : m_AfterLast) = ReadProcessFigures();
+  }
+  if (error.empty()) ReportCycles();
+  m_Error = error;
+  {
+    std::lock_guard<std::mutex> guard(m_QueueMutex);
+    m_bScriptDone = true;
+  }
+  m_Wake.notify_one();
+}
+
+void Session::ReportCycles() {
+  if (m_DrawMs.size() > 1) {
+    std::vector<double> ms = m_DrawMs;
+    std::sort(ms.begin(), ms.end());
+    Say("first drawing over %zu openings: min %.1f ms, median %.1f ms, max %.1f ms", ms.size(), ms.front(),
+        ms[ms.size() / 2], ms.back());
+  }
+  SayFigures("before the first opening", m_Before);
+  SayFigures("after cycle 1", m_AfterFirst);
+  if (m_Options.cycles < 2) return;
+  SayFigures("after cycle " + std::to_string(m_Options.cycles), m_AfterLast);
+  Say("growth from cycle 1 to cycle %d: %+d file descriptors, %+d threads, %+ld kB resident", m_Options.cycles,
+      m_AfterLast.fds - m_AfterFirst.fds, m_AfterLast.threads - m_AfterFirst.threads,
+      m_AfterLast.residentKb - m_AfterFirst.residentKb);
+}
+
+bool Session::Open(Instance& instance, std::string& error) {
+  Opening o;
+  OnUiThread([&] { o = OpenEditor(instance); });
+  if (!o.window) {
+    error = "cannot create a window for instance " + std::to_string(instance.number);
+    return false;
+  }
+  // The first drawing: the first capture that holds more than one colour
+  // (the window and the editor's own window start blank). The time is taken
+  // when the capture is asked for.
+  HostImage image;
+  double drawnMs = -1.0;
+  for (;;) {
+    const double asked = HostClockMs();
+    if (m_User.Capture(o.window, image) && !image.IsUniform()) {
+      drawnMs = asked - o.startMs;
+      break;
+    }
+    if (asked - o.startMs > kDrawTimeoutMs) break;
+    SleepMs(1.0);
+  }
+  char drawn[64];
+  if (drawnMs >= 0.0) {
+    m_DrawMs.push_back(drawnMs);
+    std::snprintf(drawn, sizeof drawn, "first drawing after %.1f ms", drawnMs);
+  } else {
+    std::snprintf(drawn, sizeof drawn, "no drawing within %.0f ms", kDrawTimeoutMs);
+  }
+  Say("instance %d: editor open in a %dx%d window (effEditOpen answered %lld); %s", instance.number, o.width,
+      o.height, static_cast<long long>(o.answer), drawn);
+  return true;
+}
+
+void Session::Close(Instance& instance) {
+  OnUiThread([&] { CloseEditor(instance); });
+  Say("instance %d: editor closed%s", instance.number,
+      m_Options.destroyWindowFirst ? " (the host's window destroyed first)" : "");
+}
+
+bool Session::Step(const ScriptStep& step, size_t number, std::string& error) {
+  Say("step %zu at %.1f ms: %s", number, HostClockMs(), step.source.c_str());
+  Instance& instance = *m_Instances[m_nCurrent];
+  std::string why;
+  const auto fail = [&](const std::string& reason) {
+    error = "step " + std::to_string(number) + " (" + step.source + "): " + reason;
+    return false;
+  };
+  const unsigned long window = instance.window.load();
+  const std::string closed = "the editor of instance " + std::to_string(instance.number) + " is closed";
+  if ((IsInputStep(step.kind) || step.kind == StepKind::Shot || step.kind == StepKind::Close) && !window)
+    return fail(closed);
+  switch (step.kind) {
+    case StepKind::Wait:
+      SleepMs(step.ms);
+      return true;
+    case StepKind::Idle:
+      return WaitForPasses(step.count, why) || fail(why);
+    case StepKind::Shot: {
+      HostImage image;
+      if (!m_User.Capture(window, image)) return fail("the window's pixels cannot be read");
+      if (!image.WritePng(step.text, why)) return fail(why);
+      Say("  %dx%d saved to %s", image.width, image.height, step.text.c_str());
+      return true;
+    }
+    case StepKind::Set: {
+      bool set = false;
+      OnUiThread([&] { set = instance.host->SetParameter(step.index, step.value); });
+      return set || fail("parameter " + std::to_string(step.index) + " is outside the effect's " +
+                         std::to_string(instance.host->Effect()->numParams) + " parameters");
+    }
+    case StepKind::Close:
+      Close(instance);
+      return true;
+    case StepKind::Open:
+      if (window) return fail("the editor of instance " + std::to_string(instance.number) + " is open");
+      return Open(instance, why) || fail(why);
+    case StepKind::Await:
+      return Await(step, instance, why) || fail(why);
+    case StepKind::Instance: {
+      if (step.count > static_cast<int>(m_Instances.size()))
+        return fail("there are " + std::to_string(m_Instances.size()) + " instances");
+      m_nCurrent = static_cast<size_t>(step.count - 1);
+      const unsigned long raised = m_Instances[m_nCurrent]->window.load();
+      if (raised) OnUiThread([&] { m_Ui.RaiseWindow(raised); });
+      return true;
+    }
+    default:
+      return Input(step, window, why) || fail(why);
+  }
+}
+
+bool Session::Input(const ScriptStep& s, unsigned long window, std::string& error) {
+  const auto move = [&](int x, int y) {
+    if (m_User.MovePointer(window, x, y)) return Settle(error);
+    error = "the pointer cannot be moved onto the window";
+    return false;
+  };
+  const auto button = [&](int b, bool press) {
+    m_User.Button(b, press);
+    if (press)
+      m_HeldButtons.insert(b);
+    else
+      m_HeldButtons.erase(b);
+    return Settle(error);
+  };
+  const auto key = [&](bool press) {
+    if (!m_User.Key(s.text, press)) {
+      error = "no key of the keyboard gives " + s.text;
+      return false;
+    }
+    if (press)
+      m_HeldKeys.insert(s.text);
+    else
+      m_HeldKeys.erase(s.text);
+    return Settle(error);
+  };
+  switch (s.kind) {
+    case StepKind::Move:
+      return move(s.x, s.y);
+    case StepKind::Press:
+    case StepKind::Release:
+      return button(s.button, s.kind == StepKind::Press);
+    case StepKind::Click:
+      return move(s.x, s.y) && button(s.button, true) && button(s.button, false);
+    case StepKind::Drag:
+      if (!move(s.x, s.y) || !button(1, true)) return false;
+      for (int i = 1; i <= s.count; ++i)
+        if (!move(s.x + (s.x2 - s.x) * i / s.count, s.y + (s.y2 - s.y) * i / s.count)) return false;
+      return button(1, false);
+    case StepKind::Wheel:
+      if (!move(s.x, s.y)) return false;
+      for (int i = 0; i < s.count; ++i)
+        if (!button(s.button, true) || !button(s.button, false)) return false;
+      return true;
+    case StepKind::Key:
+      return key(true) && key(false);
+    case StepKind::KeyDown:
+    case StepKind::KeyUp:
+      return key(s.kind == StepKind::KeyDown);
+    default:
+      return true;
+  }
+}
+
+// Lets the editor take one injected event as a user's: until an idle pass
+// that began after it has ended, or, while the editor holds an idle pass
+// (a mouse-tracking loop), for two idle periods.
+bool Session::Settle(std::string& error) {
+  const uint64_t pass = m_nPassStarts.load() + 1;
+  const double period = m_Options.render.idleIntervalMs;
+  const double start = HostClockMs();
+  for (;;) {
+    if (m_nPassEnds.load() >= pass) return true;
+    const double now = HostClockMs();
+    if (m_nPassStarts.load() > m_nPassEnds.load() && now - m_PassStartMs.load() >= 2.0 * period &&
+        now - start >= period)
+      return true;
+    if (now - start > kHostThreadTimeoutMs) {
+      error = "the host's user-interface thread made no idle pass";
+      return false;
+    }
+    SleepMs(0.5);
+  }
+}
+
+bool Session::WaitForPasses(int passes, std::string& error) {
+  const uint64_t target = m_nPassEnds.load() + static_cast<uint64_t>(passes);
+  const double start = HostClockMs();
+  const double limit = kHostThreadTimeoutMs + 2.0 * passes * m_Options.render.idleIntervalMs;
+  while (m_nPassEnds.load() < target) {
+    if (HostClockMs() - start > limit) {
+      error = "the host's user-interface thread is held by the editor";
+      return false;
+    }
+    SleepMs(0.5);
+  }
+  return true;
+}
+
+bool Session::Await(const ScriptStep& step, Instance& instance, std::string& error) {
+  static const VstInt32 kOpcodes[] = {audioMasterBeginEdit, audioMasterAutomate, audioMasterEndEdit};
+  static const char* const kNames[] = {"begin-edit", "automation", "end-edit"};
+  const int k = static_cast<int>(step.await);
+  const double start = HostClockMs();
+  for (;;) {
+    const std::vector<HostCall> log = instance.host->Log();
+    for (size_t i = log.size(); i-- > instance.awaitFrom[k];) {
+      if (log[i].opcode != kOpcodes[k]) continue;
+      instance.awaitFrom[k] = i + 1;
+      Say("  after %.1f ms: %s (%s thread)", HostClockMs() - start, DescribeHostCall(log[i]).c_str(),
+          HostThreadName(log[i].thread));
+      return true;
+    }
+    if (HostClockMs() - start > step.ms) {
+      char text[128];
+      std::snprintf(text, sizeof text, "the plug-in made no %s call within %.0f ms", kNames[k], step.ms);
+      error = text;
+      return false;
+    }
+    SleepMs(2.0);
+  }
+}
+
+void Session::ReleaseHeld() {
+  const unsigned long window = m_Instances[m_nCurrent]->window.load();
+  for (int b : m_HeldButtons) m_User.Button(b, false);
+  for (const std::string& k : m_HeldKeys) m_User.Key(k, false);
+  if (window && !(m_HeldButtons.empty() && m_HeldKeys.empty())) {
+    std::string ignored;
+    Settle(ignored);
+  }
+  m_HeldButtons.clear();
+  m_HeldKeys.clear();
+}
+
+}  // namespace editorsession

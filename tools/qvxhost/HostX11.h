@@ -1,0 +1,82 @@
+// The command-line host's side of X11 in its editor mode: its top-level
+// windows, input injected through the XTEST extension, captures of a
+// window's pixels, and the process's X error handler, which counts the
+// errors that reach it, as a real host's handler would, and never ends the
+// process.
+//
+// Thread contract: each connection is used by one thread only (the host's
+// user-interface thread for the windows, the script's thread for input and
+// captures). The error handler may run on any thread.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+struct _XDisplay;
+
+// Pixels as 0x00RRGGBB, row after row.
+struct HostImage {
+  int width = 0, height = 0;
+  std::vector<uint32_t> pixels;
+  // True for an empty image or one of a single colour (nothing drawn yet).
+  bool IsUniform() const;
+  // False with `error` set when the file cannot be written.
+  bool WritePng(const std::string& path, std::string& error) const;
+};
+
+// The host's error handler for every connection of the process, installed
+// before the plug-in is loaded (Xlib's own would end the process).
+void InstallHostErrorHandler();
+
+struct XErrorReport {
+  long fromPlugin = 0;    // errors on connections that are not the host's
+  long fromHost = 0;      // errors on the host's own connections
+  std::string first;      // the first error, described
+  bool replaced = false;  // another handler was in place of the host's; the host's is back
+};
+
+// True when NAME is an X key name (space, Return, a, F1).
+bool IsKeyName(const std::string& name);
+
+class XConnection {
+ public:
+  XConnection() = default;
+  ~XConnection();
+  XConnection(const XConnection&) = delete;
+  XConnection& operator=(const XConnection&) = delete;
+
+  // False with `error` set when the display cannot be opened.
+  bool Open(std::string& error);
+  bool HasXTest();
+  void ScreenSize(int& width, int& height);
+
+  // A top-level window with a black background that reports its keys;
+  // mapped, waiting up to two seconds until it shows. 0 when it cannot be
+  // made.
+  unsigned long CreateWindow(int x, int y, int width, int height, const std::string& title);
+  void ResizeWindow(unsigned long window, int width, int height);
+  void MoveResizeWindow(unsigned long window, int x, int y, int width, int height);
+  void RaiseWindow(unsigned long window);
+  void DestroyWindow(unsigned long window);
+  // Reads the pending events; each key that reached a window of the host is
+  // passed to `note` as "key press NAME" or "key release NAME".
+  void Pump(const std::function<void(unsigned long window, const std::string& what)>& note);
+
+  // Input, at window coordinates. False when the window is gone or no key
+  // produces NAME.
+  bool MovePointer(unsigned long window, int x, int y);
+  void Button(int button, bool press);
+  bool Key(const std::string& name, bool press);
+  // What the screen shows where the window lies on it (pop-ups and other
+  // windows over it included); false when no part of it is shown.
+  bool Capture(unsigned long window, HostImage& image);
+
+  // The errors that reached the host's handler so far, described through
+  // this connection; reinstalls the host's handler when it was replaced.
+  XErrorReport ErrorReport();
+
+ private:
+  _XDisplay* m_pDisplay = nullptr;
+};
