@@ -125,7 +125,8 @@ TEST_F(HostEditorTest, OpensDrawsTakesADragAsOneEditAndCloses) {
 }
 
 TEST_F(HostEditorTest, CyclesTwoInstancesWithTheWindowDestroyedBeforeTheClose) {
-  const RunResult r = Run("--log --cycles 3 --instances 2 --destroy-window-first --script 'instance 2; drag 30,50 200,50 3'");
+  const RunResult r =
+      Run("--log --cycles 3 --instances 2 --destroy-window-first --script 'instance 2; drag 30,50 200,50 3'");
   ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
   EXPECT_EQ(Count(r.out, "editor closed (the host's window destroyed first)"), 6) << r.out;
   EXPECT_NE(r.out.find("first drawing over 6 openings"), std::string::npos);
@@ -133,6 +134,24 @@ TEST_F(HostEditorTest, CyclesTwoInstancesWithTheWindowDestroyedBeforeTheClose) {
   EXPECT_NE(r.out.find("X errors reaching the host's handler:"), std::string::npos);
   EXPECT_EQ(Count(r.out, "instance 2: host call: endEdit index=0"), 3);
   EXPECT_EQ(Count(r.out, "instance 1: host call: beginEdit"), 0) << "the script acts on the second instance";
+}
+
+TEST_F(HostEditorTest, AFailingStepEndsTheRunWithItsNameAfterClosingTheEditor) {
+  const struct {
+    const char* script;
+    const char* message;
+  } cases[] = {
+      {"close; open; set 9=0.5", "step 3 (set 9=0.5): parameter 9 is outside the effect's 5 parameters"},
+      {"click 50,50; await begin; await begin 50", "step 3 (await begin 50): the plug-in made no begin-edit call"},
+      {"close; shot x.png", "step 2 (shot x.png): the editor of instance 1 is closed"},
+  };
+  for (const auto& c : cases) {
+    const RunResult r = Run(std::string("--script '") + c.script + "'");
+    EXPECT_EQ(r.exitCode, 1) << c.script << "\n" << r.out << r.err;
+    EXPECT_EQ(Lines(r.err), 1) << c.script << "\n" << r.err;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << c.script << "\n" << r.err;
+    EXPECT_EQ(Count(r.out, "editor open in"), Count(r.out, "editor closed")) << c.script << "\n" << r.out;
+  }
 }
 
 TEST(EditorScriptTest, StepsTheirArgumentsAndDefaults) {
