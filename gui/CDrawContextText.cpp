@@ -1,11 +1,10 @@
-// Text in the toolkit's fonts through Cairo's font selection by family name:
-// fontconfig maps "Helvetica" to an installed sans face and "Symbol" to a
-// face with the symbol characters.
+// Text in the toolkit's fonts: the metric-compatible faces of FontFaces.h.
 #include <cstring>
 
 #include "Helpers/Assert.h"
 #include "gui/CDrawContext.h"
 #include "gui/CDrawContextPainter.h"
+#include "gui/FontFaces.h"
 
 XR_REGISTER_SOURCE_FILE("gui/CDrawContextText");
 
@@ -13,9 +12,7 @@ namespace {
 
 void SelectFont(cairo_t* cr, CFont id, long size, long style, bool antialias) {
   const int index = (id >= 0 && id < kNumFonts) ? id : kFontSystem;
-  cairo_select_font_face(cr, gMacXfontNames[index],
-                         (style & kFaceItalic) ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,
-                         (style & kFaceBold) ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
+  cairo_set_font_face(cr, ToolkitFontFace(static_cast<CFont>(index), style));
   cairo_set_font_size(cr, static_cast<double>(size > 0 ? size : gStandardFontSize[index]));
   cairo_font_options_t* options = cairo_font_options_create();
   cairo_font_options_set_antialias(options,

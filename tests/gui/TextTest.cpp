@@ -122,3 +122,25 @@ TEST_F(TextTest, NullTextDrawsNothing) {
 }
 
 }  // namespace
+
+TEST_F(TextTest, FacesTakeThePostScriptFontWidthsTheLayoutsWereMadeFor) {
+  // Advance widths in 1/1000 em from the published metrics of the
+  // PostScript Helvetica and Symbol fonts: "Hamburgefonstiv" in Helvetica;
+  // alpha, beta, gamma, delta and Omega in Symbol, which has them at the
+  // codes of a, b, g, d and W. The faces in use must
+  // match them within rounding (about a pixel per few glyphs); the common
+  // replacements differ by more than 10 %.
+  struct Case {
+    CFont font;
+    const char* text;
+    long emWidth;
+  } cases[] = {{kFontNormal, "Hamburgefonstiv", 7558},
+               {kFontVeryBig, "Hamburgefonstiv", 7558},
+               {kFontSymbol, "abgdW", 2853}};
+  TestSurface target(10, 10);
+  for (const Case& c : cases) {
+    target.context()->setFont(c.font);
+    const double expected = c.emWidth * target.context()->getFontSize() / 1000.0;
+    EXPECT_NEAR(target.context()->getStringWidth(c.text), expected, 3.0) << c.text << " in font " << c.font;
+  }
+}
