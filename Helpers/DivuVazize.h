@@ -17,9 +17,11 @@
 //   host's thread that made the frame). Panels are built, controls changed
 //   and deferred work done there only, under the frame lock.
 // - The frame's idle thread runs idle() too; there it only lets the frame
-//   redraw its dirty views. Everything else that idle does (UpdateUi,
-//   rebuilds, flips, IdleInner, the effect's idle) runs on the user-interface
-//   thread only, so IdleInner never runs on a thread the host does not know.
+//   redraw its dirty views (and, while the host does not idle the editor,
+//   marks the displays dirty: keepDisplaysLive). Everything else that idle
+//   does (UpdateUi, rebuilds, flips, IdleInner, the effect's idle) runs on
+//   the user-interface thread only, so IdleInner never runs on a thread the
+//   host does not know.
 // - The effect calls its hooks (XREditorHooks) from whichever thread wrote a
 //   parameter, possibly the audio thread. setParameter, SetRefreshControls,
 //   UpdateUndoRedoControls and UpdateQMControls never block: on another
@@ -103,6 +105,10 @@ class DivuVazize : public AEffGUIEditor, public CControlListener, public XREdito
   // The host's editor idle and the frame's idle source (see
   // DivuVazizeIdle.cpp). Nothing while closed.
   void idle() override;
+  // While the host does not idle the editor, the frame's idle thread marks
+  // the owner-drawn displays (graphs, meters, scopes) dirty on each pass, as
+  // IdleInner would, so that they keep showing live data.
+  void keepDisplaysLive() override;
   // Always the linear knob mode, whatever the host asks; true.
   bool setKnobMode(VstInt32 mode) override;
   // The effect's edit brackets (10001/10002 undo and redo); their result.

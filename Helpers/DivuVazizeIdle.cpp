@@ -7,6 +7,7 @@
 #include "Helpers/Assert.h"
 #include "Helpers/DivuVazize.h"
 #include "Helpers/HostInfo.h"
+#include "Helpers/OwnerDrawControls.h"
 #include "Helpers/XREffect.h"
 #include "gui/CFrame.h"
 
@@ -49,6 +50,22 @@ void DivuVazize::idle() {
   // then this editor's panel, taking its own lock before the frame lock.
   if (ranWork) CallEffectIdle();
   XR_CATCH_VOID
+}
+
+namespace {
+void MarkDisplaysDirty(CViewContainer* container) {
+  for (long i = 0, n = container->getNbViews(); i < n; ++i) {
+    CView* view = container->getView(i);
+    if (dynamic_cast<COwnerDrawControl*>(view))
+      view->setDirty(true);
+    else if (auto* inner = dynamic_cast<CViewContainer*>(view))
+      MarkDisplaysDirty(inner);
+  }
+}
+}  // namespace
+
+void DivuVazize::keepDisplaysLive() {
+  if (frame && m_bOpen.load()) MarkDisplaysDirty(frame);
 }
 
 void DivuVazize::MaybeCallIdleInner() {

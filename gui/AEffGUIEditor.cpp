@@ -81,17 +81,9 @@ VstInt32 AEffGUIEditor::mouse(VstInt32 x, VstInt32 y) {
   return 1;
 }
 
-bool AEffGUIEditor::onKeyDown(VstKeyCode& keyCode) {
-  if (!frame) return false;
-  CScopedLock hold(frame->getFrameLock());
-  return frame->onKeyDown(keyCode) == 1;
-}
+bool AEffGUIEditor::onKeyDown(VstKeyCode& keyCode) { return frame && frame->takeKey(keyCode, true); }
 
-bool AEffGUIEditor::onKeyUp(VstKeyCode& keyCode) {
-  if (!frame) return false;
-  CScopedLock hold(frame->getFrameLock());
-  return frame->onKeyUp(keyCode) == 1;
-}
+bool AEffGUIEditor::onKeyUp(VstKeyCode& keyCode) { return frame && frame->takeKey(keyCode, false); }
 
 bool AEffGUIEditor::onWheel(float distance) {
   if (!frame) return false;
@@ -114,6 +106,8 @@ void AEffGUIEditor::doIdleStuff() {
     now += kEarlyWaitMs;
     if (!MsReached(now + kEarlyToleranceMs, lastTicks)) return;
   }
+  // Without the host's calls nothing else marks what the displays show.
+  if (!frame->isOnHostThread() && frame->hostIdleStale()) keepDisplaysLive();
   idle();
   // A derived idle may skip the frame while it is busy itself (inside a
   // mouse-tracking loop); the views are redrawn all the same.

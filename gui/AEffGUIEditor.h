@@ -6,9 +6,10 @@
 // It also paces editor idle: doIdleStuff runs the editor's idle at most every
 // g_kIdleRate milliseconds and gives the host its idle call.
 //
-// Window events are read on the host's editor-idle call (idle): the editor's
-// own display connection has no other reader, so a host that never idles the
-// editor gets a drawn but unresponsive editor.
+// Window events are read on the host's editor-idle call (idle). A host that
+// stops idling the editor leaves the window to the frame's idle thread, which
+// answers exposes and keeps the displays live (keepDisplaysLive) but leaves
+// input for the host's next call.
 //
 // Thread contract: the dispatcher's calls arrive on the host's user-interface
 // thread; doIdleStuff and idle also run on the frame's idle thread. Every
@@ -38,7 +39,8 @@ class AEffGUIEditor : public AEffEditor {
   void draw(ERect* rect) override;
   // A mouse press at (x, y), buttons read from the pointer; 1.
   VstInt32 mouse(VstInt32 x, VstInt32 y) override;
-  // Keys from the host: true only when a view handled the key (result 1).
+  // Keys from the host, on the path of the window's keys (CFrame::takeKey):
+  // true only when a view took the key (result 1); false hands it back.
   bool onKeyDown(VstKeyCode& keyCode) override;
   bool onKeyUp(VstKeyCode& keyCode) override;
   // A wheel step from the host at the pointer: true when a view used it.
@@ -52,6 +54,10 @@ class AEffGUIEditor : public AEffEditor {
   // One paced idle pass under the frame lock: the editor's idle (and the
   // frame's redraw), then the host's idle call when on the host's thread.
   virtual void doIdleStuff();
+  // Marks what the editor's displays show dirty, as the editor's own idle
+  // work does on the host's thread: called on the frame's idle thread, under
+  // the frame lock, while the host does not idle the editor. Nothing here.
+  virtual void keepDisplaysLive() {}
 
   CFrame* getFrame() const { return frame; }
   // Waits ms milliseconds.

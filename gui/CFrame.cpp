@@ -8,6 +8,7 @@
 #include "Helpers/Assert.h"
 #include "gui/AEffGUIEditor.h"
 #include "gui/CDrawContext.h"
+#include "gui/CTextEditField.h"
 #include "vst/AudioEffectX.h"
 
 XR_REGISTER_SOURCE_FILE("gui/CFrame.cpp");
@@ -15,7 +16,8 @@ XR_REGISTER_SOURCE_FILE("gui/CFrame.cpp");
 CFrame::CFrame(const CRect& size, void* systemWindow, void* editor)
     : CViewContainer(size, nullptr, nullptr),
       pEditor(static_cast<AEffGUIEditor*>(editor)),
-      hostThread(std::this_thread::get_id()) {
+      hostThread(std::this_thread::get_id()),
+      lastHostEventPass(AEffGUIEditor::getTicks()) {
   setParentFrame(this);
   initFrame(systemWindow);
 }
@@ -38,6 +40,8 @@ CFrame::~CFrame() {
   CScopedLock hold(frameLock);
   if (pModalView) removeView(pModalView, false);
   pModalView = nullptr;
+  if (pasteTarget) pasteTarget->forget();
+  pasteTarget = nullptr;
   setCursor(kCursorDefault);
   setDropActive(false);
   // Views still find a working frame while they go.
@@ -256,9 +260,26 @@ void CFrame::windowSurfaceChanged() {
   // anywhere: the whole window then.
   const CRect area = bHasDamage ? damage : CRect(0, 0, size.width(), size.height());
   bHasDamage = false;
+  // A hidden window is redrawn whole when it shows again.
+  if (!bShown) return;
   cairo_surface_flush(pBackBuffer);
   pPlatform->Present(pBackBuffer, {static_cast<int>(area.left), static_cast<int>(area.top),
                                    static_cast<int>(area.right), static_cast<int>(area.bottom)});
+  drawCount.fetch_add(1);
+}
+
+void CFrame::setClipboardText(const std::string& text) {
+  CScopedLock hold(frameLock);
+  if (pPlatform) pPlatform->SetClipboardText(text);
+}
+
+void CFrame::requestClipboardText(CTextEditField* target) {
+  CScopedLock hold(frameLock);
+  if (!pPlatform || !target) return;
+  target->remember();
+  if (pasteTarget) pasteTarget->forget();
+  pasteTarget = target;
+  pPlatform->RequestClipboardText();
 }
 
 void CFrame::update(CDrawContext* context) {
@@ -286,7 +307,7 @@ void CFrame::update(CDrawContext* context) {
 void CFrame::idle() {
   if (!bOpenFlag || bFirstDraw || !isDirty()) return;
   CScopedLock hold(frameLock);
-  if (!bAlive) return;
+  if (!bAlive || !bShown) return;
   CDrawContext* context = createDrawContext();
   update(context);
   context->forget();
@@ -349,10 +370,19 @@ void CFrame::mouse(CDrawContext* context, CPoint& where, long buttons) {
   if (pModalView->hitTest(where, buttons)) pModalView->mouse(context, where, buttons);
 }
 
+namespace {
+// A view's answer to a key, the view held meanwhile: its handler may remove
+// it (a panel rebuilt on Return). -1 without a view.
+long SendKey(CView* view, VstKeyCode& keyCode, bool down) {
+  if (!view) return -1;
+  CRememberScope keep(view);
+  return down ? view->onKeyDown(keyCode) : view->onKeyUp(keyCode);
+}
+}  // namespace
+
 long CFrame::onKeyDown(VstKeyCode& keyCode) {
-  long result = -1;
-  if (pFocusView) result = pFocusView->onKeyDown(keyCode);
-  if (result == -1 && pModalView) result = pModalView->onKeyDown(keyCode);
+  long result = SendKey(pFocusView, keyCode, true);
+  if (result == -1) result = SendKey(pModalView, keyCode, true);
   if (result != -1) return result;
   if (keyCode.virt == 2)  // tab
     return advanceNextFocusView(pFocusView, (keyCode.modifier & 1) != 0) ? 1 : -1;
@@ -360,10 +390,8 @@ long CFrame::onKeyDown(VstKeyCode& keyCode) {
 }
 
 long CFrame::onKeyUp(VstKeyCode& keyCode) {
-  long result = -1;
-  if (pFocusView) result = pFocusView->onKeyUp(keyCode);
-  if (result == -1 && pModalView) result = pModalView->onKeyUp(keyCode);
-  return result;
+  const long result = SendKey(pFocusView, keyCode, false);
+  return result != -1 ? result : SendKey(pModalView, keyCode, false);
 }
 
 bool CFrame::onWheel(CDrawContext* context, const CPoint& where, float distance) {

@@ -16,10 +16,22 @@
 // g_kIdleRate ms). Both hold the frame lock for everything they do, so events
 // and idle never overlap. Every call on the window, and so on the editor's
 // display connection, is made under the frame lock; that is what lets the
-// window's library run without thread support. Events are read only on the
-// host's thread: the idle thread redraws and presents but never dispatches
-// input, so mouse handling and the host calls it makes stay on the host's
-// thread.
+// window's library run without thread support. Input is dispatched only on
+// the host's thread: the idle thread redraws and presents but never
+// dispatches input, so mouse handling and the host calls it makes stay on
+// the host's thread. A host that stops idling the editor for a while
+// (kHostIdleStaleMs) leaves the window to the idle thread: it then answers
+// exposes and visibility changes itself and keeps the input for the host's
+// next call.
+//
+// Keys. A click in the window takes the keyboard focus for it (the window
+// gives it back to the host's window when it closes). Keys from the host
+// (the editor's onKeyDown/onKeyUp) and from the window take one path,
+// takeKey; a key from the window that no view takes is sent on to the host's
+// window, so that the host's shortcuts keep working over the editor.
+//
+// Visibility. While the window is unmapped or wholly covered the frame draws
+// nothing; when it shows again everything is redrawn.
 #pragma once
 
 #include <atomic>
@@ -27,6 +39,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 
 #include "Helpers/Lock.h"
@@ -34,6 +47,7 @@
 #include "platform/PlatformWindow.h"
 
 class AEffGUIEditor;
+class CTextEditField;
 struct VstWindow;
 typedef struct _cairo_surface cairo_surface_t;
 
@@ -50,10 +64,14 @@ enum CCursorType {
   kCursorHand = 9
 };
 
-// True while a frame handles a window event (any frame of the process).
-// Written and read on the host's user-interface thread; the editor framework
-// defers work that must not run inside an event.
+// True while a frame handles a window event on the host's user-interface
+// thread (any frame of the process). Written and read on that thread; the
+// editor framework defers work that must not run inside an event.
 extern std::atomic<bool> g_bAmHandlingCarbonEvent;
+
+// Milliseconds without the host's editor-idle call after which the idle
+// thread serves the window's exposes and visibility changes itself.
+inline constexpr unsigned int kHostIdleStaleMs = 200;
 
 class CFrame : public CViewContainer {
  public:
@@ -108,6 +126,8 @@ class CFrame : public CViewContainer {
   void draw(CDrawContext* context) override;
   void drawRect(CDrawContext* context, const CRect& update) override;
   void mouse(CDrawContext* context, CPoint& where, long buttons = -1) override;
+  // The focus view's answer, else the modal view's, else Tab's focus walk;
+  // 1 taken, -1 not. The view is held while it handles the key.
   long onKeyDown(VstKeyCode& keyCode) override;
   long onKeyUp(VstKeyCode& keyCode) override;
   bool onWheel(CDrawContext* context, const CPoint& where, float distance) override;
@@ -138,9 +158,15 @@ class CFrame : public CViewContainer {
   // motion event, true when it is a drag.
   virtual bool waitForDrag();
 
+  // Every key, from the host or the window: true when a view took it
+  // (answered exactly 1). Takes the frame lock.
+  bool takeKey(VstKeyCode& keyCode, bool down);
+
   // Window events: handles every pending one. Called by the editor on the
-  // host's editor-idle call, on the thread that made the frame; does nothing
-  // on other threads and inside an event (a mouse-tracking loop).
+  // host's editor-idle call, on the thread that made the frame, and on the
+  // idle thread, where it serves only exposes, size and visibility changes
+  // and only while the host's calls stay away (hostIdleStale); input waits
+  // for the host's thread. Nothing inside an event (a mouse-tracking loop).
   void handlePlatformEvents();
   // One event, as the window reports it (the toolkit's event handler).
   void handlePlatformEvent(const PlatformEvent& event);
@@ -151,6 +177,19 @@ class CFrame : public CViewContainer {
   // Events and idle calls are served only while alive: cleared while a
   // resize runs and when the window is destroyed with the host's window.
   bool isAlive() const { return bAlive.load(); }
+  // True when the host's thread has not read the window's events for
+  // kHostIdleStaleMs. [any thread]
+  bool hostIdleStale() const;
+  // The window can be seen (it is not unmapped or wholly covered).
+  bool isShown() const { return bShown; }
+  // How often drawing reached the window. [any thread]
+  unsigned long getDrawCount() const { return drawCount.load(); }
+
+  // The desktop's clipboard: copies text onto it, and asks for its text on
+  // behalf of an edit field, which receives it (pasteText) when it comes and
+  // is still in the frame.
+  void setClipboardText(const std::string& text);
+  void requestClipboardText(CTextEditField* target);
 
   // The most recently constructed live drawing context of this frame, not
   // owned; set and cleared by the contexts themselves.
@@ -170,6 +209,7 @@ class CFrame : public CViewContainer {
   void* getSystemWindow() const { return pSystemWindow; }
 
  protected:
+  void dispatchKey(const PlatformEvent& event);
   void dispatchMouseMove(const PlatformEvent& event, bool left);
   void dispatchDrag(const PlatformEvent& event);
   // Notes an area (frame coordinates) to copy onto the window.
@@ -199,8 +239,14 @@ class CFrame : public CViewContainer {
   CRect damage;                                // drawn, not yet presented
   bool bHasDamage = false;
   bool bInEvents = false;                      // an event pass is running
-  std::deque<PlatformEvent> deferredEvents;    // taken out by a modal wait
+  std::deque<PlatformEvent> deferredEvents;    // taken out by a modal wait or the idle thread
   std::thread::id hostThread;                  // made the frame
+  // GetTickCount of the host thread's last event pass: written there, read
+  // by the idle thread.
+  std::atomic<unsigned int> lastHostEventPass{0};
+  bool bShown = true;                          // the window can be seen; under the frame lock
+  std::atomic<unsigned long> drawCount{0};     // written under the frame lock, read by tests
+  CTextEditField* pasteTarget = nullptr;       // remembered until the clipboard's text comes
 
   // Idle thread: stop flag written by the destructor, read by the thread.
   std::thread idleThread;

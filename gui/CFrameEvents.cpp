@@ -1,40 +1,82 @@
 // The frame's window events: each event the window reports becomes calls on
-// the views, under the frame lock, with g_bAmHandlingCarbonEvent set.
+// the views, under the frame lock, with g_bAmHandlingCarbonEvent set on the
+// host's thread.
 #include <chrono>
 
 #include "Helpers/Assert.h"
 #include "Helpers/MouseMoveAwayHook.h"
+#include "gui/AEffGUIEditor.h"
 #include "gui/CDragContainer.h"
 #include "gui/CDrawContext.h"
 #include "gui/CFrame.h"
+#include "gui/CTextEditField.h"
 
 XR_REGISTER_SOURCE_FILE("gui/CFrameEvents.cpp");
 
 std::atomic<bool> g_bAmHandlingCarbonEvent{false};
 
 namespace {
-// Sets the handling flag for one event and clears it on every way out.
+// Sets the handling flag for one event on the host's thread and clears it on
+// every way out; the flag tells that thread's own work apart.
 class CHandlingEvent {
  public:
-  CHandlingEvent() { g_bAmHandlingCarbonEvent = true; }
-  ~CHandlingEvent() { g_bAmHandlingCarbonEvent = false; }
+  explicit CHandlingEvent(bool onHostThread) : m_bSet(onHostThread) {
+    if (m_bSet) g_bAmHandlingCarbonEvent = true;
+  }
+  ~CHandlingEvent() {
+    if (m_bSet) g_bAmHandlingCarbonEvent = false;
+  }
   CHandlingEvent(const CHandlingEvent&) = delete;
   CHandlingEvent& operator=(const CHandlingEvent&) = delete;
+
+ private:
+  bool m_bSet;
 };
+
+// Events the idle thread serves while the host's calls stay away: they touch
+// no view's handler and call nothing of the host.
+bool ServedWithoutHost(EPlatformEvent type) {
+  switch (type) {
+    case EPlatformEvent::kExpose:
+    case EPlatformEvent::kResized:
+    case EPlatformEvent::kDestroyed:
+    case EPlatformEvent::kHidden:
+    case EPlatformEvent::kShown:
+      return true;
+    default:
+      return false;
+  }
+}
 }  // namespace
 
+bool CFrame::hostIdleStale() const {
+  return MsElapsed(AEffGUIEditor::getTicks(), lastHostEventPass.load()) > kHostIdleStaleMs;
+}
+
 void CFrame::handlePlatformEvents() {
-  if (!isOnHostThread()) return;
+  const bool onHost = isOnHostThread();
+  if (onHost)
+    lastHostEventPass = AEffGUIEditor::getTicks();
+  else if (!hostIdleStale())
+    return;
   CScopedLock hold(frameLock);
   if (bInEvents || !pPlatform) return;
   bInEvents = true;
   PlatformEvent event;
   for (;;) {
-    if (!deferredEvents.empty()) {
+    if (onHost && !deferredEvents.empty()) {
       event = std::move(deferredEvents.front());
       deferredEvents.pop_front();
     } else if (!pPlatform->NextEvent(event)) {
       break;
+    } else if (!onHost && !ServedWithoutHost(event.type)) {
+      // Kept for the host's thread; of a run of moves only the last counts.
+      if (event.type == EPlatformEvent::kMouseMove && !deferredEvents.empty() &&
+          deferredEvents.back().type == EPlatformEvent::kMouseMove)
+        deferredEvents.back() = std::move(event);
+      else
+        deferredEvents.push_back(std::move(event));
+      continue;
     }
     // A failing event is dropped; the ones after it are still served.
     try {
@@ -47,7 +89,7 @@ void CFrame::handlePlatformEvents() {
 }
 
 void CFrame::handlePlatformEvent(const PlatformEvent& event) {
-  CHandlingEvent handling;
+  CHandlingEvent handling(isOnHostThread());
   if (!bAlive) return;
   CScopedLock hold(frameLock);
   struct Nesting {  // restores the event flag on every way out
@@ -92,17 +134,29 @@ void CFrame::handlePlatformEvent(const PlatformEvent& event) {
       dispatchMouseMove(event, true);
       break;
     case EPlatformEvent::kKeyDown:
-    case EPlatformEvent::kKeyUp: {
-      VstKeyCode key{};
-      key.character = event.key.character;
-      key.virt = event.key.virt;
-      key.modifier = event.key.modifier;
-      if (event.type == EPlatformEvent::kKeyDown)
-        onKeyDown(key);
-      else
-        onKeyUp(key);
+    case EPlatformEvent::kKeyUp:
+      dispatchKey(event);
       break;
-    }
+    case EPlatformEvent::kFocusOut:
+      // The window's keyboard focus went elsewhere: an open text edit ends
+      // keeping its text, as with Return.
+      if (pFocusView) setFocusView(nullptr);
+      break;
+    case EPlatformEvent::kHidden:
+      bShown = false;
+      break;
+    case EPlatformEvent::kShown:
+      // What was drawn while hidden never reached the window.
+      bShown = true;
+      setDirty(true);
+      break;
+    case EPlatformEvent::kClipboardText:
+      if (CTextEditField* target = pasteTarget) {
+        pasteTarget = nullptr;
+        if (isChild(target)) target->pasteText(event.text);
+        target->forget();
+      }
+      break;
     case EPlatformEvent::kDestroyed:
       // The host's window went, and ours with it: nothing more is served.
       bAlive = false;
@@ -120,6 +174,21 @@ void CFrame::handlePlatformEvent(const PlatformEvent& event) {
   }
 }
 
+bool CFrame::takeKey(VstKeyCode& keyCode, bool down) {
+  CScopedLock hold(frameLock);
+  return (down ? onKeyDown(keyCode) : onKeyUp(keyCode)) == 1;
+}
+
+void CFrame::dispatchKey(const PlatformEvent& event) {
+  VstKeyCode key{};
+  key.character = event.key.character;
+  key.virt = event.key.virt;
+  key.modifier = event.key.modifier;
+  // What no view takes is the host's: its shortcuts work over the editor.
+  if (!takeKey(key, event.type == EPlatformEvent::kKeyDown) && bAlive && pPlatform)
+    pPlatform->ForwardKey(event);
+}
+
 void CFrame::dispatchMouseMove(const PlatformEvent& event, bool left) {
   CDrawContext* context = createDrawContext();
   CMouseMoveAwayHook* saved = g_pCurrentMouseMoveAwayHook;
@@ -135,32 +204,38 @@ void CFrame::dispatchMouseMove(const PlatformEvent& event, bool left) {
 
 void CFrame::dispatchDrag(const PlatformEvent& event) {
   const CPoint where(event.x, event.y);
+  if (event.type == EPlatformEvent::kDragEnter) {
+    if (gDragContainer) gDragContainer->forget();
+    gDragContainer = new CDragContainer(event.items);
+    setCursor(kCursorNotAllowed);
+  }
+  CDragContainer* drag = gDragContainer;
+  if (!drag) return;
+  // The drag and the views it goes to (the one it leaves, the one under it)
+  // are held while they handle it: a view's handler may remove views.
+  CRememberScope keepDrag(drag);
+  CRememberScope keepCurrent(pCurrentDragView);
+  CRememberScope keepTarget(getViewAt(where, false));
   CDrawContext* context = createDrawContext();
   switch (event.type) {
     case EPlatformEvent::kDragEnter:
-      if (gDragContainer) gDragContainer->forget();
-      gDragContainer = new CDragContainer(event.items);
-      setCursor(kCursorNotAllowed);
-      onDragEnter(context, gDragContainer, where);
+      onDragEnter(context, drag, where);
       break;
     case EPlatformEvent::kDragMove:
-      if (gDragContainer) onDragMove(context, gDragContainer, where);
+      onDragMove(context, drag, where);
       break;
     case EPlatformEvent::kDragLeave:
-      // The drag has gone elsewhere; a return is a new drag with new items.
-      if (gDragContainer) {
-        onDragLeave(context, gDragContainer, where);
-        setCursor(kCursorDefault);
-        gDragContainer->forget();
-        gDragContainer = nullptr;
-      }
-      break;
     case EPlatformEvent::kDrop:
-      if (gDragContainer) {
-        onDrop(context, gDragContainer, where);
-        setCursor(kCursorDefault);
-        gDragContainer->forget();
+      // A leave: the drag has gone elsewhere; a return is a new drag with
+      // new items.
+      if (event.type == EPlatformEvent::kDrop)
+        onDrop(context, drag, where);
+      else
+        onDragLeave(context, drag, where);
+      setCursor(kCursorDefault);
+      if (gDragContainer == drag) {
         gDragContainer = nullptr;
+        drag->forget();
       }
       break;
     default:

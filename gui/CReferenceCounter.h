@@ -22,3 +22,21 @@ class CReferenceCounter {
  private:
   long nbReference = 1;
 };
+
+// Holds one reference for a scope, so that the object outlives a call that
+// may drop every other reference to it (a view removed by its own handler).
+// A null object is allowed and held by nobody.
+class CRememberScope {
+ public:
+  explicit CRememberScope(CReferenceCounter* object) : m_pObject(object) {
+    if (m_pObject) m_pObject->remember();
+  }
+  ~CRememberScope() {
+    if (m_pObject) m_pObject->forget();
+  }
+  CRememberScope(const CRememberScope&) = delete;
+  CRememberScope& operator=(const CRememberScope&) = delete;
+
+ private:
+  CReferenceCounter* m_pObject;
+};

@@ -60,6 +60,17 @@ std::string EncodeUtf8(uint32_t cp) {
   return out;
 }
 
+uint32_t DecodeUtf8At(const std::string& text, size_t& position) {
+  const size_t length = CharLength(text, position);
+  const unsigned char lead = static_cast<unsigned char>(text[position]);
+  position += length;
+  if (length == 1) return lead < 0x80 ? lead : 0xFFFD;
+  uint32_t point = lead & (0x7F >> length);
+  for (size_t k = position - length + 1; k < position; ++k)
+    point = (point << 6) | (static_cast<unsigned char>(text[k]) & 0x3F);
+  return point;
+}
+
 size_t CTextEditBuffer::BoundaryAtOrBefore(size_t position) const {
   if (position >= m_Text.size()) return m_Text.size();
   size_t boundary = 0;

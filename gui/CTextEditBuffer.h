@@ -65,3 +65,6 @@ class CTextEditBuffer {
 // The UTF-8 form of a code point; empty for surrogates and values beyond
 // U+10FFFF.
 std::string EncodeUtf8(uint32_t codePoint);
+// The code point of the character at `position`, which moves past it; a
+// byte that starts no well-formed character reads as U+FFFD.
+uint32_t DecodeUtf8At(const std::string& text, size_t& position);

@@ -6,6 +6,7 @@
 #include "Helpers/Assert.h"
 #include "gui/CDrawContext.h"
 #include "gui/CFrame.h"
+#include "gui/FontFaces.h"
 
 XR_REGISTER_SOURCE_FILE("gui/CTextEditField.cpp");
 
@@ -42,9 +43,6 @@ constexpr long kTextInset = 2;       // between the field's edges and its text
 constexpr unsigned int kDoubleClickMs = 400;
 constexpr long kDoubleClickSlop = 4;
 
-// Text copied or cut from any field of the plug-in; user-interface thread only.
-std::string g_EditClipboard;
-
 // The character a keypad key types, or 0.
 int KeypadCharacter(unsigned char virt) {
   if (virt >= kKeyNumpad0 && virt <= kKeyNumpad9) return '0' + (virt - kKeyNumpad0);
@@ -75,6 +73,19 @@ CTextEditField::CTextEditField(const CRect& rect, CFont f, CHoriTxtAlign a)
 }
 
 CTextEditField::~CTextEditField() = default;
+
+uint32_t CTextEditField::showable(uint32_t codePoint) const {
+  // Control characters are the buffer's to drop or end the line at.
+  if (codePoint < 0x20 || codePoint == 0x7F) return codePoint;
+  return ToolkitFontHasGlyph(font, codePoint) ? codePoint : static_cast<uint32_t>('?');
+}
+
+void CTextEditField::pasteText(const std::string& text) {
+  std::string shown;
+  for (size_t i = 0; i < text.size();) shown += EncodeUtf8(showable(DecodeUtf8At(text, i)));
+  buffer.Insert(shown);
+  setDirty(true);
+}
 
 void CTextEditField::setText(const char* text) {
   buffer.SetText(text ? text : "");
@@ -216,22 +227,22 @@ long CTextEditField::onKeyDown(VstKeyCode& key) {
             buffer.SelectAll();
             break;
           case 'c': case 'C':
-            if (buffer.HasSelection()) g_EditClipboard = buffer.SelectedText();
+            if (buffer.HasSelection() && pParentFrame) pParentFrame->setClipboardText(buffer.SelectedText());
             break;
           case 'x': case 'X':
-            if (buffer.HasSelection()) {
-              g_EditClipboard = buffer.SelectedText();
+            if (buffer.HasSelection() && pParentFrame) {
+              pParentFrame->setClipboardText(buffer.SelectedText());
               buffer.DeleteSelection();
             }
             break;
           case 'v': case 'V':
-            buffer.Insert(g_EditClipboard);
+            if (pParentFrame) pParentFrame->requestClipboardText(this);
             break;
           default:
             break;
         }
       } else if (key.character >= 0x20 && key.character != 0x7F) {
-        buffer.InsertCodePoint(static_cast<uint32_t>(key.character));
+        buffer.InsertCodePoint(showable(static_cast<uint32_t>(key.character)));
       }
       break;
     }

@@ -9,8 +9,11 @@
 // Home, End (and Up and Down as Home and End) move the caret, with Shift
 // extending the selection; Ctrl+A selects all, Ctrl+C, Ctrl+X and Ctrl+V copy,
 // cut and paste. Return, Enter, Escape and Tab are left to the text edit and
-// the frame. Copy and paste go through a clipboard of the plug-in's own,
-// shared by its fields; the desktop's clipboard is not reached.
+// the frame. Copy and paste go through the desktop's clipboard (the frame's);
+// pasted text arrives a little later, when the clipboard's owner answers.
+//
+// Characters the field's font has no glyph for, typed or pasted, are turned
+// into a question mark, so that what the field holds is what it shows.
 //
 // Thread contract: user-interface thread only.
 #pragma once
@@ -29,6 +32,8 @@ class CTextEditField : public CView {
 
   // Replaces the text (at most 255 bytes) and selects all of it.
   void setText(const char* text);
+  // Text from the clipboard: replaces the selection (its first line).
+  void pasteText(const std::string& text);
   const std::string& getText() const { return buffer.Text(); }
   CTextEditBuffer& getBuffer() { return buffer; }
 
@@ -45,6 +50,8 @@ class CTextEditField : public CView {
   size_t positionAt(CDrawContext* context, long x);
 
  private:
+  // The code point, or '?' when the font cannot show it.
+  uint32_t showable(uint32_t codePoint) const;
   // Where the text starts (x, frame coordinates) so that the caret shows.
   long layoutText(CDrawContext* context);
   long widthOf(CDrawContext* context, size_t bytes);

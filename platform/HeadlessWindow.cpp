@@ -8,6 +8,8 @@
 namespace {
 // Set by a window's constructor, cleared by its destructor; read by the test.
 std::atomic<CHeadlessWindow*> g_pLastWindow{nullptr};
+// The headless windows' clipboard; user-interface thread only.
+std::string g_Clipboard;
 
 std::unique_ptr<CPlatformWindow> MakeHeadless(void* parent, int width, int height) {
   if (!parent || width <= 0 || height <= 0) return nullptr;
@@ -96,6 +98,17 @@ void CHeadlessWindow::SetPosition(int x, int y) {
 PlatformRect CHeadlessWindow::GetFrame() const { return {m_nX, m_nY, m_nX + m_nWidth, m_nY + m_nHeight}; }
 
 void CHeadlessWindow::SetCursor(int cursorType) { m_nCursor = cursorType; }
+
+void CHeadlessWindow::SetClipboardText(const std::string& text) { g_Clipboard = text; }
+
+void CHeadlessWindow::RequestClipboardText() {
+  PlatformEvent event;
+  event.type = EPlatformEvent::kClipboardText;
+  event.text = g_Clipboard;
+  m_Events.push_back(event);
+}
+
+std::string CHeadlessWindow::ClipboardText() { return g_Clipboard; }
 
 void CHeadlessWindow::Destroy() {
   m_bDestroyed = true;

@@ -33,6 +33,12 @@ class CHeadlessWindow final : public CPlatformWindow {
   PlatformRect GetFrame() const override;
   void SetCursor(int cursorType) override;
   void SetKeyInput(bool wanted) override { m_bKeyInput = wanted; }
+  // Recorded for the test.
+  void ForwardKey(const PlatformEvent& event) override { m_Forwarded.push_back(event); }
+  // A clipboard shared by the process's headless windows; a request is
+  // answered at once, by an event queued behind the pending ones.
+  void SetClipboardText(const std::string& text) override;
+  void RequestClipboardText() override;
   void SetDropTarget(bool wanted) override { m_bDropTarget = wanted; }
   bool IsAlive() const override { return !m_bDestroyed; }
 
@@ -48,6 +54,9 @@ class CHeadlessWindow final : public CPlatformWindow {
   void* Parent() const { return m_pParent; }
   int CursorType() const { return m_nCursor; }
   bool KeyInput() const { return m_bKeyInput; }
+  // The key events sent on to the host's window.
+  const std::vector<PlatformEvent>& Forwarded() const { return m_Forwarded; }
+  static std::string ClipboardText();
   bool DropTarget() const { return m_bDropTarget; }
   int PresentCount() const { return m_nPresents.load(); }
   const PlatformRect& LastPresented() const { return m_LastPresented; }
@@ -65,6 +74,7 @@ class CHeadlessWindow final : public CPlatformWindow {
   bool m_bDropTarget = false;
   bool m_bDestroyed = false;
   std::deque<PlatformEvent> m_Events;
+  std::vector<PlatformEvent> m_Forwarded;
   struct PointerState {
     int x, y;
     long buttons;

@@ -58,21 +58,35 @@ struct PlatformDragItem {
 };
 
 enum class EPlatformEvent {
-  kExpose,       // rect needs repainting from the back buffer
-  kMouseDown,    // x, y, buttons, clickCount
-  kMouseUp,      // x, y, buttons (those still held, with modifiers)
-  kMouseMove,    // x, y, buttons
-  kMouseEnter,   // x, y
-  kMouseLeave,   // x, y
-  kWheel,        // x, y, buttons, axis, distance
-  kKeyDown,      // key
-  kKeyUp,        // key
-  kResized,      // rect = (0, 0, width, height)
-  kDestroyed,    // the window went away with the host's window
-  kDragEnter,    // x, y, items
-  kDragMove,     // x, y
+  kExpose,         // rect needs repainting from the back buffer
+  kMouseDown,      // x, y, buttons, clickCount
+  kMouseUp,        // x, y, buttons (those still held, with modifiers)
+  kMouseMove,      // x, y, buttons
+  kMouseEnter,     // x, y
+  kMouseLeave,     // x, y
+  kWheel,          // x, y, buttons, axis, distance
+  kKeyDown,        // key, native
+  kKeyUp,          // key, native
+  kResized,        // rect = (0, 0, width, height)
+  kDestroyed,      // the window went away with the host's window
+  kDragEnter,      // x, y, items
+  kDragMove,       // x, y
   kDragLeave,
-  kDrop,         // x, y, items
+  kDrop,           // x, y, items
+  kFocusOut,       // the keyboard focus went to a window outside this one
+  kHidden,         // the window can no longer be seen (unmapped, wholly covered)
+  kShown,          // it can be seen again: everything needs repainting
+  kClipboardText,  // text: the answer to RequestClipboardText (empty: none)
+};
+
+// The window system's own record of a key event, kept so that a key no view
+// takes can be sent on to the host's window as it came. Code 0: a key that
+// cannot be sent on (the second and later characters of a composed text).
+struct PlatformNativeKey {
+  unsigned int code = 0;
+  unsigned int state = 0;
+  unsigned long time = 0;
+  int rootX = 0, rootY = 0;
 };
 
 // Coordinates are window pixels, (0, 0) at the window's top-left.
@@ -85,8 +99,10 @@ struct PlatformEvent {
   int wheelAxis = 1;       // 0 horizontal, 1 vertical
   float wheelDistance = 0; // steps: positive up (vertical) or left (horizontal)
   PlatformKey key;
+  PlatformNativeKey native;
   PlatformRect rect;
   std::vector<PlatformDragItem> items;
+  std::string text;        // UTF-8
 };
 
 // Cursor shapes, numbered as the toolkit's cursor types.
@@ -127,9 +143,20 @@ class CPlatformWindow {
   // Origin within the host's window and size.
   virtual PlatformRect GetFrame() const = 0;
   virtual void SetCursor(int cursorType) = 0;
-  // Whether the window takes key events itself (while a view holds the
-  // keyboard focus); otherwise keys go on to the host's window.
+  // Whether the window takes key events while the keyboard focus lies
+  // outside it (a view holds the toolkit's focus). A click in the window
+  // takes the keyboard focus for it; while it has the focus it takes every
+  // key, and closing it gives the focus back to the host's window.
   virtual void SetKeyInput(bool wanted) = 0;
+  // Sends a key event this window reported on to the host's window, as the
+  // host would have had it without the editor: for keys no view took. A key
+  // release goes on only when its press did.
+  virtual void ForwardKey(const PlatformEvent& event) = 0;
+  // Puts UTF-8 text on the desktop's clipboard.
+  virtual void SetClipboardText(const std::string& text) = 0;
+  // Asks for the desktop clipboard's text; it arrives later as a
+  // kClipboardText event.
+  virtual void RequestClipboardText() = 0;
   // Whether files and text may be dropped onto the window.
   virtual void SetDropTarget(bool wanted) = 0;
   // False once the window could not be made or has been destroyed.

@@ -5,7 +5,6 @@
 
 #include <chrono>
 
-#include "platform/X11ErrorTrap.h"
 
 namespace {
 
@@ -97,9 +96,9 @@ void CX11Dnd::SendToSource(Atom type, long l1, long l2, long l3, long l4) {
   event.xclient.data.l[2] = l2;
   event.xclient.data.l[3] = l3;
   event.xclient.data.l[4] = l4;
-  // The source may have gone away meanwhile.
-  CX11ErrorTrap trap(m_pDisplay);
+  // The source may have gone away meanwhile; the error is swallowed.
   XSendEvent(m_pDisplay, m_Source, False, NoEventMask, &event);
+  XFlush(m_pDisplay);
 }
 
 bool CX11Dnd::HandleClientMessage(const XClientMessageEvent& message, std::deque<PlatformEvent>& out) {
@@ -113,7 +112,7 @@ bool CX11Dnd::HandleClientMessage(const XClientMessageEvent& message, std::deque
     m_Source = source;
     std::vector<Atom> offered;
     if (message.data.l[1] & 1) {
-      CX11ErrorTrap trap(m_pDisplay);
+      // A source gone meanwhile answers with an error, which is swallowed.
       Atom actual = 0;
       int format = 0;
       unsigned long count = 0, remaining = 0;
@@ -193,6 +192,12 @@ bool CX11Dnd::HandleClientMessage(const XClientMessageEvent& message, std::deque
   return true;
 }
 
+Bool CX11Dnd::IsDropAnswer(Display*, XEvent* event, XPointer self) {
+  const CX11Dnd* dnd = reinterpret_cast<const CX11Dnd*>(self);
+  return event->type == SelectionNotify && event->xselection.requestor == dnd->m_Window &&
+         event->xselection.selection == dnd->m_aSelection;
+}
+
 bool CX11Dnd::FetchData(Time time) {
   m_bFetched = true;
   if (!m_aWanted) return false;
@@ -200,11 +205,12 @@ bool CX11Dnd::FetchData(Time time) {
   XConvertSelection(m_pDisplay, m_aSelection, m_aWanted, m_aProperty, m_Window, time);
   XFlush(m_pDisplay);
 
-  // Only the answer is taken from the queue; other events wait their turn.
+  // Only the answer is taken from the queue; other events (an answer about
+  // the clipboard among them) wait their turn.
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kFetchTimeoutMs);
   XEvent reply{};
   bool answered = false;
-  while (!(answered = XCheckTypedWindowEvent(m_pDisplay, m_Window, SelectionNotify, &reply))) {
+  while (!(answered = XCheckIfEvent(m_pDisplay, &reply, IsDropAnswer, reinterpret_cast<XPointer>(this)))) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
         deadline - std::chrono::steady_clock::now());
     if (left.count() <= 0) break;

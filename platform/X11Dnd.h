@@ -38,6 +38,8 @@ class CX11Dnd {
 
  private:
   void Reset();
+  // XCheckIfEvent's test for the answer to the drop's data request.
+  static Bool IsDropAnswer(Display* display, XEvent* event, XPointer self);
   bool FetchData(Time time);
   void SendToSource(Atom type, long l1, long l2, long l3, long l4);
 

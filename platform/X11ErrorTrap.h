@@ -1,20 +1,49 @@
-// Catches the X protocol errors of one display connection for a scope, so
-// that requests on windows the host may already have destroyed (its parent
-// window, a drag source) fail quietly instead of reaching the process's error
-// handler, whose default ends the process. Errors of other connections (the
-// host's) are passed on to the handler that was installed before.
+// X protocol errors of the toolkit's own display connections.
 //
-// [any thread] Traps are serialised process-wide; keep them short.
+// Xlib has one error handler per process, and the default one (like those of
+// some host toolkits) ends the process; a request on a window the host has
+// just destroyed is enough. So every connection the toolkit opens is
+// registered here, and one handler, installed when the first connection
+// registers and chained to the handler the host had, swallows and counts the
+// errors of registered connections and passes every other error on to the
+// host's handler. It is installed again only when someone has replaced it
+// meanwhile, and never taken out: the module holding it stays loaded from
+// then on, so that a host unloading the plug-in never calls into unmapped
+// code.
+//
+// CX11ErrorTrap tells whether the requests of a scope on one connection
+// failed; the errors themselves are swallowed whether a trap is in force or
+// not.
+//
+// [any thread] Registration is serialised; the handler runs on the thread
+// whose Xlib call read the error and takes no lock.
 #pragma once
 
 #include <X11/Xlib.h>
 
+#include <memory>
+
+// Registers a connection as the toolkit's (installing the handler when it is
+// not in force) and takes it out again. Up to 64 connections at once.
+void X11RegisterConnection(Display* display);
+void X11UnregisterConnection(Display* display);
+// Errors of the toolkit's connections swallowed since load.
+unsigned long X11SwallowedErrorCount();
+
+// A registered connection: unregistered and closed together.
+struct X11ConnectionClose {
+  void operator()(Display* display) const noexcept;
+};
+using X11ConnectionPtr = std::unique_ptr<Display, X11ConnectionClose>;
+// Opens and registers a connection to the default display ($DISPLAY); null
+// when there is none.
+X11ConnectionPtr X11OpenConnection();
+
 class CX11ErrorTrap {
  public:
+  // Synchronises with the server, so that errors of earlier requests are not
+  // counted for this scope. The connection must be registered.
   explicit CX11ErrorTrap(Display* display);
-  // Synchronises with the server, so that every error of the scope has
-  // arrived, then restores the previous handler.
-  ~CX11ErrorTrap();
   CX11ErrorTrap(const CX11ErrorTrap&) = delete;
   CX11ErrorTrap& operator=(const CX11ErrorTrap&) = delete;
 
@@ -23,4 +52,5 @@ class CX11ErrorTrap {
 
  private:
   Display* m_pDisplay;
+  unsigned long m_nErrorsBefore;
 };

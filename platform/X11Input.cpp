@@ -77,9 +77,12 @@ PlatformKey X11TranslateKey(unsigned long keysym, unsigned int state) {
       break;
     }
   }
-  // Latin-1 key symbols are their characters.
+  // Latin-1 key symbols are their characters; the Unicode ones carry theirs
+  // above 0x1000000.
   if (key.virt == 0 && ((keysym >= 0x20 && keysym <= 0x7E) || (keysym >= 0xA0 && keysym <= 0xFF)))
     key.character = static_cast<int>(keysym);
+  else if (key.virt == 0 && keysym >= 0x10000A0 && keysym <= 0x110FFFF)
+    key.character = static_cast<int>(keysym - 0x1000000);
   if (state & ShiftMask) key.modifier |= 1;
   if (state & Mod1Mask) key.modifier |= 2;
   if (state & Mod4Mask) key.modifier |= 4;

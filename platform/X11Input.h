@@ -26,7 +26,8 @@ long X11ButtonFlag(unsigned int button);
 bool X11WheelStep(unsigned int button, int& axis, float& distance);
 // The VST key record of a key symbol (as XLookupString gives it, Shift
 // already applied) with the X state mask: the keys that have a VST virtual
-// code get it and character 0; others keep their Latin-1 character.
+// code get it and character 0; others keep their Latin-1 or Unicode
+// character (as a code point).
 PlatformKey X11TranslateKey(unsigned long keysym, unsigned int state);
 
 // Counts presses of one button close in time and place: a press of the same

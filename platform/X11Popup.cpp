@@ -24,9 +24,6 @@ constexpr unsigned int kGrabPointerMask = ButtonPressMask | ButtonReleaseMask | 
 // the press that opened the menu until its release) the pointer is polled.
 constexpr int kPollIntervalMs = 10;
 
-struct DisplayClose {
-  void operator()(Display* display) const noexcept { XCloseDisplay(display); }
-};
 struct SurfaceDestroy {
   void operator()(cairo_surface_t* surface) const noexcept { cairo_surface_destroy(surface); }
 };
@@ -42,7 +39,7 @@ struct PopupWindow {
 
 class CX11Popup final : public CPlatformPopup {
  public:
-  CX11Popup(std::unique_ptr<Display, DisplayClose> display, Window host)
+  CX11Popup(X11ConnectionPtr display, Window host)
       : m_pDisplay(std::move(display)),
         m_Root(DefaultRootWindow(m_pDisplay.get())),
         m_Host(host) {}
@@ -338,7 +335,7 @@ class CX11Popup final : public CPlatformPopup {
     }
   }
 
-  std::unique_ptr<Display, DisplayClose> m_pDisplay;  // owned; closed last
+  X11ConnectionPtr m_pDisplay;  // owned; closed last
   Window m_Root;
   Window m_Host;
   std::vector<std::unique_ptr<PopupWindow>> m_Windows;  // by id; null once closed
@@ -354,7 +351,7 @@ class CX11Popup final : public CPlatformPopup {
 }  // namespace
 
 std::unique_ptr<CPlatformPopup> CreateX11Popup(void* hostWindow) {
-  std::unique_ptr<Display, DisplayClose> display(XOpenDisplay(nullptr));
+  X11ConnectionPtr display = X11OpenConnection();
   if (!display) return nullptr;
   const Window host = static_cast<Window>(reinterpret_cast<uintptr_t>(hostWindow));
   return std::make_unique<CX11Popup>(std::move(display), host);

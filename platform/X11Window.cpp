@@ -7,57 +7,99 @@
 #include <cairo.h>
 #include <poll.h>
 
+#include <algorithm>
+#include <bitset>
 #include <chrono>
 #include <cstdint>
 #include <deque>
 
+#include "platform/X11Clipboard.h"
 #include "platform/X11Dnd.h"
 #include "platform/X11ErrorTrap.h"
 #include "platform/X11Input.h"
+#include "platform/X11TextInput.h"
+#include "platform/X11Visibility.h"
 
 namespace {
 
-constexpr long kBaseEventMask = ExposureMask | ButtonPressMask | ButtonReleaseMask |
-                                PointerMotionMask | EnterWindowMask | LeaveWindowMask |
-                                StructureNotifyMask;
+constexpr long kBaseEventMask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
+                                EnterWindowMask | LeaveWindowMask | StructureNotifyMask |
+                                FocusChangeMask | VisibilityChangeMask;
 constexpr long kKeyEventMask = KeyPressMask | KeyReleaseMask;
 constexpr int kCursorCount = 10;
+constexpr int kKeyCodeCount = 256;
 
-struct DisplayClose {
-  void operator()(Display* display) const noexcept { XCloseDisplay(display); }
-};
 struct SurfaceDestroy {
   void operator()(cairo_surface_t* surface) const noexcept { cairo_surface_destroy(surface); }
 };
 
+// True when the visual's pixels are the back buffer's: 32 bits with red,
+// green and blue where Cairo's ARGB32 keeps them (every common desktop).
+bool TakesBackBufferPixels(Display* display, const XWindowAttributes& attributes) {
+  const Visual* visual = attributes.visual;
+  if (!visual || visual->c_class != TrueColor || visual->red_mask != 0xFF0000 ||
+      visual->green_mask != 0xFF00 || visual->blue_mask != 0xFF)
+    return false;
+  int count = 0;
+  XPixmapFormatValues* formats = XListPixmapFormats(display, &count);
+  bool bits32 = false;
+  for (int i = 0; i < count; ++i)
+    if (formats[i].depth == attributes.depth) bits32 = formats[i].bits_per_pixel == 32;
+  if (formats) XFree(formats);
+  return bits32;
+}
+
+// Every request on the window may meet a window the host has destroyed
+// already: its error is swallowed by the connection's error handler
+// (X11ErrorTrap.h), and the destroy notice that follows ends the window.
+// So the back buffer's pixels go onto the window as a plain image request
+// wherever the visual allows, with no drawing library state that such an
+// error could leave behind; Cairo draws onto the window only for other
+// visuals.
 class CX11Window final : public CPlatformWindow {
  public:
-  CX11Window(std::unique_ptr<Display, DisplayClose> display, Window window, Visual* visual, int x,
-             int y, int width, int height)
+  CX11Window(X11ConnectionPtr display, Window parent, Window window, const XWindowAttributes& attributes)
       : m_pDisplay(std::move(display)),
+        m_Parent(parent),
         m_Window(window),
-        m_nX(x),
-        m_nY(y),
-        m_nWidth(width),
-        m_nHeight(height),
-        m_pSurface(cairo_xlib_surface_create(m_pDisplay.get(), window, visual, width, height)),
-        m_Dnd(m_pDisplay.get(), window) {}
+        m_nWidth(attributes.width),
+        m_nHeight(attributes.height),
+        m_nDepth(attributes.depth),
+        m_GC(XCreateGC(m_pDisplay.get(), window, 0, nullptr)),
+        m_pSurface(TakesBackBufferPixels(m_pDisplay.get(), attributes)
+                       ? nullptr
+                       : cairo_xlib_surface_create(m_pDisplay.get(), window, attributes.visual, m_nWidth,
+                                                   m_nHeight)),
+        m_Dnd(m_pDisplay.get(), window),
+        m_Clipboard(m_pDisplay.get(), window),
+        m_TextInput(m_pDisplay.get(), window),
+        m_Visibility(m_pDisplay.get(), window),
+        m_bShown(m_Visibility.Shown()) {
+    SelectEvents();
+    if (!m_bShown) Push(Simple(EPlatformEvent::kHidden));
+  }
 
   ~CX11Window() override {
+    Display* display = m_pDisplay.get();
     m_pSurface.reset();
-    {
-      // The host may have destroyed its window, and ours with it, already.
-      CX11ErrorTrap trap(m_pDisplay.get());
-      if (!m_bDestroyed) XDestroyWindow(m_pDisplay.get(), m_Window);
-      for (Cursor& cursor : m_Cursors)
-        if (cursor) XFreeCursor(m_pDisplay.get(), cursor);
+    XFreeGC(display, m_GC);
+    if (!m_bDestroyed) {
+      // The keyboard focus goes back where it came from: the host's window.
+      Window focus = 0;
+      int revert = 0;
+      XGetInputFocus(display, &focus, &revert);
+      if (focus == m_Window) XSetInputFocus(display, m_Parent, RevertToParent, CurrentTime);
+      XDestroyWindow(display, m_Window);
     }
+    for (Cursor& cursor : m_Cursors)
+      if (cursor) XFreeCursor(display, cursor);
   }
 
   bool NextEvent(PlatformEvent& event) override {
     while (m_Pending.empty() && !m_bDestroyed && XPending(m_pDisplay.get()) > 0) {
       XEvent xevent;
       XNextEvent(m_pDisplay.get(), &xevent);
+      if (m_TextInput.Filter(xevent)) continue;
       Translate(xevent);
     }
     if (m_Pending.empty()) return false;
@@ -96,18 +138,22 @@ class CX11Window final : public CPlatformWindow {
   }
 
   void Present(cairo_surface_t* backBuffer, const PlatformRect& area) override {
-    if (!backBuffer || !m_pSurface || area.Width() <= 0 || area.Height() <= 0) return;
+    if (!backBuffer || area.Width() <= 0 || area.Height() <= 0) return;
     // A destroy that has already arrived stops drawing onto a dead window.
     XEvent xevent;
     if (XCheckTypedWindowEvent(m_pDisplay.get(), m_Window, DestroyNotify, &xevent)) Translate(xevent);
     if (m_bDestroyed) return;
-    cairo_t* cr = cairo_create(m_pSurface.get());
-    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-    cairo_set_source_surface(cr, backBuffer, 0, 0);
-    cairo_rectangle(cr, area.left, area.top, area.Width(), area.Height());
-    cairo_fill(cr);
-    cairo_destroy(cr);
-    cairo_surface_flush(m_pSurface.get());
+    if (m_pSurface) {
+      cairo_t* cr = cairo_create(m_pSurface.get());
+      cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+      cairo_set_source_surface(cr, backBuffer, 0, 0);
+      cairo_rectangle(cr, area.left, area.top, area.Width(), area.Height());
+      cairo_fill(cr);
+      cairo_destroy(cr);
+      cairo_surface_flush(m_pSurface.get());
+    } else {
+      PutPixels(backBuffer, area);
+    }
     XFlush(m_pDisplay.get());
   }
 
@@ -115,9 +161,8 @@ class CX11Window final : public CPlatformWindow {
     if (m_bDestroyed || width <= 0 || height <= 0) return;
     m_nWidth = width;
     m_nHeight = height;
-    XResizeWindow(m_pDisplay.get(), m_Window, static_cast<unsigned>(width),
-                  static_cast<unsigned>(height));
-    cairo_xlib_surface_set_size(m_pSurface.get(), width, height);
+    XResizeWindow(m_pDisplay.get(), m_Window, static_cast<unsigned>(width), static_cast<unsigned>(height));
+    if (m_pSurface) cairo_xlib_surface_set_size(m_pSurface.get(), width, height);
     XFlush(m_pDisplay.get());
   }
 
@@ -149,10 +194,50 @@ class CX11Window final : public CPlatformWindow {
   }
 
   void SetKeyInput(bool wanted) override {
-    if (m_bDestroyed || wanted == m_bKeyInput) return;
     m_bKeyInput = wanted;
-    XSelectInput(m_pDisplay.get(), m_Window, kBaseEventMask | (wanted ? kKeyEventMask : 0));
+    SelectEvents();
+  }
+
+  void ForwardKey(const PlatformEvent& event) override {
+    const unsigned int code = event.native.code;
+    if (m_bDestroyed || code == 0 || code >= kKeyCodeCount) return;
+    const bool press = event.type == EPlatformEvent::kKeyDown;
+    if (!press) {
+      if (!m_ForwardedPresses[code]) return;
+      m_ForwardedPresses[code] = false;
+    } else {
+      m_ForwardedPresses[code] = true;
+    }
+    XEvent xevent{};
+    XKeyEvent& key = xevent.xkey;
+    key.type = press ? KeyPress : KeyRelease;
+    key.display = m_pDisplay.get();
+    key.window = m_Parent;
+    key.root = DefaultRootWindow(m_pDisplay.get());
+    key.subwindow = None;
+    key.time = event.native.time;
+    key.x = event.x + m_nX;  // the pointer in the host's window
+    key.y = event.y + m_nY;
+    key.x_root = event.native.rootX;
+    key.y_root = event.native.rootY;
+    key.state = event.native.state;
+    key.keycode = code;
+    key.same_screen = True;
+    // Propagated: a host window that does not take keys itself passes them
+    // up to the window that does.
+    XSendEvent(m_pDisplay.get(), m_Parent, True, press ? KeyPressMask : KeyReleaseMask, &xevent);
     XFlush(m_pDisplay.get());
+  }
+
+  void SetClipboardText(const std::string& text) override {
+    if (m_bDestroyed) return;
+    m_Clipboard.SetText(text, m_LastTime);
+    XFlush(m_pDisplay.get());
+  }
+
+  void RequestClipboardText() override {
+    if (m_bDestroyed) return;
+    m_Clipboard.RequestText(m_LastTime, m_Pending);
   }
 
   void SetDropTarget(bool wanted) override {
@@ -164,10 +249,91 @@ class CX11Window final : public CPlatformWindow {
   bool IsAlive() const override { return !m_bDestroyed; }
 
  private:
+  static PlatformEvent Simple(EPlatformEvent type) {
+    PlatformEvent event;
+    event.type = type;
+    return event;
+  }
   void Push(PlatformEvent event) { m_Pending.push_back(std::move(event)); }
+
+  // The area of an ARGB32 back buffer onto the window as it is.
+  void PutPixels(cairo_surface_t* backBuffer, const PlatformRect& area) {
+    if (cairo_image_surface_get_format(backBuffer) != CAIRO_FORMAT_ARGB32) return;
+    cairo_surface_flush(backBuffer);
+    XImage image{};
+    image.width = cairo_image_surface_get_width(backBuffer);
+    image.height = cairo_image_surface_get_height(backBuffer);
+    image.format = ZPixmap;
+    image.data = reinterpret_cast<char*>(cairo_image_surface_get_data(backBuffer));
+    image.byte_order = LSBFirst;  // Cairo's words in this machine's order (x86-64)
+    image.bitmap_unit = 32;
+    image.bitmap_bit_order = LSBFirst;
+    image.bitmap_pad = 32;
+    image.depth = m_nDepth;
+    image.bytes_per_line = cairo_image_surface_get_stride(backBuffer);
+    image.bits_per_pixel = 32;
+    image.red_mask = 0xFF0000;
+    image.green_mask = 0xFF00;
+    image.blue_mask = 0xFF;
+    if (!image.data || !XInitImage(&image)) return;
+    const int left = area.left < 0 ? 0 : area.left;
+    const int top = area.top < 0 ? 0 : area.top;
+    const int right = std::min({area.right, image.width, m_nWidth});
+    const int bottom = std::min({area.bottom, image.height, m_nHeight});
+    if (right <= left || bottom <= top) return;
+    XPutImage(m_pDisplay.get(), m_Window, m_GC, &image, left, top, left, top, static_cast<unsigned>(right - left),
+              static_cast<unsigned>(bottom - top));
+  }
+
+  // Keys are taken while the window has the keyboard focus, or while a view
+  // asks for them; otherwise they reach the host's window untouched.
+  void SelectEvents() {
+    if (m_bDestroyed) return;
+    const bool keys = m_bHasFocus || m_bKeyInput;
+    // The input method asks for key events only (and only while keys come).
+    XSelectInput(m_pDisplay.get(), m_Window, kBaseEventMask | (keys ? kKeyEventMask | m_TextInput.EventMask() : 0));
+    XFlush(m_pDisplay.get());
+  }
+
+  void SetFocus(bool focused) {
+    if (focused == m_bHasFocus) return;
+    m_bHasFocus = focused;
+    m_TextInput.SetFocus(focused);
+    SelectEvents();
+  }
+
+  void TakeFocus(Time time) {
+    if (m_bHasFocus) return;
+    // The host's top-level window keeps its place with the window manager;
+    // within it the keys now come here.
+    XSetInputFocus(m_pDisplay.get(), m_Window, RevertToParent, time);
+    SetFocus(true);
+  }
+
+  void TranslateKey(XKeyEvent& xkey) {
+    const bool press = xkey.type == KeyPress;
+    bool first = true;
+    for (const PlatformKey& key : m_TextInput.Translate(xkey)) {
+      PlatformEvent event = Simple(press ? EPlatformEvent::kKeyDown : EPlatformEvent::kKeyUp);
+      event.key = key;
+      event.x = xkey.x;
+      event.y = xkey.y;
+      if (first) event.native = {xkey.keycode, xkey.state, xkey.time, xkey.x_root, xkey.y_root};
+      first = false;
+      Push(event);
+    }
+  }
 
   // Turns one X event into the neutral events it stands for (none or more).
   void Translate(XEvent& xevent) {
+    if (m_Visibility.HandleEvent(xevent)) {
+      if (m_Visibility.Shown() != m_bShown) {
+        m_bShown = m_Visibility.Shown();
+        Push(Simple(m_bShown ? EPlatformEvent::kShown : EPlatformEvent::kHidden));
+      }
+      return;
+    }
+    if (m_Clipboard.HandleEvent(xevent, m_Pending)) return;
     PlatformEvent event;
     switch (xevent.type) {
       case Expose: {
@@ -180,6 +346,7 @@ class CX11Window final : public CPlatformWindow {
       case ButtonPress:
       case ButtonRelease: {
         const XButtonEvent& e = xevent.xbutton;
+        m_LastTime = e.time;
         event.x = e.x;
         event.y = e.y;
         if (X11WheelStep(e.button, event.wheelAxis, event.wheelDistance)) {
@@ -187,14 +354,15 @@ class CX11Window final : public CPlatformWindow {
           event.type = EPlatformEvent::kWheel;
           event.buttons = X11HeldButtonFlags(e.state) | X11ModifierFlags(e.state);
         } else if (xevent.type == ButtonPress) {
+          TakeFocus(e.time);
           event.type = EPlatformEvent::kMouseDown;
           event.buttons = X11ButtonFlag(e.button) | X11ModifierFlags(e.state);
           event.clickCount = m_DoubleClick.Press(e.button, e.x, e.y, e.time);
         } else {
           // The state is that before the release.
           event.type = EPlatformEvent::kMouseUp;
-          event.buttons = (X11HeldButtonFlags(e.state) & ~X11ButtonFlag(e.button)) |
-                          X11ModifierFlags(e.state);
+          event.buttons =
+              (X11HeldButtonFlags(e.state) & ~X11ButtonFlag(e.button)) | X11ModifierFlags(e.state);
         }
         Push(event);
         break;
@@ -204,6 +372,7 @@ class CX11Window final : public CPlatformWindow {
         while (XCheckTypedWindowEvent(m_pDisplay.get(), m_Window, MotionNotify, &xevent)) {
         }
         const XMotionEvent& e = xevent.xmotion;
+        m_LastTime = e.time;
         event.type = EPlatformEvent::kMouseMove;
         event.x = e.x;
         event.y = e.y;
@@ -214,6 +383,7 @@ class CX11Window final : public CPlatformWindow {
       case EnterNotify:
       case LeaveNotify: {
         const XCrossingEvent& e = xevent.xcrossing;
+        m_LastTime = e.time;
         if (e.mode != NotifyNormal) break;  // grabs by a held button are not crossings
         event.type = xevent.type == EnterNotify ? EPlatformEvent::kMouseEnter : EPlatformEvent::kMouseLeave;
         event.x = e.x;
@@ -223,26 +393,37 @@ class CX11Window final : public CPlatformWindow {
         break;
       }
       case KeyPress:
-      case KeyRelease: {
-        if (!m_bKeyInput) break;
-        char text[8];
-        KeySym keysym = NoSymbol;
-        XLookupString(&xevent.xkey, text, sizeof text, &keysym, nullptr);
-        event.type = xevent.type == KeyPress ? EPlatformEvent::kKeyDown : EPlatformEvent::kKeyUp;
-        event.key = X11TranslateKey(keysym, xevent.xkey.state);
-        Push(event);
+      case KeyRelease:
+        m_LastTime = xevent.xkey.time;
+        if (m_bHasFocus || m_bKeyInput) TranslateKey(xevent.xkey);
+        break;
+      case FocusIn:
+      case FocusOut: {
+        const XFocusChangeEvent& e = xevent.xfocus;
+        // Grabs (an open pop-up menu) move no focus; the pointer's window
+        // under a focus on the root, and a window within ours, are not ours
+        // to gain or lose.
+        if (e.mode == NotifyGrab || e.mode == NotifyUngrab || e.detail == NotifyPointer ||
+            e.detail == NotifyInferior)
+          break;
+        const bool gained = xevent.type == FocusIn;
+        const bool had = m_bHasFocus;
+        SetFocus(gained);
+        if (!gained && had) Push(Simple(EPlatformEvent::kFocusOut));
         break;
       }
+      case MappingNotify:
+        if (xevent.xmapping.request != MappingPointer) XRefreshKeyboardMapping(&xevent.xmapping);
+        break;
       case ConfigureNotify: {
         const XConfigureEvent& e = xevent.xconfigure;
         // The position is ours alone to set; a notice of an earlier move may
-        // still be on its way, so only the size is taken from it.
+        // still be on its way, so only the size is taken from it. Ancestors'
+        // notices (their structure is watched) are not ours.
         if (e.window != m_Window) break;
-        if (e.width != m_nWidth || e.height != m_nHeight) {
-          m_nWidth = e.width;
-          m_nHeight = e.height;
-          cairo_xlib_surface_set_size(m_pSurface.get(), e.width, e.height);
-        }
+        m_nWidth = e.width;
+        m_nHeight = e.height;
+        if (m_pSurface) cairo_xlib_surface_set_size(m_pSurface.get(), e.width, e.height);
         event.type = EPlatformEvent::kResized;
         event.rect = {0, 0, e.width, e.height};
         Push(event);
@@ -251,9 +432,7 @@ class CX11Window final : public CPlatformWindow {
       case DestroyNotify:
         if (xevent.xdestroywindow.window != m_Window || m_bDestroyed) break;
         m_bDestroyed = true;
-        m_pSurface.reset();
-        event.type = EPlatformEvent::kDestroyed;
-        Push(event);
+        Push(Simple(EPlatformEvent::kDestroyed));
         break;
       case ClientMessage:
         m_Dnd.HandleClientMessage(xevent.xclient, m_Pending);
@@ -263,15 +442,27 @@ class CX11Window final : public CPlatformWindow {
     }
   }
 
-  std::unique_ptr<Display, DisplayClose> m_pDisplay;  // owned; closed last
+  X11ConnectionPtr m_pDisplay;  // owned; closed last
+  Window m_Parent;              // the host's window
   Window m_Window;
-  int m_nX, m_nY;           // origin in the host's window
-  int m_nWidth, m_nHeight;  // pixels
-  std::unique_ptr<cairo_surface_t, SurfaceDestroy> m_pSurface;  // the window as a cairo target
+  int m_nX = 0, m_nY = 0;       // origin in the host's window
+  int m_nWidth, m_nHeight;      // pixels
+  int m_nDepth;
+  GC m_GC;                      // puts the back buffer's pixels
+  // The window as a Cairo target, for visuals that do not take the back
+  // buffer's pixels; null otherwise.
+  std::unique_ptr<cairo_surface_t, SurfaceDestroy> m_pSurface;
   CX11Dnd m_Dnd;
+  CX11Clipboard m_Clipboard;
+  CX11TextInput m_TextInput;    // closed before the connection
+  CX11Visibility m_Visibility;
   Cursor m_Cursors[kCursorCount] = {};  // made on first use
   bool m_bDestroyed = false;            // the window is gone with the host's
-  bool m_bKeyInput = false;
+  bool m_bKeyInput = false;             // a view asks for keys
+  bool m_bHasFocus = false;             // the window has the keyboard focus
+  bool m_bShown;                        // as last reported
+  Time m_LastTime = CurrentTime;        // server time of the latest input event
+  std::bitset<kKeyCodeCount> m_ForwardedPresses;  // key codes whose press went to the host
   CDoubleClickDetector m_DoubleClick;
   std::deque<PlatformEvent> m_Pending;  // translated, not yet taken
 };
@@ -280,7 +471,7 @@ class CX11Window final : public CPlatformWindow {
 
 std::unique_ptr<CPlatformWindow> CreateX11Window(void* parent, int width, int height) {
   if (!parent || width <= 0 || height <= 0) return nullptr;
-  std::unique_ptr<Display, DisplayClose> display(XOpenDisplay(nullptr));
+  X11ConnectionPtr display = X11OpenConnection();
   if (!display) return nullptr;
   const Window parentWindow = static_cast<Window>(reinterpret_cast<uintptr_t>(parent));
   Window window = 0;
@@ -291,14 +482,13 @@ std::unique_ptr<CPlatformWindow> CreateX11Window(void* parent, int width, int he
     set.event_mask = kBaseEventMask;
     set.background_pixmap = None;  // no clearing before our own paint: no flicker
     window = XCreateWindow(display.get(), parentWindow, 0, 0, static_cast<unsigned>(width),
-                           static_cast<unsigned>(height), 0, CopyFromParent, InputOutput,
-                           CopyFromParent, CWEventMask | CWBackPixmap, &set);
+                           static_cast<unsigned>(height), 0, CopyFromParent, InputOutput, CopyFromParent,
+                           CWEventMask | CWBackPixmap, &set);
     if (trap.Failed() || !XGetWindowAttributes(display.get(), window, &attributes) || trap.Failed()) {
       if (window) XDestroyWindow(display.get(), window);
       return nullptr;
     }
     XMapWindow(display.get(), window);
   }
-  return std::make_unique<CX11Window>(std::move(display), window, attributes.visual, 0, 0, width,
-                                      height);
+  return std::make_unique<CX11Window>(std::move(display), parentWindow, window, attributes);
 }

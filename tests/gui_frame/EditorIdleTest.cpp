@@ -105,7 +105,7 @@ TEST(EditorIdleTest, HostIdleCallThatIdlesTheEditorFindsItBusy) {
   editor->close();
 }
 
-TEST(EditorIdleTest, IdleThreadRedrawsWithoutHostCallsAndStopsWithTheFrame) {
+TEST(EditorIdleTest, IdleThreadRedrawsAndWithoutTheHostAnswersExposesLeavingInputToTheHost) {
   HeadlessScope scope(true, true);
   FakeHost host;
   MinimalEffect effect(FakeHost::Callback);
@@ -133,6 +133,21 @@ TEST(EditorIdleTest, IdleThreadRedrawsWithoutHostCallsAndStopsWithTheFrame) {
     CScopedLock hold(frame->getFrameLock());
     EXPECT_EQ(Shown(window, 5, 5), 0x0000FFu);
     EXPECT_TRUE(host.CallsOf(kAudioMasterIdle).empty()) << "never from the idle thread";
+    presents = window->PresentCount();
+    window->Queue(MakeEvent(EPlatformEvent::kMouseDown, 5, 5, kMouseLeft));
+    window->Queue(ExposeAll());
+  }
+  // The host calls no more.
+  EXPECT_TRUE(WaitUntil([&] { return window->PresentCount() > presents; }, 3000)) << "the expose is answered";
+  EXPECT_TRUE(WaitUntil([&] { return editor->liveCalls.load() > 0; }, 3000)) << "the displays are kept live";
+  {
+    CScopedLock hold(frame->getFrameLock());
+    EXPECT_TRUE(view->mice.empty()) << "the click waits for the host's thread";
+  }
+  editor->idle();
+  {
+    CScopedLock hold(frame->getFrameLock());
+    EXPECT_EQ(view->mice.size(), 1u) << "and comes with its next idle call";
   }
   const auto start = std::chrono::steady_clock::now();
   editor->close();

@@ -3,82 +3,19 @@
 // expose, redrawn by its idle thread, clicked and dragged with the XTEST
 // extension while the host idles it, and closed again. Skipped without a
 // display.
-#include <gtest/gtest.h>
-
-#include "FrameTestSupport.h"
-// After the test framework: Xlib defines macros (None, Bool) it uses as names.
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-#include <X11/extensions/XTest.h>
-
-#include "X11TestDisplay.h"
-
-#include <chrono>
-#include <cstdlib>
-#include <functional>
-#include <thread>
+#include "X11HostFixture.h"
 
 using namespace frametest;
 
 namespace {
 
-constexpr int kHostX = 40;
-constexpr int kHostY = 30;
-
-class EditorX11Test : public ::testing::Test {
+class EditorX11Test : public X11HostFixture {
  protected:
   void SetUp() override {
-    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";
-    display = OpenTestDisplay();
-    if (!display) GTEST_SKIP() << "the X display cannot be opened";
-    int event = 0, error = 0, major = 0, minor = 0;
-    if (!XTestQueryExtension(display, &event, &error, &major, &minor)) GTEST_SKIP() << "no XTEST";
-    hostWindow = XCreateSimpleWindow(display, DefaultRootWindow(display), kHostX, kHostY, 300, 200, 0, 0,
-                                     0x808080);
-    XMapWindow(display, hostWindow);
-    XSync(display, False);
+    X11HostFixture::SetUp();
+    if (IsSkipped()) return;
     effect = std::make_unique<MinimalEffect>(FakeHost::Callback);
-    editor = new TestEditor(effect.get());
-  }
-
-  void TearDown() override {
-    effect.reset();
-    if (display) {
-      XDestroyWindow(display, hostWindow);
-      XCloseDisplay(display);
-    }
-  }
-
-  void* Handle() const { return reinterpret_cast<void*>(static_cast<uintptr_t>(hostWindow)); }
-
-  Window EditorWindow() {
-    Window root = 0, parent = 0, *children = nullptr;
-    unsigned int count = 0;
-    XSync(display, False);
-    XQueryTree(display, hostWindow, &root, &parent, &children, &count);
-    const Window found = count == 1 ? children[0] : 0;
-    if (children) XFree(children);
-    return found;
-  }
-
-  unsigned long Pixel(int x, int y) {
-    XImage* image = XGetImage(display, EditorWindow(), x, y, 1, 1, AllPlanes, ZPixmap);
-    if (!image) return 0xFFFFFFFF;
-    const unsigned long pixel = XGetPixel(image, 0, 0) & 0xFFFFFF;
-    XDestroyImage(image);
-    return pixel;
-  }
-
-  // Idles the editor as a host does (when `hostIdles`) until done() holds;
-  // false after two seconds.
-  bool IdleUntil(const std::function<bool()>& done, bool hostIdles = true) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-    while (!done()) {
-      if (std::chrono::steady_clock::now() > deadline) return false;
-      if (hostIdles) Dispatch(*effect, effEditIdle);
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
+    hostedEditor = editor = new TestEditor(effect.get());
   }
 
   void Fake(std::function<void(Display*)> action) {
@@ -86,11 +23,6 @@ class EditorX11Test : public ::testing::Test {
     XSync(display, False);
   }
 
-  RealWindowScope windowsAreReal;
-  FakeHost host;
-  Display* display = nullptr;
-  Window hostWindow = 0;
-  std::unique_ptr<MinimalEffect> effect;
   TestEditor* editor = nullptr;  // owned by the effect
 };
 

@@ -207,6 +207,90 @@ TEST_F(FrameEventsTest, WindowKeysReachTheFocusView) {
   EXPECT_EQ(left->keys[0].modifier, 8);
 }
 
+TEST_F(FrameEventsTest, KeysNoViewTakesGoBackToTheHostOnBothPaths) {
+  left->setWantsFocus(true);
+  frame->setFocusView(left);
+  // 0 is neither taken (1) nor refused (-1): it counts as not taken.
+  for (long answer : {1L, -1L, 0L}) {
+    left->keyAnswer = answer;
+    PlatformEvent key = MakeEvent(EPlatformEvent::kKeyDown, 5, 6);
+    key.key.character = 'k';
+    key.native.code = 45;
+    const size_t forwarded = window->Forwarded().size();
+    Deliver(key);
+    EXPECT_EQ(window->Forwarded().size() - forwarded, answer == 1 ? 0u : 1u) << "window key, answer " << answer;
+    VstKeyCode hostKey{'k', 0, 0};
+    EXPECT_EQ(editor->onKeyDown(hostKey), answer == 1) << "dispatcher key, answer " << answer;
+  }
+  ASSERT_FALSE(window->Forwarded().empty());
+  EXPECT_EQ(window->Forwarded().back().native.code, 45u) << "sent on as it came";
+  EXPECT_EQ(left->keys.size(), 6u) << "both paths reach the view";
+}
+
+namespace {
+// Takes itself out of the frame while it handles a key or a drag, then goes
+// on using itself, as a handler that rebuilds the panel it sits in does.
+class SelfRemovingView : public RecordingView {
+ public:
+  using RecordingView::RecordingView;
+  ~SelfRemovingView() override { destroyedAfter = handled; }
+  long onKeyDown(VstKeyCode& key) override {
+    getFrame()->removeView(this);
+    keys.push_back(key);
+    ++handled;
+    return 1;
+  }
+  void onDragMove(CDrawContext*, CDragContainer*, const CPoint&) override {
+    getFrame()->removeView(this);
+    ++handled;
+  }
+  int handled = 0;
+  static int destroyedAfter;  // calls handled before the view was deleted
+};
+int SelfRemovingView::destroyedAfter = 0;
+}  // namespace
+
+TEST_F(FrameEventsTest, AViewRemovingItselfInItsKeyOrDragHandlerLivesUntilTheHandlerEnds) {
+  auto* focused = new SelfRemovingView(CRect(0, 60, 40, 90), kWhiteCColor);
+  focused->setWantsFocus(true);
+  frame->addView(focused);
+  frame->setFocusView(focused);
+  SelfRemovingView::destroyedAfter = 0;
+  VstKeyCode key{'x', 0, 0};
+  EXPECT_TRUE(editor->onKeyDown(key));
+  EXPECT_EQ(SelfRemovingView::destroyedAfter, 1) << "deleted once its handler returned";
+
+  auto* target = new SelfRemovingView(CRect(0, 60, 40, 90), kWhiteCColor);
+  frame->addView(target);
+  SelfRemovingView::destroyedAfter = 0;
+  PlatformEvent enter = MakeEvent(EPlatformEvent::kDragEnter, 20, 70);
+  enter.items = {{PlatformDragItem::kText, "x"}};
+  Deliver(enter);
+  Deliver(MakeEvent(EPlatformEvent::kDragMove, 21, 71));
+  EXPECT_EQ(SelfRemovingView::destroyedAfter, 1) << "deleted once its handler returned";
+  Deliver(MakeEvent(EPlatformEvent::kDragLeave, 21, 71));
+  EXPECT_EQ(gDragContainer, nullptr);
+}
+
+TEST_F(FrameEventsTest, NothingIsDrawnWhileHiddenAndEverythingWhenShownAgain) {
+  Deliver(ExposeAll());
+  const unsigned long drawn = frame->getDrawCount();
+  EXPECT_GT(drawn, 0u);
+  Deliver(MakeEvent(EPlatformEvent::kHidden));
+  left->colour = kYellowCColor;
+  left->setDirty(true);
+  editor->idle();
+  frame->draw(left);  // drawing by other ways reaches the window no more
+  EXPECT_EQ(frame->getDrawCount(), drawn);
+  EXPECT_EQ(Shown(window, 30, 30), 0xFF0000u);
+
+  const int rightDraws = right->draws;
+  Deliver(MakeEvent(EPlatformEvent::kShown));
+  EXPECT_GT(frame->getDrawCount(), drawn);
+  EXPECT_EQ(Shown(window, 30, 30), 0xFFFF00u);
+  EXPECT_GT(right->draws, rightDraws) << "clean views too: all of it is redrawn";
+}
+
 TEST_F(FrameEventsTest, TabWalksFocusableViewsAndFailsWithoutAny) {
   VstKeyCode tab{0, 2, 0};
   EXPECT_EQ(frame->onKeyDown(tab), -1) << "nothing can take the focus";

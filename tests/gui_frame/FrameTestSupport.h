@@ -4,6 +4,7 @@
 // editor window headless and keeps the idle source off unless asked.
 #pragma once
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -48,7 +49,9 @@ class TestEditor : public AEffGUIEditor {
     ++idleCalls;
     AEffGUIEditor::idle();
   }
-  int idleCalls = 0;  // host's and idle source's calls alike
+  void keepDisplaysLive() override { ++liveCalls; }
+  std::atomic<int> idleCalls{0};  // host's and idle source's calls alike
+  std::atomic<int> liveCalls{0};  // from the idle thread, read by the test
 };
 
 // A view that paints its rectangle in one colour and records its calls.

@@ -76,6 +76,8 @@ TEST(X11InputTest, PrintableKeysKeepTheirCharacterAndModifiersFollowVstBits) {
   key = X11TranslateKey(XK_udiaeresis, Mod4Mask);
   EXPECT_EQ(key.character, 0xFC);
   EXPECT_EQ(key.modifier, 4);
+  key = X11TranslateKey(0x1004E2D, 0);
+  EXPECT_EQ(key.character, 0x4E2D) << "a Unicode key symbol carries its code point";
   key = X11TranslateKey(XK_Shift_L, ShiftMask);
   EXPECT_EQ(key.character, 0) << "a modifier key alone is no character";
   EXPECT_EQ(key.virt, 0);

@@ -213,13 +213,26 @@ TEST_F(TextEditTest, KeysEditUtf8TextWithinTheLimit) {
   fixture.Key(0, kVirtHome);
   fixture.Key(0, kVirtDelete);              // the first é
   fixture.Key('q', 0, kModCtrl);            // other Ctrl keys type nothing
+  fixture.Key(0x4E2D);                      // a character the font cannot show
   fixture.Key(0, kVirtReturn);
-  EXPECT_EQ(TextOf(edit), "7\xC3\xA9" "7");
+  EXPECT_EQ(TextOf(edit), "?7\xC3\xA9" "7");
+  EXPECT_EQ(CHeadlessWindow::ClipboardText(), "\xC3\xA9" "7") << "copied to the desktop's clipboard";
 
   ClickControl();
   for (int i = 0; i < 300; ++i) fixture.Key('x');
   fixture.Key(0, kVirtReturn);
   EXPECT_EQ(TextOf(edit), std::string(255, 'x'));
+}
+
+TEST_F(TextEditTest, LosingTheWindowsFocusEndsTheEditKeepingTheText) {
+  ClickControl();
+  fixture.Type("12");
+  fixture.window->Queue(frametest::MakeEvent(EPlatformEvent::kFocusOut));
+  fixture.editor->idle();
+  EXPECT_FALSE(edit->isEditing());
+  EXPECT_EQ(TextOf(edit), "12");
+  EXPECT_EQ(listener.heard.size(), 1u);
+  EXPECT_EQ(fixture.editor->brackets, (std::vector<std::string>{"+5", "-5"}));
 }
 
 TEST_F(TextEditTest, TakingTheControlOutOfTheTreeEndsTheEditQuietly) {

@@ -1,0 +1,328 @@
+// The editor inside a host's window on a real X server (Xvfb under
+// tools/run_tests.sh), where the test's own connection plays the host: its
+// window holds the editor, takes the keys the editor hands back, owns the
+// clipboard, is hidden and shown and destroyed, and its error handler must
+// never hear of the editor's errors. Keys and clicks come through XTEST.
+// Skipped without a display.
+#include "X11HostFixture.h"
+#include "gui/CTextEdit.h"
+#include "gui/CTextEditField.h"
+#include "platform/X11ErrorTrap.h"
+#include "platform/X11Window.h"
+// After the toolkit's headers: Xlib's macros.
+#include <X11/keysym.h>
+
+#include <atomic>
+#include <map>
+#include <string>
+
+using namespace frametest;
+
+namespace {
+
+const CRect kFieldRect(10, 10, 110, 30);
+
+// The host's error handler: counts what reaches it (the default one would
+// end the process).
+std::atomic<int> g_HostErrors{0};
+int HostErrorHandler(Display*, XErrorEvent*) {
+  ++g_HostErrors;
+  return 0;
+}
+
+// An effect whose one parameter keeps what it is given.
+class ParamEffect : public AudioEffectX {
+ public:
+  explicit ParamEffect(audioMasterCallback host) : AudioEffectX(host, 1, 1) {}
+  void processReplacing(float**, float**, VstInt32) override {}
+  void setParameter(VstInt32, float value) override { m_fValue = value; }
+  float getParameter(VstInt32) override { return m_fValue; }
+
+ private:
+  std::atomic<float> m_fValue{0.0f};
+};
+
+// A text field bound to parameter 0 (its text in percent), and a live
+// display drawn again on every idle pass, the host's or the idle thread's.
+class FieldEditor : public TestEditor, public CControlListener {
+ public:
+  using TestEditor::TestEditor;
+  bool open(void* window) override {
+    TestEditor::open(window);
+    CScopedLock hold(frame->getFrameLock());
+    field = new CTextEdit(kFieldRect, this, 0, "0");
+    frame->addView(field);
+    live = new RecordingView(CRect(150, 50, 200, 100), kRedCColor);
+    frame->addView(live);
+    return true;
+  }
+  void close() override {
+    field = nullptr;
+    live = nullptr;
+    TestEditor::close();
+  }
+  void idle() override {
+    if (frame && live) {
+      CScopedLock hold(frame->getFrameLock());
+      live->setDirty(true);
+    }
+    TestEditor::idle();
+  }
+  void valueChanged(CDrawContext*, CControl* control) override {
+    char text[kParamDisplayTextSize];
+    static_cast<CTextEdit*>(control)->getText(text);
+    lastText = text;
+    effect->setParameterAutomated(control->getTag(), static_cast<float>(std::atof(text) / 100.0));
+  }
+  CTextEdit* field = nullptr;
+  RecordingView* live = nullptr;
+  std::string lastText;
+};
+
+class EditorHostX11Test : public X11HostFixture {
+ protected:
+  void SetUp() override {
+    X11HostFixture::SetUp();
+    if (IsSkipped()) return;
+    g_HostErrors = 0;
+    previousHandler = XSetErrorHandler(HostErrorHandler);
+    XSelectInput(display, hostWindow, KeyPressMask | KeyReleaseMask);
+    effect = std::make_unique<ParamEffect>(FakeHost::Callback);
+    hostedEditor = editor = new FieldEditor(effect.get());
+  }
+
+  void TearDown() override {
+    effect.reset();
+    if (display) {
+      for (const auto& [code, syms] : savedKeys)
+        XChangeKeyboardMapping(display, code, static_cast<int>(syms.size()), const_cast<KeySym*>(syms.data()), 1);
+      XSync(display, False);
+      XSetErrorHandler(previousHandler);
+    }
+    X11HostFixture::TearDown();
+  }
+
+  Window Focus() {
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(display, &focus, &revert);
+    return focus;
+  }
+
+  // The keys the host is handed, and its side of the clipboard.
+  void ServeHost() override {
+    while (XPending(display)) {
+      XEvent event;
+      XNextEvent(display, &event);
+      if (event.type == KeyPress || event.type == KeyRelease) {
+        hostKeys.push_back(event.xkey);
+      } else if (event.type == SelectionRequest) {
+        const XSelectionRequestEvent& request = event.xselectionrequest;
+        XChangeProperty(display, request.requestor, request.property, request.target, 8, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(hostClipboard.data()),
+                        static_cast<int>(hostClipboard.size()));
+        XEvent reply{};
+        reply.xselection = {SelectionNotify, 0, True, display, request.requestor, request.selection,
+                            request.target, request.property, request.time};
+        XSendEvent(display, request.requestor, False, NoEventMask, &reply);
+      } else if (event.type == SelectionNotify && event.xselection.property != None) {
+        Atom type = 0;
+        int format = 0;
+        unsigned long count = 0, remaining = 0;
+        unsigned char* data = nullptr;
+        XGetWindowProperty(display, hostWindow, event.xselection.property, 0, 1024, True, AnyPropertyType,
+                           &type, &format, &count, &remaining, &data);
+        if (data) fetched.assign(reinterpret_cast<char*>(data), count);
+        if (data) XFree(data);
+      }
+    }
+    XFlush(display);
+  }
+
+  void Click(int x, int y) {
+    XTestFakeMotionEvent(display, -1, kHostX + x, kHostY + y, CurrentTime);
+    XTestFakeButtonEvent(display, 1, True, CurrentTime);
+    XTestFakeButtonEvent(display, 1, False, CurrentTime);
+    XSync(display, False);
+  }
+  void Key(KeyCode code, bool down) {
+    XTestFakeKeyEvent(display, code, down, CurrentTime);
+    XSync(display, False);
+  }
+  void Press(KeySym keysym, KeySym modifier = NoSymbol) {
+    if (modifier != NoSymbol) Key(XKeysymToKeycode(display, modifier), true);
+    Key(XKeysymToKeycode(display, keysym), true);
+    Key(XKeysymToKeycode(display, keysym), false);
+    if (modifier != NoSymbol) Key(XKeysymToKeycode(display, modifier), false);
+  }
+  // A key code the keyboard has no symbol on, from now on typing `keysym`.
+  KeyCode MapSpareKey(KeySym keysym) {
+    int low = 0, high = 0, per = 0;
+    XDisplayKeycodes(display, &low, &high);
+    for (int code = high; code >= low; --code) {
+      if (savedKeys.count(code)) continue;
+      KeySym* syms = XGetKeyboardMapping(display, static_cast<KeyCode>(code), 1, &per);
+      bool empty = true;
+      for (int i = 0; i < per; ++i) empty = empty && syms[i] == NoSymbol;
+      if (empty) savedKeys[code].assign(syms, syms + per);
+      XFree(syms);
+      if (!empty) continue;
+      KeySym both[2] = {keysym, keysym};
+      XChangeKeyboardMapping(display, code, 2, both, 1);
+      XSync(display, False);
+      return static_cast<KeyCode>(code);
+    }
+    return 0;
+  }
+  bool Opened() {
+    return Dispatch(*effect, effEditOpen, 0, 0, Handle()) == 1 &&
+           IdleUntil([&] { return editor->getFrame()->getDrawCount() > 0; });
+  }
+
+  XErrorHandler previousHandler = nullptr;
+  FieldEditor* editor = nullptr;  // owned by the effect
+  std::vector<XKeyEvent> hostKeys;
+  std::string hostClipboard;
+  std::string fetched;
+  std::map<int, std::vector<KeySym>> savedKeys;
+};
+
+}  // namespace
+
+TEST_F(EditorHostX11Test, TypingIntoAFieldAfterClickingItChangesItsParameterAndOtherKeysReachTheHost) {
+  // é and a character the field's font cannot show, on keys of their own.
+  const KeyCode eAcute = MapSpareKey(XK_eacute);
+  const KeyCode hanzi = MapSpareKey(0x1004E2D);
+  ASSERT_TRUE(eAcute && hanzi);
+  ASSERT_TRUE(Opened());
+  const int fieldX = kFieldRect.left + 5, fieldY = kFieldRect.top + 5;
+
+  // Ended by Return.
+  Click(fieldX, fieldY);
+  ASSERT_TRUE(IdleUntil([&] { return editor->field->isEditing(); }));
+  EXPECT_EQ(Focus(), EditorWindow()) << "the click took the keyboard focus";
+  Press(XK_4);
+  Press(XK_2);
+  Key(eAcute, true);
+  Key(eAcute, false);
+  Key(hanzi, true);
+  Key(hanzi, false);
+  Press(XK_Return);
+  ASSERT_TRUE(IdleUntil([&] { return !editor->field->isEditing(); }));
+  EXPECT_EQ(editor->lastText, "42\xC3\xA9?") << "UTF-8 through the input method; the unshowable as '?'";
+  EXPECT_FLOAT_EQ(effect->getParameter(0), 0.42f);
+
+  // Ended by the window losing the focus: the text is kept.
+  Click(fieldX, fieldY);
+  ASSERT_TRUE(IdleUntil([&] { return editor->field->isEditing(); }));
+  Press(XK_7);
+  ASSERT_TRUE(IdleUntil([&] {
+    CTextEditField* open = editor->field->getEditField();
+    return open && open->getText() == "7";
+  }));
+  XSetInputFocus(display, hostWindow, RevertToParent, CurrentTime);
+  ASSERT_TRUE(IdleUntil([&] { return !editor->field->isEditing(); }));
+  EXPECT_FLOAT_EQ(effect->getParameter(0), 0.07f);
+
+  // A key no view uses: with the focus on the editor's window it reaches
+  // the host only when the editor sends it on.
+  Click(fieldX + 100, fieldY + 50);  // outside the field
+  ASSERT_TRUE(IdleUntil([&] { return Focus() == EditorWindow(); }));
+  Press(XK_space);
+  ASSERT_TRUE(IdleUntil([&] { return hostKeys.size() >= 2; }));
+  EXPECT_EQ(hostKeys[0].type, KeyPress);
+  EXPECT_EQ(hostKeys[1].type, KeyRelease);
+  EXPECT_EQ(hostKeys[0].keycode, XKeysymToKeycode(display, XK_space));
+  EXPECT_TRUE(hostKeys[0].send_event) << "sent on by the editor";
+  EXPECT_EQ(hostKeys[0].window, hostWindow);
+
+  Dispatch(*effect, effEditClose);
+  EXPECT_EQ(Focus(), hostWindow) << "closing gives the focus back to the host's window";
+}
+
+TEST_F(EditorHostX11Test, ClipboardTextGoesBothWays) {
+  ASSERT_TRUE(Opened());
+  const Atom clipboard = XInternAtom(display, "CLIPBOARD", False);
+  hostClipboard = "3";
+  XSetSelectionOwner(display, clipboard, hostWindow, CurrentTime);
+  Click(kFieldRect.left + 5, kFieldRect.top + 5);
+  ASSERT_TRUE(IdleUntil([&] { return editor->field->isEditing(); }));
+  Press(XK_v, XK_Control_L);
+  ASSERT_TRUE(IdleUntil([&] {
+    CTextEditField* open = editor->field->getEditField();
+    return open && open->getText() == "3";
+  })) << "pasted from the host's clipboard";
+  Press(XK_8);
+  Press(XK_a, XK_Control_L);
+  Press(XK_c, XK_Control_L);
+  Press(XK_Return);
+  ASSERT_TRUE(IdleUntil([&] { return !editor->field->isEditing(); }));
+  EXPECT_FLOAT_EQ(effect->getParameter(0), 0.38f);
+
+  XConvertSelection(display, clipboard, XInternAtom(display, "UTF8_STRING", False),
+                    XInternAtom(display, "TEST_PASTE", False), hostWindow, CurrentTime);
+  EXPECT_TRUE(IdleUntil([&] { return fetched == "38"; })) << "the host pastes what the editor copied";
+  Dispatch(*effect, effEditClose);
+}
+
+TEST_F(EditorHostX11Test, HidingAndShowingTheHostWindowStopsAndResumesDrawing) {
+  for (bool hostIdles : {true, false}) {
+    SCOPED_TRACE(hostIdles ? "the host idles the editor" : "only the idle thread runs");
+    ASSERT_EQ(Dispatch(*effect, effEditOpen, 0, 0, Handle()), 1);
+    CFrame* frame = editor->getFrame();
+    ASSERT_TRUE(IdleUntil([&] { return Pixel(160, 60) == 0xFF0000u; }, hostIdles));
+
+    XUnmapWindow(display, hostWindow);
+    XSync(display, False);
+    ASSERT_TRUE(IdleUntil([&] { return !frame->isShown(); }, hostIdles));
+    const unsigned long drawn = frame->getDrawCount();
+    const int idled = editor->idleCalls;
+    {
+      CScopedLock hold(frame->getFrameLock());
+      editor->live->colour = kBlueCColor;
+    }
+    ASSERT_TRUE(IdleUntil([&] { return editor->idleCalls >= idled + 10; }, hostIdles));
+    EXPECT_EQ(frame->getDrawCount(), drawn) << "ten idle passes drew nothing while hidden";
+
+    XMapWindow(display, hostWindow);
+    XSync(display, False);
+    EXPECT_TRUE(IdleUntil([&] { return frame->getDrawCount() > drawn && Pixel(160, 60) == 0x0000FFu; },
+                          hostIdles));
+    Dispatch(*effect, effEditClose);
+  }
+  EXPECT_EQ(g_HostErrors, 0);
+}
+
+TEST_F(EditorHostX11Test, AnXErrorOnTheEditorsConnectionIsSwallowedAndTheHostsOwnStillReachTheHost) {
+  std::unique_ptr<CPlatformWindow> window = CreateX11Window(Handle(), 200, 100);
+  ASSERT_NE(window, nullptr);
+  const unsigned long swallowed = X11SwallowedErrorCount();
+  XDestroyWindow(display, hostWindow);  // the editor's window goes with it, unseen yet
+  XSync(display, False);
+  hostWindow = 0;
+  window->SetCursor(kPlatformCursorHand);  // a request on a window that is gone
+  PlatformEvent event;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+  while (window->IsAlive() && std::chrono::steady_clock::now() < deadline) window->WaitEvent(event, 50);
+  EXPECT_FALSE(window->IsAlive());
+  EXPECT_GT(X11SwallowedErrorCount(), swallowed) << "the error was the editor's";
+  EXPECT_EQ(g_HostErrors, 0) << "and never reached the host";
+
+  XMapWindow(display, 0x7FFFFFF);  // an error of the host's own
+  XSync(display, False);
+  EXPECT_EQ(g_HostErrors, 1) << "the host's errors still reach its handler";
+  window.reset();
+}
+
+TEST_F(EditorHostX11Test, HostDestroyingItsWindowBeforeCloseCostsNoCrashAndNoHostError) {
+  ASSERT_EQ(Dispatch(*effect, effEditOpen, 0, 0, Handle()), 1);
+  CFrame* frame = editor->getFrame();
+  ASSERT_TRUE(IdleUntil([&] { return frame->getDrawCount() > 2; }));
+  // The idle thread keeps drawing while the window goes.
+  XDestroyWindow(display, hostWindow);
+  XSync(display, False);
+  hostWindow = 0;
+  EXPECT_TRUE(IdleUntil([&] { return !frame->isAlive(); }));
+  Dispatch(*effect, effEditClose);
+  EXPECT_EQ(g_HostErrors, 0);
+}

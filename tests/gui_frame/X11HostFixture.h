@@ -1,0 +1,98 @@
+// A host for an editor on a real X server (Xvfb under tools/run_tests.sh):
+// the test's own connection with a top-level window at (kHostX, kHostY) on
+// the screen that holds the editor, the host's idle calls, and what the test
+// reads back of the editor's window. Tests skip themselves without a display
+// or the XTEST extension. The derived fixture makes the effect and its
+// editor in its SetUp, after this one's.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include "FrameTestSupport.h"
+// After the test framework: Xlib defines macros (None, Bool) it uses as names.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <functional>
+#include <thread>
+
+#include "X11TestDisplay.h"
+
+class X11HostFixture : public ::testing::Test {
+ protected:
+  static constexpr int kHostX = 40;
+  static constexpr int kHostY = 30;
+
+  void SetUp() override {
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";
+    display = OpenTestDisplay();
+    if (!display) GTEST_SKIP() << "the X display cannot be opened";
+    int event = 0, error = 0, major = 0, minor = 0;
+    if (!XTestQueryExtension(display, &event, &error, &major, &minor)) GTEST_SKIP() << "no XTEST";
+    hostWindow = XCreateSimpleWindow(display, DefaultRootWindow(display), kHostX, kHostY, 300, 200, 0, 0,
+                                     0x808080);
+    XMapWindow(display, hostWindow);
+    XSync(display, False);
+  }
+
+  void TearDown() override {
+    effect.reset();
+    if (!display) return;
+    if (hostWindow) XDestroyWindow(display, hostWindow);
+    XCloseDisplay(display);
+  }
+
+  void* Handle() const { return reinterpret_cast<void*>(static_cast<uintptr_t>(hostWindow)); }
+
+  Window EditorWindow() {
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned int count = 0;
+    XSync(display, False);
+    XQueryTree(display, hostWindow, &root, &parent, &children, &count);
+    const Window found = count == 1 ? children[0] : 0;
+    if (children) XFree(children);
+    return found;
+  }
+
+  // The editor window's pixel as the server holds it, 0xRRGGBB.
+  unsigned long Pixel(int x, int y) {
+    XImage* image = XGetImage(display, EditorWindow(), x, y, 1, 1, AllPlanes, ZPixmap);
+    if (!image) return 0xFFFFFFFF;
+    const unsigned long pixel = XGetPixel(image, 0, 0) & 0xFFFFFF;
+    XDestroyImage(image);
+    return pixel;
+  }
+
+  // Idles the editor as a host does (when `hostIdles`) and serves the host's
+  // own events until done() holds, asked under the frame lock while the
+  // editor is open; false after three seconds.
+  bool IdleUntil(const std::function<bool()>& done, bool hostIdles = true) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    for (;;) {
+      if (Locked(done)) return true;
+      if (std::chrono::steady_clock::now() > deadline) return false;
+      if (hostIdles) Dispatch(*effect, effEditIdle);
+      ServeHost();
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+  }
+  bool Locked(const std::function<bool()>& check) {
+    CFrame* frame = hostedEditor ? hostedEditor->getFrame() : nullptr;
+    if (!frame) return check();
+    CScopedLock hold(frame->getFrameLock());
+    return check();
+  }
+  // The host's side of the connection: events on its window.
+  virtual void ServeHost() {}
+
+  frametest::RealWindowScope windowsAreReal;
+  FakeHost host;
+  Display* display = nullptr;  // the host's connection
+  Window hostWindow = 0;
+  std::unique_ptr<AudioEffectX> effect;
+  AEffGUIEditor* hostedEditor = nullptr;  // the effect's editor, owned by it
+};
