@@ -5,7 +5,8 @@ packages=(build-essential cmake ninja-build pkg-config
           libgtest-dev libgmock-dev googletest libbenchmark-dev
           libfftw3-dev libsndfile1-dev binutils
           libx11-dev libxtst-dev libcairo2-dev libfontconfig-dev fontconfig xvfb xauth
-          fonts-dejavu-core fonts-urw-base35)
+          fonts-dejavu-core fonts-urw-base35
+          openbox)  # the window manager of the editor tests
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")

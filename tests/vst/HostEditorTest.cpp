@@ -4,9 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cairo.h>
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -14,48 +11,11 @@
 #include <string>
 
 #include "HostRunSupport.h"
+#include "OwnXServer.h"
 #include "tests/vst/PassThroughEditor.h"
 #include "tools/qvxhost/EditorScript.h"
 
 namespace {
-
-// A virtual X server that picks a free display number itself and reports
-// it, so that no other test moves this one's pointer.
-class OwnXServer {
- public:
-  OwnXServer() {
-    int fds[2];
-    if (::pipe(fds) != 0) return;
-    m_Pid = ::fork();
-    if (m_Pid == 0) {
-      ::close(fds[0]);
-      const int quiet = ::open("/dev/null", O_WRONLY);
-      ::dup2(quiet, 1);
-      ::dup2(quiet, 2);
-      const std::string fd = std::to_string(fds[1]);
-      ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "800x600x24", "-nolisten", "tcp",
-               static_cast<char*>(nullptr));
-      ::_exit(127);
-    }
-    ::close(fds[1]);
-    char c = 0;
-    std::string number;
-    while (m_Pid > 0 && ::read(fds[0], &c, 1) == 1 && c != '\n') number += c;
-    ::close(fds[0]);
-    if (!number.empty()) m_Display = "DISPLAY=:" + number;
-  }
-  ~OwnXServer() {
-    if (m_Pid <= 0) return;
-    ::kill(m_Pid, SIGTERM);
-    ::waitpid(m_Pid, nullptr, 0);
-  }
-  // "DISPLAY=:N", or empty when no server started.
-  const std::string& Env() const { return m_Display; }
-
- private:
-  pid_t m_Pid = -1;
-  std::string m_Display;
-};
 
 class HostEditorTest : public ::testing::Test {
  protected:
@@ -182,6 +142,18 @@ TEST(EditorScriptTest, StepsTheirArgumentsAndDefaults) {
   EXPECT_EQ(steps[6].text, "space");
   EXPECT_TRUE(steps[7].await == AwaitKind::End && steps[7].ms == 100.0);
   EXPECT_TRUE(steps[8].index == 2 && steps[8].value == 0.25f);
+
+  // Awaits that name what they wait for, and text with its spaces.
+  steps.clear();
+  ASSERT_TRUE(ParseEditorScript("await key space 100; await focus editor; await xerror; type 12 %;hide", steps, error))
+      << error;
+  ASSERT_EQ(steps.size(), 5u);
+  EXPECT_TRUE(steps[0].await == AwaitKind::Key && steps[0].text == "space" && steps[0].ms == 100.0);
+  EXPECT_TRUE(steps[1].await == AwaitKind::Focus && steps[1].text == "editor" && steps[1].ms == 5000.0);
+  EXPECT_TRUE(steps[2].await == AwaitKind::XError);
+  EXPECT_TRUE(steps[3].kind == StepKind::Type && steps[3].text == "12 %");
+  EXPECT_FALSE(ParseEditorScript("await focus frame", steps, error));
+  EXPECT_FALSE(ParseEditorScript("await key", steps, error));
 }
 
 }  // namespace

@@ -36,8 +36,14 @@ const char* Expected(const std::string& verb) {
                 {"set", "set INDEX=VALUE (value 0-1)"},
                 {"close", "close"},
                 {"open", "open"},
-                {"await", "await begin|automate|end [MS 1-600000]"},
-                {"instance", "instance N (from 1)"}};
+                {"await", "await begin|automate|end|redraw|xerror [MS 1-600000], await key NAME [MS], "
+                          "await focus editor|host [MS]"},
+                {"instance", "instance N (from 1)"},
+                {"type", "type TEXT (printable ASCII)"},
+                {"hide", "hide"},
+                {"show", "show"},
+                {"draws", "draws"},
+                {"dnd-enter-gone", "dnd-enter-gone"}};
   for (const auto& u : kUsage)
     if (verb == u.verb) return u.usage;
   return nullptr;
@@ -98,24 +104,46 @@ bool ParseStep(const std::vector<std::string>& w, ScriptStep& s) {
     s.kind = StepKind::Set;
     return n == 2 && ToParameter(w[1], s.index, s.value);
   }
-  if (verb == "close" || verb == "open") {
-    s.kind = verb == "close" ? StepKind::Close : StepKind::Open;
-    return n == 1;
-  }
   if (verb == "await") {
     s.kind = StepKind::Await;
     s.ms = 5000.0;
-    if (n < 2 || n > 3) return false;
-    if (w[1] == "begin")
-      s.await = AwaitKind::Begin;
-    else if (w[1] == "automate")
-      s.await = AwaitKind::Automate;
-    else if (w[1] == "end")
-      s.await = AwaitKind::End;
-    else
-      return false;
-    return n == 2 || (ToDouble(w[2], s.ms) && s.ms >= 1.0 && s.ms <= 600000.0);
+    static const char* const kKinds[] = {"begin", "automate", "end", "key", "focus", "redraw", "xerror"};
+    size_t k = 0;
+    while (k < 7 && (n < 2 || w[1] != kKinds[k])) ++k;
+    if (k == 7) return false;
+    s.await = static_cast<AwaitKind>(k);
+    // Key and focus name what they wait for.
+    size_t at = 2;
+    if (s.await == AwaitKind::Key || s.await == AwaitKind::Focus) {
+      if (n < 3) return false;
+      s.text = w[at++];
+      if (s.await == AwaitKind::Focus && s.text != "editor" && s.text != "host") return false;
+    }
+    return n == at || (n == at + 1 && ToDouble(w[at], s.ms) && s.ms >= 1.0 && s.ms <= 600000.0);
   }
+  if (verb == "type") {
+    s.kind = StepKind::Type;
+    if (n < 2) return false;
+    s.text = w[1];
+    for (size_t i = 2; i < n; ++i) s.text += " " + w[i];
+    for (char c : s.text)
+      if (c < 0x20 || c > 0x7E) return false;
+    return true;
+  }
+  static const struct {
+    const char* verb;
+    StepKind kind;
+  } kBare[] = {{"close", StepKind::Close},
+               {"open", StepKind::Open},
+               {"hide", StepKind::Hide},
+               {"show", StepKind::Show},
+               {"draws", StepKind::Draws},
+               {"dnd-enter-gone", StepKind::DndEnterGone}};
+  for (const auto& b : kBare)
+    if (verb == b.verb) {
+      s.kind = b.kind;
+      return n == 1;
+    }
   if (verb == "instance") {
     s.kind = StepKind::Instance;
     return n == 2 && ToInt(w[1], 1, 64, s.count);
@@ -172,10 +200,16 @@ bool IsInputStep(StepKind kind) {
     case StepKind::Key:
     case StepKind::KeyDown:
     case StepKind::KeyUp:
+    case StepKind::Type:
       return true;
     default:
       return false;
   }
+}
+
+bool IsRecordingStep(const ScriptStep& step) {
+  return step.kind == StepKind::Draws ||
+         (step.kind == StepKind::Await && (step.await == AwaitKind::Redraw || step.await == AwaitKind::XError));
 }
 
 bool LoadEditorScript(const HostOptions& options, std::vector<ScriptStep>& steps, std::string& error,
@@ -201,7 +235,9 @@ bool LoadEditorScript(const HostOptions& options, std::vector<ScriptStep>& steps
   for (size_t i = 0; i < steps.size(); ++i) {
     const ScriptStep& s = steps[i];
     std::string why;
-    if ((s.kind == StepKind::Key || s.kind == StepKind::KeyDown || s.kind == StepKind::KeyUp) && !IsKeyName(s.text))
+    const bool keyName = s.kind == StepKind::Key || s.kind == StepKind::KeyDown || s.kind == StepKind::KeyUp ||
+                         (s.kind == StepKind::Await && s.await == AwaitKind::Key);
+    if (keyName && !IsKeyName(s.text))
       why = "unknown key name '" + s.text + "'";
     if (s.kind == StepKind::Instance && s.count > options.instances)
       why = "there are " + std::to_string(options.instances) + " instances";

@@ -15,9 +15,25 @@
 //   shot FILE.png                the editor's window as a PNG image
 //   set INDEX=VALUE              a parameter change from the host (value 0..1)
 //   close, open                  close the editor (its window goes), open it again
+//   type TEXT                    printable ASCII characters, key after key
+//   hide, show                   unmap the host's window, map it again
+//   draws                        prints the drawing requests on the editor's window
+//                                since the last count (or the opening) and restarts it
+//   dnd-enter-gone               an XDND enter at the editor's window from a source
+//                                window that no longer exists (an X error for the
+//                                editor when it asks the source for its types)
 //   await begin|automate|end [MS]   until the plug-in has made such a host call
-//                                that no earlier await of the kind took (default
-//                                timeout 5000 ms; a timeout fails the run)
+//                                that no earlier await of the kind took
+//   await key NAME [MS]          until the host's own window has a press of key NAME
+//                                that no earlier await took
+//   await focus editor|host [MS] until the keyboard focus is in the editor's window,
+//                                or on the host's window
+//   await redraw [MS]            until one drawing request covers the editor's whole
+//                                window, after the last count
+//   await xerror [MS]            until the server has sent an X error to the
+//                                editor's connection, after the last such await
+//                                (awaits time out after 5000 ms by default, and a
+//                                timeout fails the run)
 //   instance N                   later steps act on instance N (from 1) and raise its window
 #pragma once
 
@@ -28,10 +44,10 @@
 
 enum class StepKind {
   Move, Press, Release, Click, Drag, Wheel, Key, KeyDown, KeyUp,
-  Wait, Idle, Shot, Set, Close, Open, Await, Instance
+  Wait, Idle, Shot, Set, Close, Open, Await, Instance, Type, Hide, Show, Draws, DndEnterGone
 };
 
-enum class AwaitKind { Begin, Automate, End };
+enum class AwaitKind { Begin, Automate, End, Key, Focus, Redraw, XError };
 
 struct ScriptStep {
   StepKind kind = StepKind::Wait;
@@ -39,7 +55,7 @@ struct ScriptStep {
   int button = 1;      // press, release, click; wheel: 4 up, 5 down, 6 left, 7 right
   int count = 1;       // drag moves, wheel notches, idle passes, instance number
   double ms = 0.0;     // wait; await timeout
-  std::string text;    // key name or file
+  std::string text;    // key name, text, file, or where the focus is awaited
   int index = 0;       // set
   float value = 0.0f;  // set
   AwaitKind await = AwaitKind::Begin;
@@ -52,6 +68,8 @@ bool ParseEditorScript(const std::string& text, std::vector<ScriptStep>& steps, 
 
 // True for steps that inject input (they need the XTEST extension).
 bool IsInputStep(StepKind kind);
+// True for steps that read what the X server records for the editor.
+bool IsRecordingStep(const ScriptStep& step);
 
 // The script of the options, read and checked (key names and instance
 // numbers included). False with `error` set and `exitCode` 2 for a bad step,

@@ -58,6 +58,12 @@ bool Session::Run(const AudioBuffer& input, std::string& error) {
     }
   }
   if (!m_Ui.Open(error) || !m_User.Open(error)) return false;
+  if (!m_Options.windowManager.empty()) {
+    if (!m_WindowManager.Start(m_Options.windowManager, m_Ui, error)) return false;
+    Say("window manager: %s", m_WindowManager.Description().c_str());
+  }
+  m_bRecording = std::any_of(m_Steps.begin(), m_Steps.end(), IsRecordingStep);
+  if (m_bRecording && !m_Recorder.Start(error)) return false;
   if (std::any_of(m_Steps.begin(), m_Steps.end(), [](const ScriptStep& s) { return IsInputStep(s.kind); }) &&
       !m_User.HasXTest()) {
     error = "the X server has no XTEST extension: the script's input cannot be played";
@@ -99,8 +105,14 @@ void Session::MainLoop() {
       std::chrono::duration<double, std::milli>(m_Options.render.idleIntervalMs));
   auto nextIdle = Clock::now() + period;
   const auto note = [this](unsigned long window, const std::string& what) {
-    for (const auto& i : m_Instances)
-      if (i->window.load() == window) Say("instance %d: the host's window got %s", i->number, what.c_str());
+    static const std::string kPress = "key press ";
+    for (const auto& i : m_Instances) {
+      if (i->window.load() != window) continue;
+      Say("instance %d: the host's window got %s", i->number, what.c_str());
+      if (what.compare(0, kPress.size(), kPress) != 0) continue;
+      std::lock_guard<std::mutex> guard(i->keyMutex);
+      i->keys.push_back(what.substr(kPress.size()));
+    }
   };
   for (;;) {
     std::deque<std::packaged_task<void()>> jobs;

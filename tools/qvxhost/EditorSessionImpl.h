@@ -20,6 +20,8 @@
 #include "tools/qvxhost/HostX11.h"
 #include "tools/qvxhost/Options.h"
 #include "tools/qvxhost/PluginHost.h"
+#include "tools/qvxhost/WindowManager.h"
+#include "tools/qvxhost/XRecorder.h"
 
 namespace editorsession {
 
@@ -43,6 +45,19 @@ struct Instance {
   std::string title;
   std::atomic<unsigned long> window{0};  // written: user-interface thread; 0 while closed
   size_t awaitFrom[3] = {0, 0, 0};       // script thread: the log entries awaits have taken
+
+  // Script thread: the editor's window inside the host's (0: none), the
+  // drawing on it at the last count, and the X errors its connection had
+  // at the last await of one.
+  unsigned long editor = 0;
+  XRecorder::Draws counted;
+  double countedMs = 0.0;
+  long errorsAwaited = 0;
+
+  // The keys pressed on the host's own window, by name.
+  std::mutex keyMutex;
+  std::vector<std::string> keys;  // guarded by keyMutex
+  size_t keysAwaited = 0;         // script thread
 };
 
 // One run of the editor mode: the instances' editors, the host's windows,
@@ -86,6 +101,12 @@ class Session {
   bool Step(const ScriptStep& step, size_t number, std::string& error);
   bool Input(const ScriptStep& step, unsigned long window, std::string& error);
   bool Await(const ScriptStep& step, Instance& instance, std::string& error);
+  bool AwaitHostCall(const ScriptStep& step, Instance& instance, std::string& error);
+  // Polls `done` every few ms until it holds or the step's time runs out;
+  // false with `error` saying what did not come.
+  bool AwaitCondition(const ScriptStep& step, const std::function<bool()>& done, const std::string& what,
+                      std::string& error);
+  bool Recorded(const ScriptStep& step, Instance& instance, std::string& error);
   bool Settle(std::string& error);
   bool WaitForPasses(int passes, std::string& error);
   void ReleaseHeld();
@@ -96,6 +117,9 @@ class Session {
   std::vector<std::unique_ptr<Instance>> m_Instances;
   XConnection m_Ui;    // the host's windows: user-interface thread
   XConnection m_User;  // input and captures: script thread
+  HostWindowManager m_WindowManager;  // user-interface thread
+  XRecorder m_Recorder;               // started when the script reads it
+  bool m_bRecording = false;
 
   std::mutex m_QueueMutex;
   std::condition_variable m_Wake;

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 
 #include "tools/qvxhost/EditorSessionImpl.h"
 
@@ -109,11 +110,23 @@ bool Session::Open(Instance& instance, std::string& error) {
   }
   Say("instance %d: editor open in a %dx%d window (effEditOpen answered %lld); %s", instance.number, o.width,
       o.height, static_cast<long long>(o.answer), drawn);
+  if (!m_Options.windowManager.empty())
+    Say("instance %d: the host's window is %s", instance.number,
+        m_User.IsReparented(o.window) ? "in the window manager's frame" : "not framed by the window manager");
+  const std::vector<unsigned long> inside = m_User.Children(o.window);
+  instance.editor = inside.empty() ? 0 : inside.front();
+  if (m_bRecording && instance.editor) {
+    m_Recorder.Watch(instance.editor, o.width, o.height);
+    instance.counted = m_Recorder.DrawsOn(instance.editor);
+    instance.countedMs = HostClockMs();
+    instance.errorsAwaited = 0;
+  }
   return true;
 }
 
 void Session::Close(Instance& instance) {
   OnUiThread([&] { CloseEditor(instance); });
+  instance.editor = 0;
   Say("instance %d: editor closed%s", instance.number,
       m_Options.destroyWindowFirst ? " (the host's window destroyed first)" : "");
 }
@@ -128,7 +141,9 @@ bool Session::Step(const ScriptStep& step, size_t number, std::string& error) {
   };
   const unsigned long window = instance.window.load();
   const std::string closed = "the editor of instance " + std::to_string(instance.number) + " is closed";
-  if ((IsInputStep(step.kind) || step.kind == StepKind::Shot || step.kind == StepKind::Close) && !window)
+  static const StepKind kOnTheWindow[] = {StepKind::Shot, StepKind::Close, StepKind::Hide,
+                                          StepKind::Show, StepKind::Draws, StepKind::DndEnterGone};
+  if ((IsInputStep(step.kind) || std::count(std::begin(kOnTheWindow), std::end(kOnTheWindow), step.kind)) && !window)
     return fail(closed);
   switch (step.kind) {
     case StepKind::Wait:
@@ -157,6 +172,16 @@ bool Session::Step(const ScriptStep& step, size_t number, std::string& error) {
       return Open(instance, why) || fail(why);
     case StepKind::Await:
       return Await(step, instance, why) || fail(why);
+    case StepKind::Hide:
+    case StepKind::Show: {
+      bool done = false;
+      OnUiThread([&] { done = step.kind == StepKind::Hide ? m_Ui.HideWindow(window) : m_Ui.ShowWindow(window); });
+      return done || fail(step.kind == StepKind::Hide ? "the host's window stays viewable"
+                                                      : "the host's window does not show again");
+    }
+    case StepKind::Draws:
+    case StepKind::DndEnterGone:
+      return Recorded(step, instance, why) || fail(why);
     case StepKind::Instance: {
       if (step.count > static_cast<int>(m_Instances.size()))
         return fail("there are " + std::to_string(m_Instances.size()) + " instances");
@@ -215,6 +240,15 @@ bool Session::Input(const ScriptStep& s, unsigned long window, std::string& erro
       return true;
     case StepKind::Key:
       return key(true) && key(false);
+    case StepKind::Type:
+      for (char c : s.text) {
+        if (!m_User.TypeChar(c)) {
+          error = std::string("no key of the keyboard gives '") + c + "'";
+          return false;
+        }
+        if (!Settle(error)) return false;
+      }
+      return true;
     case StepKind::KeyDown:
     case StepKind::KeyUp:
       return key(s.kind == StepKind::KeyDown);
@@ -259,13 +293,104 @@ bool Session::WaitForPasses(int passes, std::string& error) {
 }
 
 bool Session::Await(const ScriptStep& step, Instance& instance, std::string& error) {
+  switch (step.await) {
+    case AwaitKind::Begin:
+    case AwaitKind::Automate:
+    case AwaitKind::End:
+      return AwaitHostCall(step, instance, error);
+    case AwaitKind::Key:
+      return AwaitCondition(
+          step,
+          [&] {
+            std::lock_guard<std::mutex> guard(instance.keyMutex);
+            for (size_t i = instance.keysAwaited; i < instance.keys.size(); ++i) {
+              if (instance.keys[i] != step.text) continue;
+              instance.keysAwaited = i + 1;
+              return true;
+            }
+            return false;
+          },
+          "press of " + step.text + " on the host's window", error);
+    case AwaitKind::Focus: {
+      const unsigned long window = instance.window.load();
+      std::string place;
+      const bool ok = AwaitCondition(
+          step, [&] { return window && (place = m_User.FocusPlace(window)) == step.text; },
+          "keyboard focus on the " + step.text + "'s window", error);
+      if (!ok)
+        error += place == "host"     ? " (it is on the host's window)"
+                 : place == "editor" ? " (it is in the editor's window)"
+                 : place == "frame"  ? " (it is on the window manager's frame)"
+                                     : " (it is elsewhere)";
+      return ok;
+    }
+    default:
+      return Recorded(step, instance, error);
+  }
+}
+
+bool Session::AwaitCondition(const ScriptStep& step, const std::function<bool()>& done, const std::string& what,
+                             std::string& error) {
+  const double start = HostClockMs();
+  for (;;) {
+    if (done()) {
+      Say("  after %.1f ms", HostClockMs() - start);
+      return true;
+    }
+    if (HostClockMs() - start > step.ms) {
+      char text[64];
+      std::snprintf(text, sizeof text, " within %.0f ms", step.ms);
+      error = "no " + what + text;
+      return false;
+    }
+    SleepMs(2.0);
+  }
+}
+
+bool Session::Recorded(const ScriptStep& step, Instance& instance, std::string& error) {
+  if (!instance.editor) {
+    error = "the plug-in has no window inside the host's";
+    return false;
+  }
+  switch (step.kind) {
+    case StepKind::Draws: {
+      const XRecorder::Draws now = m_Recorder.DrawsOn(instance.editor);
+      const double nowMs = HostClockMs();
+      Say("  instance %d: %ld drawing requests on the editor's window (%ld of all of it) in %.1f ms",
+          instance.number, now.requests - instance.counted.requests, now.whole - instance.counted.whole,
+          nowMs - instance.countedMs);
+      instance.counted = now;
+      instance.countedMs = nowMs;
+      return true;
+    }
+    case StepKind::DndEnterGone:
+      m_User.DndEnterFromGoneSource(instance.editor);
+      return true;
+    default:
+      break;
+  }
+  if (step.await == AwaitKind::Redraw)
+    return AwaitCondition(
+        step, [&] { return m_Recorder.DrawsOn(instance.editor).whole > instance.counted.whole; },
+        "drawing of the editor's whole window", error);
+  const auto errors = [&] { return m_Recorder.ErrorsToDrawerOf(instance.editor); };
+  if (!AwaitCondition(step, [&] { return errors() > instance.errorsAwaited; }, "X error for the editor's connection",
+                      error))
+    return false;
+  instance.errorsAwaited = errors();
+  Say("  instance %d: %ld X errors sent to the editor's connection so far", instance.number,
+      instance.errorsAwaited);
+  return true;
+}
+
+bool Session::AwaitHostCall(const ScriptStep& step, Instance& instance, std::string& error) {
   static const VstInt32 kOpcodes[] = {audioMasterBeginEdit, audioMasterAutomate, audioMasterEndEdit};
   static const char* const kNames[] = {"begin-edit", "automation", "end-edit"};
   const int k = static_cast<int>(step.await);
   const double start = HostClockMs();
   for (;;) {
     const std::vector<HostCall> log = instance.host->Log();
-    for (size_t i = log.size(); i-- > instance.awaitFrom[k];) {
+    for (size_t i = instance.awaitFrom[k]; i < log.size(); ++i) {
       if (log[i].opcode != kOpcodes[k]) continue;
       instance.awaitFrom[k] = i + 1;
       Say("  after %.1f ms: %s (%s thread)", HostClockMs() - start, DescribeHostCall(log[i]).c_str(),

@@ -1,5 +1,6 @@
 #include "tools/qvxhost/HostX11.h"
 
+#include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
@@ -115,7 +116,13 @@ void XConnection::ScreenSize(int& width, int& height) {
   height = DisplayHeight(m_pDisplay, DefaultScreen(m_pDisplay));
 }
 
-unsigned long XConnection::CreateWindow(int x, int y, int width, int height, const std::string& title) {
+bool XConnection::WindowManagerRunning() {
+  XWindowAttributes root{};
+  return XGetWindowAttributes(m_pDisplay, DefaultRootWindow(m_pDisplay), &root) &&
+         (root.all_event_masks & SubstructureRedirectMask);
+}
+
+unsigned long XConnection::CreateWindow(int x, int y, int width, int height, const std::string& title, bool* shown) {
   Display* d = m_pDisplay;
   const Window window = XCreateSimpleWindow(d, DefaultRootWindow(d), x, y, static_cast<unsigned>(width),
                                             static_cast<unsigned>(height), 0, BlackPixel(d, DefaultScreen(d)),
@@ -131,12 +138,80 @@ unsigned long XConnection::CreateWindow(int x, int y, int width, int height, con
   hints.height = height;
   XSetWMNormalHints(d, window, &hints);
   XMapWindow(d, window);
+  const bool ok = WaitShown(window);
+  if (shown) *shown = ok;
+  return window;
+}
+
+bool XConnection::WaitShown(unsigned long window) {
+  using Clock = std::chrono::steady_clock;
+  const bool managed = WindowManagerRunning();
+  const auto deadline = Clock::now() + std::chrono::seconds(5);
+  auto remap = Clock::now() + std::chrono::milliseconds(250);
+  XWindowAttributes attributes{};
+  for (;;) {
+    if (!XGetWindowAttributes(m_pDisplay, window, &attributes)) return false;
+    if (attributes.map_state == IsViewable && (!managed || IsReparented(window))) return true;
+    const auto now = Clock::now();
+    if (now >= deadline) return false;
+    // A window manager that is still starting may drop the map request.
+    if (managed && attributes.map_state == IsUnmapped && now >= remap) {
+      XMapWindow(m_pDisplay, window);
+      remap = now + std::chrono::milliseconds(250);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+}
+
+bool XConnection::HideWindow(unsigned long window) {
+  XUnmapWindow(m_pDisplay, window);
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
   XWindowAttributes attributes{};
-  while (XGetWindowAttributes(d, window, &attributes) && attributes.map_state != IsViewable &&
-         std::chrono::steady_clock::now() < deadline)
+  while (XGetWindowAttributes(m_pDisplay, window, &attributes) && attributes.map_state == IsViewable) {
+    if (std::chrono::steady_clock::now() >= deadline) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  return window;
+  }
+  return true;
+}
+
+bool XConnection::ShowWindow(unsigned long window) {
+  XMapWindow(m_pDisplay, window);
+  return WaitShown(window);
+}
+
+unsigned long XConnection::Parent(unsigned long window) {
+  Window root = 0, parent = 0, *children = nullptr;
+  unsigned int count = 0;
+  if (!XQueryTree(m_pDisplay, window, &root, &parent, &children, &count)) return 0;
+  if (children) XFree(children);
+  return parent == root ? 0 : parent;
+}
+
+bool XConnection::IsReparented(unsigned long window) { return Parent(window) != 0; }
+
+std::vector<unsigned long> XConnection::Children(unsigned long window) {
+  Window root = 0, parent = 0, *children = nullptr;
+  unsigned int count = 0;
+  std::vector<unsigned long> list;
+  if (!XQueryTree(m_pDisplay, window, &root, &parent, &children, &count)) return list;
+  list.assign(children, children + count);
+  if (children) XFree(children);
+  return list;
+}
+
+std::string XConnection::FocusPlace(unsigned long window) {
+  Window focus = 0;
+  int revert = 0;
+  XGetInputFocus(m_pDisplay, &focus, &revert);
+  if (focus == window) return "host";
+  if (focus == None || focus == PointerRoot) return "elsewhere";
+  // Up from the focus through the window: inside it; up from the window
+  // through the focus: around it.
+  for (unsigned long w = Parent(focus); w; w = Parent(w))
+    if (w == window) return "editor";
+  for (unsigned long w = Parent(window); w; w = Parent(w))
+    if (w == focus) return "frame";
+  return "elsewhere";
 }
 
 void XConnection::ResizeWindow(unsigned long window, int width, int height) {
@@ -193,6 +268,37 @@ bool XConnection::Key(const std::string& name, bool press) {
   XTestFakeKeyEvent(m_pDisplay, code, press ? True : False, CurrentTime);
   XSync(m_pDisplay, False);
   return true;
+}
+
+bool XConnection::TypeChar(char c) {
+  // Printable ASCII characters are their own key symbols.
+  if (c < 0x20 || c > 0x7E) return false;
+  const KeySym sym = static_cast<KeySym>(c);
+  const KeyCode code = XKeysymToKeycode(m_pDisplay, sym);
+  if (!code) return false;
+  const KeyCode shift =
+      XkbKeycodeToKeysym(m_pDisplay, code, 0, 0) != sym ? XKeysymToKeycode(m_pDisplay, XK_Shift_L) : 0;
+  if (shift) XTestFakeKeyEvent(m_pDisplay, shift, True, CurrentTime);
+  XTestFakeKeyEvent(m_pDisplay, code, True, CurrentTime);
+  XTestFakeKeyEvent(m_pDisplay, code, False, CurrentTime);
+  if (shift) XTestFakeKeyEvent(m_pDisplay, shift, False, CurrentTime);
+  XSync(m_pDisplay, False);
+  return true;
+}
+
+void XConnection::DndEnterFromGoneSource(unsigned long target) {
+  Display* d = m_pDisplay;
+  const Window gone = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 1, 1, 0, 0, 0);
+  XDestroyWindow(d, gone);
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = target;
+  event.xclient.message_type = XInternAtom(d, "XdndEnter", False);
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = static_cast<long>(gone);
+  event.xclient.data.l[1] = (5L << 24) | 1;  // protocol version 5; the types are in XdndTypeList
+  XSendEvent(d, target, False, NoEventMask, &event);
+  XSync(d, False);
 }
 
 bool XConnection::Capture(unsigned long window, HostImage& image) {

@@ -51,15 +51,31 @@ class XConnection {
   bool Open(std::string& error);
   bool HasXTest();
   void ScreenSize(int& width, int& height);
+  // True while a window manager manages the screen (someone redirects the
+  // root window's structure requests).
+  bool WindowManagerRunning();
 
   // A top-level window with a black background that reports its keys;
-  // mapped, waiting up to two seconds until it shows. 0 when it cannot be
-  // made.
-  unsigned long CreateWindow(int x, int y, int width, int height, const std::string& title);
+  // mapped, waiting up to five seconds until it shows and, under a window
+  // manager, until the manager has taken it into a frame of its own (`shown`
+  // false when it did not). 0 when it cannot be made.
+  unsigned long CreateWindow(int x, int y, int width, int height, const std::string& title, bool* shown = nullptr);
   void ResizeWindow(unsigned long window, int width, int height);
   void MoveResizeWindow(unsigned long window, int x, int y, int width, int height);
   void RaiseWindow(unsigned long window);
   void DestroyWindow(unsigned long window);
+  // Unmaps the window and waits until it is no longer viewable; maps it and
+  // waits as CreateWindow does. False when the wait runs out.
+  bool HideWindow(unsigned long window);
+  bool ShowWindow(unsigned long window);
+  // True when the window's parent is not the root (a window manager's frame).
+  bool IsReparented(unsigned long window);
+  // The windows inside `window` (the plug-in's editor windows).
+  std::vector<unsigned long> Children(unsigned long window);
+  // Where the keyboard focus is for `window`: "host" on the window itself,
+  // "editor" on a window inside it, "frame" on a window around it (its
+  // window manager's frame), "elsewhere" otherwise.
+  std::string FocusPlace(unsigned long window);
   // Reads the pending events; each key that reached a window of the host is
   // passed to `note` as "key press NAME" or "key release NAME".
   void Pump(const std::function<void(unsigned long window, const std::string& what)>& note);
@@ -69,6 +85,13 @@ class XConnection {
   bool MovePointer(unsigned long window, int x, int y);
   void Button(int button, bool press);
   bool Key(const std::string& name, bool press);
+  // Presses and releases the key of a printable ASCII character, with Shift
+  // when the character needs it. False when no key gives it.
+  bool TypeChar(char c);
+  // An XDND enter message at `target` from a window that no longer exists,
+  // offering more types than the message holds: a drop target then asks the
+  // gone source for its type list and gets an X error.
+  void DndEnterFromGoneSource(unsigned long target);
   // What the screen shows where the window lies on it (pop-ups and other
   // windows over it included); false when no part of it is shown.
   bool Capture(unsigned long window, HostImage& image);
@@ -77,6 +100,13 @@ class XConnection {
   // this connection; reinstalls the host's handler when it was replaced.
   XErrorReport ErrorReport();
 
+  _XDisplay* Native() { return m_pDisplay; }
+
  private:
+  bool WaitShown(unsigned long window);
+  // The window's parent; 0 for the root, a child of the root, or a window
+  // that is gone.
+  unsigned long Parent(unsigned long window);
+
   _XDisplay* m_pDisplay = nullptr;
 };

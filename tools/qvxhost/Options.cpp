@@ -78,11 +78,15 @@ const char* HostUsage() {
          "                         descriptors, threads and resident memory before and after\n"
          "  --instances N          N instances of the plug-in, each with its editor open (default 1)\n"
          "  --destroy-window-first destroy the host's window before effEditClose\n"
+         "  --wm PROGRAM|auto      run under a window manager: start PROGRAM (stopped at the end), or\n"
+         "                         with auto take the one that runs or start openbox\n"
          "  Steps (coordinates relative to the editor's window):\n"
          "    move X,Y | press [B] | release [B] | click X,Y [B] | drag X1,Y1 X2,Y2 [STEPS]\n"
          "    wheel X,Y up|down|left|right [N] | key NAME | keydown NAME | keyup NAME\n"
          "    wait MS | idle N | shot FILE.png | set INDEX=VALUE | close | open\n"
+         "    type TEXT | hide | show | draws | dnd-enter-gone\n"
          "    await begin|automate|end [MS]  (waits for such a call from the plug-in)\n"
+         "    await key NAME [MS] | await focus editor|host [MS] | await redraw [MS] | await xerror [MS]\n"
          "    instance N  (later steps act on instance N)\n"
          "Robustness:\n"
          "  --sweep                call every opcode from -1000 to 1000 with odd arguments, then\n"
@@ -215,6 +219,9 @@ bool ParseHostOptions(const std::vector<std::string>& args, HostOptions& o, std:
       if (!ToInt(v, 1, 16, o.instances)) return bad(v, "1 to 16");
     } else if (a == "--destroy-window-first") {
       o.destroyWindowFirst = true;
+    } else if (a == "--wm") {
+      if (!next(o.windowManager)) return false;
+      if (o.windowManager.empty()) return bad(o.windowManager, "a program or auto");
     } else if (a == "--sweep") {
       o.sweep = true;
     } else if (a == "--sweep-range") {
@@ -274,8 +281,9 @@ bool ParseHostOptions(const std::vector<std::string>& args, HostOptions& o, std:
     error = "--measure-edit needs an --edit";
     return false;
   }
-  if (!o.editor && (!o.scripts.empty() || o.cycles != 1 || o.instances != 1 || o.destroyWindowFirst)) {
-    error = "--script, --script-file, --cycles, --instances and --destroy-window-first need --editor";
+  if (!o.editor && (!o.scripts.empty() || o.cycles != 1 || o.instances != 1 || o.destroyWindowFirst ||
+                    !o.windowManager.empty())) {
+    error = "--script, --script-file, --cycles, --instances, --destroy-window-first and --wm need --editor";
     return false;
   }
   if (o.editor) {

@@ -53,6 +53,7 @@ struct HostOptions {
   int cycles = 1;
   int instances = 1;
   bool destroyWindowFirst = false;
+  std::string windowManager;  // --wm: a program, "auto", or empty for none
   bool idleGiven = false;
 
   bool help = false;

@@ -1,0 +1,135 @@
+#include "tools/qvxhost/XRecorder.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xproto.h>
+#include <X11/extensions/record.h>
+
+namespace {
+
+uint32_t Read32(const unsigned char* p, bool swapped) {
+  const uint32_t v = static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+                     static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
+  return swapped ? __builtin_bswap32(v) : v;
+}
+
+uint16_t Read16(const unsigned char* p, bool swapped) {
+  const uint16_t v = static_cast<uint16_t>(p[0] | p[1] << 8);
+  return swapped ? static_cast<uint16_t>(v >> 8 | v << 8) : v;
+}
+
+void OnRecord(XPointer closure, XRecordInterceptData* record) {
+  using R = XRecorder::Record;
+  const int c = record->category;
+  if (c == XRecordFromClient || c == XRecordFromServer || c == XRecordClientStarted)
+    reinterpret_cast<XRecorder*>(closure)->Take(
+        c == XRecordFromClient ? R::Request : c == XRecordFromServer ? R::FromServer : R::ClientStarted,
+        record->id_base, record->client_swapped, record->data, record->data_len * 4ul);
+  XRecordFreeData(record);
+}
+
+}  // namespace
+
+bool XRecorder::Start(std::string& error) {
+  if (!m_Control.Open(error) || !m_Data.Open(error)) return false;
+  Display* control = m_Control.Native();
+  int major = 0, minor = 0;
+  if (!XRecordQueryVersion(control, &major, &minor)) {
+    error = "the X server has no RECORD extension: the editor's drawing cannot be counted";
+    return false;
+  }
+  XRecordRange* range = XRecordAllocRange();
+  range->core_requests.first = X_ClearArea;  // the core drawing requests, image text last
+  range->core_requests.last = X_ImageText16;
+  range->errors.first = 0;
+  range->errors.last = 255;
+  range->client_started = True;
+  XRecordClientSpec clients = XRecordAllClients;
+  m_Context = XRecordCreateContext(control, 0, &clients, 1, &range, 1);
+  XFree(range);
+  XSync(control, False);
+  if (!m_Context) {
+    error = "the X server refused to record";
+    return false;
+  }
+  m_Thread = std::thread([this] {
+    XRecordEnableContext(m_Data.Native(), m_Context, OnRecord, reinterpret_cast<XPointer>(this));
+  });
+  return true;
+}
+
+void XRecorder::Stop() {
+  if (!m_Context) return;
+  XRecordDisableContext(m_Control.Native(), m_Context);
+  XSync(m_Control.Native(), False);
+  if (m_Thread.joinable()) m_Thread.join();
+  XRecordFreeContext(m_Control.Native(), m_Context);
+  XSync(m_Control.Native(), False);
+  m_Context = 0;
+}
+
+void XRecorder::Watch(unsigned long window, int width, int height) {
+  std::lock_guard<std::mutex> guard(m_Mutex);
+  Watched& w = m_Windows[window];
+  w.width = width;
+  w.height = height;
+}
+
+XRecorder::Draws XRecorder::DrawsOn(unsigned long window) const {
+  std::lock_guard<std::mutex> guard(m_Mutex);
+  const auto at = m_Windows.find(window);
+  return at == m_Windows.end() ? Draws() : at->second.draws;
+}
+
+long XRecorder::ErrorsToDrawerOf(unsigned long window) const {
+  std::lock_guard<std::mutex> guard(m_Mutex);
+  const auto watched = m_Windows.find(window);
+  if (watched == m_Windows.end() || !watched->second.drawn) return 0;
+  const auto at = m_Errors.find(watched->second.drawer);
+  return at == m_Errors.end() ? 0 : at->second;
+}
+
+void XRecorder::Take(Record kind, unsigned long idBase, bool swapped, const unsigned char* data,
+                     unsigned long bytes) {
+  std::lock_guard<std::mutex> guard(m_Mutex);
+  if (kind == Record::ClientStarted) {
+    m_Errors.erase(idBase);
+    return;
+  }
+  if (bytes < 12) return;
+  if (kind == Record::FromServer) {
+    if (data[0] == X_Error) ++m_Errors[idBase];
+    return;
+  }
+  // A request too long for its 16-bit length carries a 32-bit one after it.
+  const unsigned char* body = data + 4;
+  if (Read16(data + 2, swapped) == 0) body += 4;
+  if (body + 16 > data + bytes) return;
+  const int opcode = data[0];
+  // The drawable: the destination of copies, the first field elsewhere.
+  const bool copy = opcode == X_CopyArea || opcode == X_CopyPlane;
+  if (opcode == X_ClearArea || opcode == X_GetImage) return;
+  const auto at = m_Windows.find(Read32(body + (copy ? 4 : 0), swapped));
+  if (at == m_Windows.end()) return;
+  Watched& w = at->second;
+  w.drawer = idBase;
+  w.drawn = true;
+  ++w.draws.requests;
+  // Xlib splits a large image into bands of rows, top to bottom: a run of
+  // them over the whole window, with nothing between, is one drawing of it.
+  const int width = Read16(body + 8, swapped), height = Read16(body + 10, swapped);
+  const auto x = static_cast<int16_t>(Read16(body + 12, swapped)), y = static_cast<int16_t>(Read16(body + 14, swapped));
+  if (opcode != X_PutImage || x > 0 || x + width < w.width) {
+    w.nextBand = -1;
+    return;
+  }
+  if (y <= 0)
+    w.nextBand = y + height;
+  else if (y == w.nextBand)
+    w.nextBand += height;
+  else
+    w.nextBand = -1;
+  if (w.nextBand >= w.height) {
+    ++w.draws.whole;
+    w.nextBand = -1;
+  }
+}
