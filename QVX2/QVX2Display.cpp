@@ -5,8 +5,11 @@
 #include "QVX/QVXHelp.h"
 #include "QVX2/QVX2.h"
 #include "QVX2/QVX2Bands.h"
+#include "vst/VstText.h"
 
 XR_REGISTER_SOURCE_FILE("QVX2/QVX2Display");
+
+static_assert(kQvx2HostTextBytes == vsttext::kParamTextLen + 1, "the dispatcher hands over every byte written");
 
 namespace {
 constexpr const char* g_pszControlModeOpts[kQvx2ControlModeStates] = {"Snap", "Linked", "Seperate"};

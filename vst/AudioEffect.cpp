@@ -176,15 +176,14 @@ VstIntPtr AudioEffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr val
         static_cast<char*>(ptr)[0] = 0;
         return 0;
       }
+      // Names, labels and display texts run past the nominal 8 characters
+      // (hosts show them whole), within the 24 bytes every host gives.
       if (opcode == effGetParamLabel)
-        vsttext::GetTextForHost(ptr, kVstMaxParamStrLen, [&](char* t) { getParameterLabel(index, t); });
+        vsttext::GetTextForHost(ptr, vsttext::kParamTextLen, [&](char* t) { getParameterLabel(index, t); });
       else if (opcode == effGetParamDisplay)
-        vsttext::GetTextForHost(ptr, kVstMaxParamStrLen, [&](char* t) { getParameterDisplay(index, t); });
+        vsttext::GetTextForHost(ptr, vsttext::kParamTextLen, [&](char* t) { getParameterDisplay(index, t); });
       else
-        // Parameter names may run past the nominal 8 characters (hosts show
-        // them whole and give room for them); they are cut at the published
-        // length of a parameter's full label.
-        vsttext::GetTextForHost(ptr, kVstMaxLabelLen - 1, [&](char* t) { getParameterName(index, t); });
+        vsttext::GetTextForHost(ptr, vsttext::kParamTextLen, [&](char* t) { getParameterName(index, t); });
       return 0;
     case effGetVu:
       return vstargs::SaturatingInt32(static_cast<double>(getVu()) * 32767.0);

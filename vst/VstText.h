@@ -10,6 +10,12 @@
 
 namespace vsttext {
 
+// Characters of a parameter's name, label or display text handed to the
+// host. Hosts give these requests buffers of differing sizes, but none gives
+// fewer than 24 bytes (a program name's room), so whole texts of up to 23
+// characters reach the host and nothing past 24 bytes is ever written.
+constexpr int kParamTextLen = 23;
+
 // Size of the scratch buffer an effect's text getter writes into before the
 // result is cut for the host: room for 255 characters and a terminator.
 constexpr int kScratchSize = 256;

@@ -108,8 +108,8 @@ TEST(AudioEffectXTextTest, TextsAreCutToThePublishedLengths) {
   const struct {
     VstInt32 opcode;
     int length;
-  } cases[] = {{effGetProgramName, 24},     {effGetParamLabel, 8},    {effGetParamDisplay, 8},
-               {effGetParamName, 63},       {effGetProgramNameIndexed, 24}, {effGetEffectName, 32},
+  } cases[] = {{effGetProgramName, 24},     {effGetParamLabel, 23},   {effGetParamDisplay, 23},
+               {effGetParamName, 23},       {effGetProgramNameIndexed, 24}, {effGetEffectName, 32},
                {effGetErrorText, 63},       {effGetVendorString, 64}, {effGetProductString, 64},
                {effShellGetNextPlugin, 64}};
   for (const auto& c : cases) {
@@ -138,9 +138,9 @@ TEST(AudioEffectXTextTest, ParameterTextsOfIndexesOutsideTheRangeAreEmpty) {
 TEST(AudioEffectXTextTest, AGetterThatWritesNothingGivesTheHostItsOwnText) {
   ProbeEffect effect;
   effect.leaveLabel = true;
-  char buffer[32] = "kHz and more";
+  char buffer[32] = "kHz and a good deal more";
   Dispatch(effect, effGetParamLabel, 1, 0, buffer);
-  EXPECT_STREQ(buffer, "kHz and ") << "the host's own text, cut to the label length";
+  EXPECT_STREQ(buffer, "kHz and a good deal mor") << "the host's own text, cut to the label length";
 }
 
 TEST(AudioEffectXTextTest, HostTextsAreReadWithinBounds) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,40 @@ TEST(ProductModuleTest, BothEditionsShowTheirIdentityAndParameters) {
     ASSERT_EQ(programs.size(), 20u);
     EXPECT_EQ(programs[0], "User01");
     EXPECT_EQ(programs[19], "User20");
+  }
+}
+
+// Names and display texts reach a host whole, and no request writes more
+// than 24 bytes into the host's buffer, whatever the parameter.
+TEST(ProductModuleTest, ParameterTextsReachTheHostWholeWithinTwentyFourBytes) {
+  TempConfigFolder prefs;
+  PluginHost host;
+  ASSERT_TRUE(host.Load(QVX_PRODUCT_MODULE)) << host.Error();
+  host.Start(48000.0, 512);
+  const std::vector<ParameterInfo> params = host.QueryParameters();
+  auto indexOf = [&](const std::string& name) {
+    for (const ParameterInfo& p : params)
+      if (p.name == name) return p.index;
+    ADD_FAILURE() << "no parameter named " << name;
+    return 0;
+  };
+  const int bandType = indexOf("Band Type");
+  const int guide = indexOf("Guide Display");
+  indexOf("Quality Mode Rating");
+  indexOf("Control Channel B");
+  ASSERT_TRUE(host.SetParameter(bandType, 3.0f / 99.0f));
+  EXPECT_EQ(host.DispatchText(effGetParamDisplay, bandType), "Bark Thirds");
+  ASSERT_TRUE(host.SetParameter(guide, 6.0f / 999.0f));
+  EXPECT_EQ(host.DispatchText(effGetParamDisplay, guide), "Acoustic Guitar");
+  for (int index = 0; index < static_cast<int>(params.size()); ++index) {
+    for (VstInt32 opcode : {effGetParamName, effGetParamLabel, effGetParamDisplay}) {
+      char text[64];
+      std::memset(text, '#', sizeof text);
+      text[0] = 0;
+      host.Dispatch(opcode, index, 0, text);
+      ASSERT_NE(std::memchr(text, 0, 24), nullptr) << "opcode " << opcode << " index " << index;
+      for (int k = 24; k < 64; ++k) ASSERT_EQ(text[k], '#') << "opcode " << opcode << " index " << index;
+    }
   }
 }
 
