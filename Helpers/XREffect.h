@@ -200,6 +200,12 @@ class XREffect : public AudioEffectX {
   // Allowed ratings, ended by -1.
   virtual const int* GetAllowableRatings();
   virtual void GetQualityModeSettings(int& fftSize, int& kernelSize, int& passes);
+  // The latency the product's filters report for a mode's settings (before
+  // any pad): what the host is told, and what a host that keeps its first
+  // latency is compared against. The default is that of an overlap filter
+  // (FftFilterWithCallBack) with the kernel as its overlap: a hop plus half
+  // a kernel. [idle side]
+  virtual int GetQualityModeLatency(int fftSize, int kernelSize, int passes);
   // The product rebuilds its filters for m_nFFTSize, m_nKernelSize, m_nPasses
   // and m_nBitDepth; called with m_bAudioBusy held.
   virtual void ApplyQualityModeSettings();
@@ -377,7 +383,7 @@ class XREffect : public AudioEffectX {
   std::atomic<bool> m_bInitialised{false};       // set by the product's Init; read by setParameter
   std::atomic<int> m_nQualityRating{kXrDefaultQualityRating};  // setters (any thread)
   std::atomic<bool> m_bPadLatency{false};
-  int m_nFirstModeLatency = -1;                  // idle side only
+  int m_nFirstModeLatency = -1;                  // idle side only; GetQualityModeLatency of the first mode
   int m_nFirstHostLatency = -1;                  // idle side only
   std::atomic<int> m_nHostLatency{0};
   std::atomic<int> m_nLatencyChange{0};          // 0 none, 1 less than first, 2 rise refused

@@ -97,6 +97,10 @@ void XREffect::GetQualityModeSettings(int& fftSize, int& kernelSize, int& passes
   XR_CATCH_VOID
 }
 
+int XREffect::GetQualityModeLatency(int fftSize, int kernelSize, int) {
+  return fftSize - kernelSize + kernelSize / 2;
+}
+
 const char* XREffect::QualityRatingString() {
   XR_TRY
   return GetQualityModeStringFromRating(GetNearestAllowableQualityRating());
@@ -247,7 +251,9 @@ void XREffect::MaybeUpdateQualityModeSettings() {
   m_bQualityRatingChanged.store(false);
   int fftSize = 0, kernelSize = 0, passes = 0;
   GetQualityModeSettings(fftSize, kernelSize, passes);
-  const int modeLatency = fftSize - kernelSize;
+  // The host is told the filters' latency, so that is what is kept; the hop
+  // alone does not order the modes (High 3 has High 1's hop and more delay).
+  const int modeLatency = GetQualityModeLatency(fftSize, kernelSize, passes);
   m_nLatencyChange.store(0);
   if (m_nFirstModeLatency == -1) {
     m_nFirstModeLatency = modeLatency;

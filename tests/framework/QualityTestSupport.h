@@ -61,6 +61,8 @@ class QualityTestEffect : public TestEffect {
   // Halves the input; writes nothing while the idle side holds audio off.
   void processReplacing(float** inputs, float** outputs, VstInt32 frames) override;
 
+  // As its stand-in filters report.
+  int GetQualityModeLatency(int fftSize, int kernelSize, int) override { return fftSize - kernelSize; }
   int GetQMLinkParamNum() override { return kLinkParam; }
   int GetQualityRatingParamNum() override { return kRatingParam; }
   int GetDitherParamNum() override { return kDitherParam; }

@@ -113,6 +113,20 @@ TEST(BypassTest, BypassFollowsAPaddedLatency) {
   EXPECT_EQ(MaxDelayedError(bypassed.l, input.l, first), 0.0) << "and so does the bypassed output";
 }
 
+// High 3 has High 1's hop but 10240 samples of delay against 6144: a host
+// that keeps its first latency must not be switched to it.
+TEST(BypassTest, HostKeepingItsFirstLatencyHearsTheAudioWhenItWasTold) {
+  RecognisedHostScope cubase(kHostCubaseVst);
+  RunQvx2 fx(40);
+  ASSERT_EQ(fx.HostLatency(), 6144);
+  fx.SetMode(60, false);
+  Stereo impulse = Silence(3 * 10240);
+  impulse.l[100] = 1.0f;
+  const Stereo out = Stream(fx, impulse, {512});
+  EXPECT_EQ(fx.HostLatency(), 6144);
+  EXPECT_NEAR(out.l[static_cast<size_t>(100 + fx.HostLatency())], 1.0f, 1e-5);
+}
+
 TEST(BypassTest, AudioStopEmptiesTheBypassLines) {
   RunQvx2 fx;
   fx.SetMode(10, false);

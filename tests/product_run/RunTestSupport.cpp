@@ -4,6 +4,7 @@
 #include <cmath>
 #include <random>
 
+#include "Helpers/PersistantStorage.h"
 #include "prefs/TempConfigFolder.h"
 
 namespace runtest {
@@ -33,7 +34,13 @@ VstIntPtr HostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void* ptr
   }
 }
 
-RunQvx2::RunQvx2() : AQVX2((static_cast<void>([] { static TempConfigFolder s_Prefs; }()), HostCallback)) {
+RunQvx2::RunQvx2(int firstRating)
+    : AQVX2((static_cast<void>([firstRating] {
+               static TempConfigFolder s_Prefs;
+               // Adopted while the new effect is still linked, so its first mode.
+               CPersistantStorage::StorePluginInt("QR", firstRating);
+             }()),
+             HostCallback)) {
   setParameter(kQvx2QMLink, 0.0f);
   setSampleRate(kRate);
   // The sample rate only marks the filters; the next update designs for it.

@@ -38,8 +38,9 @@ std::atomic<int>& IOChangedCount();
 
 class RunQvx2 : public AQVX2 {
  public:
-  // At 48 kHz, quality settings not linked to other instances.
-  RunQvx2();
+  // At 48 kHz, first in the mode of `firstRating`, quality settings not
+  // linked to other instances afterwards.
+  explicit RunQvx2(int firstRating = 30);
 
   // Applies a quality mode and bit depth as a host's suspend/resume does.
   void SetMode(int rating, bool bDouble);
