@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "Helpers/Assert.h"
+#include "Helpers/FFTPool.h"
 #include "Helpers/HostInfo.h"
 
 XR_REGISTER_SOURCE_FILE("QVX2/QVX2");
@@ -32,6 +33,10 @@ const char* GetPluginVersion() { return kszVersion; }
 
 AudioEffect* createEffectInstance(audioMasterCallback audioMaster) {
   XR_TRY
+  // Without the FFT pool the effect could only play silence: the host gets
+  // no record, as for any other failed start.
+  FFT_Init();
+  if (!FFT_PoolReady()) return nullptr;
   GetHostInfo(audioMaster);
   return new AQVX2(audioMaster);
   XR_CATCH(nullptr)

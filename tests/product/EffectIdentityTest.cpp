@@ -4,10 +4,12 @@
 #include "EditionSuite.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
 
+#include "Helpers/FFTPool.h"
 #include "ProductTestSupport.h"
 
 using qvx2test::TestableQvx2;
@@ -92,6 +94,24 @@ TEST(QVX2_SUITE(Qvx2EffectIdentityTest), TextsNeverPassTheirBound) {
       for (int k = kQvx2HostTextBytes; k < 64; ++k) ASSERT_EQ(text[k], '#') << "index " << index << " text " << what;
     }
   }
+}
+
+// Runs in a fresh process, where the FFT pool is not built yet: a failed
+// build refuses the effect; once the pool builds, creation succeeds.
+[[noreturn]] void CreateWithoutThePoolChild() {
+  TempConfigFolder prefs;
+  FFT_SetPoolBuildFailureForTesting(200);
+  const bool refused = createEffectInstance(fxtest::RecordingHostCallback) == nullptr;
+  FFT_SetPoolBuildFailureForTesting(-1);
+  AudioEffect* effect = createEffectInstance(fxtest::RecordingHostCallback);
+  const bool created = effect != nullptr;
+  delete effect;
+  std::exit(refused && created ? 0 : 1);
+}
+
+TEST(QVX2_SUITE(Qvx2EffectIdentityTest), FailedFftPoolCreatesNoEffect) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(CreateWithoutThePoolChild(), testing::ExitedWithCode(0), "");
 }
 
 TEST(QVX2_SUITE(Qvx2EffectIdentityTest), GuideSetStaysInsideTheTable) {
