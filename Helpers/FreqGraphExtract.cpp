@@ -14,6 +14,9 @@ XR_REGISTER_SOURCE_FILE("Helpers/FreqGraphExtract");
 namespace {
 
 constexpr float kfBandEnd = 1000000.0f;
+// Walks over the bands stop after this many, whatever the range: semitone
+// bands number about 1500 over the whole float range.
+constexpr int kMaxBands = 4096;
 
 // Square and cube roots for the tables below, by Newton's method in double.
 constexpr double Root(double a, int n) {
@@ -233,7 +236,7 @@ void CFreqGraph::ExtractBandChart(float* column, const double* bins, int half, d
   } else {
     // The band edge at or below fmin, bands centred on base x w^k.
     f = 0.015625 * c_fBarBaseFreq[type] / std::sqrt(w);
-    while (f <= m_fFreqMin) f *= w;
+    for (int n = 0; f <= m_fFreqMin && n < kMaxBands; ++n) f *= w;
     f /= w;
   }
   long binLo = BinAt(f * binsPerHz, half);
@@ -241,7 +244,7 @@ void CFreqGraph::ExtractBandChart(float* column, const double* bins, int half, d
   const double lnRange = std::log(static_cast<double>(m_fFreqMax)) - lnMin;
   m_nFirstBandWidth = 0;
   int col = 0;
-  while (f <= m_fFreqMax) {
+  for (int n = 0; f <= m_fFreqMax && n < kMaxBands; ++n) {
     double fNext;
     if (table) {
       // Past the row's end entries there are no more bands.

@@ -60,13 +60,20 @@ void CFreqGraph::CalcDbLines(int divisions) {
     }
   }
   if (step == 0.0f) return;
-  const float pxPerDb = static_cast<float>(pxPerDiv) / dbPerDiv;
-  float v = std::trunc((m_fDbMax + step) / step) * step;
-  while (std::trunc((m_fDbMax - v) * pxPerDb) < 10.0f) v -= step;
-  const float limit = divisions < 2 ? m_fDbMin : (m_fDbMin + m_fDbMax) / 2.0f;
-  while (v > limit && m_nDbLines < kMaxDbLines) {
-    m_DbLines[m_nDbLines++] = {v, static_cast<int>((m_fDbMax - v) * pxPerDb)};
-    v -= step;
+  // Lines are counted down from a round value above the top rather than
+  // stepped by subtraction: far from zero a step can vanish in rounding, and
+  // the walk must end whatever the range. A step is over 15 pixels, so the
+  // first line clear of the top is at most two steps down.
+  const double pxPerDb = static_cast<double>(pxPerDiv) / dbPerDiv;
+  const double top = static_cast<double>(m_fDbMax);
+  const double first = std::trunc((top + step) / step) * step;
+  const double limit = divisions < 2 ? m_fDbMin : (static_cast<double>(m_fDbMin) + top) / 2.0;
+  int k = 0;
+  while (k < 3 && std::trunc((top - (first - k * step)) * pxPerDb) < 10.0) ++k;
+  for (; m_nDbLines < kMaxDbLines; ++k) {
+    const double v = first - k * step;
+    if (!(v > limit)) break;
+    m_DbLines[m_nDbLines++] = {static_cast<float>(v), static_cast<int>((top - v) * pxPerDb)};
   }
   XR_CATCH_VOID
 }

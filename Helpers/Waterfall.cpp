@@ -22,6 +22,7 @@ constexpr CColor kReadOutColour = {220, 220, 220, 255};
 constexpr CColor kLegendText = {200, 200, 200, 255};
 // dB between two legend labels.
 constexpr float kLegendStepDb = 10.0f;
+constexpr int kMaxLegendLabels = 64;  // the bar spans under 60 dB
 
 }  // namespace
 
@@ -214,8 +215,10 @@ void CWaterfall::DrawColourBar(CDrawContext* ctx, bool stereo) {
   };
   const float dbAtZero = DbOfLevel(0.0f);
   const float dbAtOne = DbOfLevel(1.0f);
-  for (float db = std::ceil(dbAtZero / kLegendStepDb) * kLegendStepDb; db <= dbAtOne;
-       db += kLegendStepDb) {
+  const float firstDb = std::ceil(dbAtZero / kLegendStepDb) * kLegendStepDb;
+  for (int n = 0; n < kMaxLegendLabels; ++n) {
+    const float db = firstDb + static_cast<float>(n) * kLegendStepDb;
+    if (!(db <= dbAtOne)) break;
     const float level = (db / (g_fLogScaleMult * 0.5f) + g_fLogScaleShiftDown - std::log(255.0f)) *
                             0.15f + 1.0f;
     if (level >= fColorLower && level <= fColorUpper) labelAt(level, db);

@@ -105,6 +105,29 @@ TEST_F(AxisTest, DbGridStepIsTheFirstOverFifteenPixelsAndKeepsClearOfTheTop) {
   EXPECT_EQ(graph->m_DbLines[0].nY, static_cast<int>(5.0f * 190.0f / 200.0f * 5.0f));
 }
 
+// Far from zero a dB step vanishes in float rounding: every walk along an
+// axis still ends, and the dB lines still step down from the top.
+TEST_F(AxisTest, HugeFiniteRangesEndEveryAxisWalk) {
+  auto graph = MakeGraph(400, 200);
+  graph->SetDbRange(4e8f, 4e8f + 80.0f);
+  for (int divisions : {1, 2}) {
+    graph->CalcDbLines(divisions);
+    ASSERT_GT(graph->m_nDbLines, 0) << divisions;
+    for (int i = 0; i < graph->m_nDbLines; ++i) {
+      EXPECT_GE(graph->m_DbLines[i].nY, 10) << i;
+      EXPECT_LT(graph->m_DbLines[i].nY, 200) << i;
+      if (i > 0) { EXPECT_GT(graph->m_DbLines[i].nY, graph->m_DbLines[i - 1].nY) << i; }
+    }
+  }
+  graph->SetFreqRange(1e-30f, 3e38f, true);
+  for (int type = 0; type < CFreqGraph::kNumBarChartTypes; ++type) {
+    graph->SetBarChartType(type);
+    graph->DrawFreqLines(nullptr, true);
+    Spectrum().Set(10, 1.0).StoreInto(left);
+    Extract(*graph, 0);
+  }
+}
+
 TEST_F(AxisTest, DecadeLinesSitOnRoundFrequenciesWithMajorsAtEachDecade) {
   auto graph = MakeGraph(400, 200);
   graph->DrawFreqLines(nullptr, true);
