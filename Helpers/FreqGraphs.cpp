@@ -168,9 +168,10 @@ void CFreqGraph::OperatePeak(float value, int channel, int column, unsigned int 
   if (channel < 0 || channel >= kNumSlots || column < 0 || column >= m_nColumns) return;
   float& peak = m_pPeakLine[channel][column];
   unsigned int& holdUntil = m_pPeakHoldUntil[channel][column];
-  if (holdUntil < now) {
+  // The hold has ended before now, compared across the clock's wrap.
+  if (!MsReached(holdUntil, now)) {
     const float p = std::max(peak, 1e-10f);
-    const float dt = std::max(static_cast<float>(now - holdUntil), 1e-10f);
+    const float dt = std::max(static_cast<float>(MsElapsed(now, holdUntil)), 1e-10f);
     peak = std::exp(std::log(p) - m_fPeakDecay * std::log(dt));
     holdUntil = now;
   }

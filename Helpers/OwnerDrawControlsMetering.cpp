@@ -119,10 +119,10 @@ float CLevelMeterMetering::ExtractValue(int channel, int which, float*& shown, f
 void CLevelMeterMetering::ApplyHold(float shown, float& hold, unsigned int& holdUntil,
                                     unsigned int now) const {
   XR_TRY
-  // Later than the hold end, as a wrap-safe difference of clock readings.
-  if (static_cast<int32_t>(now - holdUntil) > 0) {
+  // The hold has ended before now, compared across the clock's wrap.
+  if (!MsReached(holdUntil, now)) {
     const double held = hold > 1e-10f ? hold : 1e-10;
-    hold = static_cast<float>(std::exp(std::log(held) - 0.005 * std::log(double(now - holdUntil))));
+    hold = static_cast<float>(std::exp(std::log(held) - 0.005 * std::log(double(MsElapsed(now, holdUntil)))));
     holdUntil = now;
   }
   if (shown >= hold) {

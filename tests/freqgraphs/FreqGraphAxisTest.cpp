@@ -239,6 +239,14 @@ TEST_F(AxisTest, PeakIsHeldForTheHoldTimeThenFallsByTheElapsedTime) {
   EXPECT_EQ(graph->m_pPeakLine[1][5], 0.0f) << "channels are apart";
 }
 
+TEST_F(AxisTest, PeakHoldEndsAcrossTheClockWrap) {
+  auto graph = MakeGraph();
+  const unsigned int t0 = 0xFFFFFFFFu - 5010u;  // the hold ends 11 ms before the wrap
+  graph->OperatePeak(1.0f, 0, 5, t0);
+  graph->OperatePeak(0.5f, 0, 5, t0 + 5020u);  // 9 ms after it: 20 ms of fall
+  EXPECT_NEAR(8.75 * std::log(1.0 / graph->m_pPeakLine[0][5]), 0.524, 0.002);
+}
+
 TEST_F(AxisTest, FrozenPeaksDoNotDecay) {
   auto graph = MakeGraph();
   graph->OperatePeak(1.0f, 1, 0, 0);
