@@ -30,6 +30,7 @@ constexpr double kLogStepShare = 0.01;    // one step: 1 % of the log range
 constexpr double kOctaveDivisions = 10.0; // octave steps: tenths of an octave
 constexpr double kOctaveRounding = 0.001; // keeps exact powers on their step
 constexpr float kThousand = 1000.0f;
+constexpr int kDragPassMs = 10;  // wait between polls of the pointer
 
 // True when text starts with a finite number (after white space).
 bool HoldsFiniteNumber(const char* text) {
@@ -236,15 +237,14 @@ void CTextDrag::captureMouse(CDrawContext* context, CPoint& where, long buttons)
     const double factor = shift && !linear ? kFineFactor : 1.0;
     CPoint now = last;
     getMouseLocation(context, now);
-    if (now == last) {
-      doIdleStuff();
-      continue;
+    if (now != last) {
+      const long steps = truncToLong(factor * static_cast<double>((now.v - pressY) / kPixelsPerStep));
+      const bool moved = MoveTo(DragLawValue(pressValue, steps, linear));
+      last = now;
+      if (moved) tellListener(context);
     }
-    const long steps = truncToLong(factor * static_cast<double>((now.v - pressY) / kPixelsPerStep));
-    const bool moved = MoveTo(DragLawValue(pressValue, steps, linear));
-    last = now;
-    if (moved) tellListener(context);
     doIdleStuff();
+    Sleep(kDragPassMs);
   }
   endEdit();
   XR_CATCH_VOID

@@ -19,6 +19,8 @@ const char* const CLevelMeter::c_pszBarStyleName[eBS_NumStyles] = {"Solid", "Shr
 
 namespace {
 
+constexpr int kDragPassMs = 10;  // wait between polls of the pointer
+
 // What each scale sets. Scales without levels keep headroom, thresholds
 // and bar style as they were.
 enum class ZoneColours { kKeep, kPalette, kPlain };
@@ -324,6 +326,7 @@ void CLevelMeter::captureMouse(CDrawContext* ctx, CPoint& where, long buttons) {
       }
       ReportDbZoom(0.0f);
       doIdleStuff();
+      Sleep(kDragPassMs);
     }
   }
   nScaleStripState = 0;

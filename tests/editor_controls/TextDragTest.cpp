@@ -1,6 +1,7 @@
 // The drag field's laws: linear, logarithmic and octave steps measured from
 // the press, fine steps with Shift, the Command-click reset, the wheel, and
 // how the value becomes text and back.
+#include <chrono>
 #include <cmath>
 
 #include "TextDragTestSupport.h"
@@ -48,6 +49,17 @@ TEST_F(TextDragTest, EveryPassMeasuresFromThePress) {
   EXPECT_FLOAT_EQ(field->getValue(), 2.0f);
   EXPECT_EQ(Count(log, Event::kBegin), 1) << "one drag is one edit";
   EXPECT_TRUE(ChangesInsideBrackets(log));
+}
+
+// A pointer held still is polled at a pace, not in a spin: every pass of
+// the drag waits.
+TEST_F(TextDragTest, StillPointerIsPolledAtAPace) {
+  MakeField(kTrim, CTextDrag::eTDT_Linear, 0.0f);
+  const auto start = std::chrono::steady_clock::now();
+  DragThrough(std::vector<int>(20, 0));
+  const auto elapsed = std::chrono::steady_clock::now() - start;
+  EXPECT_GE(Count(log, Event::kIdle), 20);
+  EXPECT_GE(elapsed, std::chrono::milliseconds(20 * 5));
 }
 
 TEST_F(TextDragTest, ShiftMakesLinearStepsATenthAsLarge) {

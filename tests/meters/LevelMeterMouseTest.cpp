@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -174,6 +175,18 @@ TEST_F(LevelMeterDragTest, DragAcrossTheScaleZoomsAboutTheLevelUnderThePress) {
     EXPECT_TRUE(r.fromGui);
     EXPECT_EQ(r.a, i + 1 == editor->reports.size() ? 1.0f : 0.0f) << i;
   }
+}
+
+// A pointer held still is polled at a pace, not in a spin: every pass of
+// the drag waits.
+TEST_F(LevelMeterDragTest, StillPointerIsPolledAtAPace) {
+  std::vector<displaytest::PointerState> script(20, {kScaleX, kPressY, kMouseLeft});
+  script.push_back({kScaleX, kPressY, 0});
+  const auto start = std::chrono::steady_clock::now();
+  Click(kScaleX, kPressY, kMouseLeft, script);
+  const auto elapsed = std::chrono::steady_clock::now() - start;
+  EXPECT_GE(editor->idlePasses, 20);
+  EXPECT_GE(elapsed, std::chrono::milliseconds(20 * 5));
 }
 
 TEST_F(LevelMeterDragTest, DragAlongTheScaleShiftsItAndShiftMakesItFiner) {
