@@ -197,12 +197,14 @@ class CTextDrag : public CTextEditExtended, public virtual CMouseMoveAwayHook {
   };
 
   // Class defaults copied by the constructor. The formats are copied too.
-  static const char* c_szDefaultFormat;   // "%f"
-  static const char* c_szDefaultKFormat;  // null: not used
-  static float c_fDefaultMin;             // 0
-  static float c_fDefaultMax;             // 1
-  static float c_fDefaultInc;             // 0.01, the wheel and drag step
-  static float c_fDefaultScale;           // 1
+  // Per thread: an editor sets them and creates its fields on one thread,
+  // and another editor building its panels meanwhile keeps its own.
+  static thread_local const char* c_szDefaultFormat;   // "%f"
+  static thread_local const char* c_szDefaultKFormat;  // null: not used
+  static thread_local float c_fDefaultMin;             // 0
+  static thread_local float c_fDefaultMax;             // 1
+  static thread_local float c_fDefaultInc;             // 0.01, the wheel and drag step
+  static thread_local float c_fDefaultScale;           // 1
 
   CTextDrag(const CRect& size, CControlListener* listener, long tag, const char* text, CBitmap* background,
             long style);

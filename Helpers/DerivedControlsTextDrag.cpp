@@ -15,12 +15,12 @@ XR_REGISTER_SOURCE_FILE("Helpers/DerivedControlsTextDrag.cpp");
 
 // Written by the editors that make fields, on the user-interface thread,
 // right before they make them.
-const char* CTextDrag::c_szDefaultFormat = "%f";
-const char* CTextDrag::c_szDefaultKFormat = nullptr;
-float CTextDrag::c_fDefaultMin = 0.0f;
-float CTextDrag::c_fDefaultMax = 1.0f;
-float CTextDrag::c_fDefaultInc = 0.01f;
-float CTextDrag::c_fDefaultScale = 1.0f;
+thread_local const char* CTextDrag::c_szDefaultFormat = "%f";
+thread_local const char* CTextDrag::c_szDefaultKFormat = nullptr;
+thread_local float CTextDrag::c_fDefaultMin = 0.0f;
+thread_local float CTextDrag::c_fDefaultMax = 1.0f;
+thread_local float CTextDrag::c_fDefaultInc = 0.01f;
+thread_local float CTextDrag::c_fDefaultScale = 1.0f;
 
 namespace {
 

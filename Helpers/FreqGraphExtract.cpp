@@ -141,7 +141,7 @@ const float (&CFreqGraph::c_fBandBreaks)[kNumBarChartTypes][kBandBreaksPerRow] =
 void CFreqGraph::ExtractGraphFromDataStore(int slot, bool smooth, bool keepTail, bool force) {
   XR_TRY
   if (m_bFreeze && !force && !m_bRefreshOnce) return;
-  g_fMaxValue = 0.0f;
+  m_fMaxValue = 0.0f;
   if (slot < 0 || slot >= kNumSlots) return;
   const float rise = smooth ? m_fRiseCoef : 0.0f;
   const float fall = smooth ? m_fFallCoef : 0.0f;
@@ -216,7 +216,7 @@ void CFreqGraph::ExtractLineChart(float* column, const double* bins, int half, d
     }
     column[x] = Smooth(column[x], v, rise, fall, m_bAveraging, cavg);
     last = column[x];
-    if (v > g_fMaxValue) g_fMaxValue = v;
+    if (v > m_fMaxValue) m_fMaxValue = v;
     prev = b;
   }
 }

@@ -252,14 +252,13 @@ float CFreqGraph::GetToneFreqOf(float f) const {
 }
 
 const char* CFreqGraph::GetMouseInfoFreqString(float f) const {
-  static char s_szText[32];
   XR_TRY
   if (m_nBarChartType == kChromaticType)
-    sprintfNoteName(s_szText, NoteOf(f));
+    sprintfNoteName(m_szMouseInfoFreq, NoteOf(f));
   else
-    std::snprintf(s_szText, sizeof s_szText, "%.0fHz", f);
-  return s_szText;
-  XR_CATCH(s_szText)
+    std::snprintf(m_szMouseInfoFreq, sizeof m_szMouseInfoFreq, "%.0fHz", f);
+  return m_szMouseInfoFreq;
+  XR_CATCH(m_szMouseInfoFreq)
 }
 
 void CFreqGraph::ClearBackground(CDrawContext* ctx, int r, int g, int b) {

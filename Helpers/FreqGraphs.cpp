@@ -12,11 +12,10 @@
 
 XR_REGISTER_SOURCE_FILE("Helpers/FreqGraphs");
 
-int g_nFreqNumSpacing = 20;
-float g_fMaxValue = 0.0f;
-float g_fFudgeFreqCorrection = 1.0f;
-float g_fLogScaleMult = 17.5f;
-float g_fLogScaleShiftDown = 6.7f;
+const int g_nFreqNumSpacing = 20;
+const float g_fFudgeFreqCorrection = 1.0f;
+const float g_fLogScaleMult = 17.5f;
+const float g_fLogScaleShiftDown = 6.7f;
 
 namespace {
 

@@ -40,14 +40,12 @@
 class CFrequencyDataStore;
 
 // Least distance in pixels between two frequency labels.
-extern int g_nFreqNumSpacing;
-// Largest amplitude met by the last line-chart extraction (diagnostic).
-extern float g_fMaxValue;
+extern const int g_nFreqNumSpacing;
 // Bins added to each column's right-edge bin position in the line chart.
-extern float g_fFudgeFreqCorrection;
+extern const float g_fFudgeFreqCorrection;
 // The level law: dB = g_fLogScaleMult / 2 x (ln v - g_fLogScaleShiftDown).
-extern float g_fLogScaleMult;
-extern float g_fLogScaleShiftDown;
+extern const float g_fLogScaleMult;
+extern const float g_fLogScaleShiftDown;
 
 class CFreqGraph : public CLayeredOwnerDrawControl {
  public:
@@ -151,7 +149,7 @@ class CFreqGraph : public CLayeredOwnerDrawControl {
   // and false otherwise.
   static bool sprintfNoteName(char* text, int n);
   float GetToneFreqOf(float f) const;
-  // Into one static buffer shared by every graph; copy it at once.
+  // Into this graph's own buffer, valid until its next call.
   const char* GetMouseInfoFreqString(float f) const;
   // Fills the plot up to half the sample rate with the colour and the rest
   // with twice it; the colour becomes the background colour.
@@ -226,6 +224,8 @@ class CFreqGraph : public CLayeredOwnerDrawControl {
   DbLine m_DbLines[kMaxDbLines] = {};
   bool m_bMouseInfo = true;
   char m_szMouseInfo[kMouseInfoSize] = {};
+  mutable char m_szMouseInfoFreq[32] = {};  // GetMouseInfoFreqString's text
+  float m_fMaxValue = 0.0f;  // largest amplitude of the last line-chart extraction (diagnostic)
   int m_nFirstBandWidth = 0;  // pixels, written by the band chart
   std::unique_ptr<CFrequencyDataStore> m_pFrozen[2];
 

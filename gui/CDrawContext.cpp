@@ -9,8 +9,8 @@
 
 XR_REGISTER_SOURCE_FILE("gui/CDrawContext");
 
-std::atomic<bool> g_bCanDoPntFillRectQuartzOptimisations{true};
-std::atomic<bool> g_bVSTGUINextTextNotAntiAlias{false};
+thread_local bool g_bCanDoPntFillRectQuartzOptimisations = true;
+thread_local bool g_bVSTGUINextTextNotAntiAlias = false;
 
 CDrawContext::CDrawContext(CFrame* frame, void* systemContext, void* window)
     : pSystemContext(systemContext), pWindow(window), pFrame(frame) {

@@ -30,7 +30,6 @@
 // must not keep the context it is handed.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 
 #include "gui/CReferenceCounter.h"
@@ -41,13 +40,16 @@ typedef struct _cairo_surface cairo_surface_t;
 
 class CFrame;
 
+// Both switches are per thread: each editor draws on its own thread, and a
+// switch set there must reach only that thread's next drawing, never another
+// editor's in the same host.
 // When false, fillRect(const CRect&) on an off-screen context goes through
-// Cairo instead of writing pixels. True at load. Written and read on the
-// user-interface thread (the owner-draw idle clears it around a frame idle).
-extern std::atomic<bool> g_bCanDoPntFillRectQuartzOptimisations;
-// One-shot: the next drawString that draws renders without anti-aliasing and
-// clears the flag. Set by the analyser labels; user-interface thread.
-extern std::atomic<bool> g_bVSTGUINextTextNotAntiAlias;
+// Cairo instead of writing pixels. True on every thread at first; the
+// owner-draw idle clears it around a frame idle it runs.
+extern thread_local bool g_bCanDoPntFillRectQuartzOptimisations;
+// One-shot: the next drawString that draws on this thread renders without
+// anti-aliasing and clears the flag. Set by the analyser labels just before.
+extern thread_local bool g_bVSTGUINextTextNotAntiAlias;
 
 class CDrawContext : public CReferenceCounter {
  public:

@@ -26,7 +26,7 @@ void CDrawContext::fillRect(const CRect& rect) {
   CRect r(rect);
   r.offset(offset.h, offset.v);
   if (!pCairo) return;
-  if (pixelMemory.pixels && g_bCanDoPntFillRectQuartzOptimisations.load()) {
+  if (pixelMemory.pixels && g_bCanDoPntFillRectQuartzOptimisations) {
     // Columns x0..x1-2 and rows y0..y1-2, as the Cairo path fills them.
     const long x0 = std::max(r.left, 0L);
     const long x1 = std::min(r.right, pixelMemory.width) - 1;

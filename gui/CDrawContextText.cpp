@@ -59,10 +59,10 @@ void CDrawContext::drawString(const char* text, const CRect& rect, const short, 
   // Small sizes and the analysers' labels are drawn aliased; the one-shot
   // request is used up here.
   bool antialias = false;
-  if (!g_bVSTGUINextTextNotAntiAlias.load() && s > 11)
+  if (!g_bVSTGUINextTextNotAntiAlias && s > 11)
     antialias = true;
   else
-    g_bVSTGUINextTextNotAntiAlias.store(false);
+    g_bVSTGUINextTextNotAntiAlias = false;
 
   cairo_t* cr = beginCairo();
   if (!cr) return;

@@ -3,6 +3,7 @@
 // how the value becomes text and back.
 #include <chrono>
 #include <cmath>
+#include <thread>
 
 #include "TextDragTestSupport.h"
 
@@ -60,6 +61,22 @@ TEST_F(TextDragTest, StillPointerIsPolledAtAPace) {
   const auto elapsed = std::chrono::steady_clock::now() - start;
   EXPECT_GE(Count(log, Event::kIdle), 20);
   EXPECT_GE(elapsed, std::chrono::milliseconds(20 * 5));
+}
+
+// The class defaults belong to the thread that sets them: another editor
+// building its fields on another thread keeps its own.
+TEST_F(TextDragTest, DefaultsSetOnOneThreadStayOnIt) {
+  DefaultsScope scope(kFrequency);
+  float otherMax = 0.0f;
+  std::thread([&] {
+    auto* field = new CTextDrag(kFieldRect, nullptr, 1, nullptr, nullptr, 0);
+    otherMax = field->getMax();
+    field->forget();
+  }).join();
+  EXPECT_EQ(otherMax, 1.0f);
+  auto* field = new CTextDrag(kFieldRect, nullptr, 1, nullptr, nullptr, 0);
+  EXPECT_EQ(field->getMax(), 30000.0f);
+  field->forget();
 }
 
 TEST_F(TextDragTest, ShiftMakesLinearStepsATenthAsLarge) {

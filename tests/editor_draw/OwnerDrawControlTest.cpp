@@ -120,7 +120,7 @@ class CountingEditor : public frametest::TestEditor {
   using TestEditor::TestEditor;
   void doIdleStuff() override {
     ++passes;
-    fillsWereOff = fillsWereOff && !g_bCanDoPntFillRectQuartzOptimisations.load();
+    fillsWereOff = fillsWereOff && !g_bCanDoPntFillRectQuartzOptimisations;
     // Once, and late enough that only the re-entry guard can stop it.
     if (COwnerDrawControl* control = reenter) {
       reenter = nullptr;
@@ -146,7 +146,7 @@ TEST(OwnerDrawIdleTest, RedrawsAtMostOnceEvery20MsAndNeverReentrant) {
   g_Now = 100000;
   control->doIdleStuff();
   EXPECT_EQ(editor->passes, 1);
-  EXPECT_TRUE(g_bCanDoPntFillRectQuartzOptimisations.load()) << "direct fills on again";
+  EXPECT_TRUE(g_bCanDoPntFillRectQuartzOptimisations) << "direct fills on again";
   g_Now += 19;
   control->doIdleStuff();
   EXPECT_EQ(editor->passes, 1) << "19 ms later";

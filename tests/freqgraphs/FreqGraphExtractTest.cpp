@@ -55,7 +55,7 @@ TEST_F(ExtractTest, ASineShowsInTheColumnOfItsFrequencyAtItsBinsAmplitude) {
   for (int x = 0; x < static_cast<int>(line.size()); ++x)
     if (std::abs(x - peak) > 1) { ASSERT_LT(line[static_cast<size_t>(x)], 1e-6 * kFftSize) << x; }
   EXPECT_TRUE(left.IsConsumed());
-  EXPECT_EQ(g_fMaxValue, line[static_cast<size_t>(peak)]);
+  EXPECT_EQ(graph->m_fMaxValue, line[static_cast<size_t>(peak)]);
 }
 
 TEST_F(ExtractTest, AColumnSpanningSeveralBinsShowsTheirMaximum) {

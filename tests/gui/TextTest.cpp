@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <thread>
 
 #include "GuiTestSupport.h"
 
@@ -72,8 +73,16 @@ TEST_F(TextTest, AliasedRequestAppliesToTheNextStringOnly) {
   const CRect rect(0, 0, 120, 40);
   g_bVSTGUINextTextNotAntiAlias = true;
   EXPECT_EQ(Draw("Wavy", rect, kAlignLeft, kFontNormal).blended, 0);
-  EXPECT_FALSE(g_bVSTGUINextTextNotAntiAlias.load());
+  EXPECT_FALSE(g_bVSTGUINextTextNotAntiAlias);
   EXPECT_GT(Draw("Wavy", rect, kAlignLeft, kFontNormal).blended, 0);
+
+  // The request belongs to the thread that made it: another editor drawing
+  // on another thread neither takes it nor uses it up.
+  g_bVSTGUINextTextNotAntiAlias = true;
+  long otherBlended = 0;
+  std::thread([&] { otherBlended = Draw("Wavy", rect, kAlignLeft, kFontNormal).blended; }).join();
+  EXPECT_GT(otherBlended, 0);
+  EXPECT_EQ(Draw("Wavy", rect, kAlignLeft, kFontNormal).blended, 0);
 }
 
 TEST_F(TextTest, AlignmentAndBaselinePlaceTheInk) {
