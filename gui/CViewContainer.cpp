@@ -13,6 +13,24 @@ XR_REGISTER_SOURCE_FILE("gui/CViewContainer");
 
 namespace {
 
+// Holds the frame's lock, when the container is in a frame, before the
+// container's own: every event and idle pass takes them in that order, and a
+// removal calls into the frame (the focus) and into the child (removed).
+class CFrameLockFirst {
+ public:
+  explicit CFrameLockFirst(CFrame* frame) : m_pLock(frame ? &frame->getFrameLock() : nullptr) {
+    if (m_pLock) m_pLock->HoldLock();
+  }
+  ~CFrameLockFirst() {
+    if (m_pLock) m_pLock->ReleaseLock();
+  }
+  CFrameLockFirst(const CFrameLockFirst&) = delete;
+  CFrameLockFirst& operator=(const CFrameLockFirst&) = delete;
+
+ private:
+  Lock* m_pLock;
+};
+
 // Mouseable areas hit on all four edges.
 bool ContainsInclusive(const CRect& r, const CPoint& p) {
   return p.h >= r.left && p.h <= r.right && p.v >= r.top && p.v <= r.bottom;
@@ -71,7 +89,9 @@ CViewContainer::CViewContainer(const CRect& rect, CFrame* parent, CBitmap* backg
 }
 
 CViewContainer::~CViewContainer() {
-  CViewContainer::removeAll(true);
+  // The frame may be going (a frame's own base) or gone: its lock is left
+  // alone here.
+  RemoveAllChildren(true);
   if (pOffscreenContext) pOffscreenContext->forget();
   pOffscreenContext = nullptr;
 }
@@ -79,6 +99,7 @@ CViewContainer::~CViewContainer() {
 void CViewContainer::addView(CView* view) {
   if (!view) return;
   // Panels are built on the event thread while the idle thread may draw.
+  CFrameLockFirst frameFirst(pParentFrame);
   CScopedLock hold(lock);
   CCView* node = new CCView(view);
   view->setParentFrame(pParentFrame);
@@ -116,6 +137,7 @@ void CViewContainer::deleteNode(CCView* node) {
 }
 
 void CViewContainer::removeView(CView* view, const bool& withForget) {
+  CFrameLockFirst frameFirst(pParentFrame);
   CScopedLock hold(lock);
   if (pParentFrame && view && pParentFrame->getFocusView() == view)
     pParentFrame->setFocusView(nullptr);
@@ -129,6 +151,11 @@ void CViewContainer::removeView(CView* view, const bool& withForget) {
 }
 
 void CViewContainer::removeAll(const bool& withForget) {
+  CFrameLockFirst frameFirst(pParentFrame);
+  RemoveAllChildren(withForget);
+}
+
+void CViewContainer::RemoveAllChildren(bool withForget) {
   CScopedLock hold(lock);
   // Detach the list first: a child's removed() may add or remove views here.
   CCView* node = pFirstView;

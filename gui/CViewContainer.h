@@ -14,6 +14,7 @@
 // walked for drawing and mouse dispatch, so the host's event thread and the
 // frame's idle thread never change and walk one list at once; a child's
 // handler may add or remove views of the same container on the same thread.
+// Lock order: the frame's lock before any container's.
 #pragma once
 
 #include "Helpers/Lock.h"
@@ -116,6 +117,8 @@ class CViewContainer : public CView {
   // with transparency, copies the screen under the container into it.
   void prepareOffscreen(CDrawContext* context);
   void deleteNode(CCView* node);
+  // removeAll's work under the container's lock alone.
+  void RemoveAllChildren(bool withForget);
 
   CCView* pFirstView = nullptr;
   CCView* pLastView = nullptr;

@@ -4,6 +4,8 @@
 // bitmaps drawn into through an off-screen context.
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "GuiTestSupport.h"
 #include "Helpers/HostInfo.h"
 #include "ViewTestViews.h"
@@ -151,6 +153,43 @@ TEST_F(ViewInFrameTest, FocusMovesToTheNextViewThatWantsIt) {
 
   panel->removeView(first, true);
   EXPECT_EQ(frame->getFocusView(), nullptr) << "a removed view loses the focus";
+}
+
+// Removal takes the frame's lock before the container's, as events and idle
+// do: while the view loses the focus and hears of its removal, another thread
+// can take neither.
+TEST_F(ViewInFrameTest, RemovalHoldsTheFrameLockBeforeTheContainers) {
+  class Probe : public FocusView {
+   public:
+    Probe(const CRect& size, CFrame* frame) : FocusView(size), m_pFrame(frame) {}
+    void looseFocus(CDrawContext* context) override {
+      frameFreeAtFocusLoss = FrameFreeElsewhere();
+      FocusView::looseFocus(context);
+    }
+    bool removed(CView* parent) override {
+      frameFreeAtRemoval = FrameFreeElsewhere();
+      return FocusView::removed(parent);
+    }
+    bool FrameFreeElsewhere() {
+      bool free = false;
+      std::thread([&] {
+        free = m_pFrame->getFrameLock().TryHoldLock();
+        if (free) m_pFrame->getFrameLock().ReleaseLock();
+      }).join();
+      return free;
+    }
+    CFrame* m_pFrame;
+    bool frameFreeAtFocusLoss = true;
+    bool frameFreeAtRemoval = true;
+  };
+  Probe* probe = new Probe(CRect(0, 0, 5, 5), frame);
+  panel->addView(probe);
+  frame->setFocusView(probe);
+  probe->remember();
+  panel->removeView(probe, true);
+  EXPECT_FALSE(probe->frameFreeAtFocusLoss);
+  EXPECT_FALSE(probe->frameFreeAtRemoval);
+  probe->forget();
 }
 
 TEST_F(ViewInFrameTest, MouseLocationEndsInTheInnermostContainersCoordinates) {
