@@ -82,7 +82,7 @@ void CVectorscope::ResetAnalysis(int generation) {
   std::fill(a.hits.get(), a.hits.get() + cells, 0);
   std::fill(a.density.get(), a.density.get() + cells, 0.0f);
   a.nLineCells = 0;
-  std::fill(std::begin(a.energy), std::end(a.energy), 0.0f);
+  std::fill(std::begin(a.energy), std::end(a.energy), 0.0);
   std::fill(std::begin(a.level), std::end(a.level), 0.0f);
   a.sumLeft2 = a.sumRight2 = 0.0;
   a.balance = a.slowBalance = 0.0f;
@@ -97,6 +97,9 @@ void CVectorscope::StoreValues(const float* left, const float* right, int count)
   if (bFrozen.load(std::memory_order_relaxed)) return;
   Analysis& a = m_analysis;
   for (int i = 0; i < count; ++i) {
+    // A pair with a sample that is not a number or infinite is skipped, as
+    // the meter skips it: once in the smoothed levels it would never leave.
+    if (!std::isfinite(left[i]) || !std::isfinite(right[i])) continue;
     a.left[a.count] = left[i];
     a.right[a.count] = right[i];
     const float m = std::max(std::fabs(left[i]), std::fabs(right[i]));
@@ -148,14 +151,14 @@ void CVectorscope::AnalysePolar(float c) {
     const float r = a.right[i];
     const int bin = PolarBinOf(l, r);
     if (bin < 0) continue;
-    a.energy[bin] += std::sqrt(l * l + r * r);
+    a.energy[bin] += std::sqrt(static_cast<double>(l) * l + static_cast<double>(r) * r);
     a.sumLeft2 += static_cast<double>(l) * l;
     a.sumRight2 += static_cast<double>(r) * r;
   }
   for (int b = 0; b < kPolarBins; ++b) {
-    const float e = a.energy[b];
-    a.level[b] = c * a.level[b] + (1.0f - c) * (e > 0.0f ? std::log(e) : 0.0f);
-    a.energy[b] = 0.0f;
+    const double e = a.energy[b];
+    a.level[b] = c * a.level[b] + (1.0f - c) * (e > 0.0 ? static_cast<float>(std::log(e)) : 0.0f);
+    a.energy[b] = 0.0;
   }
   const double total = a.sumLeft2 + a.sumRight2;
   const float balance = total > 0.0 ? static_cast<float>((a.sumRight2 - a.sumLeft2) / total) : 0.0f;

@@ -106,7 +106,7 @@ class CVectorscope : public COwnerDrawControl {
     std::unique_ptr<float[]> density;
     std::unique_ptr<int[]> lineCells;
     int nLineCells = 0;
-    float energy[kPolarBins] = {};
+    double energy[kPolarBins] = {};  // double: the largest floats square past float's range
     float level[kPolarBins] = {};
     double sumLeft2 = 0.0, sumRight2 = 0.0;
     float balance = 0.0f, slowBalance = 0.0f;

@@ -2,6 +2,7 @@
 // the polar levels of known signals, the balance, and the plot.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <limits>
 
 #include "Helpers/OwnerDrawControlsVectorscope.h"
@@ -153,6 +154,31 @@ TEST(VectorscopeTest, PolarLevelsAndBalanceOfKnownSignals) {
   EXPECT_GT(v.Shown().level[0], 0.0f);
   EXPECT_GT(v.Shown().level[30], 0.0f);
   EXPECT_EQ(v.Shown().level[15], 0.0f);
+}
+
+// A NaN or infinite sample is skipped, and the largest finite ones do not
+// overflow: the polar levels and balance stay finite and keep following
+// the signal.
+TEST(VectorscopeTest, PolarViewSkipsSamplesThatAreNotFinite) {
+  Scope s(kRect);
+  CVectorscope& v = *s.scope;
+  v.SetViewType(CVectorscope::ePolar);
+  std::vector<float> spoilt = Sine(kBlock, 128.0, 0.5f);
+  spoilt[3] = std::numeric_limits<float>::quiet_NaN();
+  spoilt[5] = std::numeric_limits<float>::infinity();
+  spoilt[7] = std::numeric_limits<float>::max();
+  spoilt[9] = -std::numeric_limits<float>::max();
+  s.Feed(spoilt, spoilt);
+  const std::vector<float> sine = Sine(kBlock, 128.0, 0.5f);
+  for (int k = 0; k < 3; ++k) s.Feed(sine, sine);
+  s.Draw();
+  for (int b = 0; b < CVectorscope::kPolarBins; ++b) {
+    ASSERT_TRUE(std::isfinite(v.Shown().level[b])) << b;
+    ASSERT_TRUE(std::isfinite(v.fPeak[b])) << b;
+  }
+  EXPECT_TRUE(std::isfinite(v.Shown().balance));
+  EXPECT_TRUE(std::isfinite(v.Shown().slowBalance));
+  EXPECT_GT(v.Shown().level[15], 0.0f);
 }
 
 TEST(VectorscopeTest, ClearFreezeAndPeakHold) {
