@@ -127,7 +127,7 @@ TEST(EditorIdleTest, IdleThreadRedrawsAndWithoutTheHostAnswersExposesLeavingInpu
     view->colour = kBlueCColor;
     view->setDirty(true);
   }
-  EXPECT_TRUE(WaitUntil([&] { return window->PresentCount() > presents; }, 3000))
+  EXPECT_TRUE(WaitUntil([&] { return window->PresentCount() > presents; }, 20000))
       << "the idle thread redraws the dirty view";
   {
     CScopedLock hold(frame->getFrameLock());

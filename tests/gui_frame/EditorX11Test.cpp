@@ -1,13 +1,20 @@
-// A real editor in a real host window on an X server (Xvfb under
-// tools/run_tests.sh): opened through the dispatcher, drawn on the first
-// expose, redrawn by its idle thread, clicked and dragged with the XTEST
-// extension while the host idles it, and closed again. Skipped without a
-// display.
+// A real editor in a real host window on an X server (one per test
+// process): opened through the dispatcher, drawn on the first expose,
+// redrawn by its idle thread, clicked and dragged with the XTEST extension
+// while the host idles it, and closed again. Skipped without a server.
 #include "X11HostFixture.h"
+
+#include <atomic>
 
 using namespace frametest;
 
 namespace {
+
+// What the view's tracking loop has seen of the pointer, for the client
+// that moves it: the number of polls and the last point (h << 16 | v).
+std::atomic<int> g_nLoopPolls{0};
+std::atomic<long> g_nLoopSaw{-1};
+constexpr long Packed(long h, long v) { return (h << 16) | v; }
 
 class EditorX11Test : public X11HostFixture {
  protected:
@@ -57,24 +64,29 @@ TEST_F(EditorX11Test, EditorDrawsClicksDragsAndRedrawsFromItsIdleThread) {
   }
 
   // A drag: the view's tracking loop polls the pointer while another client
-  // moves it and lets the button go.
+  // moves it and lets the button go, each step once the loop has seen the
+  // one before.
   view->onMouse = [](CDrawContext* context, CPoint&, long) {
     auto* self = static_cast<RecordingView*>(context->getFrame()->getView(0));
     CPoint where;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    const auto deadline = std::chrono::steady_clock::now() + x11test::kPatience;
     while ((context->getMouseButtons() & kMouseLeft) && std::chrono::steady_clock::now() < deadline) {
       self->getMouseLocation(context, where);
       self->moves.push_back({where, 0});
+      g_nLoopSaw = Packed(where.h, where.v);
+      ++g_nLoopPolls;
       context->getFrame()->doIdleStuff();
     }
   };
+  g_nLoopPolls = 0;
+  g_nLoopSaw = -1;
   Fake([](Display* d) { XTestFakeButtonEvent(d, 1, True, CurrentTime); });
   std::thread mover([] {
     Display* other = XOpenDisplay(nullptr);
-    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    x11test::Eventually([] { return g_nLoopPolls > 0 && g_nLoopSaw == Packed(20, 30); });
     XTestFakeMotionEvent(other, -1, kHostX + 45, kHostY + 35, CurrentTime);
     XSync(other, False);
-    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    x11test::Eventually([] { return g_nLoopSaw == Packed(45, 35); });
     XTestFakeButtonEvent(other, 1, False, CurrentTime);
     XSync(other, False);
     XCloseDisplay(other);
@@ -105,10 +117,7 @@ TEST_F(EditorX11Test, EditorDrawsClicksDragsAndRedrawsFromItsIdleThread) {
 
 TEST_F(EditorX11Test, HostClosingItsWindowBeforeTheEditorIsSurvived) {
   ASSERT_EQ(Dispatch(*effect, effEditOpen, 0, 0, Handle()), 1);
-  for (int i = 0; i < 20; ++i) {
-    Dispatch(*effect, effEditIdle);
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
+  ASSERT_TRUE(IdleUntil([&] { return editor->getFrame()->getDrawCount() > 0; })) << "the editor is up and drawn";
   XDestroyWindow(display, hostWindow);
   XSync(display, False);
   hostWindow = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 10, 10, 0, 0, 0);

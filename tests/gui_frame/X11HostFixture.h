@@ -1,9 +1,9 @@
-// A host for an editor on a real X server (Xvfb under tools/run_tests.sh):
-// the test's own connection with a top-level window at (kHostX, kHostY) on
-// the screen that holds the editor, the host's idle calls, and what the test
-// reads back of the editor's window. Tests skip themselves without a display
-// or the XTEST extension. The derived fixture makes the effect and its
-// editor in its SetUp, after this one's.
+// A host for an editor on a real X server (one per test process, see
+// X11TestDisplay.h): the test's own connection with a top-level window at
+// (kHostX, kHostY) on the screen that holds the editor, the host's idle
+// calls, and what the test reads back of the editor's window. Tests skip
+// themselves without a server or the XTEST extension. The derived fixture
+// makes the effect and its editor in its SetUp, after this one's.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -28,9 +28,8 @@ class X11HostFixture : public ::testing::Test {
   static constexpr int kHostY = 30;
 
   void SetUp() override {
-    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";
     display = OpenTestDisplay();
-    if (!display) GTEST_SKIP() << "the X display cannot be opened";
+    if (!display) GTEST_SKIP() << "no X server (Xvfb) for the test";
     int event = 0, error = 0, major = 0, minor = 0;
     if (!XTestQueryExtension(display, &event, &error, &major, &minor)) GTEST_SKIP() << "no XTEST";
     hostWindow = XCreateSimpleWindow(display, DefaultRootWindow(display), kHostX, kHostY, 300, 200, 0, 0,
@@ -69,9 +68,9 @@ class X11HostFixture : public ::testing::Test {
 
   // Idles the editor as a host does (when `hostIdles`) and serves the host's
   // own events until done() holds, asked under the frame lock while the
-  // editor is open; false after three seconds.
+  // editor is open; false after the tests' patience.
   bool IdleUntil(const std::function<bool()>& done, bool hostIdles = true) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    const auto deadline = std::chrono::steady_clock::now() + x11test::kPatience;
     for (;;) {
       if (Locked(done)) return true;
       if (std::chrono::steady_clock::now() > deadline) return false;

@@ -1,7 +1,8 @@
 // Pop-up sessions on a real X server (Xvfb under tools/run_tests.sh): screen
 // coordinates of the host's window, override-redirect windows showing their
 // image, pointer and keys through the XTEST extension, with and without the
-// pointer grab. Skipped when no display is available.
+// pointer grab. Each test process has an X server of its own
+// (gui_frame/X11TestDisplay.h); skipped when none can be started.
 #include <gtest/gtest.h>
 // After the test framework: Xlib defines macros (None, Bool) it uses as names.
 #include <X11/Xlib.h>
@@ -12,19 +13,19 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <thread>
 
 #include "gui_frame/X11TestDisplay.h"
 #include "platform/X11Popup.h"
 
 namespace {
 
+using x11test::Eventually;
+
 class X11PopupTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";
     m_pDisplay = OpenTestDisplay();
-    if (!m_pDisplay) GTEST_SKIP() << "the X display cannot be opened";
+    if (!m_pDisplay) GTEST_SKIP() << "no X server (Xvfb) for the test";
     int event = 0, error = 0, major = 0, minor = 0;
     m_bXTest = XTestQueryExtension(m_pDisplay, &event, &error, &major, &minor);
     // The host's window, at (40, 30) on the screen.
@@ -44,11 +45,13 @@ class X11PopupTest : public ::testing::Test {
     }
   }
 
-  // Takes events until one of the type comes; false after a second.
-  bool WaitFor(EPopupEvent type, PopupEvent& event) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+  // Takes events until one of the type (and at the point, when given)
+  // comes; false when none has come in the tests' patience.
+  bool WaitFor(EPopupEvent type, PopupEvent& event, int x = -1, int y = -1) {
+    const auto deadline = std::chrono::steady_clock::now() + x11test::kPatience;
     while (std::chrono::steady_clock::now() < deadline)
-      if (m_pSession->WaitEvent(event, 50) && event.type == type) return true;
+      if (m_pSession->WaitEvent(event, 50) && event.type == type && (x < 0 || (event.x == x && event.y == y)))
+        return true;
     return false;
   }
 
@@ -97,8 +100,9 @@ TEST_F(X11PopupTest, WindowsShowTheirImageAboveEverythingAndGo) {
   const PlatformRect area{60, 70, 160, 120};
   const int id = m_pSession->OpenWindow(area);
   ASSERT_GE(id, 0);
-  const Window window = FindPopup(area);
-  ASSERT_NE(window, 0u) << "an override-redirect window on the root";
+  Window window = 0;
+  ASSERT_TRUE(Eventually([&] { return (window = FindPopup(area)) != 0; }))
+      << "an override-redirect window on the root";
   cairo_surface_t* image = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, area.Width(), area.Height());
   cairo_t* cr = cairo_create(image);
   cairo_set_source_rgb(cr, 1, 0, 0);
@@ -109,33 +113,30 @@ TEST_F(X11PopupTest, WindowsShowTheirImageAboveEverythingAndGo) {
   // The session's drawing reaches the server on its own connection: look
   // until it has arrived.
   unsigned long pixel = 0;
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-  while (std::chrono::steady_clock::now() < deadline) {
-    XSync(m_pDisplay, False);
+  EXPECT_TRUE(Eventually([&] {
     XImage* shot = XGetImage(m_pDisplay, window, 10, 10, 1, 1, AllPlanes, ZPixmap);
-    ASSERT_NE(shot, nullptr);
+    if (!shot) return false;
     pixel = XGetPixel(shot, 0, 0) & 0xFFFFFF;
     XDestroyImage(shot);
-    if (pixel == 0xFF0000u) break;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  EXPECT_EQ(pixel, 0xFF0000u);
+    return pixel == 0xFF0000u;
+  })) << std::hex << pixel;
   EXPECT_EQ(m_pSession->OpenWindow({0, 0, 0, 10}), -1) << "an empty area";
   m_pSession->CloseWindow(id);
-  EXPECT_EQ(FindPopup(area), 0u);
+  EXPECT_TRUE(Eventually([&] { return FindPopup(area) == 0; })) << "the window goes";
 }
 
 TEST_F(X11PopupTest, PointerAndKeysReachTheSessionWhileItHoldsThem) {
   if (!m_bXTest) GTEST_SKIP() << "no XTEST extension";
   const PlatformRect area{60, 70, 160, 120};
   ASSERT_GE(m_pSession->OpenWindow(area), 0);
+  // The session takes the grabs as it opens its first window.
+  EXPECT_EQ(XGrabPointer(m_pDisplay, m_Host, False, ButtonPressMask, GrabModeAsync, GrabModeAsync, None, None,
+                         CurrentTime),
+            AlreadyGrabbed);
   PopupEvent event;
-  m_pSession->WaitEvent(event, 20);  // the grabs are taken
   XTestFakeMotionEvent(m_pDisplay, -1, 500, 400, CurrentTime);
   XSync(m_pDisplay, False);
-  ASSERT_TRUE(WaitFor(EPopupEvent::kMove, event));
-  EXPECT_EQ(event.x, 500) << "screen coordinates, outside the window too";
-  EXPECT_EQ(event.y, 400);
+  EXPECT_TRUE(WaitFor(EPopupEvent::kMove, event, 500, 400)) << "screen coordinates, outside the window too";
   XTestFakeButtonEvent(m_pDisplay, 1, True, CurrentTime);
   XSync(m_pDisplay, False);
   ASSERT_TRUE(WaitFor(EPopupEvent::kPress, event));
@@ -171,9 +172,7 @@ TEST_F(X11PopupTest, PointerHeldByAnotherClientIsFollowedByPolling) {
   EXPECT_FALSE(m_pSession->WaitEvent(event, 30)) << "the first look at the pointer reports nothing";
   XTestFakeMotionEvent(m_pDisplay, -1, 130, 90, CurrentTime);
   XSync(m_pDisplay, False);
-  ASSERT_TRUE(WaitFor(EPopupEvent::kMove, event));
-  EXPECT_EQ(event.x, 130);
-  EXPECT_EQ(event.y, 90);
+  EXPECT_TRUE(WaitFor(EPopupEvent::kMove, event, 130, 90));
   XTestFakeButtonEvent(m_pDisplay, 1, True, CurrentTime);
   XSync(m_pDisplay, False);
   ASSERT_TRUE(WaitFor(EPopupEvent::kPress, event));
