@@ -43,6 +43,8 @@ TEST(FrequencyDataStoreThreadTest, ReaderNeverSeesAFrameBeingWritten) {
     for (auto& bin : frame) bin = {static_cast<double>(i), 0.0};
     store.StoreValuesForGraph(frame.data(), kN);
   }
+  // The reader may not have been scheduled yet on a loaded machine.
+  while (reads.load() == 0) std::this_thread::yield();
   done.store(true);
   reader.join();
 

@@ -122,14 +122,18 @@ TEST_F(IdleTest, AnIdleThatMeetsAudioWaitsForTheBlockNotForever) {
   Advance(600);
   std::atomic<bool> stop{false};
   std::thread audio([&] {
-    // Takes the flag for each block, as the product's process call does.
+    // Takes the flag for each block, as the product's process call does,
+    // and leaves it free until the next block comes.
     while (!stop.load()) {
-      XREffect::CAudioBusyTry busy(&fx);
-      std::this_thread::yield();
+      {
+        XREffect::CAudioBusyTry busy(&fx);
+        std::this_thread::yield();
+      }
+      std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
   });
   auto done = std::async(std::launch::async, [&] { fx.fxIdle(); });
-  const bool finished = done.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+  const bool finished = done.wait_for(std::chrono::seconds(60)) == std::future_status::ready;
   stop = true;
   audio.join();
   ASSERT_TRUE(finished);
