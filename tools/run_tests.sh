@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what the tests need, builds everything and runs the whole test
 # suite: once in a normal build and once under AddressSanitizer and
-# UndefinedBehaviorSanitizer.
+# UndefinedBehaviorSanitizer; then the tests that run threads against each
+# other once more under ThreadSanitizer, where any report fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install_deps.sh
@@ -19,3 +20,13 @@ cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQVX_BUILD_TESTS=ON 
 cmake --build build/asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build/asan --output-on-failure -j "$jobs"
+
+# The threading tests: the audio path against the idle side and automation,
+# the spectrum store, meters and scopes, the editor's threads and idle
+# thread, the FFT pool and wrappers, undo from two threads, idle scheduling
+# and the lock.
+threading='Thread|Concurrency|StressTest|FaultTest|BypassTest|FrequencyDataStore|FFT|CFft|IdleTest|LockTest'
+cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQVX_BUILD_TESTS=ON -DQVX_TSAN=ON
+cmake --build build/tsan -j "$jobs"
+TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+  ctest --test-dir build/tsan --output-on-failure -j "$jobs" --no-tests=error -R "$threading"
