@@ -25,7 +25,7 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 # the spectrum store, meters and scopes, the editor's threads and idle
 # thread, the FFT pool and wrappers, undo from two threads, idle scheduling
 # and the lock.
-threading='Thread|Concurrency|StressTest|FaultTest|BypassTest|FrequencyDataStore|FFT|CFft|IdleTest|LockTest'
+threading='Thread|Concurrency|StressTest|FaultTest|BypassTest|FrequencyDataStore|FFT|CFft|IdleTest|LockTest|WhileAudio'
 cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQVX_BUILD_TESTS=ON -DQVX_TSAN=ON
 cmake --build build/tsan -j "$jobs"
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
