@@ -8,6 +8,7 @@
 #include "gui/CBitmap.h"
 #include "gui/COffscreenContext.h"
 #include "gui/CFrame.h"
+#include "gui/CReferenceCounter.h"
 
 XR_REGISTER_SOURCE_FILE("gui/CViewContainer");
 
@@ -58,18 +59,6 @@ class CScopedOffsets {
   CDrawContext* m_pContext;
   CPoint m_Screen;
   CPoint m_Offset;
-};
-
-// Keeps a view alive while it handles an event that may remove it.
-class CScopedReference {
- public:
-  explicit CScopedReference(CView* view) : m_pView(view) { m_pView->remember(); }
-  ~CScopedReference() { m_pView->forget(); }
-  CScopedReference(const CScopedReference&) = delete;
-  CScopedReference& operator=(const CScopedReference&) = delete;
-
- private:
-  CView* m_pView;
 };
 
 }  // namespace
@@ -310,7 +299,7 @@ void CViewContainer::mouse(CDrawContext* context, CPoint& where, long buttons) {
   for (CCView* node = pLastView; node; node = node->pPrevious) {
     CView* view = node->pView;
     if (view->getMouseEnabled() && view->hitTest(local, buttons)) {
-      CScopedReference keep(view);
+      CRememberScope keep(view);
       view->mouse(context, local, buttons);
       return;
     }
@@ -324,7 +313,7 @@ void CViewContainer::mouseMove(CDrawContext* context, CPoint& where, long button
   for (CCView* node = pLastView; node; node = node->pPrevious) {
     CView* view = node->pView;
     if (view->getMouseEnabled() && view->hitTest(local, buttons)) {
-      CScopedReference keep(view);
+      CRememberScope keep(view);
       view->mouseMove(context, local, buttons);
       return;
     }
@@ -332,17 +321,22 @@ void CViewContainer::mouseMove(CDrawContext* context, CPoint& where, long button
 }
 
 long CViewContainer::onKeyDown(VstKeyCode& keyCode) {
-  for (CCView* node = pLastView; node; node = node->pPrevious) {
-    const long result = node->pView->onKeyDown(keyCode);
-    if (result != -1) return result;
-  }
-  return -1;
+  return DispatchKey(keyCode, &CView::onKeyDown);
 }
 
 long CViewContainer::onKeyUp(VstKeyCode& keyCode) {
-  for (CCView* node = pLastView; node; node = node->pPrevious) {
-    const long result = node->pView->onKeyUp(keyCode);
+  return DispatchKey(keyCode, &CView::onKeyUp);
+}
+
+long CViewContainer::DispatchKey(VstKeyCode& keyCode, long (CView::*handler)(VstKeyCode&)) {
+  for (CCView* node = pLastView; node;) {
+    CView* view = node->pView;
+    CRememberScope keep(view);
+    const long result = (view->*handler)(keyCode);
     if (result != -1) return result;
+    // A handler that changed the children leaves no place to go on from.
+    if (!isChild(view)) return -1;
+    node = node->pPrevious;
   }
   return -1;
 }
@@ -356,19 +350,24 @@ bool CViewContainer::onWheel(CDrawContext* context, const CPoint& where, CMouseW
   CView* view = getViewAt(where, false);
   if (!view) return false;
   const CPoint local(where.h - size.left, where.v - size.top);
-  CScopedReference keep(view);
+  CRememberScope keep(view);
   CScopedOffsets moved(context, size.left, size.top);
   return view->onWheel(context, local, axis, distance);
 }
 
+// The drag handlers hold the views they call while they run, and read the
+// current drag view again after each call: a handler may remove views, which
+// clears it.
 void CViewContainer::onDragEnter(CDrawContext* context, CDragContainer* drag,
                                  const CPoint& where) {
   if (!pParentFrame) return;
   const CPoint local(where.h - size.left, where.v - size.top);
   CScopedOffsets moved(context, size.left, size.top);
-  if (pCurrentDragView) pCurrentDragView->onDragLeave(context, drag, local);
-  pCurrentDragView = getViewAt(where, false);
-  if (pCurrentDragView) pCurrentDragView->onDragEnter(context, drag, local);
+  LeaveCurrentDragView(context, drag, local);
+  CView* view = getViewAt(where, false);
+  CRememberScope keep(view);
+  pCurrentDragView = view;
+  if (view) view->onDragEnter(context, drag, local);
 }
 
 void CViewContainer::onDragMove(CDrawContext* context, CDragContainer* drag,
@@ -377,10 +376,11 @@ void CViewContainer::onDragMove(CDrawContext* context, CDragContainer* drag,
   const CPoint local(where.h - size.left, where.v - size.top);
   CScopedOffsets moved(context, size.left, size.top);
   CView* view = getViewAt(where, false);
+  CRememberScope keep(view);
   if (view != pCurrentDragView) {
-    if (pCurrentDragView) pCurrentDragView->onDragLeave(context, drag, local);
-    if (view) view->onDragEnter(context, drag, local);
+    LeaveCurrentDragView(context, drag, local);
     pCurrentDragView = view;
+    if (view) view->onDragEnter(context, drag, local);
   } else if (view) {
     view->onDragMove(context, drag, local);
   }
@@ -391,8 +391,7 @@ void CViewContainer::onDragLeave(CDrawContext* context, CDragContainer* drag,
   if (!pParentFrame) return;
   const CPoint local(where.h - size.left, where.v - size.top);
   CScopedOffsets moved(context, size.left, size.top);
-  if (pCurrentDragView) pCurrentDragView->onDragLeave(context, drag, local);
-  pCurrentDragView = nullptr;
+  LeaveCurrentDragView(context, drag, local);
 }
 
 bool CViewContainer::onDrop(CDrawContext* context, CDragContainer* drag, const CPoint& where) {
@@ -400,17 +399,23 @@ bool CViewContainer::onDrop(CDrawContext* context, CDragContainer* drag, const C
   const CPoint local(where.h - size.left, where.v - size.top);
   CScopedOffsets moved(context, size.left, size.top);
   CView* view = getViewAt(where, false);
-  if (view != pCurrentDragView) {
-    if (pCurrentDragView) pCurrentDragView->onDragLeave(context, drag, local);
-    pCurrentDragView = view;
-  }
+  CRememberScope keep(view);
+  if (view != pCurrentDragView) LeaveCurrentDragView(context, drag, local);
+  pCurrentDragView = view;
   bool result = false;
-  if (pCurrentDragView) {
-    result = pCurrentDragView->onDrop(context, drag, local);
-    pCurrentDragView->onDragLeave(context, drag, local);
-  }
+  if (view) result = view->onDrop(context, drag, local);
+  // A view that removed itself in its drop handler has left already.
+  if (view && pCurrentDragView == view) view->onDragLeave(context, drag, local);
   pCurrentDragView = nullptr;
   return result;
+}
+
+void CViewContainer::LeaveCurrentDragView(CDrawContext* context, CDragContainer* drag,
+                                          const CPoint& local) {
+  CView* view = pCurrentDragView;
+  pCurrentDragView = nullptr;
+  CRememberScope keep(view);
+  if (view) view->onDragLeave(context, drag, local);
 }
 
 void CViewContainer::looseFocus(CDrawContext* context) {

@@ -119,6 +119,11 @@ class CViewContainer : public CView {
   void deleteNode(CCView* node);
   // removeAll's work under the container's lock alone.
   void RemoveAllChildren(bool withForget);
+  // Offers the key to the children from the topmost down; -1 when none took
+  // it.
+  long DispatchKey(VstKeyCode& keyCode, long (CView::*handler)(VstKeyCode&));
+  // Sends the leave to the current drag view, which is then none.
+  void LeaveCurrentDragView(CDrawContext* context, CDragContainer* drag, const CPoint& local);
 
   CCView* pFirstView = nullptr;
   CCView* pLastView = nullptr;

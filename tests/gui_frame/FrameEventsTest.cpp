@@ -228,20 +228,24 @@ TEST_F(FrameEventsTest, KeysNoViewTakesGoBackToTheHostOnBothPaths) {
 }
 
 namespace {
-// Takes itself out of the frame while it handles a key or a drag, then goes
-// on using itself, as a handler that rebuilds the panel it sits in does.
+// Takes itself out of its container while it handles a key or a drag, then
+// goes on using itself, as a handler that rebuilds the panel it sits in does.
 class SelfRemovingView : public RecordingView {
  public:
   using RecordingView::RecordingView;
   ~SelfRemovingView() override { destroyedAfter = handled; }
   long onKeyDown(VstKeyCode& key) override {
-    getFrame()->removeView(this);
+    RemoveSelf();
     keys.push_back(key);
-    ++handled;
-    return 1;
+    return keyAnswer;
   }
-  void onDragMove(CDrawContext*, CDragContainer*, const CPoint&) override {
-    getFrame()->removeView(this);
+  void onDragMove(CDrawContext*, CDragContainer*, const CPoint&) override { RemoveSelf(); }
+  bool onDrop(CDrawContext*, CDragContainer*, const CPoint&) override {
+    RemoveSelf();
+    return true;
+  }
+  void RemoveSelf() {
+    static_cast<CViewContainer*>(getParentView())->removeView(this);
     ++handled;
   }
   int handled = 0;
@@ -252,6 +256,7 @@ int SelfRemovingView::destroyedAfter = 0;
 
 TEST_F(FrameEventsTest, AViewRemovingItselfInItsKeyOrDragHandlerLivesUntilTheHandlerEnds) {
   auto* focused = new SelfRemovingView(CRect(0, 60, 40, 90), kWhiteCColor);
+  focused->keyAnswer = 1;
   focused->setWantsFocus(true);
   frame->addView(focused);
   frame->setFocusView(focused);
@@ -270,6 +275,28 @@ TEST_F(FrameEventsTest, AViewRemovingItselfInItsKeyOrDragHandlerLivesUntilTheHan
   EXPECT_EQ(SelfRemovingView::destroyedAfter, 1) << "deleted once its handler returned";
   Deliver(MakeEvent(EPlatformEvent::kDragLeave, 21, 71));
   EXPECT_EQ(gDragContainer, nullptr);
+
+  // The same inside a nested container, which dispatches on its own: a drop
+  // and a key the view does not take after removing itself.
+  auto* box = new CViewContainer(CRect(0, 55, 100, 95), frame);
+  frame->addView(box);
+  for (const bool byKey : {false, true}) {
+    auto* nested = new SelfRemovingView(CRect(0, 0, 40, 30), kWhiteCColor);
+    nested->keyAnswer = -1;
+    box->addView(nested);
+    SelfRemovingView::destroyedAfter = 0;
+    if (byKey) {
+      VstKeyCode nestedKey{'y', 0, 0};
+      EXPECT_EQ(box->onKeyDown(nestedKey), -1);
+    } else {
+      PlatformEvent nestedEnter = MakeEvent(EPlatformEvent::kDragEnter, 20, 70);
+      nestedEnter.items = {{PlatformDragItem::kText, "x"}};
+      Deliver(nestedEnter);
+      Deliver(MakeEvent(EPlatformEvent::kDrop, 20, 70));
+    }
+    EXPECT_EQ(SelfRemovingView::destroyedAfter, 1) << (byKey ? "key" : "drop");
+    EXPECT_FALSE(box->isChild(nested));
+  }
 }
 
 TEST_F(FrameEventsTest, NothingIsDrawnWhileHiddenAndEverythingWhenShownAgain) {
