@@ -152,7 +152,7 @@ void CQvxGuide::DrawGuideNums(CDrawContext* ctx, CRect rect, float fmin, float f
     const long cx = (ColumnOf(set.rows[i].fLowHz, fmin, fmax, rect.width()) +
                      ColumnOf(set.rows[i].fHighHz, fmin, fmax, rect.width())) / 2;
     ctx->drawEllipse(CRect(cx - kCircleRadius, rect.top + 5, cx + kCircleRadius, rect.top + 19));
-    char number[8];
+    char number[12];  // any int
     std::snprintf(number, sizeof(number), "%i", i + 1);
     ctx->drawString(number, CRect(cx - kCircleRadius, rect.top + 5, cx + 8, rect.top + 19), 0, kAlignCenter);
     m_Markers[i] = CPoint(cx, rect.top + 12);
