@@ -6,7 +6,8 @@ packages=(build-essential cmake ninja-build pkg-config
           libfftw3-dev libsndfile1-dev binutils
           libx11-dev libxtst-dev libcairo2-dev libfontconfig-dev fontconfig xvfb xauth
           fonts-dejavu-core fonts-urw-base35
-          openbox)  # the window manager of the editor tests
+          openbox  # the window manager of the editor tests
+          ardour)  # its VST scanner reads both editions in the tests
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
