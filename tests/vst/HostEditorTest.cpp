@@ -3,15 +3,12 @@
 // syntax.
 #include <gtest/gtest.h>
 
-#include <cairo.h>
 #include <unistd.h>
 
-#include <cstdint>
 #include <cstdio>
 #include <string>
 
-#include "HostRunSupport.h"
-#include "OwnXServer.h"
+#include "HostEditorSupport.h"
 #include "tests/vst/PassThroughEditor.h"
 #include "tools/qvxhost/EditorScript.h"
 
@@ -26,23 +23,6 @@ class HostEditorTest : public ::testing::Test {
     return RunHost(std::string(QVX_TEST_MODULE_EDITOR) + " --editor --signal noise " + args, server.Env());
   }
   OwnXServer server;
-};
-
-// The screenshot's pixels; width 0 when it cannot be read.
-struct Png {
-  explicit Png(const std::string& path) : surface(cairo_image_surface_create_from_png(path.c_str())) {
-    if (cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS) {
-      width = cairo_image_surface_get_width(surface);
-      height = cairo_image_surface_get_height(surface);
-    }
-  }
-  ~Png() { cairo_surface_destroy(surface); }
-  uint32_t At(long x, long y) const {
-    const unsigned char* row = cairo_image_surface_get_data(surface) + y * cairo_image_surface_get_stride(surface);
-    return reinterpret_cast<const uint32_t*>(row)[x] & 0xFFFFFF;
-  }
-  cairo_surface_t* surface;
-  int width = 0, height = 0;
 };
 
 TEST_F(HostEditorTest, OpensDrawsTakesADragAsOneEditAndCloses) {
@@ -119,10 +99,10 @@ TEST(EditorScriptTest, StepsTheirArgumentsAndDefaults) {
   std::string error;
   ASSERT_TRUE(ParseEditorScript("move 1,-2; press\n  click 3,4 3 # a comment; not a step\n"
                                 "drag 5,6 7,8;drag 0,0 9,9 4; wheel 5,6 left 3 ;key space;await end 100;"
-                                "set 2=0.25;shot a b.png",
+                                "set 2=0.25;await change 1,2 30,40 700;shot a b.png",
                                 steps, error) == false);
-  EXPECT_EQ(error, "bad script step 10 'shot a b.png' (expected shot FILE.png)");
-  ASSERT_EQ(steps.size(), 9u);
+  EXPECT_EQ(error, "bad script step 11 'shot a b.png' (expected shot FILE.png)");
+  ASSERT_EQ(steps.size(), 10u);
   const struct {
     StepKind kind;
     int x, y, x2, y2, button, count;
@@ -130,7 +110,7 @@ TEST(EditorScriptTest, StepsTheirArgumentsAndDefaults) {
                   {StepKind::Click, 3, 4, 0, 0, 3, 1},  {StepKind::Drag, 5, 6, 7, 8, 1, 10},
                   {StepKind::Drag, 0, 0, 9, 9, 1, 4},   {StepKind::Wheel, 5, 6, 0, 0, 6, 3},
                   {StepKind::Key, 0, 0, 0, 0, 1, 1},    {StepKind::Await, 0, 0, 0, 0, 1, 1},
-                  {StepKind::Set, 0, 0, 0, 0, 1, 1}};
+                  {StepKind::Set, 0, 0, 0, 0, 1, 1},    {StepKind::Await, 1, 2, 30, 40, 1, 1}};
   for (size_t i = 0; i < steps.size(); ++i) {
     const ScriptStep& s = steps[i];
     const auto& e = expected[i];
@@ -154,6 +134,8 @@ TEST(EditorScriptTest, StepsTheirArgumentsAndDefaults) {
   EXPECT_TRUE(steps[3].kind == StepKind::Type && steps[3].text == "12 %");
   EXPECT_FALSE(ParseEditorScript("await focus frame", steps, error));
   EXPECT_FALSE(ParseEditorScript("await key", steps, error));
+  EXPECT_TRUE(steps[9].await == AwaitKind::Change && steps[9].ms == 700.0);
+  EXPECT_FALSE(ParseEditorScript("await change 30,40 1,2", steps, error)) << "an empty rectangle";
 }
 
 }  // namespace

@@ -37,7 +37,7 @@ const char* Expected(const std::string& verb) {
                 {"close", "close"},
                 {"open", "open"},
                 {"await", "await begin|automate|end|redraw|xerror [MS 1-600000], await key NAME [MS], "
-                          "await focus editor|host [MS]"},
+                          "await focus editor|host [MS], await change X1,Y1 X2,Y2 [MS]"},
                 {"instance", "instance N (from 1)"},
                 {"type", "type TEXT (printable ASCII)"},
                 {"hide", "hide"},
@@ -107,6 +107,11 @@ bool ParseStep(const std::vector<std::string>& w, ScriptStep& s) {
   if (verb == "await") {
     s.kind = StepKind::Await;
     s.ms = 5000.0;
+    if (n >= 4 && w[1] == "change") {
+      s.await = AwaitKind::Change;
+      return n <= 5 && ToPoint(w[2], s.x, s.y) && ToPoint(w[3], s.x2, s.y2) && s.x < s.x2 && s.y < s.y2 &&
+             (n == 4 || (ToDouble(w[4], s.ms) && s.ms >= 1.0 && s.ms <= 600000.0));
+    }
     static const char* const kKinds[] = {"begin", "automate", "end", "key", "focus", "redraw", "xerror"};
     size_t k = 0;
     while (k < 7 && (n < 2 || w[1] != kKinds[k])) ++k;

@@ -32,6 +32,8 @@
 //                                window, after the last count
 //   await xerror [MS]            until the server has sent an X error to the
 //                                editor's connection, after the last such await
+//   await change X1,Y1 X2,Y2 [MS]   until the window's pixels in that rectangle
+//                                differ from the instance's last shot
 //                                (awaits time out after 5000 ms by default, and a
 //                                timeout fails the run)
 //   instance N                   later steps act on instance N (from 1) and raise its window
@@ -47,11 +49,11 @@ enum class StepKind {
   Wait, Idle, Shot, Set, Close, Open, Await, Instance, Type, Hide, Show, Draws, DndEnterGone
 };
 
-enum class AwaitKind { Begin, Automate, End, Key, Focus, Redraw, XError };
+enum class AwaitKind { Begin, Automate, End, Key, Focus, Redraw, XError, Change };
 
 struct ScriptStep {
   StepKind kind = StepKind::Wait;
-  int x = 0, y = 0, x2 = 0, y2 = 0;
+  int x = 0, y = 0, x2 = 0, y2 = 0;  // await change: the rectangle
   int button = 1;      // press, release, click; wheel: 4 up, 5 down, 6 left, 7 right
   int count = 1;       // drag moves, wheel notches, idle passes, instance number
   double ms = 0.0;     // wait; await timeout

@@ -58,6 +58,8 @@ struct Instance {
   std::mutex keyMutex;
   std::vector<std::string> keys;  // guarded by keyMutex
   size_t keysAwaited = 0;         // script thread
+
+  HostImage lastShot;  // script thread: what an await of a change compares with
 };
 
 // One run of the editor mode: the instances' editors, the host's windows,

@@ -156,6 +156,7 @@ bool Session::Step(const ScriptStep& step, size_t number, std::string& error) {
       if (!m_User.Capture(window, image)) return fail("the window's pixels cannot be read");
       if (!image.WritePng(step.text, why)) return fail(why);
       Say("  %dx%d saved to %s", image.width, image.height, step.text.c_str());
+      instance.lastShot = std::move(image);
       return true;
     }
     case StepKind::Set: {
@@ -323,6 +324,21 @@ bool Session::Await(const ScriptStep& step, Instance& instance, std::string& err
                  : place == "frame"  ? " (it is on the window manager's frame)"
                                      : " (it is elsewhere)";
       return ok;
+    }
+    case AwaitKind::Change: {
+      const unsigned long window = instance.window.load();
+      if (instance.lastShot.pixels.empty()) {
+        error = "instance " + std::to_string(instance.number) + " has no shot to compare with";
+        return false;
+      }
+      HostImage image;
+      return AwaitCondition(
+          step,
+          [&] {
+            return window && m_User.Capture(window, image) &&
+                   image.DiffersIn(instance.lastShot, step.x, step.y, step.x2, step.y2);
+          },
+          "change of the area from the last shot", error);
     }
     default:
       return Recorded(step, instance, error);

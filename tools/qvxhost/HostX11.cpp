@@ -64,6 +64,16 @@ bool HostImage::IsUniform() const {
          std::all_of(pixels.begin(), pixels.end(), [&](uint32_t p) { return p == pixels.front(); });
 }
 
+bool HostImage::DiffersIn(const HostImage& other, int x1, int y1, int x2, int y2) const {
+  if (width != other.width || height != other.height) return true;
+  for (int y = std::max(y1, 0); y < std::min(y2, height); ++y)
+    for (int x = std::max(x1, 0); x < std::min(x2, width); ++x) {
+      const size_t at = static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x);
+      if (pixels[at] != other.pixels[at]) return true;
+    }
+  return false;
+}
+
 bool HostImage::WritePng(const std::string& path, std::string& error) const {
   if (pixels.empty()) {
     error = "no pixels to write to " + path;

@@ -22,6 +22,9 @@ struct HostImage {
   std::vector<uint32_t> pixels;
   // True for an empty image or one of a single colour (nothing drawn yet).
   bool IsUniform() const;
+  // True when the sizes differ or a pixel of the rectangle [x1, x2) x
+  // [y1, y2) (clipped to the image) differs from `other`'s.
+  bool DiffersIn(const HostImage& other, int x1, int y1, int x2, int y2) const;
   // False with `error` set when the file cannot be written.
   bool WritePng(const std::string& path, std::string& error) const;
 };

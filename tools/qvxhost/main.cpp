@@ -48,11 +48,12 @@ void PrintInfo(const HostOptions& o, PluginHost& host) {
   std::printf("latency:        %d\n", i.initialDelay);
 }
 
-void PrintParameters(PluginHost& host) {
-  std::printf("%5s  %-24s %-8s %-12s %s\n", "index", "name", "label", "display", "value");
+// `prefix` names the instance when there are several.
+void PrintParameters(PluginHost& host, const std::string& prefix = "") {
+  std::printf("%s%5s  %-24s %-8s %-12s %s\n", prefix.c_str(), "index", "name", "label", "display", "value");
   for (const ParameterInfo& p : host.QueryParameters())
-    std::printf("%5d  %-24s %-8s %-12s %.6g\n", p.index, p.name.c_str(), p.label.c_str(), p.display.c_str(),
-                static_cast<double>(p.value));
+    std::printf("%s%5d  %-24s %-8s %-12s %.6g\n", prefix.c_str(), p.index, p.name.c_str(), p.label.c_str(),
+                p.display.c_str(), static_cast<double>(p.value));
 }
 
 void PrintPrograms(PluginHost& host) {
@@ -225,9 +226,11 @@ int RunEditor(const HostOptions& o, double rate, const std::vector<ScriptStep>& 
     hosts.push_back(more.back().get());
   }
   const bool ok = RunEditorSession(o, hosts, steps, input, error);
-  if (o.log)
-    for (size_t i = 0; i < hosts.size(); ++i)
-      PrintLog(*hosts[i], hosts.size() > 1 ? "instance " + std::to_string(i + 1) + ": " : "");
+  for (size_t i = 0; i < hosts.size(); ++i) {
+    const std::string prefix = hosts.size() > 1 ? "instance " + std::to_string(i + 1) + ": " : "";
+    if (o.params) PrintParameters(*hosts[i], prefix);  // as the script left them
+    if (o.log) PrintLog(*hosts[i], prefix);
+  }
   return ok ? 0 : Fail(error);
 }
 
@@ -248,7 +251,7 @@ int Run(const HostOptions& o) {
   if (!Prepare(o, rate, host, error)) return Fail(error);
 
   if (o.info) PrintInfo(o, host);
-  if (o.params) PrintParameters(host);
+  if (o.params && !o.editor) PrintParameters(host);
   if (o.programs) PrintPrograms(host);
 
   if (o.sweep && !RunSweepIsolated(o, host, error)) return Fail(error);

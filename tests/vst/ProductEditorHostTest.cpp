@@ -1,0 +1,178 @@
+// Both editions' editors through the qvxhost program, as a user meets them:
+// on a virtual X server of each test's own, with noise playing in real time
+// and the input injected through XTEST. Parameters are read from the
+// host's listing after the editors closed.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <map>
+#include <ostream>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "HostEditorSupport.h"
+#include "prefs/TempConfigFolder.h"
+
+namespace {
+
+// The graph, the flip button's text (left of the meter), the area below the
+// quality menu where its list opens, and the quality figures beside it.
+const char* const kGraphArea = "32,35 504,263";
+const char* const kFlipArea = "390,0 500,25";
+const char* const kMenuListArea = "262,125 340,280";
+const char* const kQualityFiguresArea = "350,110 600,190";
+// The drags: down from bass to treble, and up across the low bands.
+const char* const kDragDown = "drag 150,80 400,220 8";
+const char* const kDragUp = "drag 100,200 300,100 5";
+// Generous waits: the sanitizer builds draw many times slower.
+const char* const kPatienceMs = " 20000";
+
+struct Edition {
+  const char* name;
+  const char* path;
+};
+void PrintTo(const Edition& e, std::ostream* os) { *os << e.name; }
+
+class ProductEditorHostTest : public ::testing::TestWithParam<Edition> {
+ protected:
+  void SetUp() override {
+    if (server.Env().empty()) GTEST_SKIP() << "no virtual X server (Xvfb)";
+  }
+  RunResult Run(const std::string& args, const std::string& script) {
+    return RunHost(std::string(GetParam().path) + " --editor --signal noise " + args + " --script '" + script + "'",
+                   server.Env());
+  }
+  std::string Shot(const std::string& tag) const {
+    return testing::TempDir() + "qvx2_editor_" + std::to_string(::getpid()) + "_" + GetParam().name + "_" + tag +
+           ".png";
+  }
+
+  TempConfigFolder prefs;  // the quality mode is also a preference
+  OwnXServer server{"1280x1024x24"};
+};
+
+// Band gains in dB from the host's parameter listing, by instance (1 when
+// there is one) and channel ('L' or 'R').
+using Gains = std::map<int, std::map<char, std::vector<double>>>;
+
+Gains ReadGains(const std::string& out) {
+  Gains gains;
+  static const std::regex row(R"(^(?:instance (\d+): )?\s*\d+\s+Gain ([LR])(\d+)\s+dB\s+(\S+)\s)");
+  std::istringstream lines(out);
+  for (std::string line; std::getline(lines, line);) {
+    std::smatch m;
+    if (!std::regex_search(line, m, row)) continue;
+    const int instance = m[1].matched ? std::stoi(m[1]) : 1;
+    std::vector<double>& channel = gains[instance][m[2].str()[0]];
+    const size_t band = std::stoul(m[3]);
+    if (channel.size() <= band) channel.resize(band + 1, 0.0);
+    channel[band] = std::stod(m[4]);
+  }
+  return gains;
+}
+
+// The bands a drag set: one run of neighbours, every other band flat, the
+// gains falling (or rising) along the run from above +6 dB to below -6 dB
+// (or back), with at least `least` bands in it.
+void ExpectOneDraggedRun(const std::vector<double>& db, bool falling, size_t least, const std::string& what) {
+  size_t first = db.size(), last = 0;
+  for (size_t b = 0; b < db.size(); ++b)
+    if (db[b] != 0.0) {
+      first = std::min(first, b);
+      last = b;
+    }
+  ASSERT_LT(first, db.size()) << what << ": no band changed";
+  EXPECT_GT(first, 0u) << what;
+  EXPECT_LT(last + 1, db.size()) << what;
+  EXPECT_GE(last - first + 1, least) << what;
+  for (size_t b = first; b < last; ++b)
+    EXPECT_TRUE(falling ? db[b + 1] < db[b] : db[b + 1] > db[b]) << what << ": band " << b;
+  EXPECT_GT(falling ? db[first] : db[last], 6.0) << what;
+  EXPECT_LT(falling ? db[last] : db[first], -6.0) << what;
+}
+
+bool AreaDiffers(const Png& a, const Png& b, long x1, long y1, long x2, long y2) {
+  for (long y = y1; y < y2; ++y)
+    for (long x = x1; x < x2; ++x)
+      if (a.At(x, y) != b.At(x, y)) return true;
+  return false;
+}
+
+void ExpectCleanRun(const RunResult& r) {
+  EXPECT_NE(r.out.find("X errors reaching the host's handler: 0 from the plug-in's connections, 0 from the host's own"),
+            std::string::npos)
+      << r.out;
+  EXPECT_EQ(r.err, "");
+}
+
+TEST_P(ProductEditorHostTest, LiveSpectrumMovesAndADragSetsTheBandsItCrosses) {
+  const std::string a = Shot("a"), b = Shot("b"), c = Shot("c");
+  // Each change is awaited against the shot before it: the second one comes
+  // after the editor's first full drawing.
+  const std::string until = std::string("; await change ") + kGraphArea + kPatienceMs + "; ";
+  const RunResult r = Run("--params", "shot " + a + until + "shot " + b + until + "shot " + c + "; " + kDragDown);
+  ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
+  ExpectCleanRun(r);
+  const Png pb(b), pc(c);
+  ASSERT_EQ(pb.width, 600);
+  ASSERT_EQ(pc.height, 360);
+  EXPECT_TRUE(AreaDiffers(pb, pc, 32, 35, 504, 263)) << "the spectrum stood still";
+  EXPECT_FALSE(AreaDiffers(pb, pc, 0, 300, 380, 360)) << "the panel below the graph holds still";
+  for (const std::string& shot : {a, b, c}) std::remove(shot.c_str());
+
+  // The left channel is edited; Snap mirrors it onto the right.
+  Gains gains = ReadGains(r.out);
+  ExpectOneDraggedRun(gains[1]['L'], true, 10, "left");
+  EXPECT_EQ(gains[1]['L'], gains[1]['R']);
+}
+
+TEST_P(ProductEditorHostTest, FlipButtonShowsTheBackPanelWhereTheQualityMenuAppliesAMode) {
+  // Transport stopped: a new quality mode is applied at once, not at the
+  // next stop. The menu's last entry is the lowest quality.
+  const std::string front = Shot("front"), back = Shot("back");
+  const std::string wait = kPatienceMs;
+  const RunResult r =
+      Run("--params --log --transport stopped",
+          "shot " + front + "; click 450,12; await change " + kFlipArea + wait + "; shot " + back +
+              "; click 300,113; await change " + kMenuListArea + wait + "; key Up; key Return; await change " +
+              kQualityFiguresArea + wait);
+  ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
+  ExpectCleanRun(r);
+  const Png f(front), k(back);
+  ASSERT_EQ(k.width, 600);
+  EXPECT_TRUE(AreaDiffers(f, k, 32, 35, 504, 263)) << "the graph is gone";
+  std::remove(front.c_str());
+  std::remove(back.c_str());
+
+  std::smatch m;
+  ASSERT_TRUE(std::regex_search(r.out, m, std::regex(R"(Quality Mode Rating\s+(\S+))"))) << r.out;
+  EXPECT_EQ(m[1].str(), "Minimum");
+  // The host heard of the new latency, the lowest mode's.
+  ASSERT_TRUE(std::regex_search(r.out, m, std::regex(R"(ioChanged latency (\d+) -> (\d+))"))) << r.out;
+  EXPECT_EQ(m[2].str(), "768");
+  EXPECT_NE(m[1].str(), m[2].str());
+}
+
+TEST_P(ProductEditorHostTest, TwoInstancesWithOpenEditorsTakeTheirOwnDrags) {
+  // The pointer goes from a hovered graph of one editor straight into the
+  // other's window.
+  const RunResult r = Run("--instances 2 --params", std::string(kDragDown) + "; instance 2; " + kDragUp +
+                                                        "; click 560,300; instance 1; move 300,150");
+  ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
+  ExpectCleanRun(r);
+  EXPECT_NE(r.out.find("instance 1: editor open"), std::string::npos);
+  EXPECT_NE(r.out.find("instance 2: editor open"), std::string::npos);
+  Gains gains = ReadGains(r.out);
+  ExpectOneDraggedRun(gains[1]['L'], true, 10, "instance 1");
+  ExpectOneDraggedRun(gains[2]['L'], false, 5, "instance 2");
+}
+
+INSTANTIATE_TEST_SUITE_P(Editions, ProductEditorHostTest,
+                         ::testing::Values(Edition{"Master", QVX_PRODUCT_MODULE}, Edition{"Std", QVX_PRODUCT_MODULE_STD}),
+                         [](const ::testing::TestParamInfo<Edition>& info) { return std::string(info.param.name); });
+
+}  // namespace
