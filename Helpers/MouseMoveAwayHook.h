@@ -1,14 +1,24 @@
 // The hover hook: a control that wants to hear when the mouse leaves it
-// registers itself as the one current hook on each mouse move it receives;
-// the frame clears the current hook before it dispatches a move and tells the
-// previous hook that the mouse moved away when no view registered it again.
-// At most one hook is current; a hook unregisters itself when destroyed.
+// registers itself as its frame's current hook on each mouse move it
+// receives; the frame clears its current hook before it dispatches a move and
+// tells the previous hook that the mouse moved away when no view registered
+// it again. Each frame has at most one current hook, so one editor's moves
+// never reach the views of another editor in the same process (their frames
+// hold different locks). A hook unregisters itself when destroyed.
 //
-// Thread contract: the host's user-interface thread only (mouse events and
-// control destruction), which the frame lock serialises with idle drawing.
+// g_pCurrentMouseMoveAwayHook reads and writes the current hook of the frame
+// whose mouse-move dispatch runs on the calling thread (CMouseMoveDispatch);
+// outside a dispatch, of the frame written last (what code and tests with a
+// single frame see). A hook registers with the dispatching frame, else with
+// the frame it is a view of.
+//
+// Thread contract: the host's user-interface thread (mouse events and control
+// destruction), which each frame's lock serialises with its idle drawing.
+// The slots themselves are guarded, so a hook may be destroyed elsewhere.
 #pragma once
 
 class CDrawContext;
+class CFrame;
 
 class CMouseMoveAwayHook {
  public:
@@ -17,7 +27,7 @@ class CMouseMoveAwayHook {
   CMouseMoveAwayHook(const CMouseMoveAwayHook&) = delete;
   CMouseMoveAwayHook& operator=(const CMouseMoveAwayHook&) = delete;
 
-  // Makes this hook the current one.
+  // Makes this hook the current one of its frame.
   virtual void RegisterMouseMoveAwayInterest();
   // The mouse has left the control; controls undo their hover state here.
   virtual void MouseMovedAway(CDrawContext* ctx);
@@ -26,7 +36,26 @@ class CMouseMoveAwayHook {
   virtual void SetMousePointer(unsigned long pointerId, bool registerInterest);
 };
 
-extern CMouseMoveAwayHook* g_pCurrentMouseMoveAwayHook;
+// The current hook, per frame (see above).
+class CCurrentMouseMoveAwayHook {
+ public:
+  operator CMouseMoveAwayHook*() const;
+  CCurrentMouseMoveAwayHook& operator=(CMouseMoveAwayHook* hook);
+};
+extern CCurrentMouseMoveAwayHook g_pCurrentMouseMoveAwayHook;
+
+// Marks a frame's mouse-move dispatch on this thread for its lifetime.
+class CMouseMoveDispatch {
+ public:
+  explicit CMouseMoveDispatch(const CFrame* frame);
+  ~CMouseMoveDispatch();
+  CMouseMoveDispatch(const CMouseMoveDispatch&) = delete;
+  CMouseMoveDispatch& operator=(const CMouseMoveDispatch&) = delete;
+
+ private:
+  const CFrame* m_pOuter = nullptr;
+};
+
 // The pointer shape last requested by a hover handler (1: standard).
 extern int g_MousePointerID;
 void SetMouseCursor(unsigned long pointerId);

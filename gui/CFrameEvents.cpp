@@ -190,6 +190,7 @@ void CFrame::dispatchKey(const PlatformEvent& event) {
 }
 
 void CFrame::dispatchMouseMove(const PlatformEvent& event, bool left) {
+  const CMouseMoveDispatch dispatch(this);  // the hover hook below is this frame's
   CDrawContext* context = createDrawContext();
   CMouseMoveAwayHook* saved = g_pCurrentMouseMoveAwayHook;
   g_pCurrentMouseMoveAwayHook = nullptr;

@@ -187,3 +187,31 @@ TEST_F(EditTest, QVX2_SUITE(OpeningTheEditorKeepsTheEditedChannel)) {
   EXPECT_EQ(HostCallsOf(audioMasterAutomate, kQvx2ControlChannel), 0);
   EXPECT_EQ(m_pEditor->m_pRightButton->getValue(), 1.0f);
 }
+
+TEST_F(EditTest, QVX2_SUITE(TwoEditorsWithIdleThreadsTellOnlyTheirOwnHoveredViewThatTheMouseLeft)) {
+  // A second instance with its editor open: each frame has its idle thread.
+  EditorQvx2 second;
+  second.setSampleRate(kRate);
+  second.FinishUpdate();
+  delete second.getEditor();
+  auto* editor = new EditorProbe(&second);
+  ASSERT_TRUE(editor->open(frametest::HostWindow()));
+  CHeadlessWindow* window = LastHeadlessWindow();
+  const CRect& g = g_rectCompositeGraph;
+  const int x = static_cast<int>(g.left + g.right) / 2, y = static_cast<int>(g.top + g.bottom) / 2;
+
+  m_pWindow->Queue(frametest::MakeEvent(EPlatformEvent::kMouseMove, x, y));
+  Idle();
+  ASSERT_NE(Graph()->m_szMouseInfo[0], '\0') << "the graph shows the pointer's frequency";
+  // Moves over the other editor, while this one's idle thread draws its
+  // graph: its hovered graph is not the other frame's to tell.
+  for (int i = 0; i < 20; ++i) {
+    window->Queue(frametest::MakeEvent(EPlatformEvent::kMouseMove, x + i, y));
+    editor->idle();
+  }
+  EXPECT_NE(Graph()->m_szMouseInfo[0], '\0');
+  m_pWindow->Queue(frametest::MakeEvent(EPlatformEvent::kMouseLeave, 700, y));
+  Idle();
+  EXPECT_EQ(Graph()->m_szMouseInfo[0], '\0') << "leaving its own window clears it";
+  editor->close();
+}
