@@ -88,8 +88,9 @@ class QVX2Editor : public DivuVazize {
   void GetGraphDbRange(float& dbMin, float& dbMax);
   // The band layout the effect draws with (0..6).
   int GetLayout();
-  // A curve drag's bracket: each band parameter it writes is announced to
-  // the host once (begin edit) and closed when the drag ends.
+  // A curve drag's bracket: each band parameter it writes, the partner
+  // channel's mirrored ones included, is announced to the host once (begin
+  // edit) before its first write and closed when the drag ends.
   void BeginCurveDrag();
   void EndCurveDrag();
   AQVX2* Effect() const;
@@ -117,6 +118,9 @@ class QVX2Editor : public DivuVazize {
   void WriteParam(int index, float value);
   // Step 1 of setParameter: the partner channel's write by Control Mode.
   void MirrorToPartner(int index, float value);
+  // Begins the host's edit of a band parameter at a curve drag's first
+  // write of it.
+  void AnnounceCurveDragWrite(int index);
   // A parameter's value, 0 for an index the edition lacks.
   float P(int index);
 

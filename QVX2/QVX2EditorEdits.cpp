@@ -119,8 +119,16 @@ void QVX2Editor::MirrorToPartner(int index, float value) {
     if (partner >= 0 && mode == kQvx2ControlModeLinked && IsFilterFrequency(index))
       partnerValue = Clamp01(value + fx->LinkParamDelta(partner, index));
   }
+  if (partner < 0) return;
+  AnnounceCurveDragWrite(partner);
   // Re-enters setParameter, which finds the mirroring guard set.
-  if (partner >= 0) fx->SetParamAndForceHostUpdate(partner, partnerValue);
+  fx->SetParamAndForceHostUpdate(partner, partnerValue);
+}
+
+void QVX2Editor::AnnounceCurveDragWrite(int index) {
+  if (!m_bInCurveDrag || !IsBandParam(index) || m_CurveDragTouched.test(static_cast<size_t>(index))) return;
+  m_CurveDragTouched.set(static_cast<size_t>(index));
+  if (AQVX2* fx = Effect()) fx->HostBeginEdit(index);
 }
 
 // --- the effect's calls ---------------------------------------------------------------
@@ -257,10 +265,7 @@ void QVX2Editor::ControlCallbackInner(EControlCallback kind, CControl* control, 
   } else if (kind == eCC_BandEdit && m_pGraph) {
     if (!(a >= 0.0f && a < static_cast<float>(kBands))) return;
     const int index = nParamG[static_cast<size_t>(static_cast<int>(a) + kBands * GetChannel())];
-    if (m_bInCurveDrag && !m_CurveDragTouched.test(static_cast<size_t>(index))) {
-      m_CurveDragTouched.set(static_cast<size_t>(index));
-      fx->HostBeginEdit(index);
-    }
+    AnnounceCurveDragWrite(index);
     WriteParam(index, Clamp01((b - kfSP_MinG) / (kfSP_MaxG - kfSP_MinG)));
   }
   XR_CATCH_VOID

@@ -3,6 +3,9 @@
 // and a drag that draws the curve across the bands.
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <regex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -221,24 +224,42 @@ TEST_F(CurveTest, QVX2_SUITE(ADragSetsTheSkippedBandsByInterpolationInsideOneEdi
                                      static_cast<float>(kPlotHeight);
   const float db1 = g.m_fDbMin + (g.m_fDbMax - g.m_fDbMin) * (kPlotHeight - (to.v - g_rectCompositeGraph.top)) /
                                      static_cast<float>(kPlotHeight);
+  // Snap mirrors each band onto the right channel.
+  std::set<int> written;
   for (int b = 10; b <= 20; ++b) {
     const float db = db0 + (db1 - db0) * (b - 10) / 10.0f;
-    EXPECT_NEAR(m_pEffect->getParameter(nParamG[b]), GainValue(db), 1e-5) << "band " << b;
+    for (int index : {nParamG[b], nParamG[b + kQvx2NumBands]}) {
+      EXPECT_NEAR(m_pEffect->getParameter(index), GainValue(db), 1e-5) << "band " << b << ", index " << index;
+      written.insert(index);
+    }
   }
   EXPECT_FLOAT_EQ(m_pEffect->getParameter(nParamG[9]), 0.5f);
   EXPECT_FLOAT_EQ(m_pEffect->getParameter(nParamG[21]), 0.5f);
 
-  // Each band reaches the host as automation between its begin and end edit.
-  for (int b = 10; b <= 20; ++b) {
-    std::string seen;
-    for (const fxtest::HostCall& c : fxtest::HostLog::Get().Calls())
-      if (c.nIndex == nParamG[b]) seen += c.nOpcode == audioMasterBeginEdit ? "(" : c.nOpcode == audioMasterEndEdit ? ")" : "a";
-    EXPECT_EQ(seen.substr(0, 2), "(a") << "band " << b;
-    EXPECT_EQ(seen.back(), ')') << "band " << b;
-    EXPECT_EQ(std::count(seen.begin(), seen.end(), '('), 1) << seen;
+  // Every parameter the drag wrote, and no other, reaches the host as
+  // automation after its one begin edit; all end edits come at the release,
+  // after the last automation.
+  std::map<int, std::string> seen;
+  std::string order;
+  for (const fxtest::HostCall& c : fxtest::HostLog::Get().Calls()) {
+    const char mark = c.nOpcode == audioMasterBeginEdit ? '(' : c.nOpcode == audioMasterEndEdit ? ')'
+                      : c.nOpcode == audioMasterAutomate ? 'a' : 0;
+    if (!mark) continue;
+    seen[c.nIndex] += mark;
+    order += mark;
   }
+  std::set<int> bracketed;
+  for (const auto& [index, marks] : seen) {
+    bracketed.insert(index);
+    EXPECT_TRUE(std::regex_match(marks, std::regex(R"(\(a+\))"))) << "index " << index << ": " << marks;
+  }
+  EXPECT_EQ(bracketed, written);
+  EXPECT_EQ(order.find(')'), order.find_last_of("(a") + 1) << order;
   // One undo step takes the whole drag back.
   m_pEffect->beginEdit(kXrUndoRequest);
   m_pEffect->endEdit(kXrUndoRequest);
-  for (int b = 10; b <= 20; ++b) EXPECT_FLOAT_EQ(m_pEffect->getParameter(nParamG[b]), 0.5f) << "band " << b;
+  for (int b = 10; b <= 20; ++b) {
+    EXPECT_FLOAT_EQ(m_pEffect->getParameter(nParamG[b]), 0.5f) << "band " << b;
+    EXPECT_FLOAT_EQ(m_pEffect->getParameter(nParamG[b + kQvx2NumBands]), 0.5f) << "band " << b;
+  }
 }
