@@ -5,12 +5,14 @@
 
 #include "Helpers/Assert.h"
 #include "Helpers/ColorControls.h"
+#include "Helpers/Lock.h"
 #include "Helpers/OwnerDrawControlsLevelMeter.h"
 #include "QVX/QVXHelp.h"
 #include "QVX2/QVX2.h"
 #include "QVX2/QVX2Bands.h"
 #include "QVX2/QVX2Editor.h"
 #include "QVX2/QVX2Graph.h"
+#include "gui/CFrame.h"
 #include "gui/CKickButton.h"
 
 XR_REGISTER_SOURCE_FILE("QVX2/QVX2EditorEdits");
@@ -325,7 +327,9 @@ bool QVX2Editor::CheckShouldDisplayLeftRightInner() {
 
 void QVX2Editor::UpdateUi() {
   XR_TRY
-  if (!IsOpen() || !IsFrontShown() || !OnUiThread()) return;
+  if (!IsOpen() || !IsFrontShown() || !OnUiThread() || !frame) return;
+  // The frame's idle thread draws these controls from the opening on.
+  CScopedLock hold(frame->getFrameLock());
   if (m_bChannelChanged.exchange(false)) m_nSelectedHandle = m_nSelectedHandle % kBands + kBands * GetChannel();
   if (m_bRecheckLeftRight.load()) CheckShouldDisplayLeftRight(true);
 
