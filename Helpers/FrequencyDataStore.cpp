@@ -54,6 +54,8 @@ CFrequencyDataStore::CFrequencyDataStore(int fftSize) : m_nHalf(fftSize > 0 ? ff
   const size_t bins = static_cast<size_t>(m_nHalf) + 1;
   m_pBins[0].reset(new double[bins]);
   m_pBins[1].reset(new double[bins]);
+  m_pZeros.reset(new double[bins]);
+  std::fill(m_pZeros.get(), m_pZeros.get() + bins, 0.0);
   SetUsingWindowFn(eWindowRectangle);
   m_fWindowGain.store(1.0f, std::memory_order_relaxed);
   m_fGain.store(1.0f, std::memory_order_relaxed);
@@ -61,7 +63,7 @@ CFrequencyDataStore::CFrequencyDataStore(int fftSize) : m_nHalf(fftSize > 0 ? ff
   // multiply by uninitialised values.
   m_pWeights.reset(new float[bins]);
   std::fill(m_pWeights.get(), m_pWeights.get() + bins, 1.0f);
-  Clear();
+  ZeroBuffers();
   XR_CATCH_VOID
 }
 
@@ -71,25 +73,54 @@ namespace {
 
 // Bin powers of one frame into `to`: weighted when `weights` is given, and
 // the larger of each and `previous` when merging, in one pass.
+template <bool kWeight, bool kMerge, typename T>
+inline void StorePower(double* to, int k, T sum, const float* weights, const double* previous) {
+  // The float form sums in float and widens the sum.
+  double power = static_cast<double>(sum);
+  if (kWeight) power *= static_cast<double>(weights[k]);
+  if (kMerge) power = std::max(power, previous[k]);
+  to[k] = power;
+}
+
 template <typename T, bool kWeight, bool kMerge>
 void StorePowers(double* to, const Complex<T>* spectrum, int half, const float* weights, const double* previous) {
-  for (int k = 0; k <= half; ++k) {
-    // The float form sums in float and widens the sum.
-    const T sum = spectrum[k].re * spectrum[k].re + spectrum[k].im * spectrum[k].im;
-    double power = static_cast<double>(sum);
-    if (kWeight) power *= static_cast<double>(weights[k]);
-    if (kMerge) power = std::max(power, previous[k]);
-    to[k] = power;
+  for (int k = 0; k <= half; ++k)
+    StorePower<kWeight, kMerge>(to, k, spectrum[k].re * spectrum[k].re + spectrum[k].im * spectrum[k].im, weights,
+                                previous);
+}
+
+// The packed order: bins 0 and half are real (their zero imaginary parts
+// add nothing to the sum), the others pair re at k with im at half + k.
+template <typename T, bool kWeight, bool kMerge>
+void StorePowersPacked(double* __restrict to, const T* __restrict packed, int half, const float* weights,
+                       const double* previous) {
+  StorePower<kWeight, kMerge>(to, 0, packed[0] * packed[0], weights, previous);
+  const T* im = packed + half;
+  for (int k = 1; k < half; ++k)
+    StorePower<kWeight, kMerge>(to, k, packed[k] * packed[k] + im[k] * im[k], weights, previous);
+  if (half > 0) StorePower<kWeight, kMerge>(to, half, packed[half] * packed[half], weights, previous);
+}
+
+// Calls fn with the weighting and merging chosen at compile time.
+template <typename Fn>
+void WithModes(bool bWeight, bool bMerge, Fn&& fn) {
+  if (bWeight) {
+    if (bMerge) fn(std::true_type{}, std::true_type{});
+    else fn(std::true_type{}, std::false_type{});
+  } else {
+    if (bMerge) fn(std::false_type{}, std::true_type{});
+    else fn(std::false_type{}, std::false_type{});
   }
 }
 
 }  // namespace
 
-template <typename T>
-void CFrequencyDataStore::StoreValuesForGraph(Complex<T>* spectrum, int) {
-  XR_TRY
-  if (spectrum == nullptr || !IsUsable()) return;
+template <typename StorePowersFn>
+void CFrequencyDataStore::StoreFrame(StorePowersFn&& store) {
   const bool bHold = m_bHold.load(std::memory_order_relaxed);
+  // A clear asked for before this frame: the frame is shown alone.
+  const unsigned clearRequests = m_nClearRequests.load(std::memory_order_acquire);
+  const bool bClearing = clearRequests != m_nClearsDone.load(std::memory_order_relaxed);
   // Clear a pending flip and read the current index in one step: from here
   // on only this thread can change the current index.
   unsigned state = m_nState.load(std::memory_order_acquire);
@@ -110,32 +141,53 @@ void CFrequencyDataStore::StoreValuesForGraph(Complex<T>* spectrum, int) {
   // is). Merging while the powers are stored reads the current buffer,
   // which readers only read, and leaves the published buffer finished.
   const bool bMerge =
-      !bHold && (state >> kReaderShift) == 0 && !m_bConsumed.load(std::memory_order_relaxed);
-  double* to = m_pBins[target].get();
-  const double* previous = m_pBins[current].get();
-  if (weights != nullptr) {
-    if (bMerge) StorePowers<T, true, true>(to, spectrum, m_nHalf, weights, previous);
-    else StorePowers<T, true, false>(to, spectrum, m_nHalf, weights, previous);
-  } else {
-    if (bMerge) StorePowers<T, false, true>(to, spectrum, m_nHalf, weights, previous);
-    else StorePowers<T, false, false>(to, spectrum, m_nHalf, weights, previous);
-  }
-  if (bHold) return;
-  Publish();
+      !bHold && !bClearing && (state >> kReaderShift) == 0 && !m_bConsumed.load(std::memory_order_relaxed);
+  store(m_pBins[target].get(), weights, m_pBins[current].get(), bMerge);
+  // A frame left pending for a reader does not end a clear: the buffer on
+  // show until that reader flips still holds what came before.
+  const bool bShown = bHold || Publish();
+  if (bClearing && bShown) m_nClearsDone.store(clearRequests, std::memory_order_release);
+}
+
+template <typename T>
+void CFrequencyDataStore::StoreValuesForGraph(Complex<T>* spectrum, int) {
+  XR_TRY
+  if (spectrum == nullptr || !IsUsable()) return;
+  const int half = m_nHalf;
+  StoreFrame([&](double* to, const float* weights, const double* previous, bool bMerge) {
+    WithModes(weights != nullptr, bMerge, [&](auto weight, auto merge) {
+      StorePowers<T, decltype(weight)::value, decltype(merge)::value>(to, spectrum, half, weights, previous);
+    });
+  });
+  XR_CATCH_VOID
+}
+
+template <typename T>
+void CFrequencyDataStore::StoreValuesForGraphPacked(const T* packed, int n) {
+  XR_TRY
+  if (packed == nullptr || !IsUsable() || n != 2 * m_nHalf) return;
+  const int half = m_nHalf;
+  StoreFrame([&](double* to, const float* weights, const double* previous, bool bMerge) {
+    WithModes(weights != nullptr, bMerge, [&](auto weight, auto merge) {
+      StorePowersPacked<T, decltype(weight)::value, decltype(merge)::value>(to, packed, half, weights, previous);
+    });
+  });
   XR_CATCH_VOID
 }
 
 template void CFrequencyDataStore::StoreValuesForGraph<float>(Complex<float>*, int);
 template void CFrequencyDataStore::StoreValuesForGraph<double>(Complex<double>*, int);
+template void CFrequencyDataStore::StoreValuesForGraphPacked<float>(const float*, int);
+template void CFrequencyDataStore::StoreValuesForGraphPacked<double>(const double*, int);
 
-void CFrequencyDataStore::Publish() {
+bool CFrequencyDataStore::Publish() {
   unsigned state = m_nState.load(std::memory_order_acquire);
   for (;;) {
     if ((state >> kReaderShift) != 0) {
       // A reader is inside: leave the frame for the next reader to flip to.
       if (m_nState.compare_exchange_weak(state, state | kPendingBit, std::memory_order_acq_rel,
                                          std::memory_order_acquire))
-        return;
+        return false;
       continue;
     }
     if (m_nState.compare_exchange_weak(state, state ^ kCurrentBit, std::memory_order_acq_rel,
@@ -144,6 +196,7 @@ void CFrequencyDataStore::Publish() {
   }
   m_nFlipCount.fetch_add(1, std::memory_order_relaxed);
   m_bConsumed.store(false, std::memory_order_relaxed);
+  return true;
 }
 
 void CFrequencyDataStore::MaxMerge(int target) {
@@ -163,7 +216,8 @@ const double* CFrequencyDataStore::BeginRead() {
     if ((state & kPendingBit) != 0 && (state >> kReaderShift) == 0)
       next = ((state ^ kCurrentBit) & ~kPendingBit) + kOneReader;
   } while (!m_nState.compare_exchange_weak(state, next, std::memory_order_acq_rel, std::memory_order_acquire));
-  return IsUsable() ? m_pBins[next & kCurrentBit].get() : nullptr;
+  if (!IsUsable()) return nullptr;
+  return IsClearPending() ? m_pZeros.get() : m_pBins[next & kCurrentBit].get();
   XR_CATCH(nullptr)
 }
 
@@ -180,10 +234,13 @@ void CFrequencyDataStore::EndRead() {
 
 void CFrequencyDataStore::Clear() {
   XR_TRY
-  m_nState.fetch_and(~kCurrentBit, std::memory_order_acq_rel);
+  m_nClearRequests.fetch_add(1, std::memory_order_acq_rel);
+  XR_CATCH_VOID
+}
+
+void CFrequencyDataStore::ZeroBuffers() {
   for (auto& buffer : m_pBins)
     if (buffer) std::fill(buffer.get(), buffer.get() + m_nHalf + 1, 0.0);
-  XR_CATCH_VOID
 }
 
 void CFrequencyDataStore::CopyFrom(CFrequencyDataStore* source) {
@@ -196,7 +253,12 @@ void CFrequencyDataStore::CopyFrom(CFrequencyDataStore* source) {
   // buffer and leaves its flip pending).
   const unsigned sourceState = source->m_nState.fetch_add(kOneReader, std::memory_order_acq_rel);
   const size_t bins = static_cast<size_t>(m_nHalf) + 1;
-  for (int i = 0; i < 2; ++i) std::copy(source->m_pBins[i].get(), source->m_pBins[i].get() + bins, m_pBins[i].get());
+  const unsigned ownRequests = m_nClearRequests.load(std::memory_order_acquire);
+  for (int i = 0; i < 2; ++i) {
+    const double* from = source->GetBuffer(i);
+    std::copy(from, from + bins, m_pBins[i].get());
+  }
+  m_nClearsDone.store(ownRequests, std::memory_order_release);
   std::copy(source->m_pWeights.get(), source->m_pWeights.get() + bins, m_pWeights.get());
   source->EndRead();
   unsigned state = m_nState.load(std::memory_order_acquire);

@@ -19,13 +19,22 @@
 //   - a reader flips a pending frame and raises its count in one step, and
 //     only when no other reader is inside.
 // So a reader never reads a buffer the writer is writing. Only the hold mode
-// (the writer fills the current buffer in place), Clear and CopyFrom (both
-// called by the display without the handshake) may see a frame mixed from
-// two; none of them can reach outside the buffers.
+// (the writer fills the current buffer in place) and CopyFrom (called by the
+// display without the handshake) may see a frame mixed from two; neither can
+// reach outside the buffers.
+//
+// Clearing. The display's Clear writes no buffer (the writer may be filling
+// one): it raises a request. While a request is pending, readers are given a
+// buffer of zeros that nobody writes; the writer honours it by storing its
+// next frame without merging it with what was shown and by publishing that
+// frame with a flip of its own, after which readers see it alone. So no two
+// threads ever write the same buffer, and nothing from before the clear
+// shows again.
 //
 // Thread contract:
 //   - StoreValuesForGraph: the one writer thread (the audio thread); no
 //     allocation, no lock, no wait.
+//   - StoreValuesForGraphPacked: the same writer, for packed frames.
 //   - BeginRead / SetConsumed / EndRead, CopyFrom, Clear, Flip, the setters:
 //     the user-interface side.
 //   - construction and destruction: the owner, while no writer or reader can
@@ -61,25 +70,37 @@ class CFrequencyDataStore {
   // not used: the store's own size decides how many bins are read.
   template <typename T>
   void StoreValuesForGraph(Complex<T>* spectrum, int n);
+  // The same for a frame in the FFT's packed order (CFftWrapper::
+  // DoFFTPacked): the powers are exactly those of the bins it packs. n is
+  // the FFT size and must be twice the store's half size; otherwise nothing
+  // is stored.
+  template <typename T>
+  void StoreValuesForGraphPacked(const T* packed, int n);
 
   // --- reader handshake (user-interface side) -------------------------------
   // Flips to a pending frame when no other reader is inside, raises the
-  // reader-busy count and answers the buffer to read (half+1 values), or null
-  // for an unusable store (the count is raised all the same). Every
-  // BeginRead is matched by one EndRead.
+  // reader-busy count and answers the buffer to read (half+1 values; zeros
+  // while a clear is pending), or null for an unusable store (the count is
+  // raised all the same). Every BeginRead is matched by one EndRead.
   const double* BeginRead();
   // The display has read the current buffer: the next published frame
   // replaces it instead of being merged with it.
   void SetConsumed() { m_bConsumed.store(true, std::memory_order_relaxed); }
   void EndRead();
 
-  // Current index 0, both buffers zero; flags and counts stay.
+  // Asks for the shown spectrum to be dropped (see Clearing above): readers
+  // see zeros from now until the writer's next frame is shown alone. Flags
+  // and counts stay.
   void Clear();
+  bool IsClearPending() const {
+    return m_nClearRequests.load(std::memory_order_acquire) != m_nClearsDone.load(std::memory_order_acquire);
+  }
   // Copies the source's current index, both buffers, the weight table, gain,
   // weighting settings and sample rate (both stores must have the same
   // size; nothing for a null source or a different size). The source's
   // current buffer is held for the copy; its other buffer may be taking a
-  // frame meanwhile.
+  // frame meanwhile. A source with a clear pending gives zeros; a clear
+  // pending in this store is done by the copy.
   void CopyFrom(CFrequencyDataStore* source);
   // The writer's publishing step on its own: max-merge unless consumed,
   // toggle the current index, count the flip, clear consumed. For a store no
@@ -102,11 +123,14 @@ class CFrequencyDataStore {
   void SetUsingWindow(bool bUsing) { m_bUsingWindow.store(bUsing, std::memory_order_relaxed); }
 
   // --- state for readers and tests ------------------------------------------
-  bool IsUsable() const { return m_pBins[0] && m_pBins[1] && m_pWeights; }
+  bool IsUsable() const { return m_pBins[0] && m_pBins[1] && m_pZeros && m_pWeights; }
   int GetHalfSize() const { return m_nHalf; }
-  // The buffer readers read; valid inside BeginRead/EndRead.
+  // The buffer readers read; valid inside BeginRead/EndRead. Either index
+  // gives the zero buffer while a clear is pending.
   int GetCurrentIndex() const { return static_cast<int>(m_nState.load(std::memory_order_acquire) & kCurrentBit); }
-  const double* GetBuffer(int index) const { return m_pBins[index & 1].get(); }
+  const double* GetBuffer(int index) const {
+    return IsClearPending() ? m_pZeros.get() : m_pBins[index & 1].get();
+  }
   int GetReaderBusyCount() const { return static_cast<int>(m_nState.load(std::memory_order_acquire) >> kReaderShift); }
   bool IsFlipPending() const { return (m_nState.load(std::memory_order_acquire) & kPendingBit) != 0; }
   bool IsConsumed() const { return m_bConsumed.load(std::memory_order_relaxed); }
@@ -129,15 +153,30 @@ class CFrequencyDataStore {
   static constexpr int kReaderShift = 2;
   static constexpr unsigned kOneReader = 1u << kReaderShift;
 
+  // The writer's steps around the powers of one frame: picks the target
+  // buffer and whether to merge, lets `store(to, weights, previous, merge)`
+  // write the powers, then publishes.
+  template <typename StorePowersFn>
+  void StoreFrame(StorePowersFn&& store);
   // Publishes the frame just stored in the non-current buffer (the writer's
-  // steps after the powers are stored and merged).
-  void Publish();
+  // steps after the powers are stored and merged); true when it flipped, false
+  // when it left the flip pending for a reader.
+  bool Publish();
+  void ZeroBuffers();
   // target[k] := max(target[k], other[k]) for bins 0..half.
   void MaxMerge(int target);
   void FillWeightTable(int function);
 
   int m_nHalf = 0;
   std::unique_ptr<double[]> m_pBins[2];
+  // Half+1 zeros, written only by the constructor: what readers see while a
+  // clear is pending.
+  std::unique_ptr<double[]> m_pZeros;
+  // Clear requests: the display counts them up, the writer (or CopyFrom)
+  // records the count it has honoured. Acquire/release: a reader that sees
+  // the clear done also sees the frame that did it.
+  std::atomic<unsigned> m_nClearRequests{0};
+  std::atomic<unsigned> m_nClearsDone{0};
   // Current index, pending flip and reader-busy count (see above). Written by
   // the writer and the readers with compare-and-swap; acquire/release so that
   // a published buffer's values are visible to the reader that is given it.
@@ -167,3 +206,5 @@ class CFrequencyDataStore {
 
 extern template void CFrequencyDataStore::StoreValuesForGraph<float>(Complex<float>*, int);
 extern template void CFrequencyDataStore::StoreValuesForGraph<double>(Complex<double>*, int);
+extern template void CFrequencyDataStore::StoreValuesForGraphPacked<float>(const float*, int);
+extern template void CFrequencyDataStore::StoreValuesForGraphPacked<double>(const double*, int);

@@ -150,22 +150,56 @@ TEST(FrequencyDataStoreTest, HoldWritesTheCurrentBufferInPlace) {
   EXPECT_EQ(Peek(store, 0)[4], 36.0);
 }
 
-TEST(FrequencyDataStoreTest, ClearZeroesBuffersAndKeepsFlagsAndCounts) {
+TEST(FrequencyDataStoreTest, ClearShowsZerosUntilTheWriterShowsAFrameAlone) {
   CFrequencyDataStore store(kN);
-  auto a = Ramp(1.0);
-  store.StoreValuesForGraph(a.data(), kN);
+  auto big = Ramp(10.0), small = Ramp(1.0);
+  store.StoreValuesForGraph(big.data(), kN);
   store.BeginRead();
-  store.StoreValuesForGraph(a.data(), kN);
+  store.StoreValuesForGraph(big.data(), kN);
   store.SetConsumed();
   store.Clear();
-  EXPECT_EQ(store.GetCurrentIndex(), 0);
+  EXPECT_TRUE(store.IsClearPending());
   for (int i = 0; i < 2; ++i)
-    for (double v : Peek(store, i)) EXPECT_EQ(v, 0.0);
-  EXPECT_TRUE(store.IsFlipPending());
+    for (double v : Peek(store, i)) EXPECT_EQ(v, 0.0) << "readers see zeros at once";
+  EXPECT_TRUE(store.IsFlipPending()) << "flags and counts stay";
   EXPECT_TRUE(store.IsConsumed());
   EXPECT_EQ(store.GetReaderBusyCount(), 1);
   EXPECT_EQ(store.GetFlipCount(), 1);
+  // A frame left pending for the reader inside does not end the clear.
+  store.StoreValuesForGraph(small.data(), kN);
+  EXPECT_TRUE(store.IsClearPending());
   store.EndRead();
+  for (double v : CurrentValues(store)) EXPECT_EQ(v, 0.0);
+  // Shown by the writer's own flip, unmerged: nothing from before the clear.
+  store.StoreValuesForGraph(small.data(), kN);
+  EXPECT_FALSE(store.IsClearPending());
+  const std::vector<double> shown = CurrentValues(store);
+  for (int k = 0; k < kBins; ++k) EXPECT_EQ(shown[k], (1.0 + k) * (1.0 + k)) << k;
+}
+
+TEST(FrequencyDataStoreTest, PackedFramesStoreTheSamePowersAsBins) {
+  // The packed order of the FFT: re of bins 0..N/2, then im of bins 1..N/2-1.
+  for (bool bWeighted : {false, true}) {
+    CFrequencyDataStore fromBins(kN), fromPacked(kN);
+    for (CFrequencyDataStore* s : {&fromBins, &fromPacked}) {
+      s->SetEqualLoudness(bWeighted);
+      s->SetEqualLoudnessFn(1);
+      s->SetSampleRate(44100.0f);
+    }
+    std::vector<Complex<float>> bins(kBins);
+    std::vector<float> packed(kN);
+    for (int k = 0; k < kBins; ++k) {
+      const bool real = k == 0 || k == kN / 2;
+      bins[k] = {0.3f * k - 2.1f, real ? 0.0f : 1.7f - 0.11f * k};
+      packed[k] = bins[k].re;
+      if (!real) packed[kN / 2 + k] = bins[k].im;
+    }
+    fromBins.StoreValuesForGraph(bins.data(), kN);
+    fromPacked.StoreValuesForGraphPacked(packed.data(), kN);
+    fromPacked.StoreValuesForGraphPacked(packed.data(), kN / 2);  // wrong size: ignored
+    EXPECT_EQ(CurrentValues(fromPacked), CurrentValues(fromBins)) << (bWeighted ? "weighted" : "plain");
+    EXPECT_EQ(fromPacked.GetFlipCount(), 1);
+  }
 }
 
 TEST(FrequencyDataStoreTest, FloatPowersAreSummedInFloat) {
