@@ -10,7 +10,9 @@
 #pragma once
 
 #include <atomic>
+#include <cmath>
 #include <cstdint>
+#include <limits>
 #include <type_traits>
 
 enum EDitherType : int {
@@ -54,6 +56,25 @@ inline void my_typed_memcpy(TO_TYPE* dest, const FROM_TYPE* src, int n) {
                 "sample copies convert between float and double only");
   for (int i = 0; i < n; ++i) dest[i] = static_cast<TO_TYPE>(src[i]);
 }
+
+// The largest input magnitude the filters take in: 180 dB above full scale,
+// so no real signal ever meets it, yet small enough that frames of such
+// samples keep every spectrum, bin power and output finite through the
+// largest transform (131072 points), the largest kernel gain and the trims.
+constexpr float kfInputLimit = 1.0e9f;
+
+// An input sample as the filters take it: a non-finite sample reads as
+// silence, a finite one beyond kfInputLimit is limited to it, anything else
+// passes unchanged. One bad sample therefore cannot spoil a whole frame.
+inline float LimitInputSample(float x) {
+  if (!(std::fabs(x) <= std::numeric_limits<float>::max())) return 0.0f;
+  return x < -kfInputLimit ? -kfInputLimit : (x > kfInputLimit ? kfInputLimit : x);
+}
+
+// my_typed_memcpy from the host's float samples through LimitInputSample
+// (vector code where the processor has it). n <= 0 copies nothing.
+void my_typed_memcpy_limited(float* dest, const float* src, int n);
+void my_typed_memcpy_limited(double* dest, const float* src, int n);
 
 // Copies that keep or widen the precision ignore the dither type.
 // n <= 0 writes nothing; source and destination must not overlap.

@@ -128,9 +128,7 @@ struct PoolUnloader {
 
 int SupportedLog2(int N) {
   if (!FFT_IsSupportedSize(N)) return -1;
-  int L = 0;
-  while ((1 << L) < N) ++L;
-  return L;
+  return __builtin_ctz(static_cast<unsigned>(N));
 }
 
 // Claim and release of one slot, per sample type.
@@ -209,26 +207,37 @@ void Zero(T* p, long n) {
   for (long i = 0; i < n; ++i) p[i] = static_cast<T>(0);
 }
 
+// The transforms for a size exponent the caller has checked.
 template <typename T>
-void PoolDoFft(int N, T* f, T* x) {
-  const int L = SupportedLog2(N);
-  if (L < 0 || !f || !x) return;
+void PoolDoFftLog2(int L, T* f, T* x) {
   if (!g_bPoolReady.load(std::memory_order_acquire)) {
-    Zero(f, N);
+    Zero(f, 1L << L);
     return;
   }
   WithPoolObject<T>(L, [&](auto& obj) { obj.do_fft(f, x); });
 }
 
 template <typename T>
-void PoolDoIfft(int N, T* f, T* x) {
-  const int L = SupportedLog2(N);
-  if (L < 0 || !f || !x) return;
+void PoolDoIfftLog2(int L, T* f, T* x) {
   if (!g_bPoolReady.load(std::memory_order_acquire)) {
-    Zero(x, N);
+    Zero(x, 1L << L);
     return;
   }
   WithPoolObject<T>(L, [&](auto& obj) { obj.do_ifft(f, x); });
+}
+
+template <typename T>
+void PoolDoFft(int N, T* f, T* x) {
+  const int L = SupportedLog2(N);
+  if (L < 0 || !f || !x) return;
+  PoolDoFftLog2(L, f, x);
+}
+
+template <typename T>
+void PoolDoIfft(int N, T* f, T* x) {
+  const int L = SupportedLog2(N);
+  if (L < 0 || !f || !x) return;
+  PoolDoIfftLog2(L, f, x);
 }
 
 template <typename T>
@@ -307,8 +316,8 @@ void FreeScratch(T* p) {
 }  // namespace
 
 template <typename T>
-CFftWrapper<T>::CFftWrapper(int N) : m_nSize(N), m_bBusy{}, m_pScratch{} {
-  if (!FFT_IsSupportedSize(N)) throw std::invalid_argument("unsupported FFT size");
+CFftWrapper<T>::CFftWrapper(int N) : m_nSize(N), m_nLog2(SupportedLog2(N)), m_bBusy{}, m_pScratch{} {
+  if (m_nLog2 < 0) throw std::invalid_argument("unsupported FFT size");
   FFT_Init();
   if (!FFT_PoolReady()) throw std::bad_alloc();
   try {
@@ -392,6 +401,16 @@ void CFftWrapper<T>::DoIFFT(int N, T* spectrum, T* signal) {
   fft_object_do_ifft(N, scratch, signal);
   fft_object_rescale(N, signal);
   m_bBusy[i].store(false, std::memory_order_release);
+}
+
+template <typename T>
+void CFftWrapper<T>::DoFFTPacked(T* packed, T* signal) {
+  if (packed && signal) PoolDoFftLog2(m_nLog2, packed, signal);
+}
+
+template <typename T>
+void CFftWrapper<T>::DoIFFTPacked(T* packed, T* signal) {
+  if (packed && signal) PoolDoIfftLog2(m_nLog2, packed, signal);
 }
 
 template class CFftWrapper<float>;

@@ -76,9 +76,21 @@ class CFftWrapper {
   // the two sizes it was made for; N <= 0 writes nothing.
   void DoIFFT(int N, T* spectrum, T* signal);
 
+  // The transforms in the kernels' own packed order (see FFTRealFixLen.h:
+  // packed[k] = re of bin k for k = 0..N/2, packed[N/2 + k] = im of bin k for
+  // k = 1..N/2-1, in the sign convention of DoFFT), straight between the
+  // caller's arrays: no scratch buffer, no copy, no scaling. Both arrays hold
+  // the wrapper's N values and must be distinct.
+  //   DoFFTPacked:  signal in (unchanged), packed out.
+  //   DoIFFTPacked: packed in (unchanged), signal out, N times the samples.
+  // [any thread; never allocates, waits only on the pool's short spins]
+  void DoFFTPacked(T* packed, T* signal);
+  void DoIFFTPacked(T* packed, T* signal);
+
  private:
   static constexpr int kScratchCount = 8;
   int m_nSize;
+  int m_nLog2;
   std::atomic<bool> m_bBusy[kScratchCount];
   T* m_pScratch[kScratchCount];
 };

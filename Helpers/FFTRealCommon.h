@@ -68,6 +68,13 @@ class FFTRealArray {
     m_ptr = nullptr;
     m_count = 0;
   }
+  // Replaces the storage with `count` new (uninitialised) values. Throws
+  // std::bad_alloc, leaving the array empty.
+  void reset(long count) {
+    release();
+    m_ptr = static_cast<U*>(::operator new(sizeof(U) * static_cast<size_t>(count), std::align_val_t(kAlign)));
+    m_count = count;
+  }
 
  private:
   static constexpr size_t kAlign = 64;

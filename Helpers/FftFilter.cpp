@@ -15,12 +15,15 @@ template <typename FTYPE>
 FftFilter<FTYPE>::FftFilter(int N, FftFilterCallBack<FTYPE>* callBack, XREffect* effect)
     : FreqDomainOperator<FTYPE>(N),
       m_nHop(N),
-      m_pFrame(new FTYPE[N]),
+      m_pFrame(N),
+      m_pPacked(N),
+      m_pTime(N),
       m_pSpectrum(new Complex<FTYPE>[N / 2 + 1]),
       m_pOutput(new FTYPE[4 * static_cast<size_t>(N)]),
       m_nOutputSize(4 * N),
       m_pEffect(effect),
-      m_pCallBack(callBack) {
+      m_pCallBack(callBack),
+      m_bPackedCallBack(callBack != nullptr && callBack->ReadsPackedSpectrum()) {
   FftFilter<FTYPE>::Clear();
 }
 
@@ -30,12 +33,38 @@ FftFilter<FTYPE>::~FftFilter() = default;
 template <typename FTYPE>
 void FftFilter<FTYPE>::FrequencyDomainTransform() {
   XR_TRY
-  if (m_pCallBack != nullptr) m_pCallBack->Apply(this->m_nFftSize, m_pSpectrum.get(), m_pEffect);
+  if (m_pCallBack == nullptr) return;
+  if (m_bPackedCallBack)
+    m_pCallBack->ApplyPacked(this->m_nFftSize, m_pPacked.get(), m_pEffect);
+  else
+    ApplyThroughBins();
   XR_CATCH_VOID
 }
 
 template <typename FTYPE>
-void FftFilter<FTYPE>::OperateOverlap() {}
+void FftFilter<FTYPE>::ApplyThroughBins() {
+  const int h = this->m_nFftSize / 2;
+  FTYPE* packed = m_pPacked.get();
+  Complex<FTYPE>* bins = m_pSpectrum.get();
+  bins[0] = Complex<FTYPE>{packed[0], FTYPE(0)};
+  for (int k = 1; k < h; ++k) bins[k] = Complex<FTYPE>{packed[k], packed[h + k]};
+  bins[h] = Complex<FTYPE>{packed[h], FTYPE(0)};
+  m_pCallBack->Apply(this->m_nFftSize, bins, m_pEffect);
+  // The imaginary parts of bins 0 and N/2 have no place in the packed order:
+  // the inverse transform takes them as zero.
+  for (int k = 0; k <= h; ++k) packed[k] = bins[k].re;
+  for (int k = 1; k < h; ++k) packed[h + k] = bins[k].im;
+}
+
+template <typename FTYPE>
+void FftFilter<FTYPE>::OperateOverlap() {
+  XR_TRY
+  const FTYPE scale = static_cast<FTYPE>(1.0 / static_cast<double>(this->m_nFftSize));
+  const FTYPE* __restrict y = m_pTime.get();
+  FTYPE* __restrict out = m_pOutputWrite;
+  for (int i = 0; i < m_nHop; ++i) out[i] = y[i] * scale;
+  XR_CATCH_VOID
+}
 
 template <typename FTYPE>
 bool FftFilter<FTYPE>::CompleteProcessing() {
@@ -57,6 +86,8 @@ void FftFilter<FTYPE>::Clear() {
   m_pOutputRead = m_pOutput.get();
   m_pOutputWrite = m_pOutputValidEnd = m_pOutput.get() + m_nHop;
   std::fill(m_pFrame.get(), m_pFrame.get() + N, FTYPE(0));
+  std::fill(m_pPacked.get(), m_pPacked.get() + N, FTYPE(0));
+  std::fill(m_pTime.get(), m_pTime.get() + N, FTYPE(0));
   ClearOutput();
   std::fill(m_pSpectrum.get(), m_pSpectrum.get() + N / 2 + 1, Complex<FTYPE>{FTYPE(0), FTYPE(0)});
   if (m_pPadDelay) m_pPadDelay->Clear();
@@ -126,20 +157,21 @@ int FftFilter<FTYPE>::FeedFrame(const float* in, int n) {
   const int take = std::min(n, m_nHop - m_nFilled);
   if (m_pPadDelay) {
     CDelayFilter<FTYPE>& pad = *m_pPadDelay;
-    for (int i = 0; i < take; ++i) m_pFrameWrite[i] = pad.Step(static_cast<FTYPE>(in[i]));
+    for (int i = 0; i < take; ++i) m_pFrameWrite[i] = pad.Step(static_cast<FTYPE>(LimitInputSample(in[i])));
   } else {
-    my_typed_memcpy<float, FTYPE>(m_pFrameWrite, in, take);
+    my_typed_memcpy_limited(m_pFrameWrite, in, take);
   }
   m_nFilled += take;
   m_pFrameWrite += take;
   if (m_nFilled == m_nHop) {
+    // Samples hop..N-1 of the frame are still the zeros Clear wrote: the
+    // transform reads the frame without changing it.
     const int N = this->m_nFftSize;
     FTYPE* frame = m_pFrame.get();
-    std::fill(frame + m_nHop, frame + N, FTYPE(0));
     m_pFrameWrite = frame;
     m_nFilled = 0;
     if (m_bApplyWindow) FFT<FTYPE>::ApplyWindow(frame, N - 1, m_eWindowType, &m_WindowCache);
-    this->m_FftWrapper.DoFFT(N, reinterpret_cast<FTYPE*>(m_pSpectrum.get()), frame);
+    this->m_FftWrapper.DoFFTPacked(m_pPacked.get(), frame);
     FrequencyDomainTransform();
     m_bFrameReady = true;
   }
@@ -149,17 +181,10 @@ int FftFilter<FTYPE>::FeedFrame(const float* in, int n) {
 template <typename FTYPE>
 void FftFilter<FTYPE>::CompleteFrame() {
   m_bFrameReady = false;
-  this->m_FftWrapper.DoIFFT(this->m_nFftSize, reinterpret_cast<FTYPE*>(m_pSpectrum.get()),
-                            m_pFrame.get());
-  OperateOverlap();
-  WriteHopToRing();
-}
-
-template <typename FTYPE>
-void FftFilter<FTYPE>::WriteHopToRing() {
+  this->m_FftWrapper.DoIFFTPacked(m_pPacked.get(), m_pTime.get());
   FTYPE* start = m_pOutput.get();
   if ((m_pOutputWrite - start) + m_nHop > m_nOutputSize) m_pOutputWrite = start;
-  std::copy(m_pFrame.get(), m_pFrame.get() + m_nHop, m_pOutputWrite);
+  OperateOverlap();
   m_pOutputWrite += m_nHop;
   if (m_pOutputWrite > m_pOutputValidEnd) m_pOutputValidEnd = m_pOutputWrite;
 }
@@ -264,7 +289,7 @@ FftFilterWithCallBack<FTYPE>::FftFilterWithCallBack(int N, int overlap,
   // ever be taken.
   if (overlap < 0 || overlap >= N) throw std::invalid_argument("overlap");
   if (callBack == nullptr) throw std::invalid_argument("callback");
-  m_pOverlapTail.reset(new FTYPE[overlap > 0 ? overlap : 1]);
+  m_pOverlapTail.reset(overlap > 0 ? overlap : 1);
   FftFilterWithCallBack<FTYPE>::Clear();
 }
 
@@ -274,15 +299,21 @@ FftFilterWithCallBack<FTYPE>::~FftFilterWithCallBack() = default;
 template <typename FTYPE>
 void FftFilterWithCallBack<FTYPE>::OperateOverlap() {
   XR_TRY
-  FTYPE* frame = this->m_pFrame.get();
-  FTYPE* tail = m_pOverlapTail.get();
+  // The 1/N of the inverse transform, the overlap-add and the copy into the
+  // ring in one pass over the frame: each output sample is y * (1/N) + tail,
+  // formed as the separate scaling and addition formed it.
+  const FTYPE scale = static_cast<FTYPE>(1.0 / static_cast<double>(this->m_nFftSize));
+  const FTYPE* __restrict y = this->m_pTime.get();
+  FTYPE* __restrict out = this->m_pOutputWrite;
+  FTYPE* __restrict tail = m_pOverlapTail.get();
   const int hop = this->m_nHop;
   const int ov = m_nOverlap;
   const int m = std::min(hop, ov);
-  for (int i = 0; i < m; ++i) frame[i] += tail[i];
+  for (int i = 0; i < m; ++i) out[i] = y[i] * scale + tail[i];
+  for (int i = m; i < hop; ++i) out[i] = y[i] * scale;
   // With an overlap beyond the hop the old tail reaches past this hop too.
-  for (int i = 0; i < ov - hop; ++i) tail[i] = tail[hop + i] + frame[hop + i];
-  for (int i = std::max(ov - hop, 0); i < ov; ++i) tail[i] = frame[hop + i];
+  for (int i = 0; i < ov - hop; ++i) tail[i] = tail[hop + i] + y[hop + i] * scale;
+  for (int i = std::max(ov - hop, 0); i < ov; ++i) tail[i] = y[hop + i] * scale;
   XR_CATCH_VOID
 }
 
@@ -291,7 +322,7 @@ void FftFilterWithCallBack<FTYPE>::Clear() {
   XR_TRY
   FftFilter<FTYPE>::Clear();
   this->m_nHop = this->m_nFftSize - m_nOverlap;
-  if (m_pOverlapTail) std::fill(m_pOverlapTail.get(), m_pOverlapTail.get() + m_nOverlap, FTYPE(0));
+  if (m_pOverlapTail.get()) std::fill(m_pOverlapTail.get(), m_pOverlapTail.get() + m_nOverlap, FTYPE(0));
   this->m_pOutputWrite = this->m_pOutputValidEnd = this->m_pOutput.get() + this->m_nHop;
   this->ApplySkip();
   XR_CATCH_VOID

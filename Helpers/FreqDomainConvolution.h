@@ -10,7 +10,9 @@
 //
 // Double buffering: the committed response (m_pResponse) is what users
 // multiply by; the design goes into m_pSetupResponse on the idle side, and
-// CommitSetup swaps the two pointers under a one-byte lock.
+// CommitSetup swaps the two pointers under a one-byte lock. The same response
+// is also kept in the FFT's packed order (m_pPackedResponse, swapped with
+// it), for users that multiply spectra in that order.
 //
 // Thread contract:
 //   - construction, Setup, CommitSetup, SetIdealisedFreqResponse,
@@ -72,6 +74,11 @@ class FreqDomainConvolution : public FreqDomainOperator<FTYPE> {
   Complex<FTYPE>* m_pResponse = nullptr;
   // Response being designed, N/2+1 bins; idle side only.
   Complex<FTYPE>* m_pSetupResponse = nullptr;
+  // The committed response in the packed order of CFftWrapper::DoFFTPacked:
+  // N values, re of bins 0..N/2, then im of bins 1..N/2-1 (bins 0 and N/2
+  // are real in every design). Swapped and read like m_pResponse.
+  FTYPE* m_pPackedResponse = nullptr;
+  FTYPE* m_pSetupPackedResponse = nullptr;  // idle side only
   // A design has been committed. Written by CommitSetup and the destructor
   // (idle side); read by the audio thread before it multiplies.
   std::atomic<bool> m_bHasResponse{false};

@@ -237,9 +237,10 @@ class AQVX2 : public XREffect {
   // Data store 0..3 of the current engine, null without one. The pointers
   // change with every quality-mode application. [user-interface thread]
   CFrequencyDataStore* GetDataStore(int index);
-  // The right callback's work on a frame pair, in place. [audio thread]
-  template <typename FTYPE>
-  void ProcessSpectra(int N, Complex<FTYPE>* left, Complex<FTYPE>* right);
+  // The right callback's work on a frame pair, in place; the spectra as bins
+  // (Complex<FTYPE>) or in the FFT's packed order (FTYPE). [audio thread]
+  template <typename SPECTRUM>
+  void ProcessSpectra(int N, SPECTRUM* left, SPECTRUM* right);
 
  protected:
   // The filter pass of one block with the engine held; false without a

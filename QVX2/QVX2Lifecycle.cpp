@@ -104,8 +104,8 @@ void AQVX2::ApplyQualityModeSettings() {
   for (auto& r : response) std::fill(r.get(), r.get() + bins, 1.0);
 
   // Everything is built: swap in. The old objects go when this scope ends.
-  m_FloatCallBack0.m_pLeftSpectrum = nullptr;
-  m_DoubleCallBack0.m_pLeftSpectrum = nullptr;
+  m_FloatCallBack0.Forget();
+  m_DoubleCallBack0.Forget();
   m_pEngine.swap(engine);
   for (int c = 0; c < 2; ++c) m_pfResponse[c].swap(response[c]);
   m_nResponseFftSize = N;
@@ -164,8 +164,8 @@ void AQVX2::ClearAllFFTFilters() {
   for (auto& f : engine->pDoubleFilter)
     if (f) f->Clear();
   // A left frame waiting in a cleared filter is gone.
-  m_FloatCallBack0.m_pLeftSpectrum = nullptr;
-  m_DoubleCallBack0.m_pLeftSpectrum = nullptr;
+  m_FloatCallBack0.Forget();
+  m_DoubleCallBack0.Forget();
   XR_CATCH_VOID
 }
 
@@ -176,8 +176,8 @@ void AQVX2::CleanupFFTObjects() {
   std::unique_ptr<CQVX2Engine> engine;
   {
     CAudioBusyHold hold(this);
-    m_FloatCallBack0.m_pLeftSpectrum = nullptr;
-    m_DoubleCallBack0.m_pLeftSpectrum = nullptr;
+    m_FloatCallBack0.Forget();
+    m_DoubleCallBack0.Forget();
     m_pEngine.swap(engine);
   }
   engine.reset();

@@ -25,10 +25,27 @@ void WriteSilence(float* const* outputs, int n) {
   for (int c = 0; c < kChannels; ++c) std::memset(outputs[c], 0, sizeof(float) * static_cast<size_t>(n));
 }
 
+// The store feed and the kernel products, for spectra as bins or packed.
 template <typename FTYPE>
 void FeedDataStore(CFrequencyDataStore* store, Complex<FTYPE>* spectrum, int N) {
   // A store of another size would read past the spectrum or leave bins out.
   if (store != nullptr && store->GetHalfSize() == N / 2) store->StoreValuesForGraph(spectrum, N);
+}
+
+template <typename FTYPE>
+void FeedDataStore(CFrequencyDataStore* store, FTYPE* packed, int N) {
+  if (store != nullptr) store->StoreValuesForGraphPacked(packed, N);
+}
+
+template <typename FTYPE>
+void ApplyKernels(Complex<FTYPE>* left, Complex<FTYPE>* right, const FftQVX2& k0, const FftQVX2& k1, int N,
+                  bool bMidSide) {
+  Qvx2ApplyKernels(left, right, k0.m_pResponse, k1.m_pResponse, N / 2 + 1, bMidSide);
+}
+
+template <typename FTYPE>
+void ApplyKernels(FTYPE* left, FTYPE* right, const FftQVX2& k0, const FftQVX2& k1, int N, bool bMidSide) {
+  Qvx2ApplyKernelsPacked(left, right, k0.m_pPackedResponse, k1.m_pPackedResponse, N, bMidSide);
 }
 
 }  // namespace
@@ -36,18 +53,39 @@ void FeedDataStore(CFrequencyDataStore* store, Complex<FTYPE>* spectrum, int N) 
 template <typename FTYPE>
 void FilterCallBack0<FTYPE>::Apply(int N, Complex<FTYPE>* spectrum, XREffect*) {
   m_pLeftSpectrum = spectrum;
+  m_pLeftPacked = nullptr;
+  m_nLeftSize = N;
+}
+
+template <typename FTYPE>
+void FilterCallBack0<FTYPE>::ApplyPacked(int N, FTYPE* packed, XREffect*) {
+  m_pLeftPacked = packed;
+  m_pLeftSpectrum = nullptr;
   m_nLeftSize = N;
 }
 
 template <typename FTYPE>
 void FilterCallBack1<FTYPE>::Apply(int N, Complex<FTYPE>* spectrum, XREffect* effect) {
   XR_TRY
-  if (effect == nullptr || m_pPartner == nullptr || m_pPartner->m_pLeftSpectrum == nullptr || spectrum == nullptr)
-    return;
+  if (effect == nullptr || m_pPartner == nullptr || spectrum == nullptr) return;
   Complex<FTYPE>* left = m_pPartner->m_pLeftSpectrum;
-  m_pPartner->m_pLeftSpectrum = nullptr;  // each left frame is used once
-  if (m_pPartner->m_nLeftSize != N) return;
+  // Each left frame is used once.
+  m_pPartner->m_pLeftSpectrum = nullptr;
+  m_pPartner->m_pLeftPacked = nullptr;
+  if (left == nullptr || m_pPartner->m_nLeftSize != N) return;
   static_cast<AQVX2*>(effect)->ProcessSpectra(N, left, spectrum);
+  XR_CATCH_VOID
+}
+
+template <typename FTYPE>
+void FilterCallBack1<FTYPE>::ApplyPacked(int N, FTYPE* packed, XREffect* effect) {
+  XR_TRY
+  if (effect == nullptr || m_pPartner == nullptr || packed == nullptr) return;
+  FTYPE* left = m_pPartner->m_pLeftPacked;
+  m_pPartner->m_pLeftSpectrum = nullptr;
+  m_pPartner->m_pLeftPacked = nullptr;
+  if (left == nullptr || m_pPartner->m_nLeftSize != N) return;
+  static_cast<AQVX2*>(effect)->ProcessSpectra(N, left, packed);
   XR_CATCH_VOID
 }
 
@@ -56,8 +94,8 @@ template class FilterCallBack0<double>;
 template class FilterCallBack1<float>;
 template class FilterCallBack1<double>;
 
-template <typename FTYPE>
-void AQVX2::ProcessSpectra(int N, Complex<FTYPE>* left, Complex<FTYPE>* right) {
+template <typename SPECTRUM>
+void AQVX2::ProcessSpectra(int N, SPECTRUM* left, SPECTRUM* right) {
   XR_TRY
   CQVX2Engine* engine = m_pEngine.get();
   if (engine == nullptr || N != engine->nFftSize) return;
@@ -76,7 +114,7 @@ void AQVX2::ProcessSpectra(int N, Complex<FTYPE>* left, Complex<FTYPE>* right) {
   if (k0 != nullptr && k1 != nullptr && k0->m_bHasResponse.load() && k1->m_bHasResponse.load() &&
       k0->m_nFftSize == N && k1->m_nFftSize == N) {
     const bool bMidSide = Param(kQvx2MSMode)->load(std::memory_order_relaxed) != 0.0f;
-    Qvx2ApplyKernels(left, right, k0->m_pResponse, k1->m_pResponse, N / 2 + 1, bMidSide);
+    ApplyKernels(left, right, *k0, *k1, N, bMidSide);
   }
   if (!bSourceIn) {
     FeedDataStore(engine->pDataStore[0].get(), left, N);
@@ -85,8 +123,10 @@ void AQVX2::ProcessSpectra(int N, Complex<FTYPE>* left, Complex<FTYPE>* right) {
   XR_CATCH_VOID
 }
 
-template void AQVX2::ProcessSpectra<float>(int, Complex<float>*, Complex<float>*);
-template void AQVX2::ProcessSpectra<double>(int, Complex<double>*, Complex<double>*);
+template void AQVX2::ProcessSpectra<Complex<float>>(int, Complex<float>*, Complex<float>*);
+template void AQVX2::ProcessSpectra<Complex<double>>(int, Complex<double>*, Complex<double>*);
+template void AQVX2::ProcessSpectra<float>(int, float*, float*);
+template void AQVX2::ProcessSpectra<double>(int, double*, double*);
 
 template <typename FTYPE>
 bool AQVX2::RunFilters(FftFilterWithCallBack<FTYPE>* const* filters, CQVX2Engine& engine, float* const* in,
@@ -142,7 +182,10 @@ void AQVX2::processReplacing(float** inputs, float** outputs, VstInt32 sampleFra
   // whichever blocks were skipped.
   if (!bBypass)
     for (int c = 0; c < kChannels; ++c)
-      if (CDelayFilter<float>* line = engine->pBypass[c].get()) line->PushBlock(inputs[c], n);
+      if (CDelayFilter<float>* line = engine->pBypass[c].get())
+        line->PushBlock(inputs[c], n, [](float* to, const float* from, int count) {
+          my_typed_memcpy_limited(to, from, count);
+        });
 
   FftFilterWithCallBack<float>* floats[2] = {engine->pFloatFilter[0].get(), engine->pFloatFilter[1].get()};
   FftFilterWithCallBack<double>* doubles[2] = {engine->pDoubleFilter[0].get(), engine->pDoubleFilter[1].get()};
@@ -156,7 +199,7 @@ void AQVX2::processReplacing(float** inputs, float** outputs, VstInt32 sampleFra
         std::memset(outputs[c], 0, sizeof(float) * static_cast<size_t>(n));
         continue;
       }
-      for (int i = 0; i < n; ++i) outputs[c][i] = line->Step(inputs[c][i]);
+      for (int i = 0; i < n; ++i) outputs[c][i] = line->Step(LimitInputSample(inputs[c][i]));
     }
     FeedEditorMeter(outputs, n);
     return;

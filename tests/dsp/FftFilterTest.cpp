@@ -91,6 +91,38 @@ TEST(FftFilterTest, CallbackSeesSizeSpectrumAndEffect) {
   EXPECT_NEAR(recorder.m_fDc, 0.25 * kHop, 1e-9) << "the frame is the hop zero-padded to N";
 }
 
+TEST(FftFilterTest, PackedCallbackWithThePackedKernelStreamsAsTheBinsCallback) {
+  // Multiplies in the transform's own order by the kernel's packed response:
+  // the same products, in the same arithmetic, as KernelCallBack on bins.
+  struct PackedKernel : FftFilterCallBack<float> {
+    explicit PackedKernel(FreqDomainConvolution<double>* k) : m_pKernel(k) {}
+    void Apply(int, Complex<float>*, XREffect*) override { ADD_FAILURE() << "packed frames only"; }
+    bool ReadsPackedSpectrum() const override { return true; }
+    void ApplyPacked(int N, float* f, XREffect*) override {
+      const double* h = m_pKernel->m_pPackedResponse;
+      const int half = N / 2;
+      f[0] = float(double(f[0]) * h[0]);
+      f[half] = float(double(f[half]) * h[half]);
+      for (int k = 1; k < half; ++k) {
+        const double re = double(f[k]) * h[k] - double(f[half + k]) * h[half + k];
+        const double im = double(f[k]) * h[half + k] + double(f[half + k]) * h[k];
+        f[k] = float(re);
+        f[half + k] = float(im);
+      }
+    }
+    FreqDomainConvolution<double>* m_pKernel;
+  };
+  dsptest::SmoothKernel kernel(kN, kOverlap);
+  kernel.Setup(false);
+  dsptest::KernelCallBack<float> bins(&kernel);
+  PackedKernel packed(&kernel);
+  FftFilterWithCallBack<float> a(kN, kOverlap, &bins, nullptr), b(kN, kOverlap, &packed, nullptr);
+  const std::vector<float> in = dsptest::RandomSignal(6000, 12);
+  const std::vector<float> expected = dsptest::StreamByHop(a, in);
+  EXPECT_EQ(dsptest::StreamByHop(b, in), expected);
+  EXPECT_GT(bins.m_nCalls, 5);
+}
+
 TEST(FftFilterTest, EmptyAndInvalidCallsChangeNothing) {
   dsptest::IdentityCallBack<float> callBack;
   FftFilterWithCallBack<float> reference(kN, kOverlap, &callBack, nullptr);

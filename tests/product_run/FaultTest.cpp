@@ -8,6 +8,7 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <limits>
 #include <mutex>
 #include <thread>
 
@@ -54,6 +55,46 @@ TEST(FaultTest, BlockSkippedWhileTheIdleSideHoldsTheFlagIsSilence) {
   outL.assign(256, 7.0f);
   fx.processReplacing(ins, outs, 256);
   EXPECT_NE(outL[100], 7.0f) << "the next block runs again";
+}
+
+TEST(FaultTest, BadInputSamplesNeverSpoilTheOutput) {
+  // NaN and infinity read as silence; the largest float is limited before it
+  // reaches the transforms. Every output stays finite, and the output owed
+  // to clean input before and after the burst is exactly that of a clean run.
+  constexpr float kInf = std::numeric_limits<float>::infinity();
+  constexpr float kMax = std::numeric_limits<float>::max();
+  const float burst[] = {std::nanf(""), kInf, -kInf, kMax, -kMax, std::nanf(""), 0.25f, kMax};
+  for (const ModeInfo& mode : kModes) {
+    for (bool bDouble : {false, true}) {
+      RunQvx2 clean, hit;
+      for (RunQvx2* fx : {&clean, &hit}) {
+        fx->SetMode(mode.nRating, bDouble);
+        for (int b = 30; b < 50; ++b) fx->setParameter(2 * b, 0.9f);  // +16 dB over two octaves
+        fx->FinishUpdate();
+      }
+      const int hop = mode.nFftSize - mode.nKernelSize;
+      const int at = 2 * mode.nFftSize + 123;
+      const int after = at + static_cast<int>(std::size(burst)) + hop + mode.nFftSize;
+      const Stereo input = Noise(after + 2 * mode.nFftSize, 21);
+      Stereo bad = input;
+      for (size_t i = 0; i < std::size(burst); ++i) bad.l[at + i] = bad.r[at + 3 * i] = burst[i];
+      const Stereo ref = Stream(clean, input, {512});
+      const Stereo out = Stream(hit, bad, {512});
+      const std::string name = std::string(mode.pszName) + (bDouble ? " double" : " float");
+      for (size_t i = 0; i < out.Size(); ++i)
+        ASSERT_TRUE(std::isfinite(out.l[i]) && std::isfinite(out.r[i])) << name << " sample " << i;
+      for (int i = 0; i <= at; ++i) ASSERT_EQ(out.l[i], ref.l[i]) << name << ": before the burst, " << i;
+      for (size_t i = static_cast<size_t>(after); i < out.Size(); ++i)
+        ASSERT_EQ(out.r[i], ref.r[i]) << name << ": after the burst, " << i;
+    }
+  }
+  // Bypassed, the delayed input is cleaned the same way.
+  RunQvx2 fx;
+  fx.setParameter(kQvx2Bypass, 1.0f);
+  Stereo bad = Noise(4096, 3);
+  for (size_t i = 0; i < std::size(burst); ++i) bad.l[100 + i] = burst[i];
+  const Stereo out = Stream(fx, bad, {256});
+  for (size_t i = 0; i < out.Size(); ++i) ASSERT_TRUE(std::isfinite(out.l[i])) << "bypassed, " << i;
 }
 
 TEST(FaultTest, FailedRebuildKeepsTheOldEngineRunning) {

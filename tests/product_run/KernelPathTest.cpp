@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "Helpers/FrequencyDataStore.h"
+#include "QVX2/QVX2KernelMath.h"
 #include "RunTestSupport.h"
 
 using namespace runtest;
@@ -205,4 +206,40 @@ TEST(KernelPathTest, DitherTypeReachesTheFiltersAtTheNextBlock) {
   Stream(fx, input, {64});
   EXPECT_EQ(filter->m_eDitherType.load(), eDitherTriangular);
   EXPECT_EQ(fx.Engine()->pDoubleFilter[1]->m_eDitherType.load(), eDitherTriangular);
+}
+
+// The packed form (with its vector path where the processor has AVX2) forms
+// exactly the products of the bins form, in both forms of both sample types.
+template <typename FTYPE>
+void ExpectPackedProductsEqualBinProducts(bool bMidSide) {
+  constexpr int N = 64, half = N / 2;
+  std::vector<Complex<FTYPE>> l(half + 1), r(half + 1);
+  std::vector<Complex<double>> h0(half + 1), h1(half + 1);
+  std::vector<FTYPE> pl(N), pr(N);
+  std::vector<double> p0(N), p1(N);
+  for (int k = 0; k <= half; ++k) {
+    const bool real = k == 0 || k == half;
+    l[k] = {FTYPE(std::sin(0.3 * k + 0.1)), real ? FTYPE(0) : FTYPE(std::cos(1.1 * k))};
+    r[k] = {FTYPE(std::cos(0.7 * k)), real ? FTYPE(0) : FTYPE(std::sin(0.9 * k + 2.0))};
+    h0[k] = {1.0 + 0.5 * std::sin(0.2 * k), real ? 0.0 : 0.3 * std::cos(0.4 * k)};
+    h1[k] = {0.7 - 0.2 * std::cos(0.5 * k), real ? 0.0 : -0.6 * std::sin(0.3 * k)};
+    pl[k] = l[k].re, pr[k] = r[k].re, p0[k] = h0[k].re, p1[k] = h1[k].re;
+    if (!real) pl[half + k] = l[k].im, pr[half + k] = r[k].im, p0[half + k] = h0[k].im, p1[half + k] = h1[k].im;
+  }
+  Qvx2ApplyKernels(l.data(), r.data(), h0.data(), h1.data(), half + 1, bMidSide);
+  Qvx2ApplyKernelsPacked(pl.data(), pr.data(), p0.data(), p1.data(), N, bMidSide);
+  for (int k = 0; k <= half; ++k) {
+    ASSERT_EQ(pl[k], l[k].re) << k;
+    ASSERT_EQ(pr[k], r[k].re) << k;
+    if (k == 0 || k == half) continue;
+    ASSERT_EQ(pl[half + k], l[k].im) << k;
+    ASSERT_EQ(pr[half + k], r[k].im) << k;
+  }
+}
+
+TEST(KernelPathTest, PackedProductsEqualTheBinProducts) {
+  for (bool bMidSide : {false, true}) {
+    ExpectPackedProductsEqualBinProducts<float>(bMidSide);
+    ExpectPackedProductsEqualBinProducts<double>(bMidSide);
+  }
 }
