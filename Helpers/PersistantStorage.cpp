@@ -6,9 +6,11 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "Helpers/Assert.h"
+#include "Helpers/AudioThread.h"
 #include "platform/PrefStore.h"
 
 XR_REGISTER_SOURCE_FILE("Helpers/PersistantStorage");
@@ -27,6 +29,16 @@ std::atomic<const char*> g_pszInstalledFilesRoot{nullptr};
 
 platform::PrefStore Store() { return platform::PrefStore(CPersistantStorage::ApplicationIdentifier()); }
 
+// Integer stores made on the audio thread, which must not wait for the
+// preference file's lock (nor allocate): written by the next store or query
+// of another thread, or by the next idle call. Keys live for the process.
+struct DeferredInt {
+  const char* pszKey;
+  int nValue;
+};
+CAudioThreadQueue<DeferredInt, 64> g_DeferredInts;
+std::mutex g_DeferredIntsPopper;  // one popping thread at a time
+
 }  // namespace
 
 const char* CPersistantStorage::ApplicationIdentifier() {
@@ -37,13 +49,25 @@ const char* CPersistantStorage::ApplicationIdentifier() {
 bool CPersistantStorage::StorePluginInt(const char* key, int value) {
   XR_TRY
   if (!key || !*key) return false;
+  if (IsAudioThread()) return g_DeferredInts.Push(DeferredInt{key, value});
+  StoreDeferredWrites();
   return Store().SetInt(key, value);
   XR_CATCH(false)
+}
+
+void CPersistantStorage::StoreDeferredWrites() {
+  XR_TRY
+  if (IsAudioThread()) return;
+  std::lock_guard<std::mutex> popper(g_DeferredIntsPopper);
+  DeferredInt write;
+  while (g_DeferredInts.Pop(write)) Store().SetInt(write.pszKey, write.nValue);
+  XR_CATCH_VOID
 }
 
 bool CPersistantStorage::StorePluginString(const char* key, const char* value) {
   XR_TRY
   if (!key || !*key || !value) return false;
+  StoreDeferredWrites();
   return Store().SetText(key, value);
   XR_CATCH(false)
 }
@@ -51,6 +75,8 @@ bool CPersistantStorage::StorePluginString(const char* key, const char* value) {
 bool CPersistantStorage::QueryStoredPluginInt(const char* key, int* value) {
   XR_TRY
   if (!key || !*key) return false;
+  // A value stored on the audio thread is read back as stored.
+  StoreDeferredWrites();
   platform::PrefValue v;
   if (!Store().Get(key, &v)) return false;
   int64_t n = 0;
@@ -80,6 +106,7 @@ int CPersistantStorage::QueryStoredPluginIntWithDefault(const char* key, int def
 const char* CPersistantStorage::QueryStoredPluginString(const char* key) {
   XR_TRY
   if (!key || !*key) return nullptr;
+  StoreDeferredWrites();
   platform::PrefValue v;
   if (!Store().Get(key, &v) || v.eType != platform::PrefValue::Type::kText) return nullptr;
   // A text that does not fit must not leave an earlier query's text behind as

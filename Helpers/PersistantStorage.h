@@ -6,7 +6,10 @@
 //
 // Threads: the host's user-interface thread (construction, parameter changes,
 // idle). The query results share static buffers, so callers copy them at once
-// and never query from two threads at the same time.
+// and never query from two threads at the same time. StorePluginInt may also
+// run on the audio thread (host automation of a linked quality setting): it
+// then only queues the value, without waiting or allocating, and the next
+// store or query of another thread, or the next idle call, writes it.
 #pragma once
 
 // The product's registry path; names the preference domain and the folder of
@@ -24,8 +27,12 @@ class CPersistantStorage {
   static const char* ApplicationIdentifier();
 
   // True when the value is stored; false when the preferences cannot be
-  // written.
+  // written. On the audio thread: true when the value is queued (the key
+  // must live for the process, as the product's key tables do).
   static bool StorePluginInt(const char* key, int value);
+  // Writes the values the audio thread queued. Any thread but the audio
+  // thread; the effect's idle calls it.
+  static void StoreDeferredWrites();
   static bool StorePluginString(const char* key, const char* value);
 
   // True with the value when the key holds a number that is exactly a signed

@@ -290,6 +290,8 @@ void XREffect::SwitchABProgram() {
   bool undoStateChanged = false;
   {
     std::lock_guard<std::mutex> lock(m_UndoMutex);
+    // Waiting points of the audio thread belong to the bank they were made in.
+    StoreDeferredUndoPointsLocked();
     // A gesture that opened a group just before the switch would leave a group
     // start without its end in this bank's history.
     const int bank = m_nUndoBank.load();
@@ -323,6 +325,7 @@ void XREffect::SwitchABProgram() {
 void XREffect::CopyAtoB() {
   XR_TRY
   std::lock_guard<std::mutex> lock(m_UndoMutex);
+  StoreDeferredUndoPointsLocked();
   std::atomic<float>* values = Param(0);
   for (int i = 0; i < m_nNumABParams; ++i) values[m_nNumParams + i].store(values[i].load());
   const int bank = m_nUndoBank.load();

@@ -13,8 +13,11 @@
 // m_UndoMutex, held only for the ring operations themselves: undo and redo
 // collect their writes under it and apply them after releasing it, so no
 // thread waits on it while the effect calls its product, its editor or the
-// host. Program changes, A/B switches, program names and edit brackets belong
-// to the user-interface thread.
+// host. The audio thread (automation may arrive there) never waits on it: it
+// tries it, and an undo point it cannot record at once waits in
+// m_DeferredUndoPoints for the next holder of the lock (at the latest the
+// next idle call). Program changes, A/B switches, program names and edit
+// brackets belong to the user-interface thread.
 //
 // Quality modes and idle work (XREffectQuality.cpp, XREffectIdle.cpp): the
 // quality settings are parameters, so their setters run wherever parameters
@@ -34,6 +37,7 @@
 #include <mutex>
 #include <thread>
 
+#include "Helpers/AudioThread.h"
 #include "vst/AudioEffectX.h"
 
 class XREditorHooks;
@@ -186,7 +190,9 @@ class XREffect : public AudioEffectX {
   virtual void Undo(bool bInGroup);
   virtual void Redo(bool bInGroup);
   // Records the value to restore for a parameter, or a group marker. Any
-  // thread; the ring is guarded.
+  // thread; the ring is guarded. On the audio thread it never waits: while
+  // another thread holds the history the point is recorded later, in order
+  // (dropped only when 256 points wait already).
   virtual void StoreUndoPoint(int index, float value);
   virtual bool ParamShouldUndo(int index);
   virtual void SwitchABProgram();
@@ -251,8 +257,9 @@ class XREffect : public AudioEffectX {
   float GetPersistantParam(int index);
   void SetPersistantParam(int index, float value);
 
-  // Recomputes m_bCanUndo/m_bCanRedo and tells the editor when either
-  // changed.
+  // Records the undo points the audio thread left waiting, recomputes
+  // m_bCanUndo/m_bCanRedo and tells the editor when either changed. Idle
+  // side (fxIdle calls it).
   void CheckForChangeCanUndoOrRedo();
 
   // Fills a program from the "Default" record and a preset stream.
@@ -373,6 +380,9 @@ class XREffect : public AudioEffectX {
   int m_nNumABParams = 0;
 
   std::mutex m_UndoMutex;
+  // Undo points of the audio thread that found m_UndoMutex held; pushed
+  // without waiting, recorded by the next thread that holds the mutex.
+  CAudioThreadQueue<UndoEntry, 256> m_DeferredUndoPoints;
 
   // --- quality state ------------------------------------------------------------
   // Written by the idle side (under m_IdleMutex) unless noted; read by the
@@ -424,6 +434,10 @@ class XREffect : public AudioEffectX {
   // Recomputes the can-undo/can-redo flags; true when either changed. Caller
   // holds m_UndoMutex.
   bool UpdateCanUndoRedoLocked();
+  // The ring steps of StoreUndoPoint, and the recording of the deferred
+  // points before any other ring operation. Caller holds m_UndoMutex.
+  void StoreUndoPointLocked(int index, float value);
+  void StoreDeferredUndoPointsLocked();
   void TellEditorUndoRedoChanged();
   float CurrentValueForUndo(int index);
   void RunUndoOrRedo(bool bRedo, bool bInGroup);

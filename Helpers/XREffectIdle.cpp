@@ -3,6 +3,7 @@
 // time stamp per block and meets the idle side only at m_bAudioBusy.
 #include "Helpers/Assert.h"
 #include "Helpers/EditorHooks.h"
+#include "Helpers/PersistantStorage.h"
 #include "Helpers/XREffect.h"
 #include "Helpers/XREffectDetail.h"
 
@@ -115,6 +116,10 @@ VstInt32 XREffect::fxIdle() {
   if (m_bInFxIdle.exchange(true)) return 0;
   xr_detail::ScopeExit leave([this] { m_bInFxIdle.store(false); });
   XR_TRY
+  // What the audio thread handed over instead of waiting: undo points and
+  // preference writes.
+  CheckForChangeCanUndoOrRedo();
+  CPersistantStorage::StoreDeferredWrites();
   fxIdleInner();
   const uint32_t now = GetTickCount();
   if (MsElapsed(now, m_dwLastFxIdleTime.load()) <= kXrFxIdleGateMs) return 0;

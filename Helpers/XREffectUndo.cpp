@@ -39,6 +39,7 @@ void XREffect::CheckForChangeCanUndoOrRedo() {
   bool changed = false;
   {
     std::lock_guard<std::mutex> lock(m_UndoMutex);
+    StoreDeferredUndoPointsLocked();
     changed = UpdateCanUndoRedoLocked();
   }
   if (changed) TellEditorUndoRedoChanged();
@@ -49,6 +50,10 @@ void XREffect::ClearUndos() {
   XR_TRY
   {
     std::lock_guard<std::mutex> lock(m_UndoMutex);
+    // Points deferred before the clear belong to the history it drops.
+    UndoEntry dropped;
+    while (m_DeferredUndoPoints.Pop(dropped)) {
+    }
     for (auto& ring : m_UndoEntries)
       for (auto& e : ring) e = UndoEntry{kXrEmptyUndoEntry, 0.0f};
     m_nUndoHead[0] = 0;
@@ -66,56 +71,75 @@ void XREffect::StoreUndoPoint(int index, float value) {
   if (index < 0 || (index > kMaxUndoableIndex && index != kXrUndoGroupStart && index != kXrUndoGroupEnd)) return;
   bool changed = false;
   {
-    std::lock_guard<std::mutex> lock(m_UndoMutex);
-    const int bank = m_nUndoBank.load();
-    UndoEntry* ring = m_UndoEntries[bank];
-    int& head = m_nUndoHead[bank];
-    bool store = true;
-    if (m_bInEditGroup.load()) {
-      // Within one gesture only the first old value of each parameter counts.
-      int startAt = 0;  // distance back to the open group's start marker
-      for (int k = 1; k < kXrUndoRingSize; ++k) {
-        const int found = ring[Wrap(head - k)].nIndex;
-        if (found == kXrEmptyUndoEntry) break;
-        if (found == index) {
-          store = false;
-          break;
-        }
-        if (found == kXrUndoGroupStart) {
-          startAt = k;
-          break;
-        }
+    std::unique_lock<std::mutex> lock(m_UndoMutex, std::try_to_lock);
+    if (!lock.owns_lock()) {
+      // The audio thread never waits for the user-interface side's undo or
+      // redo: the point waits for the next holder of the lock instead.
+      if (IsAudioThread()) {
+        m_DeferredUndoPoints.Push(UndoEntry{index, value});
+        return;
       }
-      if (store && index == kXrUndoGroupEnd) {
-        const int newest = Wrap(head - 1);
-        if (startAt == 0) {
-          // The group's start is gone (dropped by an A/B switch, or overwritten
-          // in a full ring): an end marker would make one undo run on into
-          // unrelated history.
-          store = false;
-        } else if (startAt == 1) {
-          ring[newest] = UndoEntry{kXrEmptyUndoEntry, 0.0f};
-          head = newest;
-          store = false;
-        } else if (startAt == 2) {
-          ring[Wrap(head - 2)] = ring[newest];
-          ring[newest] = UndoEntry{kXrEmptyUndoEntry, 0.0f};
-          head = newest;
-          store = false;
-        }
-      }
-    } else if (index == kXrUndoGroupEnd) {
-      store = false;  // no open group: a stray end stores nothing
+      lock.lock();
     }
-    if (store) {
-      ring[head] = UndoEntry{index, value};
-      head = Wrap(head + 1);
-      ring[head] = UndoEntry{kXrEmptyUndoEntry, 0.0f};
-    }
+    StoreDeferredUndoPointsLocked();
+    StoreUndoPointLocked(index, value);
     changed = UpdateCanUndoRedoLocked();
   }
   if (changed) TellEditorUndoRedoChanged();
   XR_CATCH_VOID
+}
+
+void XREffect::StoreDeferredUndoPointsLocked() {
+  UndoEntry e;
+  while (m_DeferredUndoPoints.Pop(e)) StoreUndoPointLocked(e.nIndex, e.fValue);
+}
+
+void XREffect::StoreUndoPointLocked(int index, float value) {
+  const int bank = m_nUndoBank.load();
+  UndoEntry* ring = m_UndoEntries[bank];
+  int& head = m_nUndoHead[bank];
+  bool store = true;
+  if (m_bInEditGroup.load()) {
+    // Within one gesture only the first old value of each parameter counts.
+    int startAt = 0;  // distance back to the open group's start marker
+    for (int k = 1; k < kXrUndoRingSize; ++k) {
+      const int found = ring[Wrap(head - k)].nIndex;
+      if (found == kXrEmptyUndoEntry) break;
+      if (found == index) {
+        store = false;
+        break;
+      }
+      if (found == kXrUndoGroupStart) {
+        startAt = k;
+        break;
+      }
+    }
+    if (store && index == kXrUndoGroupEnd) {
+      const int newest = Wrap(head - 1);
+      if (startAt == 0) {
+        // The group's start is gone (dropped by an A/B switch, or overwritten
+        // in a full ring): an end marker would make one undo run on into
+        // unrelated history.
+        store = false;
+      } else if (startAt == 1) {
+        ring[newest] = UndoEntry{kXrEmptyUndoEntry, 0.0f};
+        head = newest;
+        store = false;
+      } else if (startAt == 2) {
+        ring[Wrap(head - 2)] = ring[newest];
+        ring[newest] = UndoEntry{kXrEmptyUndoEntry, 0.0f};
+        head = newest;
+        store = false;
+      }
+    }
+  } else if (index == kXrUndoGroupEnd) {
+    store = false;  // no open group: a stray end stores nothing
+  }
+  if (store) {
+    ring[head] = UndoEntry{index, value};
+    head = Wrap(head + 1);
+    ring[head] = UndoEntry{kXrEmptyUndoEntry, 0.0f};
+  }
 }
 
 float XREffect::CurrentValueForUndo(int index) {
@@ -148,6 +172,7 @@ void XREffect::RunUndoOrRedo(bool bRedo, bool bInGroup) {
   bool changed = false;
   {
     std::lock_guard<std::mutex> lock(m_UndoMutex);
+    StoreDeferredUndoPointsLocked();
     const int bank = m_nUndoBank.load();
     UndoEntry* ring = m_UndoEntries[bank];
     int& head = m_nUndoHead[bank];

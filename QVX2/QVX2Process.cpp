@@ -3,14 +3,42 @@
 // feed the analysers and apply the kernels, bypass with the processed
 // output's latency, and the trims in left/right or mid/side form.
 //
-// Nothing here allocates, waits or prints. The engine is used only while the
-// audio-busy flag is held; a block that finds the flag taken by the idle side
-// (a rebuild or a kernel commit) is output as silence, so the host never
-// plays its buffers' stale contents.
+// The audio thread's contract. It enters the effect through
+//   - AQVX2::processReplacing (and XREffect::process, which calls it), with
+//     the filters' spectrum callbacks (FilterCallBack0/1) inside it;
+//   - host automation: XREffect::setParameter and getParameter, which some
+//     hosts call on this thread between blocks.
+// It never allocates, never prints and never waits for anything the idle or
+// user-interface side can hold. What it touches that other threads touch:
+//   - m_bAudioBusy: one test-and-set per block; while the idle side holds it
+//     (a rebuild, a kernel commit, the filters' reset) the block is output as
+//     silence instead of waiting.
+//   - the engine (filters, kernels, data stores, bypass lines), only while it
+//     holds m_bAudioBusy; the idle side replaces, clears and commits them
+//     only while it holds the flag itself. So the kernels are read without
+//     their lock, and each filter's own Lock, taken by its streaming calls,
+//     is only ever taken by this thread.
+//   - the FFT pool: per transform a spin on the sample type's claim flag,
+//     held by any thread only for a scan of 16 entries, and one object of the
+//     size, waited for (spinning) only while all 16 are in transforms.
+//   - the analyser data stores: the lock-free hand-over of
+//     CFrequencyDataStore (a clear from the display is a request it honours).
+//   - m_bDitherPending: an exchange; the dither type is an atomic.
+//   - the editor: only through its hooks, which off the user-interface thread
+//     raise flags for the editor's idle; the level meter's feed takes the
+//     editor's lock A only by trying it and skips the block when it is held.
+//   - automation: parameter values are atomics; an undo point is recorded
+//     under a try of the history's mutex or left in a lock-free queue for the
+//     next holder (XREffect::StoreUndoPoint); preference writes of linked
+//     quality settings and persistent parameters are queued for the idle side
+//     (CPersistantStorage::StorePluginInt); quality settings only raise flags
+//     for the idle side; a band-type write never refits here.
+// Each block marks its thread (MarkAudioThread) so that these paths know it.
 #include <algorithm>
 #include <cstring>
 
 #include "Helpers/Assert.h"
+#include "Helpers/AudioThread.h"
 #include "QVX2/QVX2.h"
 #include "QVX2/QVX2Engine.h"
 #include "QVX2/QVX2KernelMath.h"
@@ -160,6 +188,7 @@ bool AQVX2::RunFilters(FftFilterWithCallBack<FTYPE>* const* filters, CQVX2Engine
 
 void AQVX2::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) {
   XR_TRY
+  MarkAudioThread();
   if (outputs == nullptr || outputs[0] == nullptr || outputs[1] == nullptr || sampleFrames <= 0) return;
   const int n = sampleFrames;
   // Read once: the whole block follows one reading.

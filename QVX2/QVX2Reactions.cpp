@@ -89,7 +89,9 @@ void AQVX2::ParameterChanged(int index) {
     case EQvx2Reaction::BandType:
       if (DidParameterActuallyChange(index)) {
         XREditorHooks* editor = GetEditorHooks();
-        if (editor != nullptr && editor->IsChangeFromGui() && !IsReapplyingValues()) {
+        // Host automation never refits, also when it arrives on the audio
+        // thread while the editor's own edit is under way elsewhere.
+        if (editor != nullptr && editor->IsChangeFromGui() && !IsReapplyingValues() && !IsAudioThread()) {
           // The gain writes mark the filters themselves; a failed refit
           // still leaves the new layout to be built.
           try {

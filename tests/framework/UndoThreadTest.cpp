@@ -2,7 +2,9 @@
 
 #include <atomic>
 #include <cmath>
+#include <chrono>
 #include <functional>
+#include <future>
 #include <random>
 #include <thread>
 
@@ -47,6 +49,36 @@ TEST(UndoThreadTest, AutomationFromAnotherThreadDuringAnUndoIsStillRecorded) {
   ASSERT_TRUE(fx.CanUndo());
   fx.Undo(false);
   EXPECT_EQ(fx.getParameter(2), TestEffect::DefaultValue(2));
+}
+
+TEST(UndoThreadTest, AudioThreadAutomationDuringAnUndoWaitsInLineInsteadOfForTheLock) {
+  TempConfigFolder prefs;
+  class LockableEffect : public TestEffect {
+   public:
+    std::mutex& UndoMutex() { return m_UndoMutex; }
+  } fx;
+  fx.SetParamAndForceHostUpdate(1, 0.5f);
+  fx.UndoMutex().lock();  // as an undo or redo walking the history
+  auto audio = std::async(std::launch::async, [&] {
+    MarkAudioThread();
+    fx.setParameter(2, 0.9f);
+    fx.setParameter(3, 0.8f);
+  });
+  const bool returned = audio.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+  fx.UndoMutex().unlock();
+  audio.wait();
+  ASSERT_TRUE(returned) << "the audio thread waited for the undo history";
+  EXPECT_EQ(fx.getParameter(3), 0.8f) << "the values themselves are written at once";
+  // The idle side records the waiting points, after the older ones and in
+  // the order they were made.
+  fx.CheckForChangeCanUndoOrRedo();
+  fx.Undo(false);
+  EXPECT_EQ(fx.getParameter(3), TestEffect::DefaultValue(3));
+  EXPECT_EQ(fx.getParameter(2), 0.9f);
+  fx.Undo(false);
+  EXPECT_EQ(fx.getParameter(2), TestEffect::DefaultValue(2));
+  fx.Undo(false);
+  EXPECT_EQ(fx.getParameter(1), TestEffect::DefaultValue(1));
 }
 
 // Run under ThreadSanitizer (QVX_TSAN=ON) this shows the undo history and the

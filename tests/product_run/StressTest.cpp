@@ -1,8 +1,9 @@
 // The effect under concurrent use, as hosts drive it: quality-mode switches
 // while audio runs, and an audio thread, host automation and two idle callers
 // (the host's idle and the editor's idle task) with rebuilds and band-type
-// refits all at once. A watchdog fails the test instead of letting a
-// deadlock hang it. Meant to run under AddressSanitizer (tools/run_tests.sh)
+// refits all at once; and an audio thread that must go on while the other
+// sides hold each of their locks. A watchdog fails the test instead of
+// letting a deadlock hang it. Meant to run under AddressSanitizer (tools/run_tests.sh)
 // and ThreadSanitizer (QVX_TSAN=ON, see the README).
 #include <gtest/gtest.h>
 
@@ -11,6 +12,9 @@
 #include <cmath>
 #include <condition_variable>
 #include <cstdio>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 #include <cstdlib>
 #include <mutex>
 #include <random>
@@ -19,7 +23,9 @@
 #include "Helpers/EditorHooks.h"
 #include "Helpers/FrequencyDataStore.h"
 #include "Helpers/Lock.h"
+#include "Helpers/PersistantStorage.h"
 #include "RunTestSupport.h"
+#include "platform/PrefStore.h"
 #include "vst/AEffEditor.h"
 
 using namespace runtest;
@@ -260,4 +266,99 @@ TEST(StressTest, StopWorkWhileBlocksKeepArriving) {
   EXPECT_GT(fx.clears.load(), 3) << "each stop clears the filters once";
   EXPECT_EQ(bad.load(), 0);
   EXPECT_FALSE(fx.AudioBusyHeld());
+}
+
+// The audio thread processes blocks and, between them, automates every kind
+// of parameter (band gains with their undo points, a linked quality setting
+// and a persistent parameter, both written to the preferences, a band type
+// while the editor reports its own edit under way, bypass). Meanwhile this
+// thread holds each lock of the idle and user-interface sides in turn and,
+// while holding it, waits for the audio thread to finish more rounds. An
+// audio thread that waited for the lock would finish none: the hold ends
+// after a timeout and the test fails.
+TEST(StressTest, AudioThreadNeverWaitsForALockTheOtherSidesHold) {
+  Watchdog watchdog(std::chrono::seconds(120));
+  class ExposedQvx2 : public RunQvx2 {
+   public:
+    std::mutex& UndoMutex() { return m_UndoMutex; }
+  } fx;
+  static std::atomic<bool> s_bEditorEditing{false};
+  class BusyEditor : public GuiEditor {
+   public:
+    using GuiEditor::GuiEditor;
+    bool IsChangeFromGui() const override { return s_bEditorEditing.load(); }
+  };
+  auto* editor = new BusyEditor(&fx);
+  fx.setEditor(editor);
+  fx.SetMode(10, false);
+  fx.setParameter(kQvx2QMLink, 1.0f);  // quality settings go to the preferences
+  s_bEditorEditing = true;
+  // The lock file the preference store serialises its writes with.
+  ASSERT_TRUE(CPersistantStorage::StorePluginInt("DM", 1));
+  const std::string lockPath = platform::PrefStore(CPersistantStorage::ApplicationIdentifier()).FilePath() + ".lock";
+  const int prefsLock = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  ASSERT_GE(prefsLock, 0);
+
+  std::atomic<bool> stop{false};
+  std::atomic<long> rounds{0};
+  std::thread audio([&] {
+    std::vector<float> inL(256, 0.1f), inR(256, -0.1f), outL(256), outR(256);
+    float* ins[2] = {inL.data(), inR.data()};
+    float* outs[2] = {outL.data(), outR.data()};
+    for (long i = 0; !stop.load(); ++i) {
+      fx.processReplacing(ins, outs, 256);
+      fx.setParameter(static_cast<int>(2 * (i % kQvx2NumBands)), (i % 2) ? 0.7f : 0.3f);
+      fx.setParameter(kQvx2DitherMode, static_cast<float>(1 + i % 4) / 4.0f);
+      fx.setParameter(kQvx2FirstPersistantParam, static_cast<float>(i % 10) / 10.0f);
+      fx.setParameter(kQvx2BandType, static_cast<float>(i % 3) / 99.0f);
+      fx.setParameter(kQvx2Bypass, (i % 5 == 0) ? 1.0f : 0.0f);
+      rounds.fetch_add(1);
+    }
+  });
+
+  // Waits, while this thread holds a lock, for the audio thread to go on.
+  auto expectAudioGoesOn = [&](const char* held) {
+    const long start = rounds.load();
+    const auto deadline = Clock::now() + std::chrono::seconds(10);
+    while (rounds.load() < start + 30 && Clock::now() < deadline)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_GE(rounds.load() - start, 30) << "the audio thread stopped while the other side held " << held;
+  };
+  {
+    std::lock_guard<std::mutex> undo(fx.UndoMutex());
+    expectAudioGoesOn("the undo history");
+  }
+  fx.WithIdleLock([&] { expectAudioGoesOn("the idle side's mutex"); });
+  {
+    CScopedLock lockA(editor->GetLockA());
+    expectAudioGoesOn("the editor's lock A");
+  }
+  CQVX2Engine* engine = fx.Engine();
+  engine->pKernel[0]->Lock();
+  engine->pKernel[1]->Lock();
+  expectAudioGoesOn("the kernels' locks");
+  engine->pKernel[1]->Unlock();
+  engine->pKernel[0]->Unlock();
+  CFrequencyDataStore* store = fx.GetDataStore(0);
+  store->BeginRead();
+  expectAudioGoesOn("a read of the analysers");
+  store->EndRead();
+  EXPECT_EQ(::flock(prefsLock, LOCK_EX), 0);
+  expectAudioGoesOn("the preference file's lock");
+  ::close(prefsLock);
+  {
+    // A rebuild's hold: the blocks are output as silence, not waited for.
+    XREffect::CAudioBusyHold busy(&fx);
+    expectAudioGoesOn("the audio-busy flag");
+  }
+  stop = true;
+  audio.join();
+  s_bEditorEditing = false;
+
+  // What the audio thread handed over is finished by the idle side.
+  fx.fxIdle();
+  int stored = -1;
+  EXPECT_TRUE(CPersistantStorage::QueryStoredPluginInt("DM", &stored));
+  EXPECT_EQ(stored, fx.GetDitherMode() + 1) << "the last dither state reached the preferences";
+  EXPECT_TRUE(fx.CanUndo());
 }
