@@ -27,6 +27,7 @@ struct VecAvx2Float {
     const R y = _mm256_blend_ps(p, q, 0x01);
     return _mm256_permutevar8x32_ps(y, _mm256_setr_epi32(0, 7, 6, 5, 4, 3, 2, 1));
   }
+  static R reverse(R p) { return _mm256_permutevar8x32_ps(p, _mm256_setr_epi32(7, 6, 5, 4, 3, 2, 1, 0)); }
   static void transpose(R* r) {
     const R t0 = _mm256_unpacklo_ps(r[0], r[1]);
     const R t1 = _mm256_unpackhi_ps(r[0], r[1]);
@@ -71,6 +72,7 @@ struct VecAvx2Double {
     const R y = _mm256_blend_pd(p, q, 0x1);
     return _mm256_permute4x64_pd(y, _MM_SHUFFLE(1, 2, 3, 0));
   }
+  static R reverse(R p) { return _mm256_permute4x64_pd(p, _MM_SHUFFLE(0, 1, 2, 3)); }
   static void transpose(R* r) {
     const R t0 = _mm256_unpacklo_pd(r[0], r[1]);
     const R t1 = _mm256_unpackhi_pd(r[0], r[1]);

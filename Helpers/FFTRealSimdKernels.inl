@@ -6,8 +6,8 @@
 //
 // V provides: T (sample type), R (register), W (lanes), kLogW, kRev[W] (lane
 // index with its bits reversed), load/store (unaligned), set1, add, sub, mul,
-// shiftrev(p, q) = [q0, p[W-1], ..., p[1]], and transpose(r) (r[0..W-1], a
-// W x W block of lanes, transposed in place).
+// shiftrev(p, q) = [q0, p[W-1], ..., p[1]], reverse(p) = [p[W-1], ..., p[0]],
+// and transpose(r) (r[0..W-1], a W x W block of lanes, transposed in place).
 //
 // Every value is formed with the operands and grouping of the plain passes
 // (FFTRealPassDirect.h, FFTRealPassInverse.h); only the order in which
@@ -23,8 +23,9 @@ struct FftSimdKernels {
   using Nat = FftSimdNatural<V>;
   static constexpr int W = V::W;
   static constexpr int kLogW = V::kLogW;
-  // Values per depth-first chunk of the sub-array passes.
-  static constexpr long kChunkValues = 2048;
+  // Values per depth-first chunk of the sub-array passes: a chunk stays in
+  // the first-level cache (32 KiB) through its passes.
+  static constexpr long kChunkValues = 32768 / static_cast<long>(sizeof(T));
 
   static int Log2(long v) {
     int r = 0;
@@ -32,17 +33,23 @@ struct FftSimdKernels {
     return r;
   }
 
+  // Lengths from this many bytes on run their natural-order passes in place
+  // (see FFTRealSimdNatural.inl); the shorter ones stay in the first-level
+  // cache, where the aligned out-of-place passes are a little faster.
+  static constexpr long kInPlaceBytes = 16384;
+
   // Passes 1 .. L-1-log2(W) on the sub-arrays, in one buffer, depth-first in
   // chunks; then the transposition; then the last log2(W) passes in natural
-  // order, alternating so that the last lands in f.
+  // order: in place in f, or alternating between the buffers so that the
+  // last lands in f.
   static void Forward(int log2_len, T* f, const T* x, T* scratch, const int32_t* br,
                       const T* tc, const T* ts) {
     const int L = log2_len;
     const long n = 1L << L;
     const long npos = n / W;
     const int last_soa = L - 1 - kLogW;
-    T* soa = (kLogW & 1) ? f : scratch;
-    T* other = (kLogW & 1) ? scratch : f;
+    const bool inPlace = n * static_cast<long>(sizeof(T)) >= kInPlaceBytes;
+    T* soa = (inPlace || !(kLogW & 1)) ? scratch : f;
     const long chunk = npos < kChunkValues / W ? npos : kChunkValues / W;
     int chunk_last = Log2(chunk) - 1;
     if (chunk_last > last_soa) chunk_last = last_soa;
@@ -52,9 +59,14 @@ struct FftSimdKernels {
       for (int p = 3; p <= chunk_last; ++p) Soa::PassFwd(p, soa, c0, c0 + chunk, tc, ts);
     }
     for (int p = chunk_last + 1; p <= last_soa; ++p) Soa::PassFwd(p, soa, 0, npos, tc, ts);
-    Nat::SoaToNatural(other, soa, npos);
-    T* src = other;
+    if (inPlace) {
+      Nat::SoaToNatural(f, soa, npos);
+      for (int p = L - kLogW; p <= L - 1; ++p) Nat::PassFwdInPlace(p, f, n, tc, ts);
+      return;
+    }
+    T* src = soa == f ? scratch : f;
     T* dst = soa;
+    Nat::SoaToNatural(src, soa, npos);
     for (int p = L - kLogW; p <= L - 1; ++p) {
       Nat::PassFwd(p, dst, src, n, tc, ts);
       T* t = src;
@@ -63,10 +75,11 @@ struct FftSimdKernels {
     }
   }
 
-  // The mirror image: natural-order passes from f, alternating so that the
-  // last writes x (x is working space until then); the transposition into
-  // the scratch buffer; the sub-array passes there; passes 2 and 1 scatter
-  // into x.
+  // The mirror image: the natural-order passes from f (which stays as it
+  // is) into x, which is working space until the end (in place from the
+  // second pass on, or alternating with the scratch buffer); the
+  // transposition into the scratch buffer; the sub-array passes there;
+  // passes 2 and 1 scatter into x.
   static void Inverse(int log2_len, const T* f, T* x, T* scratch, const int32_t* br,
                       const T* tc, const T* ts) {
     const int L = log2_len;
@@ -78,11 +91,17 @@ struct FftSimdKernels {
     if (chunk_last > last_soa) chunk_last = last_soa;
 
     const T* src = f;
-    T* dst = (kLogW & 1) ? x : scratch;
-    for (int p = L - 1; p >= L - kLogW; --p) {
-      Nat::PassInv(p, dst, src, n, tc, ts);
-      src = dst;
-      dst = (dst == x) ? scratch : x;
+    if (n * static_cast<long>(sizeof(T)) >= kInPlaceBytes) {
+      Nat::PassInv(L - 1, x, f, n, tc, ts);
+      for (int p = L - 2; p >= L - kLogW; --p) Nat::PassInvInPlace(p, x, n, tc, ts);
+      src = x;
+    } else {
+      T* dst = (kLogW & 1) ? x : scratch;
+      for (int p = L - 1; p >= L - kLogW; --p) {
+        Nat::PassInv(p, dst, src, n, tc, ts);
+        src = dst;
+        dst = (dst == x) ? scratch : x;
+      }
     }
     Nat::NaturalToSoa(scratch, src, npos);
     for (int p = last_soa; p > chunk_last; --p) Soa::PassInv(p, scratch, 0, npos, tc, ts);

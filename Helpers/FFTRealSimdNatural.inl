@@ -2,6 +2,14 @@
 // and the transposition between the sub-array layout and natural order.
 // Used for the last log2(W) passes, whose blocks span several sub-arrays.
 // Included by FFTRealSimdKernels.inl.
+//
+// The in-place forms take butterfly k together with its mirror d - k: the
+// two read and write the same eight positions of a block, so one buffer
+// suffices, which halves what the large lengths move through the cache.
+// Butterflies 1 .. d/2 go as vectors K starting at 1 + jW, their mirrors as
+// the vectors M = d - K read in ascending order (lane l of M is the mirror of
+// lane W-1-l of K); the last K and M share butterfly d/2, which both compute
+// from the same inputs. Butterfly 0 is the block's special values.
 
 template <class V>
 struct FftSimdNatural {
@@ -85,6 +93,82 @@ struct FftSimdNatural {
     }
   }
 
+  // Forward pass P in place: the values of PassFwd, butterfly by butterfly.
+  template <int P>
+  static void PassFwdInPlace(T* io, long n, const T* tc, const T* ts) {
+    constexpr long d = 1L << (P - 1);
+    static_assert(d >= 2 * W, "a pass of at least two vectors per half");
+    const T* twc = tc + d;
+    const T* tws = ts + d;
+    for (long b = 0; b < n; b += 4 * d) {
+      T* p = io + b;
+      for (long k0 = 1; k0 < d / 2; k0 += W) {
+        const long m0 = d - k0 - W + 1;
+        const R a = V::load(p + k0), bb = V::load(p + d + k0), e = V::load(p + 2 * d + k0), g = V::load(p + 3 * d + k0);
+        const R am = V::load(p + m0), bm = V::load(p + d + m0), em = V::load(p + 2 * d + m0),
+                gm = V::load(p + 3 * d + m0);
+        R oa, oe, mb, md, oam, oem, mbm, mdm;
+        ButterflyFwd(a, bb, e, g, V::load(twc + k0), V::load(tws + k0), oa, oe, mb, md);
+        ButterflyFwd(am, bm, em, gm, V::load(twc + m0), V::load(tws + m0), oam, oem, mbm, mdm);
+        V::store(p + k0, oa);
+        V::store(p + 2 * d + k0, oe);
+        V::store(p + d + m0, V::reverse(mb));
+        V::store(p + 3 * d + m0, V::reverse(md));
+        V::store(p + m0, oam);
+        V::store(p + 2 * d + m0, oem);
+        V::store(p + d + k0, V::reverse(mbm));
+        V::store(p + 3 * d + k0, V::reverse(mdm));
+      }
+      const T a0 = p[0], e0 = p[2 * d];
+      p[0] = a0 + e0;
+      p[2 * d] = a0 - e0;
+    }
+  }
+
+  // Inverse pass P in place: the values of PassInv, butterfly by butterfly.
+  template <int P>
+  static void PassInvInPlace(T* io, long n, const T* tc, const T* ts) {
+    constexpr long d = 1L << (P - 1);
+    static_assert(d >= 2 * W, "a pass of at least two vectors per half");
+    const T* twc = tc + d;
+    const T* tws = ts + d;
+    for (long b = 0; b < n; b += 4 * d) {
+      T* p = io + b;
+      for (long k0 = 1; k0 < d / 2; k0 += W) {
+        const long m0 = d - k0 - W + 1;
+        const R a = V::load(p + k0), e = V::load(p + 2 * d + k0);
+        const R am = V::load(p + m0), em = V::load(p + 2 * d + m0);
+        const R rb = V::reverse(V::load(p + d + m0)), rd = V::reverse(V::load(p + 3 * d + m0));
+        const R rbm = V::reverse(V::load(p + d + k0)), rdm = V::reverse(V::load(p + 3 * d + k0));
+        ButterflyInv(p + k0, d, a, rb, e, rd, V::load(twc + k0), V::load(tws + k0));
+        ButterflyInv(p + m0, d, am, rbm, em, rdm, V::load(twc + m0), V::load(tws + m0));
+      }
+      const T a0 = p[0], e0 = p[2 * d], b0 = p[d], d0 = p[3 * d];
+      p[0] = a0 + e0;
+      p[2 * d] = a0 - e0;
+      p[d] = b0 + b0;
+      p[3 * d] = d0 + d0;
+    }
+  }
+
+  // The butterflies of PassFwd and PassInv on vectors, formed alike.
+  static void ButterflyFwd(R a, R bb, R e, R g, R c, R s, R& oa, R& oe, R& mb, R& md) {
+    const R v1 = V::sub(V::mul(e, c), V::mul(g, s));
+    const R v2 = V::add(V::mul(e, s), V::mul(g, c));
+    oa = V::add(a, v1);
+    mb = V::sub(a, v1);
+    oe = V::add(v2, bb);
+    md = V::sub(v2, bb);
+  }
+  static void ButterflyInv(T* out, long d, R a, R rb, R e, R rd, R c, R s) {
+    V::store(out, V::add(a, rb));
+    V::store(out + d, V::sub(e, rd));
+    const R vr = V::sub(a, rb);
+    const R vi = V::add(e, rd);
+    V::store(out + 2 * d, V::add(V::mul(vr, c), V::mul(vi, s)));
+    V::store(out + 3 * d, V::sub(V::mul(vi, c), V::mul(vr, s)));
+  }
+
   // Sub-array layout <-> natural order, 2W positions of all W sub-arrays at
   // a time (sub-array kRev[l] is natural-order stream l). The streams lie a
   // power of two apart; touching two adjacent vectors of each per step keeps
@@ -146,13 +230,29 @@ struct FftSimdNatural {
   case P:                                 \
     PassInv<P>(dst, src, n, tc, ts);      \
     break;
+#define QVX_FFT_NAT_FWD_IN_PLACE_CASE(P)  \
+  case P:                                 \
+    PassFwdInPlace<P>(io, n, tc, ts);     \
+    break;
+#define QVX_FFT_NAT_INV_IN_PLACE_CASE(P)  \
+  case P:                                 \
+    PassInvInPlace<P>(io, n, tc, ts);     \
+    break;
   static void PassFwd(int pass, T* dst, const T* src, long n, const T* tc, const T* ts) {
     switch (pass) { QVX_FFT_NAT_PASSES(QVX_FFT_NAT_FWD_CASE) default: break; }
   }
   static void PassInv(int pass, T* dst, const T* src, long n, const T* tc, const T* ts) {
     switch (pass) { QVX_FFT_NAT_PASSES(QVX_FFT_NAT_INV_CASE) default: break; }
   }
+  static void PassFwdInPlace(int pass, T* io, long n, const T* tc, const T* ts) {
+    switch (pass) { QVX_FFT_NAT_PASSES(QVX_FFT_NAT_FWD_IN_PLACE_CASE) default: break; }
+  }
+  static void PassInvInPlace(int pass, T* io, long n, const T* tc, const T* ts) {
+    switch (pass) { QVX_FFT_NAT_PASSES(QVX_FFT_NAT_INV_IN_PLACE_CASE) default: break; }
+  }
 #undef QVX_FFT_NAT_FWD_CASE
 #undef QVX_FFT_NAT_INV_CASE
+#undef QVX_FFT_NAT_FWD_IN_PLACE_CASE
+#undef QVX_FFT_NAT_INV_IN_PLACE_CASE
 #undef QVX_FFT_NAT_PASSES
 };

@@ -24,6 +24,7 @@ struct VecSse2Float {
     const R y = _mm_move_ss(p, q);
     return _mm_shuffle_ps(y, y, _MM_SHUFFLE(1, 2, 3, 0));
   }
+  static R reverse(R p) { return _mm_shuffle_ps(p, p, _MM_SHUFFLE(0, 1, 2, 3)); }
   static void transpose(R* r) { _MM_TRANSPOSE4_PS(r[0], r[1], r[2], r[3]); }
 };
 
@@ -40,6 +41,7 @@ struct VecSse2Double {
   static R sub(R a, R b) { return _mm_sub_pd(a, b); }
   static R mul(R a, R b) { return _mm_mul_pd(a, b); }
   static R shiftrev(R p, R q) { return _mm_move_sd(p, q); }
+  static R reverse(R p) { return _mm_shuffle_pd(p, p, 1); }
   static void transpose(R* r) {
     const R lo = _mm_unpacklo_pd(r[0], r[1]);
     r[1] = _mm_unpackhi_pd(r[0], r[1]);
