@@ -99,12 +99,6 @@ class CDelayFilter : public CDelayRing<FTYPE> {
   // Write steps for n samples at once: the same ring contents as n Push
   // calls, copied in at most two runs.
   void PushBlock(const FTYPE* x, int n) {
-    PushBlock(x, n, [](FTYPE* to, const FTYPE* from, int count) { std::copy(from, from + count, to); });
-  }
-  // The same with each run copied by copyRun(to, from, count), which may
-  // change the samples on the way.
-  template <typename SOURCE, typename CopyRun>
-  void PushBlock(const SOURCE* x, int n, CopyRun&& copyRun) {
     const int ringSize = m_nMaxDelay + 1;
     if (n > ringSize) {  // only the last ringSize samples stay in the ring
       m_nPosition = (m_nPosition + (n - ringSize)) % ringSize;
@@ -114,7 +108,7 @@ class CDelayFilter : public CDelayRing<FTYPE> {
     while (n > 0) {
       const int start = m_nPosition + 1 > m_nMaxDelay ? 0 : m_nPosition + 1;
       const int run = n < ringSize - start ? n : ringSize - start;
-      copyRun(m_pBuffer.get() + start, x, run);
+      std::copy(x, x + run, m_pBuffer.get() + start);
       m_nPosition = start + run - 1;
       x += run;
       n -= run;

@@ -66,15 +66,12 @@ constexpr float kfInputLimit = 1.0e9f;
 // An input sample as the filters take it: a non-finite sample reads as
 // silence, a finite one beyond kfInputLimit is limited to it, anything else
 // passes unchanged. One bad sample therefore cannot spoil a whole frame.
+// LimitCopy (SampleLoops.h) does it to a whole block.
 inline float LimitInputSample(float x) {
   if (!(std::fabs(x) <= std::numeric_limits<float>::max())) return 0.0f;
   return x < -kfInputLimit ? -kfInputLimit : (x > kfInputLimit ? kfInputLimit : x);
 }
 
-// my_typed_memcpy from the host's float samples through LimitInputSample
-// (vector code where the processor has it). n <= 0 copies nothing.
-void my_typed_memcpy_limited(float* dest, const float* src, int n);
-void my_typed_memcpy_limited(double* dest, const float* src, int n);
 
 // Copies that keep or widen the precision ignore the dither type.
 // n <= 0 writes nothing; source and destination must not overlap.

@@ -3,10 +3,8 @@
 #include "Helpers/Assert.h"
 #include "Helpers/DitherCopy.h"
 #include "Helpers/FftWindow.h"
+#include "Helpers/SampleLoops.h"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 XR_REGISTER_SOURCE_FILE("Helpers/FFT");
 
@@ -17,42 +15,6 @@ const char* const c_pszFftWindowName[kWindowTypeCount] = {"Rectangle", "Hamming"
                                                            "Blackman-Harris"};
 
 std::atomic<uint32_t> xr_rand_seed{kDitherSeedInitial};
-
-namespace {
-
-// Four samples through LimitInputSample: clamped to the limit, then zeroed
-// where the input was not finite (the clamp turns NaN into -limit, the mask
-// removes it).
-#if defined(__SSE2__)
-inline __m128 LimitFour(__m128 x) {
-  const __m128 absMask = _mm_castsi128_ps(_mm_set1_epi32(0x7FFFFFFF));
-  const __m128 finite = _mm_cmple_ps(_mm_and_ps(x, absMask), _mm_set1_ps(std::numeric_limits<float>::max()));
-  const __m128 limited = _mm_min_ps(_mm_max_ps(x, _mm_set1_ps(-kfInputLimit)), _mm_set1_ps(kfInputLimit));
-  return _mm_and_ps(limited, finite);
-}
-#endif
-
-}  // namespace
-
-void my_typed_memcpy_limited(float* dest, const float* src, int n) {
-  int i = 0;
-#if defined(__SSE2__)
-  for (; i + 4 <= n; i += 4) _mm_storeu_ps(dest + i, LimitFour(_mm_loadu_ps(src + i)));
-#endif
-  for (; i < n; ++i) dest[i] = LimitInputSample(src[i]);
-}
-
-void my_typed_memcpy_limited(double* dest, const float* src, int n) {
-  int i = 0;
-#if defined(__SSE2__)
-  for (; i + 4 <= n; i += 4) {
-    const __m128 y = LimitFour(_mm_loadu_ps(src + i));
-    _mm_storeu_pd(dest + i, _mm_cvtps_pd(y));
-    _mm_storeu_pd(dest + i + 2, _mm_cvtps_pd(_mm_movehl_ps(y, y)));
-  }
-#endif
-  for (; i < n; ++i) dest[i] = LimitInputSample(src[i]);
-}
 
 void my_typed_memcpy_with_dither(float* dest, const float* src, int n, EDitherType) {
   my_typed_memcpy<float, float>(dest, src, n);
@@ -100,7 +62,7 @@ void my_typed_memcpy_with_dither(float* dest, const double* src, int n, EDitherT
     default:
       // Off, and any type this code does not know: the samples must still
       // reach the output, so they are narrowed without noise.
-      my_typed_memcpy<double, float>(dest, src, n);
+      NarrowCopy(dest, src, n);
       return;
   }
   state = s;

@@ -5,6 +5,7 @@
 #include <type_traits>
 
 #include "Helpers/Assert.h"
+#include "Helpers/SampleLoops.h"
 
 namespace {
 // Longest extra input delay PadWithExtraLatency provides, in samples.
@@ -59,10 +60,7 @@ void FftFilter<FTYPE>::ApplyThroughBins() {
 template <typename FTYPE>
 void FftFilter<FTYPE>::OperateOverlap() {
   XR_TRY
-  const FTYPE scale = static_cast<FTYPE>(1.0 / static_cast<double>(this->m_nFftSize));
-  const FTYPE* __restrict y = m_pTime.get();
-  FTYPE* __restrict out = m_pOutputWrite;
-  for (int i = 0; i < m_nHop; ++i) out[i] = y[i] * scale;
+  ScaleInto(m_pOutputWrite, m_pTime.get(), static_cast<FTYPE>(1.0 / static_cast<double>(this->m_nFftSize)), m_nHop);
   XR_CATCH_VOID
 }
 
@@ -159,7 +157,7 @@ int FftFilter<FTYPE>::FeedFrame(const float* in, int n) {
     CDelayFilter<FTYPE>& pad = *m_pPadDelay;
     for (int i = 0; i < take; ++i) m_pFrameWrite[i] = pad.Step(static_cast<FTYPE>(LimitInputSample(in[i])));
   } else {
-    my_typed_memcpy_limited(m_pFrameWrite, in, take);
+    LimitCopy(m_pFrameWrite, in, take);
   }
   m_nFilled += take;
   m_pFrameWrite += take;
@@ -303,17 +301,18 @@ void FftFilterWithCallBack<FTYPE>::OperateOverlap() {
   // ring in one pass over the frame: each output sample is y * (1/N) + tail,
   // formed as the separate scaling and addition formed it.
   const FTYPE scale = static_cast<FTYPE>(1.0 / static_cast<double>(this->m_nFftSize));
-  const FTYPE* __restrict y = this->m_pTime.get();
-  FTYPE* __restrict out = this->m_pOutputWrite;
-  FTYPE* __restrict tail = m_pOverlapTail.get();
+  const FTYPE* y = this->m_pTime.get();
+  FTYPE* out = this->m_pOutputWrite;
+  FTYPE* tail = m_pOverlapTail.get();
   const int hop = this->m_nHop;
   const int ov = m_nOverlap;
   const int m = std::min(hop, ov);
-  for (int i = 0; i < m; ++i) out[i] = y[i] * scale + tail[i];
-  for (int i = m; i < hop; ++i) out[i] = y[i] * scale;
+  ScaleAddInto(out, y, scale, tail, m);
+  ScaleInto(out + m, y + m, scale, hop - m);
   // With an overlap beyond the hop the old tail reaches past this hop too.
-  for (int i = 0; i < ov - hop; ++i) tail[i] = tail[hop + i] + y[hop + i] * scale;
-  for (int i = std::max(ov - hop, 0); i < ov; ++i) tail[i] = y[hop + i] * scale;
+  const int carried = std::max(ov - hop, 0);
+  ScaleAddInto(tail, y + hop, scale, tail + hop, carried);
+  ScaleInto(tail + carried, y + hop + carried, scale, ov - carried);
   XR_CATCH_VOID
 }
 

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "Helpers/Assert.h"
+#include "Helpers/SampleLoops.h"
 
 XR_REGISTER_SOURCE_FILE("Helpers/FrequencyDataStore.cpp");
 
@@ -91,13 +92,18 @@ void StorePowers(double* to, const Complex<T>* spectrum, int half, const float* 
 
 // The packed order: bins 0 and half are real (their zero imaginary parts
 // add nothing to the sum), the others pair re at k with im at half + k.
+// Unweighted frames, the usual case, go through the vector loop.
 template <typename T, bool kWeight, bool kMerge>
 void StorePowersPacked(double* __restrict to, const T* __restrict packed, int half, const float* weights,
                        const double* previous) {
   StorePower<kWeight, kMerge>(to, 0, packed[0] * packed[0], weights, previous);
   const T* im = packed + half;
-  for (int k = 1; k < half; ++k)
-    StorePower<kWeight, kMerge>(to, k, packed[k] * packed[k] + im[k] * im[k], weights, previous);
+  if (kWeight) {
+    for (int k = 1; k < half; ++k)
+      StorePower<kWeight, kMerge>(to, k, packed[k] * packed[k] + im[k] * im[k], weights, previous);
+  } else if (half > 1) {
+    BinPowers(to + 1, packed + 1, im + 1, half - 1, kMerge ? previous + 1 : nullptr);
+  }
   if (half > 0) StorePower<kWeight, kMerge>(to, half, packed[half] * packed[half], weights, previous);
 }
 

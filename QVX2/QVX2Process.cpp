@@ -39,6 +39,7 @@
 
 #include "Helpers/Assert.h"
 #include "Helpers/AudioThread.h"
+#include "Helpers/SampleLoops.h"
 #include "QVX2/QVX2.h"
 #include "QVX2/QVX2Engine.h"
 #include "QVX2/QVX2KernelMath.h"
@@ -211,10 +212,7 @@ void AQVX2::processReplacing(float** inputs, float** outputs, VstInt32 sampleFra
   // whichever blocks were skipped.
   if (!bBypass)
     for (int c = 0; c < kChannels; ++c)
-      if (CDelayFilter<float>* line = engine->pBypass[c].get())
-        line->PushBlock(inputs[c], n, [](float* to, const float* from, int count) {
-          my_typed_memcpy_limited(to, from, count);
-        });
+      if (CDelayFilter<float>* line = engine->pBypass[c].get()) line->PushBlock(inputs[c], n);
 
   FftFilterWithCallBack<float>* floats[2] = {engine->pFloatFilter[0].get(), engine->pFloatFilter[1].get()};
   FftFilterWithCallBack<double>* doubles[2] = {engine->pDoubleFilter[0].get(), engine->pDoubleFilter[1].get()};
@@ -228,7 +226,8 @@ void AQVX2::processReplacing(float** inputs, float** outputs, VstInt32 sampleFra
         std::memset(outputs[c], 0, sizeof(float) * static_cast<size_t>(n));
         continue;
       }
-      for (int i = 0; i < n; ++i) outputs[c][i] = line->Step(LimitInputSample(inputs[c][i]));
+      // The lines hold the input as it came; it is limited as it leaves.
+      for (int i = 0; i < n; ++i) outputs[c][i] = LimitInputSample(line->Step(inputs[c][i]));
     }
     FeedEditorMeter(outputs, n);
     return;
@@ -243,8 +242,9 @@ void AQVX2::processReplacing(float** inputs, float** outputs, VstInt32 sampleFra
   float* left = outputs[0];
   float* right = outputs[1];
   if (Param(kQvx2MSMode)->load(std::memory_order_relaxed) == 0.0f) {
-    for (int i = 0; i < n; ++i) left[i] *= gL;
-    for (int i = 0; i < n; ++i) right[i] *= gR;
+    // A trim at 0 dB leaves every sample as it is.
+    if (gL != 1.0f) ScaleInto(left, left, gL, n);
+    if (gR != 1.0f) ScaleInto(right, right, gR, n);
   } else {
     // Left trim scales the mid signal, right trim the side signal.
     const float mid = 0.5f * gL, side = 0.5f * gR;
