@@ -304,17 +304,6 @@ void fft_object_rescale(int N, double* x) { PoolRescale(N, x); }
 
 // ---- CFftWrapper -------------------------------------------------------
 
-namespace {
-template <typename T>
-T* AllocScratch(int N) {
-  return static_cast<T*>(::operator new(sizeof(T) * static_cast<size_t>(N), std::align_val_t(64)));
-}
-template <typename T>
-void FreeScratch(T* p) {
-  if (p) ::operator delete(p, std::align_val_t(64));
-}
-}  // namespace
-
 template <typename T>
 CFftWrapper<T>::CFftWrapper(int N) : m_nSize(N), m_nLog2(SupportedLog2(N)), m_bBusy{}, m_pScratch{} {
   if (m_nLog2 < 0) throw std::invalid_argument("unsupported FFT size");
@@ -323,11 +312,11 @@ CFftWrapper<T>::CFftWrapper(int N) : m_nSize(N), m_nLog2(SupportedLog2(N)), m_bB
   try {
     for (int i = 0; i < kScratchCount; ++i) {
       m_bBusy[i].store(false, std::memory_order_relaxed);
-      m_pScratch[i] = AllocScratch<T>(N);
+      m_pScratch[i] = FftAlignedNew<T>(N);
     }
   } catch (...) {
     for (T*& p : m_pScratch) {
-      FreeScratch(p);
+      FftAlignedDelete(p);
       p = nullptr;
     }
     throw;
@@ -337,7 +326,7 @@ CFftWrapper<T>::CFftWrapper(int N) : m_nSize(N), m_nLog2(SupportedLog2(N)), m_bB
 template <typename T>
 CFftWrapper<T>::~CFftWrapper() {
   for (T*& p : m_pScratch) {
-    FreeScratch(p);
+    FftAlignedDelete(p);
     p = nullptr;
   }
 }

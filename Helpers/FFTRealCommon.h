@@ -43,16 +43,24 @@ inline int32_t FftReverseBits(int32_t g, int bits) {
   return r;
 }
 
+// Storage of `count` (uninitialised) values, aligned to a cache line for
+// the vector passes, and its release (null is allowed). Throws std::bad_alloc.
+template <typename U>
+U* FftAlignedNew(long count) {
+  return static_cast<U*>(::operator new(sizeof(U) * static_cast<size_t>(count), std::align_val_t(64)));
+}
+template <typename U>
+void FftAlignedDelete(U* p) {
+  if (p) ::operator delete(p, std::align_val_t(64));
+}
+
 // Owning array with an element count, released (pointer nulled, count
 // zeroed) by the destructor. Storage is 64-byte aligned for the vector path.
 template <typename U>
 class FFTRealArray {
  public:
   FFTRealArray() = default;
-  explicit FFTRealArray(long count)
-      : m_ptr(static_cast<U*>(::operator new(sizeof(U) * static_cast<size_t>(count),
-                                             std::align_val_t(kAlign)))),
-        m_count(count) {}
+  explicit FFTRealArray(long count) : m_ptr(FftAlignedNew<U>(count)), m_count(count) {}
   ~FFTRealArray() { release(); }
   FFTRealArray(const FFTRealArray&) = delete;
   FFTRealArray& operator=(const FFTRealArray&) = delete;
@@ -64,7 +72,7 @@ class FFTRealArray {
   const U& operator[](long i) const { return m_ptr[i]; }
 
   void release() {
-    if (m_ptr) ::operator delete(m_ptr, std::align_val_t(kAlign));
+    FftAlignedDelete(m_ptr);
     m_ptr = nullptr;
     m_count = 0;
   }
@@ -72,12 +80,11 @@ class FFTRealArray {
   // std::bad_alloc, leaving the array empty.
   void reset(long count) {
     release();
-    m_ptr = static_cast<U*>(::operator new(sizeof(U) * static_cast<size_t>(count), std::align_val_t(kAlign)));
+    m_ptr = FftAlignedNew<U>(count);
     m_count = count;
   }
 
  private:
-  static constexpr size_t kAlign = 64;
   U* m_ptr = nullptr;
   long m_count = 0;
 };

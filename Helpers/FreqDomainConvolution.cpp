@@ -6,21 +6,14 @@
 #include <stdexcept>
 
 #include "Helpers/Assert.h"
+#include "Helpers/FFTRealCommon.h"
 
 namespace {
 // The packed responses are read with vector loads next to the filters'
 // aligned spectra: cache-line aligned as those are.
 template <typename T>
-T* NewPacked(int n) {
-  return static_cast<T*>(::operator new(sizeof(T) * static_cast<size_t>(n), std::align_val_t(64)));
-}
-template <typename T>
-void DeletePacked(T* p) {
-  if (p) ::operator delete(p, std::align_val_t(64));
-}
-template <typename T>
 struct PackedDeleter {
-  void operator()(T* p) const { DeletePacked(p); }
+  void operator()(T* p) const { FftAlignedDelete(p); }
 };
 }  // namespace
 
@@ -33,8 +26,8 @@ FreqDomainConvolution<FTYPE>::FreqDomainConvolution(int N, int kernelSize, int p
   const int bins = N / 2 + 1;
   std::unique_ptr<Complex<FTYPE>[]> response(new Complex<FTYPE>[bins]);
   std::unique_ptr<Complex<FTYPE>[]> setup(new Complex<FTYPE>[bins]);
-  std::unique_ptr<FTYPE, PackedDeleter<FTYPE>> packed(NewPacked<FTYPE>(N));
-  std::unique_ptr<FTYPE, PackedDeleter<FTYPE>> setupPacked(NewPacked<FTYPE>(N));
+  std::unique_ptr<FTYPE, PackedDeleter<FTYPE>> packed(FftAlignedNew<FTYPE>(N));
+  std::unique_ptr<FTYPE, PackedDeleter<FTYPE>> setupPacked(FftAlignedNew<FTYPE>(N));
   for (int k = 0; k < bins; ++k) response[k] = Complex<FTYPE>{FTYPE(1), FTYPE(0)};
   std::fill(packed.get(), packed.get() + bins, FTYPE(1));
   std::fill(packed.get() + bins, packed.get() + N, FTYPE(0));
@@ -51,8 +44,8 @@ FreqDomainConvolution<FTYPE>::~FreqDomainConvolution() {
   Lock();
   delete[] m_pResponse;
   delete[] m_pSetupResponse;
-  DeletePacked(m_pPackedResponse);
-  DeletePacked(m_pSetupPackedResponse);
+  FftAlignedDelete(m_pPackedResponse);
+  FftAlignedDelete(m_pSetupPackedResponse);
   m_pResponse = nullptr;
   m_pSetupResponse = nullptr;
   m_pPackedResponse = nullptr;
