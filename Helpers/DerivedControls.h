@@ -16,11 +16,11 @@
 // own result buffer.
 #pragma once
 
-#include "Helpers/MouseMoveAwayHook.h"
 #include "gui/COnOffButton.h"
 #include "gui/COptionMenu.h"
 #include "gui/CParamDisplay.h"
 #include "gui/CTextEdit.h"
+#include "gui/MouseMoveAwayHook.h"
 
 // --- value-to-text helpers ---------------------------------------------------------
 //

@@ -23,8 +23,8 @@
 #pragma once
 
 #include "Helpers/Lock.h"
-#include "Helpers/MouseMoveAwayHook.h"
 #include "gui/CControl.h"
+#include "gui/MouseMoveAwayHook.h"
 
 class AEffGUIEditor;
 class COffscreenContext;

@@ -9,11 +9,11 @@
 
 #include "Helpers/Assert.h"
 #include "Helpers/ColorModel.h"
-#include "Helpers/MouseMoveAwayHook.h"
 #include "QVX2/QVX2.h"
 #include "QVX2/QVX2Bands.h"
 #include "QVX2/QVX2Editor.h"
 #include "gui/CDrawContext.h"
+#include "gui/MouseMoveAwayHook.h"
 
 XR_REGISTER_SOURCE_FILE("QVX2/QVX2Graph");
 

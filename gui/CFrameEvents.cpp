@@ -4,12 +4,12 @@
 #include <chrono>
 
 #include "Helpers/Assert.h"
-#include "Helpers/MouseMoveAwayHook.h"
 #include "gui/AEffGUIEditor.h"
 #include "gui/CDragContainer.h"
 #include "gui/CDrawContext.h"
 #include "gui/CFrame.h"
 #include "gui/CTextEditField.h"
+#include "gui/MouseMoveAwayHook.h"
 
 XR_REGISTER_SOURCE_FILE("gui/CFrameEvents.cpp");
 

@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "Helpers/HostInfo.h"
-#include "Helpers/MouseMoveAwayHook.h"
 #include "gui/AEffGUIEditor.h"
 #include "gui/CDragContainer.h"
 #include "gui/CDrawContext.h"
 #include "gui/CFrame.h"
+#include "gui/MouseMoveAwayHook.h"
 #include "platform/HeadlessWindow.h"
 #include "vst/VstTestSupport.h"
 

@@ -1,4 +1,4 @@
-#include "Helpers/MouseMoveAwayHook.h"
+#include "gui/MouseMoveAwayHook.h"
 
 #include <iterator>
 #include <map>
@@ -8,7 +8,7 @@
 #include "Helpers/Assert.h"
 #include "gui/CView.h"
 
-XR_REGISTER_SOURCE_FILE("Helpers/MouseMoveAwayHook.cpp");
+XR_REGISTER_SOURCE_FILE("gui/MouseMoveAwayHook.cpp");
 
 CCurrentMouseMoveAwayHook g_pCurrentMouseMoveAwayHook;
 int g_MousePointerID = 1;
