@@ -115,19 +115,14 @@ void DivuVazize::close() {
 void DivuVazize::DropFrame(bool emptyCache) {
   CFrame* old = nullptr;
   {
-    Lock* frameLock = frame ? &frame->getFrameLock() : nullptr;
-    if (frameLock) frameLock->HoldLock();
-    m_lockA.HoldLock();
-    m_lockB.HoldLock();
+    const CScopedLock holdFrame(frame ? &frame->getFrameLock() : nullptr);
+    const CScopedLockPair holdAB(m_lockA, m_lockB);
     if (emptyCache) {
       for (CBitmapResource& entry : m_GenericBitmaps) entry.ForgetAndClear();
       m_nGenericBitmapsAdded = 0;
     }
     old = frame;
     frame = nullptr;
-    m_lockB.ReleaseLock();
-    m_lockA.ReleaseLock();
-    if (frameLock) frameLock->ReleaseLock();
   }
   // Outside every lock: the frame's destructor waits for its idle thread,
   // whose pass may be waiting for these locks.
@@ -160,19 +155,10 @@ void DivuVazize::RemoveAllControls() {
   XR_TRY
   // The frame lock first: the user-interface thread is then neither
   // drawing nor handling an event while the pointers and views go.
-  Lock* frameLock = frame ? &frame->getFrameLock() : nullptr;
-  if (frameLock) frameLock->HoldLock();
+  const CScopedLock holdFrame(frame ? &frame->getFrameLock() : nullptr);
   ZeroControlPtrs(true);
-  m_lockA.HoldLock();
-  m_lockB.HoldLock();
-  try {
-    if (frame) frame->removeAll(true);
-  } catch (...) {
-    HandleException(__PRETTY_FUNCTION__);
-  }
-  m_lockB.ReleaseLock();
-  m_lockA.ReleaseLock();
-  if (frameLock) frameLock->ReleaseLock();
+  const CScopedLockPair holdAB(m_lockA, m_lockB);
+  if (frame) frame->removeAll(true);
   XR_CATCH_VOID
 }
 

@@ -15,6 +15,19 @@ template <typename T>
 struct PackedDeleter {
   void operator()(T* p) const { FftAlignedDelete(p); }
 };
+
+// Holds a convolution's guard over its committed response for a scope.
+template <typename FTYPE>
+class CResponseHold {
+ public:
+  explicit CResponseHold(FreqDomainConvolution<FTYPE>& owner) : m_Owner(owner) { m_Owner.Lock(); }
+  ~CResponseHold() { m_Owner.Unlock(); }
+  CResponseHold(const CResponseHold&) = delete;
+  CResponseHold& operator=(const CResponseHold&) = delete;
+
+ private:
+  FreqDomainConvolution<FTYPE>& m_Owner;
+};
 }  // namespace
 
 template <typename FTYPE>
@@ -41,7 +54,7 @@ template <typename FTYPE>
 FreqDomainConvolution<FTYPE>::~FreqDomainConvolution() {
   XR_TRY
   m_bHasResponse = false;
-  Lock();
+  const CResponseHold<FTYPE> hold(*this);
   delete[] m_pResponse;
   delete[] m_pSetupResponse;
   FftAlignedDelete(m_pPackedResponse);
@@ -50,7 +63,6 @@ FreqDomainConvolution<FTYPE>::~FreqDomainConvolution() {
   m_pSetupResponse = nullptr;
   m_pPackedResponse = nullptr;
   m_pSetupPackedResponse = nullptr;
-  Unlock();
   XR_CATCH_VOID
 }
 
@@ -129,10 +141,11 @@ void FreqDomainConvolution<FTYPE>::CommitSetup() {
   if (!m_bSetupReady) return;
   m_bNeedsSetup = false;
   m_bHasResponse = true;
-  Lock();
-  std::swap(m_pResponse, m_pSetupResponse);
-  std::swap(m_pPackedResponse, m_pSetupPackedResponse);
-  Unlock();
+  {
+    const CResponseHold<FTYPE> hold(*this);
+    std::swap(m_pResponse, m_pSetupResponse);
+    std::swap(m_pPackedResponse, m_pSetupPackedResponse);
+  }
   m_bSetupReady = false;
   XR_CATCH_VOID
 }

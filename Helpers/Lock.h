@@ -22,14 +22,47 @@ class Lock {
   std::recursive_mutex m_Mutex;
 };
 
-// Holds a Lock for a scope.
+// Holds a Lock for a scope; a null lock is none (a view outside a frame has
+// no frame lock).
 class CScopedLock {
  public:
-  explicit CScopedLock(Lock& lock) : m_Lock(lock) { m_Lock.HoldLock(); }
-  ~CScopedLock() { m_Lock.ReleaseLock(); }
+  explicit CScopedLock(Lock& lock) : CScopedLock(&lock) {}
+  explicit CScopedLock(Lock* lock) : m_pLock(lock) {
+    if (m_pLock) m_pLock->HoldLock();
+  }
+  ~CScopedLock() {
+    if (m_pLock) m_pLock->ReleaseLock();
+  }
   CScopedLock(const CScopedLock&) = delete;
   CScopedLock& operator=(const CScopedLock&) = delete;
 
  private:
-  Lock& m_Lock;
+  Lock* m_pLock;
+};
+
+// Holds two Locks for a scope, the first before the second (the lock order of
+// the caller), and releases them in reverse; a null first lock is none.
+class CScopedLockPair {
+ public:
+  CScopedLockPair(Lock& first, Lock& second) : m_First(first), m_Second(second) {}
+  CScopedLockPair(Lock* first, Lock& second) : m_First(first), m_Second(second) {}
+
+ private:
+  CScopedLock m_First;
+  CScopedLock m_Second;
+};
+
+// Holds a Lock for a scope if it can be taken without waiting.
+class CScopedTryLock {
+ public:
+  explicit CScopedTryLock(Lock& lock) : m_pLock(lock.TryHoldLock() ? &lock : nullptr) {}
+  ~CScopedTryLock() {
+    if (m_pLock) m_pLock->ReleaseLock();
+  }
+  CScopedTryLock(const CScopedTryLock&) = delete;
+  CScopedTryLock& operator=(const CScopedTryLock&) = delete;
+  bool Held() const { return m_pLock != nullptr; }
+
+ private:
+  Lock* m_pLock;
 };

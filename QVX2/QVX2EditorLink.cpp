@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "Helpers/Assert.h"
+#include "Helpers/Lock.h"
 #include "Helpers/OwnerDrawControlsLevelMeter.h"
 #include "QVX2/QVX2.h"
 #include "QVX2/QVX2Editor.h"
@@ -42,14 +43,13 @@ bool AQVX2::HostEndEdit(int index) {
 void AQVX2::FeedEditorMeter(float* const* outputs, int sampleFrames) noexcept {
   auto* editor = dynamic_cast<QVX2Editor*>(getEditor());
   if (!editor || !editor->IsOpen()) return;
-  Lock& lockA = editor->GetLockA();
-  if (!lockA.TryHoldLock()) return;
+  const CScopedTryLock holdA(editor->GetLockA());
+  if (!holdA.Held()) return;
   try {
     if (CLevelMeter* meter = editor->LevelMeterForAudio()) meter->StoreValues(outputs[0], outputs[1], sampleFrames);
   } catch (...) {
     HandleException(__PRETTY_FUNCTION__);
   }
-  lockA.ReleaseLock();
 }
 
 void AQVX2::MarkEditorCurveStale() {

@@ -56,14 +56,14 @@ void CFrame::idleThreadMain() {
     // The frame lock is only tried, so that a frame deleted by a thread that
     // holds it still sees this thread end.
     while (getEditor() && bAlive) {
-      if (frameLock.TryHoldLock()) {
+      const CScopedTryLock hold(frameLock);
+      if (hold.Held()) {
         // Nothing may leave this thread's function: that would end the host.
         try {
           if (bAlive) doIdleStuff();
         } catch (...) {
           HandleException(__PRETTY_FUNCTION__);
         }
-        frameLock.ReleaseLock();
         break;
       }
       guard.lock();

@@ -14,23 +14,10 @@ XR_REGISTER_SOURCE_FILE("gui/CViewContainer");
 
 namespace {
 
-// Holds the frame's lock, when the container is in a frame, before the
-// container's own: every event and idle pass takes them in that order, and a
-// removal calls into the frame (the focus) and into the child (removed).
-class CFrameLockFirst {
- public:
-  explicit CFrameLockFirst(CFrame* frame) : m_pLock(frame ? &frame->getFrameLock() : nullptr) {
-    if (m_pLock) m_pLock->HoldLock();
-  }
-  ~CFrameLockFirst() {
-    if (m_pLock) m_pLock->ReleaseLock();
-  }
-  CFrameLockFirst(const CFrameLockFirst&) = delete;
-  CFrameLockFirst& operator=(const CFrameLockFirst&) = delete;
-
- private:
-  Lock* m_pLock;
-};
+// The frame's lock, when the container is in a frame: taken before the
+// container's own, as every event and idle pass takes them, since a removal
+// calls into the frame (the focus) and into the child (removed).
+Lock* FrameLockOf(CFrame* frame) { return frame ? &frame->getFrameLock() : nullptr; }
 
 // Mouseable areas hit on all four edges.
 bool ContainsInclusive(const CRect& r, const CPoint& p) {
@@ -88,8 +75,7 @@ CViewContainer::~CViewContainer() {
 void CViewContainer::addView(CView* view) {
   if (!view) return;
   // Panels are built on the event thread while the idle thread may draw.
-  CFrameLockFirst frameFirst(pParentFrame);
-  CScopedLock hold(lock);
+  const CScopedLockPair hold(FrameLockOf(pParentFrame), lock);
   CCView* node = new CCView(view);
   view->setParentFrame(pParentFrame);
   view->setParentView(this);
@@ -126,8 +112,7 @@ void CViewContainer::deleteNode(CCView* node) {
 }
 
 void CViewContainer::removeView(CView* view, const bool& withForget) {
-  CFrameLockFirst frameFirst(pParentFrame);
-  CScopedLock hold(lock);
+  const CScopedLockPair hold(FrameLockOf(pParentFrame), lock);
   if (pParentFrame && view && pParentFrame->getFocusView() == view)
     pParentFrame->setFocusView(nullptr);
   CCView* node = pFirstView;
@@ -140,7 +125,7 @@ void CViewContainer::removeView(CView* view, const bool& withForget) {
 }
 
 void CViewContainer::removeAll(const bool& withForget) {
-  CFrameLockFirst frameFirst(pParentFrame);
+  const CScopedLock frameFirst(FrameLockOf(pParentFrame));
   RemoveAllChildren(withForget);
 }
 
