@@ -4,6 +4,7 @@
 
 #include "Helpers/Assert.h"
 #include "gui/COffscreenContext.h"
+#include "platform/CairoHandles.h"
 
 XR_REGISTER_SOURCE_FILE("Helpers/OffscreenScroll");
 
@@ -12,7 +13,7 @@ void ScrollOffscreenDown(COffscreenContext* offscreen, long top, long bottom, lo
   if (!offscreen || rows <= 0 || top + rows >= bottom) return;
   // A copy of the image as the source: Cairo does not promise a correct
   // result for a surface painted onto itself.
-  cairo_surface_t* copy = offscreen->getCairoImage();
+  const CairoSurfacePtr copy(offscreen->getCairoImage());
   if (!copy) return;
   if (cairo_t* cr = offscreen->beginCairo()) {
     cairo_new_path(cr);
@@ -21,10 +22,9 @@ void ScrollOffscreenDown(COffscreenContext* offscreen, long top, long bottom, lo
                     static_cast<double>(bottom - top - rows));
     cairo_clip(cr);
     cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-    cairo_set_source_surface(cr, copy, 0, static_cast<double>(rows));
+    cairo_set_source_surface(cr, copy.get(), 0, static_cast<double>(rows));
     cairo_paint(cr);
     offscreen->releaseCairo(cr);
   }
-  cairo_surface_destroy(copy);
   XR_CATCH_VOID
 }

@@ -43,14 +43,12 @@ CBitmap::CBitmap(long id) : resourceId(id) {
 
 CBitmap::CBitmap(CFrame&, long w, long h) {
   if (w > 0 && h > 0) {
-    cairo_surface_t* surface =
-        cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(w), static_cast<int>(h));
-    if (cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS) {
-      pPixelWorld = surface;
+    CairoSurfacePtr surface(
+        cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(w), static_cast<int>(h)));
+    if (cairo_surface_status(surface.get()) == CAIRO_STATUS_SUCCESS) {
+      pPixelWorld = std::move(surface);
       width = w;
       height = h;
-    } else {
-      cairo_surface_destroy(surface);
     }
   }
   setTransparentColor(kTransparentCColor);
@@ -61,10 +59,8 @@ CBitmap::CBitmap() = default;
 CBitmap::~CBitmap() { CBitmap::dispose(); }
 
 void CBitmap::dispose() {
-  if (pCachedImage) cairo_surface_destroy(pCachedImage);
-  pCachedImage = nullptr;
-  if (pPixelWorld) cairo_surface_destroy(pPixelWorld);
-  pPixelWorld = nullptr;
+  pCachedImage.reset();
+  pPixelWorld.reset();
   width = 0;
   height = 0;
 }
@@ -91,40 +87,28 @@ bool CBitmap::loadFromPath(const void* path) {
   dispose();
   const char* file = static_cast<const char*>(path);
   if (!file || !HasPngExtension(file)) return false;
-  cairo_surface_t* image = cairo_image_surface_create_from_png(file);
-  if (cairo_surface_status(image) != CAIRO_STATUS_SUCCESS) {
-    cairo_surface_destroy(image);
-    return false;
-  }
-  pCachedImage = image;
-  noAlpha = false;
-  width = cairo_image_surface_get_width(image);
-  height = cairo_image_surface_get_height(image);
-  return true;
+  return takeImage(CairoSurfacePtr(cairo_image_surface_create_from_png(file)));
 }
 
 bool CBitmap::loadPng(const unsigned char* data, unsigned long byteCount) {
   if (!data || byteCount == 0) return false;
   CPngReader reader{data, byteCount, 0};
-  cairo_surface_t* image = cairo_image_surface_create_from_png_stream(ReadPngBytes, &reader);
-  if (cairo_surface_status(image) != CAIRO_STATUS_SUCCESS) {
-    cairo_surface_destroy(image);
-    return false;
-  }
-  pCachedImage = image;
+  return takeImage(CairoSurfacePtr(cairo_image_surface_create_from_png_stream(ReadPngBytes, &reader)));
+}
+
+bool CBitmap::takeImage(CairoSurfacePtr image) {
+  if (cairo_surface_status(image.get()) != CAIRO_STATUS_SUCCESS) return false;
   noAlpha = false;
-  width = cairo_image_surface_get_width(image);
-  height = cairo_image_surface_get_height(image);
+  width = cairo_image_surface_get_width(image.get());
+  height = cairo_image_surface_get_height(image.get());
+  pCachedImage = std::move(image);
   return true;
 }
 
 void CBitmap::setTransparentColor(const CColor color) {
   transparentCColor = color;
   // The next image made for drawing applies the new key.
-  if (noAlpha && pCachedImage) {
-    cairo_surface_destroy(pCachedImage);
-    pCachedImage = nullptr;
-  }
+  if (noAlpha) pCachedImage.reset();
 }
 
 void CBitmap::setTransparencyMask(CDrawContext*, const CPoint&) {}
@@ -132,22 +116,20 @@ void CBitmap::setTransparencyMask(CDrawContext*, const CPoint&) {}
 bool CBitmap::isLoaded() const { return pCachedImage || pPixelWorld; }
 
 cairo_surface_t* CBitmap::createCairoImage(bool transparent) {
-  if (pCachedImage) return cairo_surface_reference(pCachedImage);
+  if (pCachedImage) return cairo_surface_reference(pCachedImage.get());
   if (!pPixelWorld) return nullptr;
-  cairo_surface_flush(pPixelWorld);
-  cairo_surface_t* image = nullptr;
+  cairo_surface_t* const pixels = pPixelWorld.get();
+  cairo_surface_flush(pixels);
+  CairoSurfacePtr image;
   if (transparent) {
-    const int w = cairo_image_surface_get_width(pPixelWorld);
-    const int h = cairo_image_surface_get_height(pPixelWorld);
-    image = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
-    if (cairo_surface_status(image) != CAIRO_STATUS_SUCCESS) {
-      cairo_surface_destroy(image);
-      return nullptr;
-    }
-    const unsigned char* src = cairo_image_surface_get_data(pPixelWorld);
-    const int srcStride = cairo_image_surface_get_stride(pPixelWorld);
-    unsigned char* dst = cairo_image_surface_get_data(image);
-    const int dstStride = cairo_image_surface_get_stride(image);
+    const int w = cairo_image_surface_get_width(pixels);
+    const int h = cairo_image_surface_get_height(pixels);
+    image.reset(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h));
+    if (cairo_surface_status(image.get()) != CAIRO_STATUS_SUCCESS) return nullptr;
+    const unsigned char* src = cairo_image_surface_get_data(pixels);
+    const int srcStride = cairo_image_surface_get_stride(pixels);
+    unsigned char* dst = cairo_image_surface_get_data(image.get());
+    const int dstStride = cairo_image_surface_get_stride(image.get());
     const uint32_t key = (static_cast<uint32_t>(transparentCColor.red) << 16) |
                          (static_cast<uint32_t>(transparentCColor.green) << 8) |
                          transparentCColor.blue;
@@ -167,12 +149,12 @@ cairo_surface_t* CBitmap::createCairoImage(bool transparent) {
         out[x] = (a != 0 && rgb == key) ? 0u : in[x];
       }
     }
-    cairo_surface_mark_dirty(image);
+    cairo_surface_mark_dirty(image.get());
   } else {
-    image = cairo_surface_reference(pPixelWorld);
+    image.reset(cairo_surface_reference(pixels));
   }
-  pCachedImage = image;
-  return cairo_surface_reference(pCachedImage);
+  pCachedImage = std::move(image);
+  return cairo_surface_reference(pCachedImage.get());
 }
 
 void CBitmap::draw(CDrawContext* context, CRect& rect, const CPoint& offset) {
@@ -181,10 +163,9 @@ void CBitmap::draw(CDrawContext* context, CRect& rect, const CPoint& offset) {
 
 void CBitmap::drawTransparent(CDrawContext* context, CRect& rect, const CPoint& offset) {
   if (noAlpha) {
-    cairo_surface_t* keyed = createCairoImage(true);
+    const CairoSurfacePtr keyed(createCairoImage(true));
     if (!keyed) return;
     drawAlphaBlend(context, rect, offset, 255);
-    cairo_surface_destroy(keyed);
   } else {
     drawAlphaBlend(context, rect, offset, 255);
   }
@@ -195,19 +176,17 @@ void CBitmap::drawAlphaBlend(CDrawContext* context, CRect& rect, const CPoint& o
   if (!context || (!pPixelWorld && !pCachedImage)) return;
   cairo_t* cr = context->beginCairo();
   if (!cr) return;
-  cairo_surface_t* image = createCairoImage(false);
-  if (image) {
+  if (const CairoSurfacePtr image{createCairoImage(false)}) {
     const CPoint off = context->getOffset();
     cairo_new_path(cr);
     cairo_rectangle(cr, rect.left + off.h, rect.top + off.v, rect.width(), rect.height());
     cairo_clip(cr);
-    cairo_set_source_surface(cr, image, rect.left + off.h - offset.h, rect.top + off.v - offset.v);
+    cairo_set_source_surface(cr, image.get(), rect.left + off.h - offset.h, rect.top + off.v - offset.v);
     cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
     if (alpha < 255)
       cairo_paint_with_alpha(cr, alpha / 255.0);
     else
       cairo_paint(cr);
-    cairo_surface_destroy(image);
   }
   context->releaseCairo(cr);
 }

@@ -21,8 +21,7 @@
 
 #include "gui/CReferenceCounter.h"
 #include "gui/GuiTypes.h"
-
-typedef struct _cairo_surface cairo_surface_t;
+#include "platform/CairoHandles.h"
 
 class CDrawContext;
 class CFrame;
@@ -60,7 +59,7 @@ class CBitmap : public CReferenceCounter {
 
   bool isLoaded() const;
   // The bitmap's own pixel image (blank bitmaps), or null.
-  cairo_surface_t* getHandle() const { return pPixelWorld; }
+  cairo_surface_t* getHandle() const { return pPixelWorld.get(); }
 
   long getWidth() const { return width; }
   long getHeight() const { return height; }
@@ -70,12 +69,14 @@ class CBitmap : public CReferenceCounter {
  protected:
   // Decodes PNG bytes into the cached image; false when they are not a PNG.
   bool loadPng(const unsigned char* data, unsigned long size);
+  // Makes a decoded image the cached image; false when decoding failed.
+  bool takeImage(CairoSurfacePtr image);
 
   long resourceId = 0;
   long width = 0;
   long height = 0;
   CColor transparentCColor = kTransparentCColor;
   bool noAlpha = true;
-  cairo_surface_t* pPixelWorld = nullptr;   // own ARGB32 pixel image, or null
-  cairo_surface_t* pCachedImage = nullptr;  // last image made for drawing
+  CairoSurfacePtr pPixelWorld;   // own ARGB32 pixel image, or null
+  CairoSurfacePtr pCachedImage;  // last image made for drawing
 };

@@ -22,23 +22,20 @@ CDrawContext::CDrawContext(CFrame* frame, void* systemContext, void* window)
   }
 
   if (systemContext) {
-    pCairo = cairo_reference(static_cast<cairo_t*>(systemContext));
+    pCairo.reset(cairo_reference(static_cast<cairo_t*>(systemContext)));
   } else if (pFrame && pWindow) {
     cairo_surface_t* surface = pFrame->getWindowSurface();
     if (surface) {
-      pCairo = cairo_create(surface);
-      if (cairo_status(pCairo) != CAIRO_STATUS_SUCCESS) {
-        cairo_destroy(pCairo);
-        pCairo = nullptr;
-      }
+      pCairo.reset(cairo_create(surface));
+      if (cairo_status(pCairo.get()) != CAIRO_STATUS_SUCCESS) pCairo.reset();
     }
   }
 
   if (pCairo) {
     // Two saves, undone by the destructor, so that the caller's Cairo state
     // comes back unchanged.
-    cairo_save(pCairo);
-    cairo_save(pCairo);
+    cairo_save(pCairo.get());
+    cairo_save(pCairo.get());
     setClipRect(clipRect);
     bDrawsIntoWindow = pFrame != nullptr;
     if (pFrame) pFrame->setCurrentDrawContext(this);
@@ -56,12 +53,11 @@ CDrawContext::CDrawContext(CFrame* frame, void* systemContext, void* window)
 
 CDrawContext::~CDrawContext() {
   if (pCairo) {
-    cairo_restore(pCairo);
-    cairo_restore(pCairo);
+    cairo_restore(pCairo.get());
+    cairo_restore(pCairo.get());
     synchronizeCairo();
-    cairo_surface_flush(cairo_get_target(pCairo));
-    cairo_destroy(pCairo);
-    pCairo = nullptr;
+    cairo_surface_flush(cairo_get_target(pCairo.get()));
+    pCairo.reset();
   }
   // Only window contexts register; off-screen contexts may outlive the
   // frame's own destruction and never touch it here.
@@ -69,19 +65,18 @@ CDrawContext::~CDrawContext() {
     pFrame->setCurrentDrawContext(nullptr);
 }
 
-void CDrawContext::attachCairo(cairo_t* cr) {
-  pCairo = cr;
-  cairo_save(pCairo);
+void CDrawContext::attachCairo(CairoPtr cr) {
+  pCairo = std::move(cr);
+  cairo_save(pCairo.get());
   // A fresh Cairo context draws anti-aliased until the mode is changed.
   bAntialiasApplied = true;
 }
 
 void CDrawContext::detachCairo() {
   if (!pCairo) return;
-  cairo_restore(pCairo);
-  cairo_surface_flush(cairo_get_target(pCairo));
-  cairo_destroy(pCairo);
-  pCairo = nullptr;
+  cairo_restore(pCairo.get());
+  cairo_surface_flush(cairo_get_target(pCairo.get()));
+  pCairo.reset();
   pixelMemory = PixelMemory();
 }
 
@@ -92,7 +87,7 @@ void CDrawContext::forget() {
 
 cairo_surface_t* CDrawContext::getCairoImage() { return nullptr; }
 
-cairo_surface_t* CDrawContext::getBitmap() { return pCairo ? cairo_get_target(pCairo) : nullptr; }
+cairo_surface_t* CDrawContext::getBitmap() { return pCairo ? cairo_get_target(pCairo.get()) : nullptr; }
 
 void CDrawContext::releaseBitmap() {}
 
@@ -101,13 +96,13 @@ void* CDrawContext::getPort() { return pWindow; }
 cairo_t* CDrawContext::beginCairo() {
   XR_TRY
   if (!pCairo) return nullptr;
-  cairo_reference(pCairo);
-  cairo_save(pCairo);
-  cairo_new_path(pCairo);
-  cairo_rectangle(pCairo, clipRect.left, clipRect.top, clipRect.width(), clipRect.height());
-  cairo_clip(pCairo);
-  CDrawContextPainter::applyAntialias(*this, pCairo);
-  return pCairo;
+  cairo_t* cr = cairo_reference(pCairo.get());
+  cairo_save(cr);
+  cairo_new_path(cr);
+  cairo_rectangle(cr, clipRect.left, clipRect.top, clipRect.width(), clipRect.height());
+  cairo_clip(cr);
+  CDrawContextPainter::applyAntialias(*this, cr);
+  return cr;
   XR_CATCH(nullptr)
 }
 
@@ -124,16 +119,16 @@ void CDrawContext::synchronizeCairo() {
   if (!bNeedsSynchronize) return;
   bNeedsSynchronize = false;
   if (!pCairo) return;
-  cairo_surface_flush(cairo_get_target(pCairo));
+  cairo_surface_flush(cairo_get_target(pCairo.get()));
   if (bDrawsIntoWindow && pFrame) pFrame->windowSurfaceChanged();
 }
 
 void CDrawContext::beginDirectWrite() {
-  if (pCairo) cairo_surface_flush(cairo_get_target(pCairo));
+  if (pCairo) cairo_surface_flush(cairo_get_target(pCairo.get()));
 }
 
 void CDrawContext::endDirectWrite() {
-  if (pCairo) cairo_surface_mark_dirty(cairo_get_target(pCairo));
+  if (pCairo) cairo_surface_mark_dirty(cairo_get_target(pCairo.get()));
   bNeedsSynchronize = true;
 }
 

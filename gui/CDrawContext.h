@@ -34,9 +34,7 @@
 
 #include "gui/CReferenceCounter.h"
 #include "gui/GuiTypes.h"
-
-typedef struct _cairo cairo_t;
-typedef struct _cairo_surface cairo_surface_t;
+#include "platform/CairoHandles.h"
 
 class CFrame;
 
@@ -79,7 +77,7 @@ class CDrawContext : public CReferenceCounter {
   void synchronizeCairo();
   bool needsSynchronize() const { return bNeedsSynchronize; }
   // The wrapped Cairo context, or null.
-  cairo_t* getCairo() const { return pCairo; }
+  cairo_t* getCairo() const { return pCairo.get(); }
 
   // Attributes. Each stores its value; brackets apply them.
   void setLineStyle(CLineStyle style) { lineStyle = style; }
@@ -185,7 +183,7 @@ class CDrawContext : public CReferenceCounter {
   // Installs the Cairo context that an off-screen context creates after base
   // construction; the context then draws anti-aliased until setDrawMode
   // changes the mode, as a fresh bitmap context does.
-  void attachCairo(cairo_t* cr);
+  void attachCairo(CairoPtr cr);
   void detachCairo();
   // Flushes pending Cairo drawing before direct writes; marks the memory
   // changed afterwards.
@@ -208,7 +206,7 @@ class CDrawContext : public CReferenceCounter {
   CLineStyle lineStyle = kLineStyleDash;
   CDrawMode drawMode = kDrawAntialiased;
   CRect clipRect;
-  cairo_t* pCairo = nullptr;  // one reference held
+  CairoPtr pCairo;  // one reference held
   bool bNeedsSynchronize = false;
   PixelMemory pixelMemory;
 

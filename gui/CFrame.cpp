@@ -47,8 +47,7 @@ CFrame::~CFrame() {
   // Views still find a working frame while they go.
   removeAll(true);
   pPlatform.reset();
-  if (pBackBuffer) cairo_surface_destroy(pBackBuffer);
-  pBackBuffer = nullptr;
+  pBackBuffer.reset();
 }
 
 bool CFrame::open(CPoint*) { return false; }
@@ -72,22 +71,19 @@ bool CFrame::initFrame(void* systemWindow) {
 
 void CFrame::resizeBackBuffer(long width, long height) {
   if (width <= 0 || height <= 0) return;
-  cairo_surface_t* surface =
-      cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(width), static_cast<int>(height));
-  if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
-    cairo_surface_destroy(surface);
-    return;
+  CairoSurfacePtr surface(
+      cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(width), static_cast<int>(height)));
+  if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) return;
+  {
+    const CairoPtr cr(cairo_create(surface.get()));
+    cairo_set_source_rgb(cr.get(), 0, 0, 0);
+    cairo_paint(cr.get());
+    if (pBackBuffer) {
+      cairo_set_source_surface(cr.get(), pBackBuffer.get(), 0, 0);
+      cairo_paint(cr.get());
+    }
   }
-  cairo_t* cr = cairo_create(surface);
-  cairo_set_source_rgb(cr, 0, 0, 0);
-  cairo_paint(cr);
-  if (pBackBuffer) {
-    cairo_set_source_surface(cr, pBackBuffer, 0, 0);
-    cairo_paint(cr);
-    cairo_surface_destroy(pBackBuffer);
-  }
-  cairo_destroy(cr);
-  pBackBuffer = surface;
+  pBackBuffer = std::move(surface);
 }
 
 CDrawContext* CFrame::createDrawContext() {
@@ -251,7 +247,7 @@ void CFrame::addDamage(const CRect& rect) {
   if (r.bottom > damage.bottom) damage.bottom = r.bottom;
 }
 
-cairo_surface_t* CFrame::getWindowSurface() { return pBackBuffer; }
+cairo_surface_t* CFrame::getWindowSurface() { return pBackBuffer.get(); }
 
 void CFrame::windowSurfaceChanged() {
   CScopedLock hold(frameLock);
@@ -262,8 +258,8 @@ void CFrame::windowSurfaceChanged() {
   bHasDamage = false;
   // A hidden window is redrawn whole when it shows again.
   if (!bShown) return;
-  cairo_surface_flush(pBackBuffer);
-  pPlatform->Present(pBackBuffer, {static_cast<int>(area.left), static_cast<int>(area.top),
+  cairo_surface_flush(pBackBuffer.get());
+  pPlatform->Present(pBackBuffer.get(), {static_cast<int>(area.left), static_cast<int>(area.top),
                                    static_cast<int>(area.right), static_cast<int>(area.bottom)});
   drawCount.fetch_add(1);
 }

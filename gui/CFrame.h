@@ -44,12 +44,12 @@
 
 #include "Helpers/Lock.h"
 #include "gui/CViewContainer.h"
+#include "platform/CairoHandles.h"
 #include "platform/PlatformWindow.h"
 
 class AEffGUIEditor;
 class CTextEditField;
 struct VstWindow;
-typedef struct _cairo_surface cairo_surface_t;
 
 enum CCursorType {
   kCursorDefault = 0,
@@ -235,7 +235,7 @@ class CFrame : public CViewContainer {
   VstWindow* pVstWindow = nullptr;
 
   std::unique_ptr<CPlatformWindow> pPlatform;  // the editor's window
-  cairo_surface_t* pBackBuffer = nullptr;      // owned; the window's pixels
+  CairoSurfacePtr pBackBuffer;                 // the window's pixels
   CRect damage;                                // drawn, not yet presented
   bool bHasDamage = false;
   bool bInEvents = false;                      // an event pass is running

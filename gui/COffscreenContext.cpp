@@ -16,10 +16,8 @@ COffscreenContext::COffscreenContext(CFrame* frame, long w, long h, const CColor
   clipRect = CRect(0, 0, width, height);
   clipRect.normalize();
   if (width > 0 && height > 0) {
-    cairo_surface_t* surface =
-        cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(width),
-                                   static_cast<int>(height));
-    if (!attachSurface(surface)) cairo_surface_destroy(surface);
+    attachSurface(CairoSurfacePtr(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(width),
+                                                             static_cast<int>(height))));
   }
   setFillColor(background);
   setFrameColor(background);
@@ -36,32 +34,27 @@ COffscreenContext::COffscreenContext(CDrawContext* context, CBitmap* bitmap, boo
   height = bitmap ? bitmap->getHeight() : 20;
   clipRect = CRect(0, 0, width, height);
   clipRect.normalize();
-  if (drawInBitmap && bitmap && bitmap->getHandle()) {
-    cairo_surface_t* surface = cairo_surface_reference(bitmap->getHandle());
-    if (!attachSurface(surface)) cairo_surface_destroy(surface);
-  }
+  if (drawInBitmap && bitmap && bitmap->getHandle())
+    attachSurface(CairoSurfacePtr(cairo_surface_reference(bitmap->getHandle())));
 }
 
 COffscreenContext::~COffscreenContext() {
   if (pOwnedBitmap) pOwnedBitmap->forget();
   detachCairo();
-  if (pSurface) cairo_surface_destroy(pSurface);
-  pSurface = nullptr;
+  pSurface.reset();
   if (pBackgroundBitmap) pBackgroundBitmap->forget();
 }
 
-bool COffscreenContext::attachSurface(cairo_surface_t* surface) {
+bool COffscreenContext::attachSurface(CairoSurfacePtr owned) {
+  cairo_surface_t* const surface = owned.get();
   if (!surface || cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) return false;
   if (cairo_surface_get_type(surface) != CAIRO_SURFACE_TYPE_IMAGE ||
       cairo_image_surface_get_format(surface) != CAIRO_FORMAT_ARGB32)
     return false;
-  cairo_t* cr = cairo_create(surface);
-  if (cairo_status(cr) != CAIRO_STATUS_SUCCESS) {
-    cairo_destroy(cr);
-    return false;
-  }
-  pSurface = surface;
-  attachCairo(cr);
+  CairoPtr cr(cairo_create(surface));
+  if (cairo_status(cr.get()) != CAIRO_STATUS_SUCCESS) return false;
+  pSurface = std::move(owned);
+  attachCairo(std::move(cr));
   cairo_surface_flush(surface);
   pixelMemory.pixels = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(surface));
   pixelMemory.width = cairo_image_surface_get_width(surface);
@@ -81,13 +74,13 @@ void COffscreenContext::copyFrom(CDrawContext* destination, CRect destRect, CPoi
     destination->releaseCairo(cr);
     return;
   }
-  cairo_surface_flush(pSurface);
+  cairo_surface_flush(pSurface.get());
   const CPoint off = destination->getOffset();
   cairo_new_path(cr);
   cairo_rectangle(cr, destRect.left + off.h, destRect.top + off.v, destRect.width(),
                   destRect.height());
   cairo_clip(cr);
-  cairo_set_source_surface(cr, pSurface, destRect.left - srcOffset.h + off.h,
+  cairo_set_source_surface(cr, pSurface.get(), destRect.left - srcOffset.h + off.h,
                            destRect.top - srcOffset.v + off.v);
   cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
   cairo_paint(cr);
@@ -105,14 +98,15 @@ void COffscreenContext::copyTo(CDrawContext* source, CRect& srcRect, CPoint dest
   cairo_surface_flush(from);
   // The source rectangle in the other context's surface.
   const CPoint off = source->getOffset();
-  cairo_t* cr = cairo_create(pBackgroundBitmap->getHandle());
-  cairo_rectangle(cr, destOffset.h, destOffset.v, srcRect.width(), srcRect.height());
-  cairo_clip(cr);
-  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-  cairo_set_source_surface(cr, from, destOffset.h - srcRect.left - off.h,
-                           destOffset.v - srcRect.top - off.v);
-  cairo_paint(cr);
-  cairo_destroy(cr);
+  {
+    const CairoPtr cr(cairo_create(pBackgroundBitmap->getHandle()));
+    cairo_rectangle(cr.get(), destOffset.h, destOffset.v, srcRect.width(), srcRect.height());
+    cairo_clip(cr.get());
+    cairo_set_operator(cr.get(), CAIRO_OPERATOR_SOURCE);
+    cairo_set_source_surface(cr.get(), from, destOffset.h - srcRect.left - off.h,
+                             destOffset.v - srcRect.top - off.v);
+    cairo_paint(cr.get());
+  }
   cairo_surface_mark_dirty(pBackgroundBitmap->getHandle());
   source->releaseBitmap();
   releaseBitmap();
@@ -120,14 +114,13 @@ void COffscreenContext::copyTo(CDrawContext* source, CRect& srcRect, CPoint dest
 
 cairo_surface_t* COffscreenContext::getCairoImage() {
   if (!pSurface) return nullptr;
-  cairo_surface_flush(pSurface);
+  cairo_surface_flush(pSurface.get());
   cairo_surface_t* image = cairo_image_surface_create(
       CAIRO_FORMAT_ARGB32, static_cast<int>(pixelMemory.width), static_cast<int>(pixelMemory.height));
-  cairo_t* cr = cairo_create(image);
-  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-  cairo_set_source_surface(cr, pSurface, 0, 0);
-  cairo_paint(cr);
-  cairo_destroy(cr);
+  const CairoPtr cr(cairo_create(image));
+  cairo_set_operator(cr.get(), CAIRO_OPERATOR_SOURCE);
+  cairo_set_source_surface(cr.get(), pSurface.get(), 0, 0);
+  cairo_paint(cr.get());
   return image;
 }
 

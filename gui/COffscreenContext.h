@@ -48,7 +48,7 @@ class COffscreenContext : public CDrawContext {
 
  protected:
   // Wraps an ARGB32 image surface: Cairo context, pixel memory, state saved.
-  bool attachSurface(cairo_surface_t* surface);
+  bool attachSurface(CairoSurfacePtr surface);
 
   CBitmap* pOwnedBitmap = nullptr;       // forgotten when destroyed
   CBitmap* pBackgroundBitmap = nullptr;  // the bitmap drawn into, or null
@@ -56,5 +56,5 @@ class COffscreenContext : public CDrawContext {
   long width = 0;
   bool bDestroyPixelBuffer = false;
   CColor backgroundColor = kBlackCColor;
-  cairo_surface_t* pSurface = nullptr;  // one reference held
+  CairoSurfacePtr pSurface;  // one reference held
 };

@@ -7,6 +7,7 @@
 #include "Helpers/Assert.h"
 #include "gui/CDrawContext.h"
 #include "gui/COptionMenuPopupDraw.h"
+#include "platform/CairoHandles.h"
 #include "platform/PlatformPopup.h"
 
 XR_REGISTER_SOURCE_FILE("gui/COptionMenuPopup.cpp");
@@ -274,17 +275,14 @@ class CMenuTracker {
   void Render(const COpenMenu& open) {
     const int width = open.area.Width();
     const int height = open.area.Height();
-    cairo_surface_t* image = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
-    if (cairo_surface_status(image) == CAIRO_STATUS_SUCCESS) {
-      cairo_t* cr = cairo_create(image);
-      CDrawContext* context = new CDrawContext(nullptr, cr, nullptr);
-      cairo_destroy(cr);
-      DrawPopupMenu(context, m_Tree.menus[static_cast<size_t>(open.menu)], open.layout, open.highlighted,
-                    open.scroll, height);
-      context->forget();
-      m_Session.Present(open.window, image);
-    }
-    cairo_surface_destroy(image);
+    const CairoSurfacePtr image(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
+    if (cairo_surface_status(image.get()) != CAIRO_STATUS_SUCCESS) return;
+    // The drawing context keeps a reference of its own to the Cairo context.
+    CDrawContext* context = new CDrawContext(nullptr, CairoPtr(cairo_create(image.get())).get(), nullptr);
+    DrawPopupMenu(context, m_Tree.menus[static_cast<size_t>(open.menu)], open.layout, open.highlighted, open.scroll,
+                  height);
+    context->forget();
+    m_Session.Present(open.window, image.get());
   }
 
   CPlatformPopup& m_Session;

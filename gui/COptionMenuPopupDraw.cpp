@@ -6,6 +6,7 @@
 #include "Helpers/Assert.h"
 #include "gui/CDrawContext.h"
 #include "gui/COptionMenuPopupDraw.h"
+#include "platform/CairoHandles.h"
 
 XR_REGISTER_SOURCE_FILE("gui/COptionMenuPopupDraw.cpp");
 
@@ -22,22 +23,17 @@ constexpr long kArrowRoom = 14;     // for a sub-menu's arrow
 // A drawing context on a small scratch image, for measuring text.
 class CMeasure {
  public:
-  CMeasure() : m_pSurface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1)) {
-    cairo_t* cr = cairo_create(m_pSurface);
-    m_pContext = new CDrawContext(nullptr, cr, nullptr);
-    cairo_destroy(cr);
-  }
-  ~CMeasure() {
-    m_pContext->forget();
-    cairo_surface_destroy(m_pSurface);
-  }
+  CMeasure()
+      : m_pSurface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1)),
+        m_pContext(new CDrawContext(nullptr, CairoPtr(cairo_create(m_pSurface.get())).get(), nullptr)) {}
+  ~CMeasure() { m_pContext->forget(); }
   CMeasure(const CMeasure&) = delete;
   CMeasure& operator=(const CMeasure&) = delete;
   CDrawContext* context() { return m_pContext; }
 
  private:
-  cairo_surface_t* m_pSurface;
-  CDrawContext* m_pContext;
+  CairoSurfacePtr m_pSurface;
+  CDrawContext* m_pContext;  // released before the surface
 };
 
 long FaceOf(const CPopupMenuItem& item) { return item.kind == CPopupMenuItem::kTitle ? kFaceBold : kFaceNormal; }

@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "Helpers/Assert.h"
+#include "platform/CairoHandles.h"
 
 XR_REGISTER_SOURCE_FILE("gui/FontFaces.cpp");
 
@@ -21,13 +22,13 @@ FcCharSet* g_Charsets[2] = {};
 
 int FamilyOf(CFont font) { return font == kFontSymbol ? 1 : 0; }
 
-FcPattern* MakePattern(CFont font, long style) {
+FcPatternPtr MakePattern(CFont font, long style) {
   const int index = (font >= 0 && font < kNumFonts) ? font : kFontSystem;
-  FcPattern* pattern = FcPatternCreate();
-  FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(kMetricFamilies[FamilyOf(font)]));
-  FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(gMacXfontNames[index]));
-  FcPatternAddInteger(pattern, FC_WEIGHT, (style & kFaceBold) ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
-  FcPatternAddInteger(pattern, FC_SLANT, (style & kFaceItalic) ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+  FcPatternPtr pattern(FcPatternCreate());
+  FcPatternAddString(pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>(kMetricFamilies[FamilyOf(font)]));
+  FcPatternAddString(pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>(gMacXfontNames[index]));
+  FcPatternAddInteger(pattern.get(), FC_WEIGHT, (style & kFaceBold) ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+  FcPatternAddInteger(pattern.get(), FC_SLANT, (style & kFaceItalic) ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
   return pattern;
 }
 
@@ -39,10 +40,8 @@ cairo_font_face_t* ToolkitFontFace(CFont font, long style) {
   std::lock_guard<std::mutex> guard(g_FacesMutex);
   cairo_font_face_t*& face = g_Faces[family][variant];
   if (!face) {
-    FcPattern* pattern = MakePattern(font, style);
     // Cairo matches the pattern itself, with the surface's font options.
-    face = cairo_ft_font_face_create_for_pattern(pattern);
-    FcPatternDestroy(pattern);
+    face = cairo_ft_font_face_create_for_pattern(MakePattern(font, style).get());
   }
   return face;
 }
@@ -52,18 +51,16 @@ bool ToolkitFontHasGlyph(CFont font, uint32_t codePoint) {
   std::lock_guard<std::mutex> guard(g_FacesMutex);
   FcCharSet*& charset = g_Charsets[family];
   if (!charset) {
-    FcPattern* pattern = MakePattern(font, kFaceNormal);
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-    FcDefaultSubstitute(pattern);
+    const FcPatternPtr pattern = MakePattern(font, kFaceNormal);
+    FcConfigSubstitute(nullptr, pattern.get(), FcMatchPattern);
+    FcDefaultSubstitute(pattern.get());
     FcResult result = FcResultNoMatch;
-    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+    const FcPatternPtr match(FcFontMatch(nullptr, pattern.get(), &result));
     FcCharSet* found = nullptr;
-    if (match && FcPatternGetCharSet(match, FC_CHARSET, 0, &found) == FcResultMatch)
+    if (match && FcPatternGetCharSet(match.get(), FC_CHARSET, 0, &found) == FcResultMatch)
       charset = FcCharSetCopy(found);
     else
       charset = FcCharSetCreate();
-    if (match) FcPatternDestroy(match);
-    FcPatternDestroy(pattern);
   }
   return FcCharSetHasChar(charset, codePoint);
 }

@@ -2,6 +2,8 @@
 
 #include <X11/Xatom.h>
 
+#include "platform/X11Handles.h"
+
 namespace {
 
 // Texts longer than this (in 32-bit units) are not read: edit fields hold
@@ -111,9 +113,9 @@ std::string CX11Clipboard::ReadAnswer(Atom asked) {
   std::string bytes;
   if (XGetWindowProperty(m_pDisplay, m_Window, m_aProperty, 0, kMaxReadLongs, True, AnyPropertyType, &type,
                          &format, &count, &remaining, &data) == Success) {
+    const X11MemoryPtr<unsigned char> owned(data);
     // An incremental transfer (of a text far longer than a field) is not read.
     if (data && format == 8 && type != m_aIncr) bytes.assign(reinterpret_cast<char*>(data), count);
-    if (data) XFree(data);
   }
   XDeleteProperty(m_pDisplay, m_Window, m_aProperty);
   return asked == XA_STRING ? Latin1ToUtf8(bytes) : bytes;

@@ -5,6 +5,7 @@
 
 #include <chrono>
 
+#include "platform/X11Handles.h"
 
 namespace {
 
@@ -120,9 +121,9 @@ bool CX11Dnd::HandleClientMessage(const XClientMessageEvent& message, std::deque
       if (XGetWindowProperty(m_pDisplay, source, m_aTypeList, 0, 64, False, XA_ATOM, &actual, &format,
                              &count, &remaining, &data) == Success &&
           data) {
+        const X11MemoryPtr<unsigned char> owned(data);
         if (actual == XA_ATOM && format == 32)
           offered.assign(reinterpret_cast<Atom*>(data), reinterpret_cast<Atom*>(data) + count);
-        XFree(data);
       }
     } else {
       for (int i = 2; i < 5; ++i)
@@ -226,9 +227,9 @@ bool CX11Dnd::FetchData(Time time) {
   if (XGetWindowProperty(m_pDisplay, m_Window, m_aProperty, 0, kMaxDataLongs, True, AnyPropertyType,
                          &actual, &format, &count, &remaining, &data) != Success)
     return false;
+  const X11MemoryPtr<unsigned char> owned(data);
   std::string bytes;
   if (data && format == 8 && remaining == 0) bytes.assign(reinterpret_cast<char*>(data), count);
-  if (data) XFree(data);
   if (bytes.empty()) return false;
 
   if (m_aWanted == m_aUriList) {

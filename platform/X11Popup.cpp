@@ -12,7 +12,9 @@
 #include <deque>
 #include <vector>
 
+#include "platform/CairoHandles.h"
 #include "platform/X11ErrorTrap.h"
+#include "platform/X11Handles.h"
 #include "platform/X11Input.h"
 
 namespace {
@@ -24,16 +26,11 @@ constexpr unsigned int kGrabPointerMask = ButtonPressMask | ButtonReleaseMask | 
 // the press that opened the menu until its release) the pointer is polled.
 constexpr int kPollIntervalMs = 10;
 
-struct SurfaceDestroy {
-  void operator()(cairo_surface_t* surface) const noexcept { cairo_surface_destroy(surface); }
-};
-using SurfacePtr = std::unique_ptr<cairo_surface_t, SurfaceDestroy>;
-
 struct PopupWindow {
   Window window = 0;
   PlatformRect area;
-  SurfacePtr target;  // the window as a cairo surface
-  SurfacePtr shown;   // copy of the last image, for repainting exposed parts
+  CairoSurfacePtr target;  // the window as a cairo surface
+  CairoSurfacePtr shown;   // copy of the last image, for repainting exposed parts
   bool unmappedByUs = false;
 };
 
@@ -67,13 +64,13 @@ class CX11Popup final : public CPlatformPopup {
     if (XGetWindowProperty(display, m_Root, workArea, 0, 4, False, XA_CARDINAL, &type, &format,
                            &count, &after, &data) == Success &&
         data) {
+      const X11MemoryPtr<unsigned char> owned(data);
       if (type == XA_CARDINAL && format == 32 && count >= 4) {
         const long* values = reinterpret_cast<const long*>(data);
         if (values[2] > 0 && values[3] > 0)
           area = {static_cast<int>(values[0]), static_cast<int>(values[1]),
                   static_cast<int>(values[0] + values[2]), static_cast<int>(values[1] + values[3])};
       }
-      XFree(data);
     }
     return area;
   }
@@ -133,12 +130,13 @@ class CX11Popup final : public CPlatformPopup {
   void Present(int id, cairo_surface_t* image) override {
     PopupWindow* window = Find(id);
     if (!window || !image) return;
-    SurfacePtr copy(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, window->area.Width(), window->area.Height()));
-    cairo_t* cr = cairo_create(copy.get());
-    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-    cairo_set_source_surface(cr, image, 0, 0);
-    cairo_paint(cr);
-    cairo_destroy(cr);
+    CairoSurfacePtr copy(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, window->area.Width(), window->area.Height()));
+    {
+      const CairoPtr cr(cairo_create(copy.get()));
+      cairo_set_operator(cr.get(), CAIRO_OPERATOR_SOURCE);
+      cairo_set_source_surface(cr.get(), image, 0, 0);
+      cairo_paint(cr.get());
+    }
     window->shown = std::move(copy);
     Repaint(*window, {0, 0, window->area.Width(), window->area.Height()});
   }
@@ -260,12 +258,13 @@ class CX11Popup final : public CPlatformPopup {
 
   void Repaint(PopupWindow& window, const PlatformRect& area) {
     if (!window.target || !window.shown) return;
-    cairo_t* cr = cairo_create(window.target.get());
-    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-    cairo_set_source_surface(cr, window.shown.get(), 0, 0);
-    cairo_rectangle(cr, area.left, area.top, area.Width(), area.Height());
-    cairo_fill(cr);
-    cairo_destroy(cr);
+    {
+      const CairoPtr cr(cairo_create(window.target.get()));
+      cairo_set_operator(cr.get(), CAIRO_OPERATOR_SOURCE);
+      cairo_set_source_surface(cr.get(), window.shown.get(), 0, 0);
+      cairo_rectangle(cr.get(), area.left, area.top, area.Width(), area.Height());
+      cairo_fill(cr.get());
+    }
     cairo_surface_flush(window.target.get());
     XFlush(m_pDisplay.get());
   }

@@ -52,38 +52,35 @@ bool Printable(const std::vector<unsigned int>& points) {
 }  // namespace
 
 CX11TextInput::CX11TextInput(Display* display, Window window) {
-  m_IM = XOpenIM(display, nullptr, nullptr, nullptr);
+  m_IM.reset(XOpenIM(display, nullptr, nullptr, nullptr));
   if (!m_IM) return;
   // The method draws nothing of its own over the editor: composed text
   // arrives whole.
   XIMStyles* styles = nullptr;
   XIMStyle chosen = 0;
-  if (!XGetIMValues(m_IM, XNQueryInputStyle, &styles, nullptr) && styles) {
+  if (!XGetIMValues(m_IM.get(), XNQueryInputStyle, &styles, nullptr) && styles) {
+    const X11MemoryPtr<XIMStyles> owned(styles);
     for (XIMStyle wanted : {XIMStyle(XIMPreeditNothing | XIMStatusNothing), XIMStyle(XIMPreeditNone | XIMStatusNone)}) {
       for (unsigned short i = 0; i < styles->count_styles && !chosen; ++i)
         if (styles->supported_styles[i] == wanted) chosen = wanted;
       if (chosen) break;
     }
-    XFree(styles);
   }
   if (chosen)
-    m_IC = XCreateIC(m_IM, XNInputStyle, chosen, XNClientWindow, window, XNFocusWindow, window, nullptr);
-  if (m_IC) XGetICValues(m_IC, XNFilterEvents, &m_nFilterMask, nullptr);
+    m_IC.reset(XCreateIC(m_IM.get(), XNInputStyle, chosen, XNClientWindow, window, XNFocusWindow, window, nullptr));
+  if (m_IC) XGetICValues(m_IC.get(), XNFilterEvents, &m_nFilterMask, nullptr);
 }
 
-CX11TextInput::~CX11TextInput() {
-  if (m_IC) XDestroyIC(m_IC);
-  if (m_IM) XCloseIM(m_IM);
-}
+CX11TextInput::~CX11TextInput() = default;
 
 bool CX11TextInput::Filter(XEvent& event) { return m_IC && XFilterEvent(&event, None); }
 
 void CX11TextInput::SetFocus(bool focused) {
   if (!m_IC) return;
   if (focused)
-    XSetICFocus(m_IC);
+    XSetICFocus(m_IC.get());
   else
-    XUnsetICFocus(m_IC);
+    XUnsetICFocus(m_IC.get());
 }
 
 std::vector<PlatformKey> CX11TextInput::Translate(XKeyEvent& event) {
@@ -94,10 +91,10 @@ std::vector<PlatformKey> CX11TextInput::Translate(XKeyEvent& event) {
   KeySym keysym = NoSymbol;
   if (m_IC && event.type == KeyPress) {
     Status status = XLookupNone;
-    length = Xutf8LookupString(m_IC, &event, buffer, sizeof buffer, &keysym, &status);
+    length = Xutf8LookupString(m_IC.get(), &event, buffer, sizeof buffer, &keysym, &status);
     if (status == XBufferOverflow) {
       large.resize(static_cast<size_t>(length));
-      length = Xutf8LookupString(m_IC, &event, &large[0], length, &keysym, &status);
+      length = Xutf8LookupString(m_IC.get(), &event, &large[0], length, &keysym, &status);
       text = large.data();
     }
     if (status == XLookupNone) return {};  // the method is composing

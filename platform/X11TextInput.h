@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/PlatformWindow.h"
+#include "platform/X11Handles.h"
 
 class CX11TextInput {
  public:
@@ -33,7 +34,7 @@ class CX11TextInput {
   std::vector<PlatformKey> Translate(XKeyEvent& event);
 
  private:
-  XIM m_IM = nullptr;
-  XIC m_IC = nullptr;
+  X11InputMethodPtr m_IM;
+  X11InputContextPtr m_IC;  // destroyed before the method
   long m_nFilterMask = 0;
 };

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/X11Handles.h"
+
 CX11Visibility::CX11Visibility(Display* display, Window window) : m_pDisplay(display), m_Window(window) {
   WatchAncestors();
   ReadViewable();
@@ -17,7 +19,7 @@ void CX11Visibility::WatchAncestors() {
     unsigned int count = 0;
     // A window destroyed meanwhile ends the chain (the error is swallowed).
     if (!XQueryTree(m_pDisplay, current, &root, &parent, &children, &count)) break;
-    if (children) XFree(children);
+    const X11MemoryPtr<Window> owned(children);
     if (!parent || parent == root) break;
     m_Ancestors.push_back(parent);
     XSelectInput(m_pDisplay, parent, StructureNotifyMask);

@@ -13,9 +13,11 @@
 #include <cstdint>
 #include <deque>
 
+#include "platform/CairoHandles.h"
 #include "platform/X11Clipboard.h"
 #include "platform/X11Dnd.h"
 #include "platform/X11ErrorTrap.h"
+#include "platform/X11Handles.h"
 #include "platform/X11Input.h"
 #include "platform/X11TextInput.h"
 #include "platform/X11Visibility.h"
@@ -29,10 +31,6 @@ constexpr long kKeyEventMask = KeyPressMask | KeyReleaseMask;
 constexpr int kCursorCount = 10;
 constexpr int kKeyCodeCount = 256;
 
-struct SurfaceDestroy {
-  void operator()(cairo_surface_t* surface) const noexcept { cairo_surface_destroy(surface); }
-};
-
 // True when the visual's pixels are the back buffer's: 32 bits with red,
 // green and blue where Cairo's ARGB32 keeps them (every common desktop).
 bool TakesBackBufferPixels(Display* display, const XWindowAttributes& attributes) {
@@ -41,11 +39,10 @@ bool TakesBackBufferPixels(Display* display, const XWindowAttributes& attributes
       visual->green_mask != 0xFF00 || visual->blue_mask != 0xFF)
     return false;
   int count = 0;
-  XPixmapFormatValues* formats = XListPixmapFormats(display, &count);
+  const X11MemoryPtr<XPixmapFormatValues[]> formats(XListPixmapFormats(display, &count));
   bool bits32 = false;
   for (int i = 0; i < count; ++i)
     if (formats[i].depth == attributes.depth) bits32 = formats[i].bits_per_pixel == 32;
-  if (formats) XFree(formats);
   return bits32;
 }
 
@@ -144,12 +141,13 @@ class CX11Window final : public CPlatformWindow {
     if (XCheckTypedWindowEvent(m_pDisplay.get(), m_Window, DestroyNotify, &xevent)) Translate(xevent);
     if (m_bDestroyed) return;
     if (m_pSurface) {
-      cairo_t* cr = cairo_create(m_pSurface.get());
-      cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-      cairo_set_source_surface(cr, backBuffer, 0, 0);
-      cairo_rectangle(cr, area.left, area.top, area.Width(), area.Height());
-      cairo_fill(cr);
-      cairo_destroy(cr);
+      {
+        const CairoPtr cr(cairo_create(m_pSurface.get()));
+        cairo_set_operator(cr.get(), CAIRO_OPERATOR_SOURCE);
+        cairo_set_source_surface(cr.get(), backBuffer, 0, 0);
+        cairo_rectangle(cr.get(), area.left, area.top, area.Width(), area.Height());
+        cairo_fill(cr.get());
+      }
       cairo_surface_flush(m_pSurface.get());
     } else {
       PutPixels(backBuffer, area);
@@ -451,7 +449,7 @@ class CX11Window final : public CPlatformWindow {
   GC m_GC;                      // puts the back buffer's pixels
   // The window as a Cairo target, for visuals that do not take the back
   // buffer's pixels; null otherwise.
-  std::unique_ptr<cairo_surface_t, SurfaceDestroy> m_pSurface;
+  CairoSurfacePtr m_pSurface;
   CX11Dnd m_Dnd;
   CX11Clipboard m_Clipboard;
   CX11TextInput m_TextInput;    // closed before the connection
