@@ -8,6 +8,7 @@
 #include "Helpers/DivuVazize.h"
 #include "Helpers/HostInfo.h"
 #include "Helpers/OwnerDrawControls.h"
+#include "Helpers/ScopedValue.h"
 #include "Helpers/XREffect.h"
 #include "gui/CFrame.h"
 
@@ -31,13 +32,12 @@ void DivuVazize::idle() {
       // lock B like every other removal.
       CScopedLock holdB(m_lockB);
       if (!m_bOpen.load() || m_bInIdle) return;
-      m_bInIdle = true;
+      const CFlagScope inIdle(m_bInIdle);
       try {
         AEffGUIEditor::idle();
       } catch (...) {
         HandleException(__PRETTY_FUNCTION__);
       }
-      m_bInIdle = false;
     }
     // The frame's idle thread only redraws: panels, controls and the
     // effect's idle work belong to the thread the host talks to.
@@ -71,39 +71,34 @@ void DivuVazize::keepDisplaysLive() {
 void DivuVazize::MaybeCallIdleInner() {
   XR_TRY
   if (m_bInIdle) return;
-  m_bInIdle = true;
-  try {
-    XREffect* fx = GetXREffect();
-    const bool effectQuiet = !fx || (!fx->IsInEditGroup() && !fx->IsInUndoRedoEdit());
+  const CFlagScope inIdle(m_bInIdle);
+  XREffect* fx = GetXREffect();
+  const bool effectQuiet = !fx || (!fx->IsInEditGroup() && !fx->IsInUndoRedoEdit());
 
-    RunDeferredControlWork();
-    // Cleared before the call, so that a request made meanwhile (a parameter
-    // written on another thread) is served at the next idle.
-    if (m_bPendingUpdateUi.exchange(false)) UpdateUi();
+  RunDeferredControlWork();
+  // Cleared before the call, so that a request made meanwhile (a parameter
+  // written on another thread) is served at the next idle.
+  if (m_bPendingUpdateUi.exchange(false)) UpdateUi();
 
-    if (m_bPendingRefresh.load() && effectQuiet && !g_bAmHandlingCarbonEvent.load()) {
-      m_bPendingRefresh.store(false);
-      RefreshFrontOrBack();
-    }
-
-    const unsigned int flipAt = m_nFlipAtTicks.load();
-    if (flipAt != 0 && static_cast<int32_t>(GetTickCount() - flipAt) > 0 && effectQuiet) {
-      m_nFlipAtTicks.store(0);
-      ToggleFrontAndBack();
-    }
-
-    const unsigned int now = GetTickCount();
-    const int rate = g_kIdleRate.load();
-    // A due time further ahead than one interval means the clock went back.
-    if (MsReached(now, m_nNextIdleInnerTicks) || static_cast<int32_t>(m_nNextIdleInnerTicks - now) > rate) {
-      IdleInner();
-      Sleep(1);
-      m_nNextIdleInnerTicks = now + static_cast<unsigned int>(rate);
-    }
-  } catch (...) {
-    HandleException(__PRETTY_FUNCTION__);
+  if (m_bPendingRefresh.load() && effectQuiet && !g_bAmHandlingCarbonEvent.load()) {
+    m_bPendingRefresh.store(false);
+    RefreshFrontOrBack();
   }
-  m_bInIdle = false;
+
+  const unsigned int flipAt = m_nFlipAtTicks.load();
+  if (flipAt != 0 && static_cast<int32_t>(GetTickCount() - flipAt) > 0 && effectQuiet) {
+    m_nFlipAtTicks.store(0);
+    ToggleFrontAndBack();
+  }
+
+  const unsigned int now = GetTickCount();
+  const int rate = g_kIdleRate.load();
+  // A due time further ahead than one interval means the clock went back.
+  if (MsReached(now, m_nNextIdleInnerTicks) || static_cast<int32_t>(m_nNextIdleInnerTicks - now) > rate) {
+    IdleInner();
+    Sleep(1);
+    m_nNextIdleInnerTicks = now + static_cast<unsigned int>(rate);
+  }
   XR_CATCH_VOID
 }
 

@@ -13,29 +13,6 @@ XR_REGISTER_SOURCE_FILE("Helpers/FreqGraphComposite");
 
 namespace {
 
-// Holds the reader-busy count of up to four stores for one draw, so that a
-// draw that fails half-way still lets the writer publish again.
-class CStoreReaders {
- public:
-  CStoreReaders() = default;
-  ~CStoreReaders() { Release(); }
-  CStoreReaders(const CStoreReaders&) = delete;
-  CStoreReaders& operator=(const CStoreReaders&) = delete;
-
-  void Enter(CFrequencyDataStore* store) {
-    if (!store) return;
-    store->BeginRead();
-    m_pStores[m_nCount++] = store;
-  }
-  void Release() {
-    while (m_nCount > 0) m_pStores[--m_nCount]->EndRead();
-  }
-
- private:
-  CFrequencyDataStore* m_pStores[CFreqGraph::kNumSlots] = {};
-  int m_nCount = 0;
-};
-
 bool IsDualMode(CCompositeGraph::EWhatToShow mode) {
   return mode == CCompositeGraph::eLeftAndRight || mode == CCompositeGraph::eLeftRightTimeAv ||
          mode == CCompositeGraph::eMidSide || mode == CCompositeGraph::eMidSideTimeAv;
@@ -95,7 +72,7 @@ void CCompositeGraph::DoOwnerDrawInner(CDrawContext* ctx) {
   if (m_bLive) {
     unsigned int now = GetTickCount();
     {
-      CStoreReaders readers;
+      CFrequencyDataStoreReaders readers;
       readers.Enter(m_pDataStore[0]);
       readers.Enter(m_pDataStore[1]);
       if (m_bSecondPair) {

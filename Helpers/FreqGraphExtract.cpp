@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "Helpers/Assert.h"
+#include "Helpers/CompileTimeRoot.h"
 #include "Helpers/FreqGraphs.h"
 #include "Helpers/FrequencyDataStore.h"
 
@@ -17,17 +18,6 @@ constexpr float kfBandEnd = 1000000.0f;
 // Walks over the bands stop after this many, whatever the range: semitone
 // bands number about 1500 over the whole float range.
 constexpr int kMaxBands = 4096;
-
-// Square and cube roots for the tables below, by Newton's method in double.
-constexpr double Root(double a, int n) {
-  double x = a > 1.0 ? a : 1.0;
-  for (int i = 0; i < 200; ++i) {
-    double p = 1.0;
-    for (int k = 0; k < n - 1; ++k) p *= x;
-    x = ((n - 1) * x + a / p) / n;
-  }
-  return x;
-}
 
 // Band centres of the equaliser's Bark and Mel layouts; their third-band
 // forms put two more centres between each pair and end with two tail bands.
@@ -66,7 +56,7 @@ constexpr Centres Thirded(const float (&c)[N], const float (&tail)[2]) {
     const double base = c[i];
     out.f[out.n++] = c[i];
     if (i + 1 < N) {
-      const double step = Root(static_cast<double>(c[i + 1]) / base, 3);
+      const double step = CompileTimeRoot(static_cast<double>(c[i + 1]) / base, 3);
       out.f[out.n++] = static_cast<float>(base * step);
       out.f[out.n++] = static_cast<float>(base * step * step);
     }
@@ -82,7 +72,7 @@ constexpr Row MeansRow(const Centres& c, float extra) {
   Row row;
   int n = 0;
   for (int i = 0; i + 1 < c.n; ++i)
-    row.v[n++] = static_cast<float>(Root(static_cast<double>(c.f[i]) * c.f[i + 1], 2));
+    row.v[n++] = static_cast<float>(CompileTimeRoot(static_cast<double>(c.f[i]) * c.f[i + 1], 2));
   if (extra > 0.0f) row.v[n++] = extra;
   row.v[n++] = kfBandEnd;
   row.v[n++] = kfBandEnd;
@@ -100,7 +90,7 @@ constexpr Row EdgesRow(const float (&e)[N]) {
 
 // The Mel layout's bands end where its third-band form ends.
 constexpr float MelTopEdge() {
-  return static_cast<float>(Root(static_cast<double>(kMelThirdsTail[0]) * kMelThirdsTail[1], 2));
+  return static_cast<float>(CompileTimeRoot(static_cast<double>(kMelThirdsTail[0]) * kMelThirdsTail[1], 2));
 }
 
 struct BandBreaks {

@@ -208,3 +208,32 @@ extern template void CFrequencyDataStore::StoreValuesForGraph<float>(Complex<flo
 extern template void CFrequencyDataStore::StoreValuesForGraph<double>(Complex<double>*, int);
 extern template void CFrequencyDataStore::StoreValuesForGraphPacked<float>(const float*, int);
 extern template void CFrequencyDataStore::StoreValuesForGraphPacked<double>(const double*, int);
+
+// Holds the reader-busy counts of the stores one draw reads, ending the reads
+// (last entered first) however the draw ends, so that a draw that fails
+// half-way still lets the writers publish again. Null stores are skipped.
+class CFrequencyDataStoreReaders {
+ public:
+  static constexpr int kMaxStores = 4;
+
+  CFrequencyDataStoreReaders() = default;
+  ~CFrequencyDataStoreReaders() { Release(); }
+  CFrequencyDataStoreReaders(const CFrequencyDataStoreReaders&) = delete;
+  CFrequencyDataStoreReaders& operator=(const CFrequencyDataStoreReaders&) = delete;
+
+  // BeginRead on the store, with its answer; null for a null store.
+  const double* Enter(CFrequencyDataStore* store) {
+    if (!store || m_nCount == kMaxStores) return nullptr;
+    const double* buffer = store->BeginRead();
+    m_pStores[m_nCount++] = store;
+    return buffer;
+  }
+  // Ends every read entered so far.
+  void Release() {
+    while (m_nCount > 0) m_pStores[--m_nCount]->EndRead();
+  }
+
+ private:
+  CFrequencyDataStore* m_pStores[kMaxStores] = {};
+  int m_nCount = 0;
+};

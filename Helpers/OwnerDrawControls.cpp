@@ -1,6 +1,7 @@
 #include "Helpers/OwnerDrawControls.h"
 
 #include "Helpers/Assert.h"
+#include "Helpers/ScopedValue.h"
 #include "gui/CDrawContext.h"
 #include "gui/CFrame.h"
 #include "gui/COffscreenContext.h"
@@ -69,7 +70,7 @@ void COwnerDrawControl::doIdleStuff() {
   // clock's wrap.
   if (MsElapsed(GetTickCount(), nLastIdleTicks) < kOwnerDrawIdleIntervalMs) return;
   nLastIdleTicks = GetTickCount();
-  bInIdle = true;
+  const CFlagScope inIdle(bInIdle);
   // Fills during this redraw go through Cairo rather than into the pixels.
   g_bCanDoPntFillRectQuartzOptimisations = false;
   try {
@@ -78,7 +79,6 @@ void COwnerDrawControl::doIdleStuff() {
     HandleException(__PRETTY_FUNCTION__);
   }
   g_bCanDoPntFillRectQuartzOptimisations = true;
-  bInIdle = false;
 }
 
 void COwnerDrawControl::PostDraw(CDrawContext*) {}

@@ -50,8 +50,9 @@ void CWaveFormGraph::AttemptToDetectFreq() {
   if (flips == nLastFlipCount) return;
   nLastFlipCount = flips;
   const int h = std::min(left->GetHalfSize(), right->GetHalfSize());
-  const double* l = left->BeginRead();
-  const double* r = right->BeginRead();
+  CFrequencyDataStoreReaders readers;
+  const double* l = readers.Enter(left);
+  const double* r = readers.Enter(right);
   int best = 0;
   if (l && r && h > 0) {
     auto power = [l, r](int j) { return l[j] + r[j]; };
@@ -65,8 +66,7 @@ void CWaveFormGraph::AttemptToDetectFreq() {
       }
     }
   }
-  right->EndRead();
-  left->EndRead();
+  readers.Release();
   if (!l || !r || h <= 0) return;
   const int period = best > 0 ? (h / best) * 2 : 1;
   nPeriod.store(period, std::memory_order_relaxed);

@@ -20,27 +20,6 @@ constexpr float kSilentChannelDb = -1000.0f;
 constexpr float kFrozenScale = 0.999f;
 constexpr CColor kDbLineColour = {80, 80, 80, 255};
 
-// The reader-busy counts of the stores read in one draw, released however
-// the draw ends.
-class CStoreReading {
- public:
-  CStoreReading() = default;
-  ~CStoreReading() {
-    while (m_nCount > 0) m_pStores[--m_nCount]->EndRead();
-  }
-  CStoreReading(const CStoreReading&) = delete;
-  CStoreReading& operator=(const CStoreReading&) = delete;
-  void Enter(CFrequencyDataStore* store) {
-    if (!store) return;
-    store->BeginRead();
-    m_pStores[m_nCount++] = store;
-  }
-
- private:
-  CFrequencyDataStore* m_pStores[CFreqGraph::kNumSlots] = {};
-  int m_nCount = 0;
-};
-
 }  // namespace
 
 CStereoGraph::CStereoGraph(const CRect& size, AEffGUIEditor* editor, CControlListener* listener)
@@ -108,12 +87,12 @@ void CStereoGraph::DoOwnerDrawInner(CDrawContext* ctx) {
   if (m_bLive) {
     unsigned int now = GetTickCount();
     {
-      CStoreReading reading;
-      reading.Enter(m_pDataStore[0]);
-      reading.Enter(m_pDataStore[1]);
+      CFrequencyDataStoreReaders readers;
+      readers.Enter(m_pDataStore[0]);
+      readers.Enter(m_pDataStore[1]);
       if (m_bSecondPair) {
-        reading.Enter(m_pDataStore[2]);
-        reading.Enter(m_pDataStore[3]);
+        readers.Enter(m_pDataStore[2]);
+        readers.Enter(m_pDataStore[3]);
       }
       ExtractGraphFromDataStore(0, true, false, false);
       ExtractGraphFromDataStore(1, true, false, false);

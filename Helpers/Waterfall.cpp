@@ -78,18 +78,11 @@ void CWaterfall::ExtractBothChannels() {
   CFrequencyDataStore* left = m_pDataStore[0];
   CFrequencyDataStore* right = m_pDataStore[1];
   if (!left || !right) return;
-  left->BeginRead();
-  right->BeginRead();
-  try {
-    ExtractGraphFromDataStore(0, true, false, false);
-    ExtractGraphFromDataStore(1, true, false, false);
-  } catch (...) {
-    right->EndRead();
-    left->EndRead();
-    throw;
-  }
-  right->EndRead();
-  left->EndRead();
+  CFrequencyDataStoreReaders readers;
+  readers.Enter(left);
+  readers.Enter(right);
+  ExtractGraphFromDataStore(0, true, false, false);
+  ExtractGraphFromDataStore(1, true, false, false);
 }
 
 void CWaterfall::CacheTopLine() {

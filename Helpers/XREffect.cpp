@@ -8,6 +8,7 @@
 #include "Helpers/EditorHooks.h"
 #include "Helpers/HostInfo.h"
 #include "Helpers/PersistantStorage.h"
+#include "Helpers/ScopedValue.h"
 #include "Helpers/XREffectDetail.h"
 #include "vst/AEffEditor.h"
 
@@ -285,8 +286,7 @@ void ForceHostUpdateParameter(AudioEffect* effect, int index) {
 void XREffect::SwitchABProgram() {
   XR_TRY
   CDontStoreUndoScope noUndo(this);
-  m_bSwitchingAB.store(true);
-  xr_detail::ScopeExit clearSwitching([this] { m_bSwitchingAB.store(false); });
+  const CFlagScope switching(m_bSwitchingAB);
   bool undoStateChanged = false;
   {
     std::lock_guard<std::mutex> lock(m_UndoMutex);

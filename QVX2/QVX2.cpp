@@ -6,6 +6,7 @@
 #include "Helpers/Assert.h"
 #include "Helpers/FFTPool.h"
 #include "Helpers/HostInfo.h"
+#include "Helpers/ScopedValue.h"
 
 XR_REGISTER_SOURCE_FILE("QVX2/QVX2");
 
@@ -92,11 +93,7 @@ bool AQVX2::getProductString(char* text) {
 void AQVX2::setProgram(VstInt32 program) {
   XR_TRY
   if (program < 0 || program >= kQvx2NumPrograms) return;
-  struct Scope {
-    std::atomic<bool>& flag;
-    explicit Scope(std::atomic<bool>& f) : flag(f) { flag.store(true); }
-    ~Scope() { flag.store(false); }
-  } scope(m_bInProgramChange);
+  const CFlagScope inProgramChange(m_bInProgramChange);
   XREffect::setProgram(program);
   XR_CATCH_VOID
 }

@@ -12,6 +12,7 @@
 #include <array>
 #include <cstddef>
 
+#include "Helpers/CompileTimeRoot.h"
 #include "QVX2/QVX2Params.h"
 
 inline constexpr int kQvx2BandTableSize = 136;
@@ -37,17 +38,6 @@ inline constexpr const char* g_szQVX2BandTypes[kQvx2NumBandTypesFull + 1] = {
     "Bark", "Mel", "Thirds", "Bark Thirds", "Mel Thirds", "Chromatic", "Sixths", nullptr};
 
 namespace qvx2_band_detail {
-// n-th root by Newton's method in double; a > 0.
-constexpr double Root(double a, int n) {
-  double x = a > 1.0 ? a : 1.0;
-  for (int i = 0; i < 200; ++i) {
-    double p = 1.0;
-    for (int k = 0; k < n - 1; ++k) p *= x;
-    x = ((n - 1) * x + a / p) / n;
-  }
-  return x;
-}
-
 // 2^(m/d) for integer m and d > 0.
 constexpr double Pow2(int m, int d) {
   int q = m / d;
@@ -59,7 +49,7 @@ constexpr double Pow2(int m, int d) {
   double v = 1.0;
   for (int i = 0; i < q; ++i) v *= 2.0;
   for (int i = 0; i > q; --i) v /= 2.0;
-  const double step = Root(2.0, d);
+  const double step = CompileTimeRoot(2.0, d);
   for (int i = 0; i < r; ++i) v *= step;
   return v;
 }
@@ -110,7 +100,7 @@ constexpr QVX2BandTable Thirded(const float (&centres)[N], float tail1, float ta
     const double c = centres[i];
     t[3 * i] = centres[i];
     if (i + 1 < N) {
-      const double step = Root(static_cast<double>(centres[i + 1]) / c, 3);
+      const double step = CompileTimeRoot(static_cast<double>(centres[i + 1]) / c, 3);
       t[3 * i + 1] = static_cast<float>(c * step);
       t[3 * i + 2] = static_cast<float>(c * step * step);
     }

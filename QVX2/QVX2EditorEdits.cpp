@@ -7,6 +7,7 @@
 #include "Helpers/ColorControls.h"
 #include "Helpers/Lock.h"
 #include "Helpers/OwnerDrawControlsLevelMeter.h"
+#include "Helpers/ScopedValue.h"
 #include "QVX/QVXHelp.h"
 #include "QVX2/QVX2.h"
 #include "QVX2/QVX2Bands.h"
@@ -52,31 +53,6 @@ bool IsFilterFrequency(int index) {
   return index == kQvx2Hpf0Freq || index == kQvx2Hpf1Freq || index == kQvx2Lpf0Freq || index == kQvx2Lpf1Freq;
 }
 
-// Sets a value for a scope and restores the previous one on every way out.
-template <typename T>
-class CScopedValue {
- public:
-  CScopedValue(T& field, T value) : m_Field(field), m_Old(field) { m_Field = value; }
-  ~CScopedValue() { m_Field = m_Old; }
-  CScopedValue(const CScopedValue&) = delete;
-  CScopedValue& operator=(const CScopedValue&) = delete;
-
- private:
-  T& m_Field;
-  T m_Old;
-};
-
-// The change-from-GUI flag for a scope, cleared on every way out.
-class CGuiChangeScope {
- public:
-  explicit CGuiChangeScope(std::atomic<bool>& flag) : m_Flag(flag) { m_Flag.store(true); }
-  ~CGuiChangeScope() { m_Flag.store(false); }
-  CGuiChangeScope(const CGuiChangeScope&) = delete;
-  CGuiChangeScope& operator=(const CGuiChangeScope&) = delete;
-
- private:
-  std::atomic<bool>& m_Flag;
-};
 }  // namespace
 
 float QVX2Editor::FrequencyOfParam(float p) { return std::exp(kfSP_LogRangeF * p + kfSP_LogMinF); }
@@ -179,7 +155,7 @@ void QVX2Editor::setParameter(long index, float value) {
 
 void QVX2Editor::valueChanged(CDrawContext* context, CControl* control) {
   XR_TRY
-  CGuiChangeScope gui(m_bChangeFromGui);
+  const CFlagScope gui(m_bChangeFromGui);
   valueChangedInner(context, control);
   XR_CATCH_VOID
 }

@@ -10,6 +10,7 @@
 #include <mutex>
 
 #include "Helpers/Assert.h"
+#include "Helpers/ScopedValue.h"
 #include "QVX2/QVX2.h"
 #include "QVX2/QVX2Engine.h"
 
@@ -22,24 +23,12 @@ constexpr unsigned kSliceBudgetMs = 50;   // time one call may spend on the resp
 
 enum EUpdateState { kStateIdle = 0, kStateStart = 1, kStateResponse = 2, kStateKernels = 3, kStateFinish = 4 };
 
-// Sets a flag for a scope and clears it on every way out.
-class CFlagScope {
- public:
-  explicit CFlagScope(std::atomic<bool>& flag) : m_Flag(flag) { m_Flag.store(true); }
-  ~CFlagScope() { m_Flag.store(false); }
-  CFlagScope(const CFlagScope&) = delete;
-  CFlagScope& operator=(const CFlagScope&) = delete;
-
- private:
-  std::atomic<bool>& m_Flag;
-};
-
 }  // namespace
 
 void AQVX2::fxIdleInner() {
   XR_TRY
   if (!m_bFiltersNeedUpdating.load() && m_nFilterUpdateState.load() == kStateIdle) return;
-  CFlagScope idleBusy(m_bIdleBusy);
+  const CFlagScope idleBusy(m_bIdleBusy);
   UpdateFilters(true);
   XR_CATCH_VOID
 }
@@ -104,7 +93,7 @@ void AQVX2::UpdateFilters([[maybe_unused]] bool bTakeAudioBusy) {
 void AQVX2::CompleteFilterUpdate() {
   XR_TRY
   std::lock_guard<std::recursive_mutex> serialise(m_IdleMutex);
-  CFlagScope idleBusy(m_bIdleBusy);
+  const CFlagScope idleBusy(m_bIdleBusy);
   // Bounded: writes from other threads may mark the filters again at any
   // time, and a step that keeps failing must not hold the caller for ever.
   // Each call computes at least one slice, so one update takes at most

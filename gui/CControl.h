@@ -174,8 +174,8 @@ enum CControlStyle {
 
 // VST virtual key codes of the arrow keys, as the key record carries them.
 enum CControlArrowKey : unsigned char {
-  kArrowKeyLeft = 11,
-  kArrowKeyUp = 12,
-  kArrowKeyRight = 13,
-  kArrowKeyDown = 14
+  kArrowKeyLeft = VKEY_LEFT,
+  kArrowKeyUp = VKEY_UP,
+  kArrowKeyRight = VKEY_RIGHT,
+  kArrowKeyDown = VKEY_DOWN
 };

@@ -272,9 +272,7 @@ void CFrame::setClipboardText(const std::string& text) {
 void CFrame::requestClipboardText(CTextEditField* target) {
   CScopedLock hold(frameLock);
   if (!pPlatform || !target) return;
-  target->remember();
-  if (pasteTarget) pasteTarget->forget();
-  pasteTarget = target;
+  ReplaceHeld(pasteTarget, target);
   pPlatform->RequestClipboardText();
 }
 
@@ -380,8 +378,8 @@ long CFrame::onKeyDown(VstKeyCode& keyCode) {
   long result = SendKey(pFocusView, keyCode, true);
   if (result == -1) result = SendKey(pModalView, keyCode, true);
   if (result != -1) return result;
-  if (keyCode.virt == 2)  // tab
-    return advanceNextFocusView(pFocusView, (keyCode.modifier & 1) != 0) ? 1 : -1;
+  if (keyCode.virt == VKEY_TAB)
+    return advanceNextFocusView(pFocusView, (keyCode.modifier & MODIFIER_SHIFT) != 0) ? 1 : -1;
   return -1;
 }
 

@@ -4,6 +4,7 @@
 #include <chrono>
 
 #include "Helpers/Assert.h"
+#include "Helpers/ScopedValue.h"
 #include "gui/AEffGUIEditor.h"
 #include "gui/CDragContainer.h"
 #include "gui/CDrawContext.h"
@@ -61,7 +62,7 @@ void CFrame::handlePlatformEvents() {
     return;
   CScopedLock hold(frameLock);
   if (bInEvents || !pPlatform) return;
-  bInEvents = true;
+  const CFlagScope inEvents(bInEvents);
   PlatformEvent event;
   for (;;) {
     if (onHost && !deferredEvents.empty()) {
@@ -85,19 +86,13 @@ void CFrame::handlePlatformEvents() {
       HandleException(__PRETTY_FUNCTION__);
     }
   }
-  bInEvents = false;
 }
 
 void CFrame::handlePlatformEvent(const PlatformEvent& event) {
   CHandlingEvent handling(isOnHostThread());
   if (!bAlive) return;
   CScopedLock hold(frameLock);
-  struct Nesting {  // restores the event flag on every way out
-    bool& flag;
-    bool saved;
-    ~Nesting() { flag = saved; }
-  } nesting{bInEvents, bInEvents};
-  bInEvents = true;
+  const CScopedValue<bool> inEvents(bInEvents, true);
   CPoint where(event.x, event.y);
   switch (event.type) {
     case EPlatformEvent::kExpose: {

@@ -84,10 +84,7 @@ void CKnob::setColorShadowHandle(CColor color) {
 }
 
 void CKnob::setHandleBitmap(CBitmap* bitmap) {
-  // Remember first, so that setting the bitmap already held never frees it.
-  if (bitmap) bitmap->remember();
-  if (handleBitmap) handleBitmap->forget();
-  handleBitmap = bitmap;
+  ReplaceHeld(handleBitmap, bitmap);
   if (handleBitmap) insetValue = HandleInset(handleBitmap);
 }
 

@@ -9,6 +9,7 @@
 #include "gui/COptionMenuPopupDraw.h"
 #include "platform/CairoHandles.h"
 #include "platform/PlatformPopup.h"
+#include "vst/VstInterface.h"
 
 XR_REGISTER_SOURCE_FILE("gui/COptionMenuPopup.cpp");
 
@@ -16,20 +17,6 @@ namespace {
 
 constexpr long kSubMenuOverlap = 3;  // a sub-menu covers its parent's edge by this much
 constexpr long kWheelStep = 20;      // pixels per wheel step in a menu taller than the screen
-
-// VST virtual keys the menus answer.
-enum {
-  kKeyReturn = 4,
-  kKeyEscape = 6,
-  kKeySpace = 7,
-  kKeyEnd = 9,
-  kKeyHome = 10,
-  kKeyLeft = 11,
-  kKeyUp = 12,
-  kKeyRight = 13,
-  kKeyDown = 14,
-  kKeyEnter = 19
-};
 
 struct COpenMenu {
   int menu = 0;  // index in the tree
@@ -222,27 +209,27 @@ class CMenuTracker {
     const long count = static_cast<long>(open.layout.items.size());
     long target = -2;
     switch (key.virt) {
-      case kKeyEscape:
+      case VKEY_ESCAPE:
         return true;
-      case kKeyDown:
+      case VKEY_DOWN:
         target = Step(depth, open.highlighted, 1);
         break;
-      case kKeyUp:
+      case VKEY_UP:
         target = Step(depth, open.highlighted < 0 ? count : open.highlighted, -1);
         break;
-      case kKeyHome:
+      case VKEY_HOME:
         target = Step(depth, -1, 1);
         break;
-      case kKeyEnd:
+      case VKEY_END:
         target = Step(depth, count, -1);
         break;
-      case kKeyLeft:
+      case VKEY_LEFT:
         if (depth > 0) CloseAbove(depth);
         return false;
-      case kKeyRight:
-      case kKeyReturn:
-      case kKeyEnter:
-      case kKeySpace: {
+      case VKEY_RIGHT:
+      case VKEY_RETURN:
+      case VKEY_ENTER:
+      case VKEY_SPACE: {
         const long highlighted = open.highlighted;
         if (highlighted < 0) return false;
         if (ItemOf(depth, highlighted).kind == CPopupMenuItem::kSubMenu) {
@@ -253,7 +240,7 @@ class CMenuTracker {
           }
           return false;
         }
-        if (key.virt == kKeyRight) return false;
+        if (key.virt == VKEY_RIGHT) return false;
         result = Choice(depth, highlighted);
         return true;
       }

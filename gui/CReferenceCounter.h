@@ -23,6 +23,16 @@ class CReferenceCounter {
   long nbReference = 1;
 };
 
+// Makes `holder` hold `object` (null for none) in place of what it held: the
+// new object is remembered before the old one is forgotten, so that setting
+// the object already held never frees it.
+template <typename T>
+void ReplaceHeld(T*& holder, T* object) {
+  if (object) object->remember();
+  if (holder) holder->forget();
+  holder = object;
+}
+
 // Holds one reference for a scope, so that the object outlives a call that
 // may drop every other reference to it (a view removed by its own handler).
 // A null object is allowed and held by nobody.

@@ -63,10 +63,7 @@ void CSlider::setOffsetHandle(CPoint& val) {
 }
 
 void CSlider::setHandle(CBitmap* h) {
-  // Remember first, so that setting the handle already held never frees it.
-  if (h) h->remember();
-  if (handle) handle->forget();
-  handle = h;
+  ReplaceHeld(handle, h);
   if (handle) {
     handleWidth = handle->getWidth();
     handleHeight = handle->getHeight();

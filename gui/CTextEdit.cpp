@@ -11,10 +11,7 @@ XR_REGISTER_SOURCE_FILE("gui/CTextEdit.cpp");
 
 namespace {
 
-// VST virtual keys and characters that end an edit.
-constexpr unsigned char kKeyReturn = 4;
-constexpr unsigned char kKeyEscape = 6;
-constexpr unsigned char kKeyEnter = 19;
+// Characters that end an edit.
 constexpr int kCharEnter = 3;
 constexpr int kCharReturn = 13;
 constexpr int kCharEscape = 27;
@@ -214,13 +211,13 @@ void CTextEdit::looseFocus(CDrawContext* context) {
 long CTextEdit::onKeyDown(VstKeyCode& keyCode) {
   if (!platformEditor) return -1;
   const bool plain = keyCode.virt == 0;
-  if (keyCode.virt == kKeyReturn || keyCode.virt == kKeyEnter ||
+  if (keyCode.virt == VKEY_RETURN || keyCode.virt == VKEY_ENTER ||
       (plain && (keyCode.character == kCharReturn || keyCode.character == kCharEnter))) {
     returnPressed = true;
     looseFocus(nullptr);
     return 1;
   }
-  if (keyCode.virt == kKeyEscape || (plain && keyCode.character == kCharEscape)) {
+  if (keyCode.virt == VKEY_ESCAPE || (plain && keyCode.character == kCharEscape)) {
     canceled = true;
     looseFocus(nullptr);
     return 1;

@@ -12,32 +12,6 @@ XR_REGISTER_SOURCE_FILE("gui/CTextEditField.cpp");
 
 namespace {
 
-// Key record modifier bits: Shift, and Ctrl (the primary modifier on a PC).
-constexpr unsigned char kKeyShift = 1;
-constexpr unsigned char kKeyCtrl = 8;
-
-// VST virtual keys the field answers.
-enum {
-  kKeyBack = 1,
-  kKeyTab = 2,
-  kKeySpace = 7,
-  kKeyEnd = 9,
-  kKeyHome = 10,
-  kKeyLeft = 11,
-  kKeyUp = 12,
-  kKeyRight = 13,
-  kKeyDown = 14,
-  kKeyDelete = 22,
-  kKeyNumpad0 = 24,
-  kKeyNumpad9 = 33,
-  kKeyMultiply = 34,
-  kKeyAdd = 35,
-  kKeySubtract = 37,
-  kKeyDecimal = 38,
-  kKeyDivide = 39,
-  kKeyEquals = 57
-};
-
 constexpr long kTextInset = 2;       // between the field's edges and its text
 // A second press this soon and this close to the first selects all.
 constexpr unsigned int kDoubleClickMs = 400;
@@ -45,15 +19,15 @@ constexpr long kDoubleClickSlop = 4;
 
 // The character a keypad key types, or 0.
 int KeypadCharacter(unsigned char virt) {
-  if (virt >= kKeyNumpad0 && virt <= kKeyNumpad9) return '0' + (virt - kKeyNumpad0);
+  if (virt >= VKEY_NUMPAD0 && virt <= VKEY_NUMPAD9) return '0' + (virt - VKEY_NUMPAD0);
   switch (virt) {
-    case kKeySpace: return ' ';
-    case kKeyMultiply: return '*';
-    case kKeyAdd: return '+';
-    case kKeySubtract: return '-';
-    case kKeyDecimal: return '.';
-    case kKeyDivide: return '/';
-    case kKeyEquals: return '=';
+    case VKEY_SPACE: return ' ';
+    case VKEY_MULTIPLY: return '*';
+    case VKEY_ADD: return '+';
+    case VKEY_SUBTRACT: return '-';
+    case VKEY_DECIMAL: return '.';
+    case VKEY_DIVIDE: return '/';
+    case VKEY_EQUALS: return '=';
     default: return 0;
   }
 }
@@ -195,29 +169,30 @@ void CTextEditField::mouse(CDrawContext* context, CPoint& where, long buttons) {
 }
 
 long CTextEditField::onKeyDown(VstKeyCode& key) {
-  const bool shift = (key.modifier & kKeyShift) != 0;
-  const bool ctrl = (key.modifier & kKeyCtrl) != 0;
+  const bool shift = (key.modifier & MODIFIER_SHIFT) != 0;
+  // Ctrl, the primary modifier on a PC.
+  const bool ctrl = (key.modifier & MODIFIER_CONTROL) != 0;
   switch (key.virt) {
-    case kKeyTab:
+    case VKEY_TAB:
       return -1;
-    case kKeyBack:
+    case VKEY_BACK:
       buffer.Backspace();
       break;
-    case kKeyDelete:
+    case VKEY_DELETE:
       buffer.Delete();
       break;
-    case kKeyLeft:
+    case VKEY_LEFT:
       buffer.MoveLeft(shift);
       break;
-    case kKeyRight:
+    case VKEY_RIGHT:
       buffer.MoveRight(shift);
       break;
-    case kKeyHome:
-    case kKeyUp:
+    case VKEY_HOME:
+    case VKEY_UP:
       buffer.MoveHome(shift);
       break;
-    case kKeyEnd:
-    case kKeyDown:
+    case VKEY_END:
+    case VKEY_DOWN:
       buffer.MoveEnd(shift);
       break;
     case 0: {

@@ -53,10 +53,7 @@ void CView::mouse(CDrawContext*, CPoint&, long) {}
 void CView::mouseMove(CDrawContext*, CPoint&, long) {}
 
 void CView::setBackground(CBitmap* background) {
-  // Remember first, so that setting the bitmap already held never frees it.
-  if (background) background->remember();
-  if (pBackground) pBackground->forget();
-  pBackground = background;
+  ReplaceHeld(pBackground, background);
   setDirty(true);
 }
 

@@ -106,17 +106,11 @@ bool CX11Clipboard::HandleEvent(const XEvent& event, std::deque<PlatformEvent>& 
 }
 
 std::string CX11Clipboard::ReadAnswer(Atom asked) {
-  Atom type = None;
-  int format = 0;
-  unsigned long count = 0, remaining = 0;
-  unsigned char* data = nullptr;
+  const X11Property answer = X11ReadProperty(m_pDisplay, m_Window, m_aProperty, kMaxReadLongs, true, AnyPropertyType);
   std::string bytes;
-  if (XGetWindowProperty(m_pDisplay, m_Window, m_aProperty, 0, kMaxReadLongs, True, AnyPropertyType, &type,
-                         &format, &count, &remaining, &data) == Success) {
-    const X11MemoryPtr<unsigned char> owned(data);
-    // An incremental transfer (of a text far longer than a field) is not read.
-    if (data && format == 8 && type != m_aIncr) bytes.assign(reinterpret_cast<char*>(data), count);
-  }
+  // An incremental transfer (of a text far longer than a field) is not read.
+  if (answer.data && answer.format == 8 && answer.type != m_aIncr)
+    bytes.assign(reinterpret_cast<const char*>(answer.data.get()), answer.count);
   XDeleteProperty(m_pDisplay, m_Window, m_aProperty);
   return asked == XA_STRING ? Latin1ToUtf8(bytes) : bytes;
 }

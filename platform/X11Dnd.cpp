@@ -114,16 +114,10 @@ bool CX11Dnd::HandleClientMessage(const XClientMessageEvent& message, std::deque
     std::vector<Atom> offered;
     if (message.data.l[1] & 1) {
       // A source gone meanwhile answers with an error, which is swallowed.
-      Atom actual = 0;
-      int format = 0;
-      unsigned long count = 0, remaining = 0;
-      unsigned char* data = nullptr;
-      if (XGetWindowProperty(m_pDisplay, source, m_aTypeList, 0, 64, False, XA_ATOM, &actual, &format,
-                             &count, &remaining, &data) == Success &&
-          data) {
-        const X11MemoryPtr<unsigned char> owned(data);
-        if (actual == XA_ATOM && format == 32)
-          offered.assign(reinterpret_cast<Atom*>(data), reinterpret_cast<Atom*>(data) + count);
+      const X11Property types = X11ReadProperty(m_pDisplay, source, m_aTypeList, 64, false, XA_ATOM);
+      if (types.data && types.type == XA_ATOM && types.format == 32) {
+        const Atom* atoms = reinterpret_cast<const Atom*>(types.data.get());
+        offered.assign(atoms, atoms + types.count);
       }
     } else {
       for (int i = 2; i < 5; ++i)
@@ -220,16 +214,10 @@ bool CX11Dnd::FetchData(Time time) {
   }
   if (!answered || reply.xselection.property == None) return false;
 
-  Atom actual = 0;
-  int format = 0;
-  unsigned long count = 0, remaining = 0;
-  unsigned char* data = nullptr;
-  if (XGetWindowProperty(m_pDisplay, m_Window, m_aProperty, 0, kMaxDataLongs, True, AnyPropertyType,
-                         &actual, &format, &count, &remaining, &data) != Success)
-    return false;
-  const X11MemoryPtr<unsigned char> owned(data);
+  const X11Property answer = X11ReadProperty(m_pDisplay, m_Window, m_aProperty, kMaxDataLongs, true, AnyPropertyType);
   std::string bytes;
-  if (data && format == 8 && remaining == 0) bytes.assign(reinterpret_cast<char*>(data), count);
+  if (answer.data && answer.format == 8 && answer.remaining == 0)
+    bytes.assign(reinterpret_cast<const char*>(answer.data.get()), answer.count);
   if (bytes.empty()) return false;
 
   if (m_aWanted == m_aUriList) {

@@ -5,6 +5,8 @@
 
 #include <cstdlib>
 
+#include "vst/VstInterface.h"
+
 namespace {
 
 // VST virtual key codes of the keys the toolkit knows, by X key symbol.
@@ -13,22 +15,27 @@ struct KeyPair {
   unsigned char virt;
 };
 constexpr KeyPair kKeyTable[] = {
-    {XK_BackSpace, 1},   {XK_Tab, 2},           {XK_ISO_Left_Tab, 2}, {XK_Return, 4},
-    {XK_Pause, 5},       {XK_Escape, 6},        {XK_space, 7},        {XK_End, 9},
-    {XK_Home, 10},       {XK_Left, 11},         {XK_Up, 12},          {XK_Right, 13},
-    {XK_Down, 14},       {XK_Page_Up, 15},      {XK_Page_Down, 16},   {XK_Print, 18},
-    {XK_KP_Enter, 19},   {XK_Help, 23},         {XK_Delete, 22},      {XK_KP_0, 24},
-    {XK_KP_1, 25},       {XK_KP_2, 26},         {XK_KP_3, 27},        {XK_KP_4, 28},
-    {XK_KP_5, 29},       {XK_KP_6, 30},         {XK_KP_7, 31},        {XK_KP_8, 32},
-    {XK_KP_9, 33},       {XK_KP_Multiply, 34},  {XK_KP_Add, 35},      {XK_KP_Subtract, 37},
-    {XK_KP_Decimal, 38}, {XK_KP_Divide, 39},    {XK_F1, 40},          {XK_F2, 41},
-    {XK_F3, 42},         {XK_F4, 43},           {XK_F5, 44},          {XK_F6, 45},
-    {XK_F7, 46},         {XK_F8, 47},           {XK_F9, 48},          {XK_F10, 49},
-    {XK_F11, 50},        {XK_F12, 51},          {XK_Num_Lock, 52},    {XK_KP_Equal, 57},
+    {XK_BackSpace, VKEY_BACK}, {XK_Tab, VKEY_TAB}, {XK_ISO_Left_Tab, VKEY_TAB},
+    {XK_Return, VKEY_RETURN}, {XK_Pause, VKEY_PAUSE}, {XK_Escape, VKEY_ESCAPE},
+    {XK_space, VKEY_SPACE}, {XK_End, VKEY_END}, {XK_Home, VKEY_HOME},
+    {XK_Left, VKEY_LEFT}, {XK_Up, VKEY_UP}, {XK_Right, VKEY_RIGHT},
+    {XK_Down, VKEY_DOWN}, {XK_Page_Up, VKEY_PAGEUP}, {XK_Page_Down, VKEY_PAGEDOWN},
+    {XK_Print, VKEY_PRINT}, {XK_KP_Enter, VKEY_ENTER}, {XK_Help, VKEY_HELP},
+    {XK_Delete, VKEY_DELETE}, {XK_KP_0, VKEY_NUMPAD0}, {XK_KP_1, VKEY_NUMPAD0 + 1},
+    {XK_KP_2, VKEY_NUMPAD0 + 2}, {XK_KP_3, VKEY_NUMPAD0 + 3}, {XK_KP_4, VKEY_NUMPAD0 + 4},
+    {XK_KP_5, VKEY_NUMPAD0 + 5}, {XK_KP_6, VKEY_NUMPAD0 + 6}, {XK_KP_7, VKEY_NUMPAD0 + 7},
+    {XK_KP_8, VKEY_NUMPAD0 + 8}, {XK_KP_9, VKEY_NUMPAD9}, {XK_KP_Multiply, VKEY_MULTIPLY},
+    {XK_KP_Add, VKEY_ADD}, {XK_KP_Subtract, VKEY_SUBTRACT}, {XK_KP_Decimal, VKEY_DECIMAL},
+    {XK_KP_Divide, VKEY_DIVIDE}, {XK_F1, VKEY_F1}, {XK_F2, VKEY_F1 + 1},
+    {XK_F3, VKEY_F1 + 2}, {XK_F4, VKEY_F1 + 3}, {XK_F5, VKEY_F1 + 4},
+    {XK_F6, VKEY_F1 + 5}, {XK_F7, VKEY_F1 + 6}, {XK_F8, VKEY_F1 + 7},
+    {XK_F9, VKEY_F1 + 8}, {XK_F10, VKEY_F1 + 9}, {XK_F11, VKEY_F1 + 10},
+    {XK_F12, VKEY_F12}, {XK_Num_Lock, VKEY_NUMLOCK}, {XK_KP_Equal, VKEY_EQUALS},
     // The keypad's keys without Num Lock are the navigation keys.
-    {XK_KP_Home, 10},    {XK_KP_End, 9},        {XK_KP_Left, 11},     {XK_KP_Up, 12},
-    {XK_KP_Right, 13},   {XK_KP_Down, 14},      {XK_KP_Page_Up, 15},  {XK_KP_Page_Down, 16},
-    {XK_KP_Delete, 22},  {XK_KP_Space, 7},      {XK_KP_Tab, 2},
+    {XK_KP_Home, VKEY_HOME}, {XK_KP_End, VKEY_END}, {XK_KP_Left, VKEY_LEFT},
+    {XK_KP_Up, VKEY_UP}, {XK_KP_Right, VKEY_RIGHT}, {XK_KP_Down, VKEY_DOWN},
+    {XK_KP_Page_Up, VKEY_PAGEUP}, {XK_KP_Page_Down, VKEY_PAGEDOWN}, {XK_KP_Delete, VKEY_DELETE},
+    {XK_KP_Space, VKEY_SPACE}, {XK_KP_Tab, VKEY_TAB},
 };
 
 }  // namespace

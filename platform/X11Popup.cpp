@@ -57,20 +57,12 @@ class CX11Popup final : public CPlatformPopup {
     // The desktop's work area leaves out panels and docks where there are any.
     const Atom workArea = XInternAtom(display, "_NET_WORKAREA", True);
     if (workArea == None) return area;
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    if (XGetWindowProperty(display, m_Root, workArea, 0, 4, False, XA_CARDINAL, &type, &format,
-                           &count, &after, &data) == Success &&
-        data) {
-      const X11MemoryPtr<unsigned char> owned(data);
-      if (type == XA_CARDINAL && format == 32 && count >= 4) {
-        const long* values = reinterpret_cast<const long*>(data);
-        if (values[2] > 0 && values[3] > 0)
-          area = {static_cast<int>(values[0]), static_cast<int>(values[1]),
-                  static_cast<int>(values[0] + values[2]), static_cast<int>(values[1] + values[3])};
-      }
+    const X11Property work = X11ReadProperty(display, m_Root, workArea, 4, false, XA_CARDINAL);
+    if (work.data && work.type == XA_CARDINAL && work.format == 32 && work.count >= 4) {
+      const long* values = reinterpret_cast<const long*>(work.data.get());
+      if (values[2] > 0 && values[3] > 0)
+        area = {static_cast<int>(values[0]), static_cast<int>(values[1]), static_cast<int>(values[0] + values[2]),
+                static_cast<int>(values[1] + values[3])};
     }
     return area;
   }

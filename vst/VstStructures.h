@@ -24,6 +24,39 @@ static_assert(sizeof(VstKeyCode) == 8 && offsetof(VstKeyCode, virt) == 4 &&
                   offsetof(VstKeyCode, modifier) == 5,
               "VstKeyCode layout");
 
+// Virtual key codes (VstKeyCode::virt) of the keys the toolkit knows.
+enum VstVirtualKey : unsigned char {
+  VKEY_BACK = 1,
+  VKEY_TAB = 2,
+  VKEY_RETURN = 4,
+  VKEY_PAUSE = 5,
+  VKEY_ESCAPE = 6,
+  VKEY_SPACE = 7,
+  VKEY_END = 9,
+  VKEY_HOME = 10,
+  VKEY_LEFT = 11,
+  VKEY_UP = 12,
+  VKEY_RIGHT = 13,
+  VKEY_DOWN = 14,
+  VKEY_PAGEUP = 15,
+  VKEY_PAGEDOWN = 16,
+  VKEY_PRINT = 18,
+  VKEY_ENTER = 19,
+  VKEY_DELETE = 22,
+  VKEY_HELP = 23,
+  VKEY_NUMPAD0 = 24,  // to VKEY_NUMPAD9 = 33
+  VKEY_NUMPAD9 = 33,
+  VKEY_MULTIPLY = 34,
+  VKEY_ADD = 35,
+  VKEY_SUBTRACT = 37,
+  VKEY_DECIMAL = 38,
+  VKEY_DIVIDE = 39,
+  VKEY_F1 = 40,  // to VKEY_F12 = 51
+  VKEY_F12 = 51,
+  VKEY_NUMLOCK = 52,
+  VKEY_EQUALS = 57,
+};
+
 enum VstModifierKey {
   MODIFIER_SHIFT = 1 << 0,
   MODIFIER_ALTERNATE = 1 << 1,
