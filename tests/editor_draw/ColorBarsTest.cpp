@@ -3,31 +3,13 @@
 #include <cairo.h>
 
 #include "Helpers/ColorModel.h"
+#include "OwnerDrawTestSupport.h"
 #include "gui/COffscreenContext.h"
 
 namespace {
 
-uint32_t Word(const CColor& c) {
-  return (uint32_t{c.alpha} << 24) | (uint32_t{c.red} << 16) | (uint32_t{c.green} << 8) |
-         uint32_t{c.blue};
-}
-
-// A copy of an off-screen context's pixels.
-class Pixels {
- public:
-  explicit Pixels(COffscreenContext& context) : m_pImage(context.getCairoImage()) {}
-  ~Pixels() { cairo_surface_destroy(m_pImage); }
-  Pixels(const Pixels&) = delete;
-  Pixels& operator=(const Pixels&) = delete;
-  uint32_t at(long x, long y) const {
-    const unsigned char* data = cairo_image_surface_get_data(m_pImage);
-    const int stride = cairo_image_surface_get_stride(m_pImage);
-    return reinterpret_cast<const uint32_t*>(data + y * stride)[x];
-  }
-
- private:
-  cairo_surface_t* m_pImage;
-};
+using drawtest::Pixels;
+using drawtest::Word;
 
 constexpr CColor kGrey = {90, 90, 90, 255};
 
@@ -35,7 +17,7 @@ constexpr CColor kGrey = {90, 90, 90, 255};
 // outside it keeps the background.
 template <typename Expected>
 void ExpectBar(COffscreenContext& context, const CRect& bar, Expected expected) {
-  Pixels pixels(context);
+  Pixels pixels(&context);
   for (long y = 0; y < context.getHeight(); ++y) {
     for (long x = 0; x < context.getWidth(); ++x) {
       const bool inside = bar.pointInside(CPoint(x, y));
@@ -62,7 +44,7 @@ TEST(SmoothColourBarTest, VerticalBarOfOneColourPerZoneFillsWholeRuns) {
   const CRect bar(1, 4, 7, 36);  // 32 rows over 0..1.6
   DrawSmoothColourBarVert(&context, bar, boundaryArrayPickerComposite1, 0.0f, 1.6f);
   // Rows 0.05 apart: zones of constant colour, top row at 1.55 (magenta).
-  Pixels pixels(context);
+  Pixels pixels(&context);
   EXPECT_EQ(pixels.at(3, bar.top), Word({255, 0, 255, 255}));
   EXPECT_EQ(pixels.at(3, bar.bottom - 1), Word({255, 0, 255, 255}));  // level 0
   EXPECT_EQ(pixels.at(3, bar.bottom - 2), Word({0, 0, 0, 255}));      // level 0.05

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "EditorBaseTestSupport.h"
 #include "FreqGraphTestSupport.h"
 #include "Helpers/DivuVazize.h"
 #include "gui/CFrame.h"
@@ -15,46 +16,8 @@ namespace {
 
 constexpr CRect kGraphRect(20, 10, 420, 210);  // 400 x 200 inside the frame
 
-struct PointerState {
-  int x, y;
-  long buttons;
-};
-
-// An editor on the editor base whose idle passes move the window's pointer
-// on by one state of a script, as a user's hand would between two polls,
-// and which records what the graphs report.
-class ScriptedEditor : public DivuVazize {
- public:
-  explicit ScriptedEditor(AudioEffect* effect)
-      : DivuVazize(effect, 161, 114, CRect(0, 0, 0, 0), CRect(0, 0, 0, 0), 0, 0, 0, 0) {}
-  // The tests add their graph themselves.
-  void AddFrontViewsInner() override {}
-  void InnerZeroControlPtrs() override {}
-  void doIdleStuff() override {
-    ++idlePasses;
-    if (frame) frame->idle();
-    if (pWindow && next < script.size()) {
-      const PointerState& s = script[next++];
-      pWindow->SetPointer(s.x, s.y, s.buttons);
-    }
-  }
-  void ControlCallbackInner(EControlCallback kind, CControl* control, float a, float b,
-                            float c) override {
-    reports.push_back({kind, control, a, b, c, IsChangeFromGui()});
-  }
-
-  struct Report {
-    EControlCallback kind;
-    CControl* control;
-    float a, b, c;
-    bool fromGui;
-  };
-  std::vector<Report> reports;
-  CHeadlessWindow* pWindow = nullptr;
-  std::vector<PointerState> script;
-  size_t next = 0;
-  int idlePasses = 0;
-};
+using displaytest::PointerState;
+using displaytest::ScriptedEditor;
 
 // Records the tone requests it is asked for.
 class ToneGraph : public CCompositeGraph {

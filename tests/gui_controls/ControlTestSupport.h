@@ -131,22 +131,10 @@ struct PointerState {
 // An editor whose edit brackets and idle passes go to the log. Each idle
 // pass redraws the dirty views and then moves the window's pointer on to
 // the next state of the script (the last state stays).
-class ControlEditor : public AEffGUIEditor {
+class ControlEditor : public frametest::FrameEditor {
  public:
-  ControlEditor(AudioEffect* effect, Log& log) : AEffGUIEditor(effect), log(log) {
-    rect = {0, 0, static_cast<VstInt16>(kFrameHeight), static_cast<VstInt16>(kFrameWidth)};
-  }
+  ControlEditor(AudioEffect* effect, Log& log) : FrameEditor(effect, kFrameWidth, kFrameHeight), log(log) {}
   ~ControlEditor() override { close(); }
-  bool open(void* window) override {
-    AEffGUIEditor::open(window);
-    frame = new CFrame(CRect(0, 0, kFrameWidth, kFrameHeight), window, this);
-    return true;
-  }
-  void close() override {
-    if (frame) frame->forget();
-    frame = nullptr;
-    AEffGUIEditor::close();
-  }
   bool beginEdit(int index) override {
     log.push_back({Event::kBegin, index});
     return true;

@@ -28,16 +28,18 @@ class MinimalEffect : public AudioEffectX {
   void processReplacing(float**, float**, VstInt32) override {}
 };
 
-// Opens a frame of kWidth x kHeight in the host's window.
-class TestEditor : public AEffGUIEditor {
+// Opens a frame of width x height in the host's window. A derived editor
+// closes in its own destructor, while its overrides still answer the
+// frame's idle thread.
+class FrameEditor : public AEffGUIEditor {
  public:
-  explicit TestEditor(AudioEffect* effect) : AEffGUIEditor(effect) {
-    rect = {0, 0, static_cast<VstInt16>(kHeight), static_cast<VstInt16>(kWidth)};
+  FrameEditor(AudioEffect* effect, long width, long height)
+      : AEffGUIEditor(effect), m_nWidth(width), m_nHeight(height) {
+    rect = {0, 0, static_cast<VstInt16>(height), static_cast<VstInt16>(width)};
   }
-  ~TestEditor() override { close(); }
   bool open(void* window) override {
     AEffGUIEditor::open(window);
-    frame = new CFrame(CRect(0, 0, kWidth, kHeight), window, this);
+    frame = new CFrame(CRect(0, 0, m_nWidth, m_nHeight), window, this);
     return true;
   }
   void close() override {
@@ -45,6 +47,16 @@ class TestEditor : public AEffGUIEditor {
     frame = nullptr;
     AEffGUIEditor::close();
   }
+
+ private:
+  long m_nWidth, m_nHeight;
+};
+
+// Opens a frame of kWidth x kHeight and counts the idle calls.
+class TestEditor : public FrameEditor {
+ public:
+  explicit TestEditor(AudioEffect* effect) : FrameEditor(effect, kWidth, kHeight) {}
+  ~TestEditor() override { close(); }
   void idle() override {
     ++idleCalls;
     AEffGUIEditor::idle();

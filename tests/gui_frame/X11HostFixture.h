@@ -24,18 +24,15 @@
 
 class X11HostFixture : public ::testing::Test {
  protected:
-  static constexpr int kHostX = 40;
-  static constexpr int kHostY = 30;
+  static constexpr int kHostX = x11test::kHostX;
+  static constexpr int kHostY = x11test::kHostY;
 
   void SetUp() override {
     display = OpenTestDisplay();
     if (!display) GTEST_SKIP() << "no X server (Xvfb) for the test";
     int event = 0, error = 0, major = 0, minor = 0;
     if (!XTestQueryExtension(display, &event, &error, &major, &minor)) GTEST_SKIP() << "no XTEST";
-    hostWindow = XCreateSimpleWindow(display, DefaultRootWindow(display), kHostX, kHostY, 300, 200, 0, 0,
-                                     0x808080);
-    XMapWindow(display, hostWindow);
-    XSync(display, False);
+    hostWindow = x11test::OpenHostWindow(display);
   }
 
   void TearDown() override {
@@ -58,13 +55,7 @@ class X11HostFixture : public ::testing::Test {
   }
 
   // The editor window's pixel as the server holds it, 0xRRGGBB.
-  unsigned long Pixel(int x, int y) {
-    XImage* image = XGetImage(display, EditorWindow(), x, y, 1, 1, AllPlanes, ZPixmap);
-    if (!image) return 0xFFFFFFFF;
-    const unsigned long pixel = XGetPixel(image, 0, 0) & 0xFFFFFF;
-    XDestroyImage(image);
-    return pixel;
-  }
+  unsigned long Pixel(int x, int y) { return x11test::ServerPixel(display, EditorWindow(), x, y); }
 
   // Idles the editor as a host does (when `hostIdles`) and serves the host's
   // own events until done() holds, asked under the frame lock while the

@@ -9,19 +9,13 @@
 #pragma once
 
 #include <X11/Xlib.h>
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <X11/Xutil.h>
 
 #include <chrono>
 #include <cstdlib>
-#include <string>
 #include <thread>
 
-extern char** environ;
+#include "XvfbServer.h"
 
 namespace x11test {
 
@@ -40,73 +34,36 @@ bool Eventually(Done done) {
   }
 }
 
-class PrivateServer {
- public:
-  static PrivateServer& Get() {
-    static PrivateServer s_Server;
-    return s_Server;
-  }
-  bool Running() const { return m_Pid > 0; }
+// The host's window of the tests: 300 x 200, grey, at (kHostX, kHostY) on
+// the screen, mapped.
+constexpr int kHostX = 40;
+constexpr int kHostY = 30;
+inline Window OpenHostWindow(Display* display) {
+  const Window host =
+      XCreateSimpleWindow(display, DefaultRootWindow(display), kHostX, kHostY, 300, 200, 0, 0, 0x808080);
+  XMapWindow(display, host);
+  XSync(display, False);
+  return host;
+}
 
-  ~PrivateServer() {
-    if (m_Pid <= 0) return;
-    kill(m_Pid, SIGTERM);
-    int status = 0;
-    waitpid(m_Pid, &status, 0);
-  }
-  PrivateServer(const PrivateServer&) = delete;
-  PrivateServer& operator=(const PrivateServer&) = delete;
-
- private:
-  // The server picks a free display itself and writes its number to the
-  // pipe once it takes connections.
-  PrivateServer() {
-    int fds[2];
-    if (pipe(fds) != 0) return;
-    fcntl(fds[0], F_SETFD, FD_CLOEXEC);
-    const std::string fd = std::to_string(fds[1]);
-    const char* argv[] = {"Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", "-noreset",
-                          "-screen", "0", "1024x768x24", nullptr};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    pid_t pid = 0;
-    const bool spawned =
-        posix_spawnp(&pid, "Xvfb", &actions, nullptr, const_cast<char* const*>(argv), environ) == 0;
-    posix_spawn_file_actions_destroy(&actions);
-    close(fds[1]);
-    std::string number;
-    if (spawned) {
-      const auto deadline = std::chrono::steady_clock::now() + kPatience;
-      char c = 0;
-      while (std::chrono::steady_clock::now() < deadline) {
-        pollfd p{fds[0], POLLIN, 0};
-        if (poll(&p, 1, 100) <= 0) continue;
-        if (read(fds[0], &c, 1) != 1 || c == '\n') break;
-        number += c;
-      }
-    }
-    close(fds[0]);
-    if (number.empty()) {
-      if (spawned) {
-        kill(pid, SIGTERM);
-        waitpid(pid, nullptr, 0);
-      }
-      return;
-    }
-    m_Pid = pid;
-    setenv("DISPLAY", (":" + number).c_str(), 1);
-  }
-
-  pid_t m_Pid = 0;
-};
+// A window's pixel as the server holds it, 0xRRGGBB; 0xFFFFFFFF when it
+// cannot be read.
+inline unsigned long ServerPixel(Display* display, Window window, int x, int y) {
+  XImage* image = XGetImage(display, window, x, y, 1, 1, AllPlanes, ZPixmap);
+  if (!image) return 0xFFFFFFFF;
+  const unsigned long pixel = XGetPixel(image, 0, 0) & 0xFFFFFF;
+  XDestroyImage(image);
+  return pixel;
+}
 
 }  // namespace x11test
 
-// The test's own connection to this process's server; null when no server
-// could be started (no Xvfb installed).
+// The test's own connection to this process's server, started on first use
+// and ended at exit; null when no server could be started (no Xvfb
+// installed).
 inline Display* OpenTestDisplay() {
-  if (!x11test::PrivateServer::Get().Running()) return nullptr;
+  static XvfbServer s_Server("1024x768x24");
+  static const bool s_bPointed = s_Server.Running() && setenv("DISPLAY", s_Server.DisplayName().c_str(), 1) == 0;
+  if (!s_bPointed) return nullptr;
   return XOpenDisplay(nullptr);
 }

@@ -39,11 +39,7 @@ class X11WindowTest : public ::testing::Test {
     if (!m_pDisplay) GTEST_SKIP() << "no X server (Xvfb) for the test";
     int event = 0, error = 0, major = 0, minor = 0;
     m_bXTest = XTestQueryExtension(m_pDisplay, &event, &error, &major, &minor);
-    // The host's window, at (40, 30) on the screen.
-    m_Host = XCreateSimpleWindow(m_pDisplay, DefaultRootWindow(m_pDisplay), 40, 30, 300, 200, 0, 0,
-                                 0x808080);
-    XMapWindow(m_pDisplay, m_Host);
-    XSync(m_pDisplay, False);
+    m_Host = x11test::OpenHostWindow(m_pDisplay);
   }
 
   void TearDown() override {
@@ -85,13 +81,7 @@ class X11WindowTest : public ::testing::Test {
   }
 
   // Pixel of the editor's window as the server holds it, 0xRRGGBB.
-  unsigned long PixelOnScreen(int x, int y) {
-    XImage* image = XGetImage(m_pDisplay, m_Editor, x, y, 1, 1, AllPlanes, ZPixmap);
-    if (!image) return 0xFFFFFFFF;
-    const unsigned long pixel = XGetPixel(image, 0, 0) & 0xFFFFFF;
-    XDestroyImage(image);
-    return pixel;
-  }
+  unsigned long PixelOnScreen(int x, int y) { return x11test::ServerPixel(m_pDisplay, m_Editor, x, y); }
 
   // Waits until the server shows `expected` at (x, y).
   bool ScreenShows(int x, int y, unsigned long expected) {

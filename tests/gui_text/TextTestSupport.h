@@ -23,22 +23,10 @@ constexpr long kFrameHeight = 200;
 
 // Opens a frame of kFrameWidth x kFrameHeight and records the edit brackets
 // that reach it, as "+tag" and "-tag".
-class BracketEditor : public AEffGUIEditor {
+class BracketEditor : public frametest::FrameEditor {
  public:
-  explicit BracketEditor(AudioEffect* effect) : AEffGUIEditor(effect) {
-    rect = {0, 0, static_cast<VstInt16>(kFrameHeight), static_cast<VstInt16>(kFrameWidth)};
-  }
+  explicit BracketEditor(AudioEffect* effect) : FrameEditor(effect, kFrameWidth, kFrameHeight) {}
   ~BracketEditor() override { close(); }
-  bool open(void* window) override {
-    AEffGUIEditor::open(window);
-    frame = new CFrame(CRect(0, 0, kFrameWidth, kFrameHeight), window, this);
-    return true;
-  }
-  void close() override {
-    if (frame) frame->forget();
-    frame = nullptr;
-    AEffGUIEditor::close();
-  }
   bool beginEdit(int index) override {
     brackets.push_back("+" + std::to_string(index));
     return true;

@@ -28,10 +28,7 @@ class X11PopupTest : public ::testing::Test {
     if (!m_pDisplay) GTEST_SKIP() << "no X server (Xvfb) for the test";
     int event = 0, error = 0, major = 0, minor = 0;
     m_bXTest = XTestQueryExtension(m_pDisplay, &event, &error, &major, &minor);
-    // The host's window, at (40, 30) on the screen.
-    m_Host = XCreateSimpleWindow(m_pDisplay, DefaultRootWindow(m_pDisplay), 40, 30, 300, 200, 0, 0, 0x808080);
-    XMapWindow(m_pDisplay, m_Host);
-    XSync(m_pDisplay, False);
+    m_Host = x11test::OpenHostWindow(m_pDisplay);
     m_pSession = CreateX11Popup(reinterpret_cast<void*>(static_cast<uintptr_t>(m_Host)));
     ASSERT_NE(m_pSession, nullptr);
   }
@@ -113,13 +110,8 @@ TEST_F(X11PopupTest, WindowsShowTheirImageAboveEverythingAndGo) {
   // The session's drawing reaches the server on its own connection: look
   // until it has arrived.
   unsigned long pixel = 0;
-  EXPECT_TRUE(Eventually([&] {
-    XImage* shot = XGetImage(m_pDisplay, window, 10, 10, 1, 1, AllPlanes, ZPixmap);
-    if (!shot) return false;
-    pixel = XGetPixel(shot, 0, 0) & 0xFFFFFF;
-    XDestroyImage(shot);
-    return pixel == 0xFF0000u;
-  })) << std::hex << pixel;
+  EXPECT_TRUE(Eventually([&] { return (pixel = x11test::ServerPixel(m_pDisplay, window, 10, 10)) == 0xFF0000u; }))
+      << std::hex << pixel;
   EXPECT_EQ(m_pSession->OpenWindow({0, 0, 0, 10}), -1) << "an empty area";
   m_pSession->CloseWindow(id);
   EXPECT_TRUE(Eventually([&] { return FindPopup(area) == 0; })) << "the window goes";

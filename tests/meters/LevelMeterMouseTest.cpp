@@ -10,9 +10,9 @@
 #include <memory>
 #include <vector>
 
-#include "EditorBaseTestSupport.h"
 #include "MeterTestSupport.h"
 #include "framework/FrameworkTestSupport.h"
+#include "freqgraphs/EditorBaseTestSupport.h"
 #include "gui/CFrame.h"
 #include "gui_frame/FrameTestSupport.h"
 #include "prefs/TempConfigFolder.h"

@@ -6,9 +6,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "EditorBaseTestSupport.h"
 #include "Helpers/StereoGraph.h"
 #include "editor_draw/OwnerDrawTestSupport.h"
+#include "freqgraphs/EditorBaseTestSupport.h"
 #include "freqgraphs/FreqGraphTestSupport.h"
 #include "gui/CViewContainer.h"
 

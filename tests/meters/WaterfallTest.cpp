@@ -4,9 +4,9 @@
 
 #include <cmath>
 
-#include "EditorBaseTestSupport.h"
 #include "Helpers/Waterfall.h"
 #include "editor_draw/OwnerDrawTestSupport.h"
+#include "freqgraphs/EditorBaseTestSupport.h"
 #include "freqgraphs/FreqGraphTestSupport.h"
 #include "gui/CViewContainer.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "HostRunSupport.h"
-#include "OwnXServer.h"
+#include "XvfbServer.h"
 
 // The screenshot's pixels; width 0 when it cannot be read.
 struct Png {

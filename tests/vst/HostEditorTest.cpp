@@ -22,7 +22,7 @@ class HostEditorTest : public ::testing::Test {
   RunResult Run(const std::string& args) {
     return RunHost(std::string(QVX_TEST_MODULE_EDITOR) + " --editor --signal noise " + args, server.Env());
   }
-  OwnXServer server;
+  XvfbServer server{"800x600x24"};
 };
 
 TEST_F(HostEditorTest, OpensDrawsTakesADragAsOneEditAndCloses) {

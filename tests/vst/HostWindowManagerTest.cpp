@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "HostRunSupport.h"
-#include "OwnXServer.h"
+#include "XvfbServer.h"
 #include "prefs/TempConfigFolder.h"
 
 namespace {
@@ -32,7 +32,7 @@ class HostWindowManagerTest : public ::testing::Test {
     return RunHost(std::string(module) + " --editor --wm openbox --signal noise " + args,
                    server.Env() + " ASAN_OPTIONS=\"${ASAN_OPTIONS}:quarantine_size_mb=0:thread_local_quarantine_size_kb=0\"");
   }
-  OwnXServer server{"1280x1024x24"};
+  XvfbServer server{"1280x1024x24"};
   TempConfigFolder prefs;
 };
 

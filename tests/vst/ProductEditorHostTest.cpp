@@ -52,7 +52,7 @@ class ProductEditorHostTest : public ::testing::TestWithParam<Edition> {
   }
 
   TempConfigFolder prefs;  // the quality mode is also a preference
-  OwnXServer server{"1280x1024x24"};
+  XvfbServer server{"1280x1024x24"};
 };
 
 // Band gains in dB from the host's parameter listing, by instance (1 when
