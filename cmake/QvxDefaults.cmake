@@ -23,6 +23,9 @@ target_compile_options(qvx_options INTERFACE
   -Wall -Wextra
   -ffp-contract=off -fno-fast-math
   $<$<CXX_COMPILER_ID:GNU>:-fno-gnu-unique>)
+if(QVX_WERROR)
+  target_compile_options(qvx_options INTERFACE -Werror)
+endif()
 target_include_directories(qvx_options INTERFACE ${PROJECT_SOURCE_DIR})
 target_link_libraries(qvx_options INTERFACE Threads::Threads)
 

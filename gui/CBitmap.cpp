@@ -43,8 +43,7 @@ CBitmap::CBitmap(long id) : resourceId(id) {
 
 CBitmap::CBitmap(CFrame&, long w, long h) {
   if (w > 0 && h > 0) {
-    CairoSurfacePtr surface(
-        cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(w), static_cast<int>(h)));
+    CairoSurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(w), static_cast<int>(h)));
     if (cairo_surface_status(surface.get()) == CAIRO_STATUS_SUCCESS) {
       pPixelWorld = std::move(surface);
       width = w;

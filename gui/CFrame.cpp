@@ -260,7 +260,7 @@ void CFrame::windowSurfaceChanged() {
   if (!bShown) return;
   cairo_surface_flush(pBackBuffer.get());
   pPlatform->Present(pBackBuffer.get(), {static_cast<int>(area.left), static_cast<int>(area.top),
-                                   static_cast<int>(area.right), static_cast<int>(area.bottom)});
+                                         static_cast<int>(area.right), static_cast<int>(area.bottom)});
   drawCount.fetch_add(1);
 }
 

@@ -16,8 +16,8 @@ COffscreenContext::COffscreenContext(CFrame* frame, long w, long h, const CColor
   clipRect = CRect(0, 0, width, height);
   clipRect.normalize();
   if (width > 0 && height > 0) {
-    attachSurface(CairoSurfacePtr(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(width),
-                                                             static_cast<int>(height))));
+    attachSurface(CairoSurfacePtr(
+        cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(width), static_cast<int>(height))));
   }
   setFillColor(background);
   setFrameColor(background);
@@ -80,8 +80,7 @@ void COffscreenContext::copyFrom(CDrawContext* destination, CRect destRect, CPoi
   cairo_rectangle(cr, destRect.left + off.h, destRect.top + off.v, destRect.width(),
                   destRect.height());
   cairo_clip(cr);
-  cairo_set_source_surface(cr, pSurface.get(), destRect.left - srcOffset.h + off.h,
-                           destRect.top - srcOffset.v + off.v);
+  cairo_set_source_surface(cr, pSurface.get(), destRect.left - srcOffset.h + off.h, destRect.top - srcOffset.v + off.v);
   cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
   cairo_paint(cr);
   destination->releaseCairo(cr);
@@ -103,8 +102,7 @@ void COffscreenContext::copyTo(CDrawContext* source, CRect& srcRect, CPoint dest
     cairo_rectangle(cr.get(), destOffset.h, destOffset.v, srcRect.width(), srcRect.height());
     cairo_clip(cr.get());
     cairo_set_operator(cr.get(), CAIRO_OPERATOR_SOURCE);
-    cairo_set_source_surface(cr.get(), from, destOffset.h - srcRect.left - off.h,
-                             destOffset.v - srcRect.top - off.v);
+    cairo_set_source_surface(cr.get(), from, destOffset.h - srcRect.left - off.h, destOffset.v - srcRect.top - off.v);
     cairo_paint(cr.get());
   }
   cairo_surface_mark_dirty(pBackgroundBitmap->getHandle());

@@ -34,12 +34,11 @@ struct X11Property {
 // Reads at most `longs` 32-bit units of the property, of the type asked
 // (AnyPropertyType for any), deleting it afterwards when `remove` is set and
 // everything was read.
-inline X11Property X11ReadProperty(Display* display, Window window, Atom property, long longs, bool remove,
-                                   Atom type) {
+inline X11Property X11ReadProperty(Display* display, Window window, Atom property, long longs, bool remove, Atom type) {
   X11Property read;
   unsigned char* data = nullptr;
-  const int status = XGetWindowProperty(display, window, property, 0, longs, remove ? True : False, type,
-                                        &read.type, &read.format, &read.count, &read.remaining, &data);
+  const int status = XGetWindowProperty(display, window, property, 0, longs, remove ? True : False, type, &read.type,
+                                        &read.format, &read.count, &read.remaining, &data);
   read.data.reset(data);
   if (status != Success) read.data.reset();
   return read;

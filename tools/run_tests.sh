@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Installs what the tests need, builds everything and runs the whole test
-# suite: once in a normal build and once under AddressSanitizer and
-# UndefinedBehaviorSanitizer; then the tests that run threads against each
-# other once more under ThreadSanitizer, where any report fails the run.
+# Installs what the tests need, builds everything (a compiler warning fails
+# the build) and runs the whole test suite: once in a normal build and once
+# under AddressSanitizer and UndefinedBehaviorSanitizer; then the tests that
+# run threads against each other once more under ThreadSanitizer, where any
+# report fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install_deps.sh
@@ -12,11 +13,11 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${QVX_UNDER_XVFB:-}" ]; then
 fi
 jobs=$(nproc)
 
-cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQVX_BUILD_TESTS=ON
+cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQVX_BUILD_TESTS=ON -DQVX_WERROR=ON
 cmake --build build/test -j "$jobs"
 ctest --test-dir build/test --output-on-failure -j "$jobs"
 
-cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQVX_BUILD_TESTS=ON -DQVX_SANITIZE=ON
+cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQVX_BUILD_TESTS=ON -DQVX_WERROR=ON -DQVX_SANITIZE=ON
 cmake --build build/asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build/asan --output-on-failure -j "$jobs"
@@ -26,7 +27,7 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 # thread, the FFT pool and wrappers, undo from two threads, idle scheduling
 # and the lock.
 threading='Thread|Concurrency|StressTest|FaultTest|BypassTest|FrequencyDataStore|FFT|CFft|IdleTest|LockTest|WhileAudio'
-cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQVX_BUILD_TESTS=ON -DQVX_TSAN=ON
+cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQVX_BUILD_TESTS=ON -DQVX_WERROR=ON -DQVX_TSAN=ON
 cmake --build build/tsan -j "$jobs"
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
   ctest --test-dir build/tsan --output-on-failure -j "$jobs" --no-tests=error -R "$threading"

@@ -32,8 +32,7 @@ class ScriptedEditor : public DivuVazize {
       pWindow->SetPointer(s.x, s.y, s.buttons);
     }
   }
-  void ControlCallbackInner(EControlCallback kind, CControl* control, float a, float b,
-                            float c) override {
+  void ControlCallbackInner(EControlCallback kind, CControl* control, float a, float b, float c) override {
     reports.push_back({kind, control, a, b, c, IsChangeFromGui()});
   }
 
