@@ -218,6 +218,15 @@ void PoolDoFftLog2(int L, T* f, T* x) {
 }
 
 template <typename T>
+void PoolDoFftPaddedLog2(int L, T* f, T* x, int count) {
+  if (!g_bPoolReady.load(std::memory_order_acquire)) {
+    Zero(f, 1L << L);
+    return;
+  }
+  WithPoolObject<T>(L, [&](auto& obj) { obj.do_fft_padded(f, x, count); });
+}
+
+template <typename T>
 void PoolDoIfftLog2(int L, T* f, T* x) {
   if (!g_bPoolReady.load(std::memory_order_acquire)) {
     Zero(x, 1L << L);
@@ -395,6 +404,11 @@ void CFftWrapper<T>::DoIFFT(int N, T* spectrum, T* signal) {
 template <typename T>
 void CFftWrapper<T>::DoFFTPacked(T* packed, T* signal) {
   if (packed && signal) PoolDoFftLog2(m_nLog2, packed, signal);
+}
+
+template <typename T>
+void CFftWrapper<T>::DoFFTPackedPadded(T* packed, T* signal, int count) {
+  if (packed && signal) PoolDoFftPaddedLog2(m_nLog2, packed, signal, count);
 }
 
 template <typename T>

@@ -86,6 +86,11 @@ class CFftWrapper {
   // [any thread; never allocates, waits only on the pool's short spins]
   void DoFFTPacked(T* packed, T* signal);
   void DoIFFTPacked(T* packed, T* signal);
+  // DoFFTPacked of a zero-padded signal: its first `count` samples (0..N),
+  // then zeros, which are neither read nor kept (the transform may write
+  // zeros there). Bit for bit the spectrum of the padded signal, with less
+  // to read. [any thread, as DoFFTPacked]
+  void DoFFTPackedPadded(T* packed, T* signal, int count);
 
  private:
   static constexpr int kScratchCount = 8;

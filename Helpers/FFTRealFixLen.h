@@ -21,6 +21,7 @@
 // buffer must be three distinct arrays of N values (nothing works in place).
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 #include "Helpers/FFTRealCommon.h"
@@ -53,6 +54,11 @@ class FFTRealFixLen {
 
   // x: N samples, left unchanged; f: packed spectrum out.
   void do_fft(T* f, const T* x) { do_fft_isa(m_eIsa, f, x); }
+  // The same for x whose samples from `count` on (0..N) are zero: those are
+  // not read but taken as zero, and may be overwritten with zeros. The result
+  // is bit for bit do_fft of the zero-padded x; the vector path reads only
+  // the quarters that hold samples.
+  void do_fft_padded(T* f, T* x, long count) { do_fft_padded_isa(m_eIsa, f, x, count); }
   // f: packed spectrum, left unchanged; x: N times the samples out.
   void do_ifft(const T* f, T* x) { do_ifft_isa(m_eIsa, f, x); }
   // x[n] *= 1/N for every n.
@@ -61,6 +67,7 @@ class FFTRealFixLen {
   // The same transforms through a given path (for comparing the paths).
   void do_fft_isa(EFftIsa isa, T* f, const T* x);
   void do_ifft_isa(EFftIsa isa, const T* f, T* x);
+  void do_fft_padded_isa(EFftIsa isa, T* f, T* x, long count);
 
  private:
   void build_br_lut();
@@ -114,6 +121,23 @@ void FFTRealFixLen<L, T>::do_fft_isa(EFftIsa isa, T* f, const T* x) {
   }
   FFTRealPassDirect<L - 1, T>::process(FFT_LEN, f, m_buffer.get(), x, m_trigo_lut.get(),
                                        TRIGO_TABLE_LEN, m_br_lut.get(), m_trigo_osc);
+}
+
+template <int L, typename T>
+void FFTRealFixLen<L, T>::do_fft_padded_isa(EFftIsa isa, T* f, T* x, long count) {
+  count = count < 0 ? 0 : (count > FFT_LEN ? FFT_LEN : count);
+  if (isa == EFftIsa::kPlain) {
+    std::fill(x + count, x + FFT_LEN, T(0));
+    do_fft_isa(isa, f, x);
+    return;
+  }
+  // The vector passes leave out whole quarters; the rest of the last quarter
+  // with samples is zeroed here.
+  constexpr long kQuarter = FFT_LEN / 4;
+  const long quarters = count > kQuarter ? (count + kQuarter - 1) / kQuarter : 1;
+  std::fill(x + count, x + quarters * kQuarter, T(0));
+  FftSimdForward(isa, L, f, x, m_buffer.get(), m_br_lut.get(), m_pTwiddles->cos_table(), m_pTwiddles->sin_table(),
+                 static_cast<int>(quarters));
 }
 
 template <int L, typename T>

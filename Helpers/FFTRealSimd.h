@@ -29,13 +29,15 @@ EFftIsa FftBestIsa();
 bool FftIsaAvailable(EFftIsa isa);
 
 // Forward: x (N samples, read only) -> f (packed spectrum); scratch: N values.
+// Only the first `quarters` quarters of x (1..4) are read; the rest are taken
+// as zero, with the same result bit for bit as from zeros in memory.
 // Inverse: f (packed spectrum, read only) -> x (N samples, unscaled); scratch:
 // N values. tw_cos/tw_sin: FFTRealTwiddles<T>. isa must be available and not
 // kPlain. f, x and scratch are distinct arrays of N = 2^log2_len values.
-void FftSimdForward(EFftIsa isa, int log2_len, float* f, const float* x, float* scratch,
-                    const int32_t* br, const float* tw_cos, const float* tw_sin);
-void FftSimdForward(EFftIsa isa, int log2_len, double* f, const double* x, double* scratch,
-                    const int32_t* br, const double* tw_cos, const double* tw_sin);
+void FftSimdForward(EFftIsa isa, int log2_len, float* f, const float* x, float* scratch, const int32_t* br,
+                    const float* tw_cos, const float* tw_sin, int quarters = 4);
+void FftSimdForward(EFftIsa isa, int log2_len, double* f, const double* x, double* scratch, const int32_t* br,
+                    const double* tw_cos, const double* tw_sin, int quarters = 4);
 void FftSimdInverse(EFftIsa isa, int log2_len, const float* f, float* x, float* scratch,
                     const int32_t* br, const float* tw_cos, const float* tw_sin);
 void FftSimdInverse(EFftIsa isa, int log2_len, const double* f, double* x, double* scratch,

@@ -89,13 +89,13 @@ struct VecAvx2Double {
 
 }  // namespace
 
-void FftSimdForwardAvx2(int log2_len, float* f, const float* x, float* scratch, const int32_t* br,
-                        const float* tc, const float* ts) {
-  FftSimdKernels<VecAvx2Float>::Forward(log2_len, f, x, scratch, br, tc, ts);
+void FftSimdForwardAvx2(int log2_len, float* f, const float* x, float* scratch, const int32_t* br, const float* tc,
+                        const float* ts, int quarters) {
+  FftSimdKernels<VecAvx2Float>::Forward(log2_len, f, x, scratch, br, tc, ts, quarters);
 }
-void FftSimdForwardAvx2(int log2_len, double* f, const double* x, double* scratch,
-                        const int32_t* br, const double* tc, const double* ts) {
-  FftSimdKernels<VecAvx2Double>::Forward(log2_len, f, x, scratch, br, tc, ts);
+void FftSimdForwardAvx2(int log2_len, double* f, const double* x, double* scratch, const int32_t* br, const double* tc,
+                        const double* ts, int quarters) {
+  FftSimdKernels<VecAvx2Double>::Forward(log2_len, f, x, scratch, br, tc, ts, quarters);
 }
 void FftSimdInverseAvx2(int log2_len, const float* f, float* x, float* scratch, const int32_t* br,
                         const float* tc, const float* ts) {

@@ -38,12 +38,24 @@ struct FftSimdKernels {
   // cache, where the aligned out-of-place passes are a little faster.
   static constexpr long kInPlaceBytes = 16384;
 
+  // Passes 1 + 2 of one chunk, reading only the first `quarters` quarters
+  // of x (1..4; the others are zero).
+  static void Pass12Fwd(int quarters, T* soa, const T* x, const int32_t* br, long q, long m0, long m1) {
+    switch (quarters) {
+      case 1: Soa::template Pass12Fwd<1>(soa, x, br, q, m0, m1); break;
+      case 2: Soa::template Pass12Fwd<2>(soa, x, br, q, m0, m1); break;
+      case 3: Soa::template Pass12Fwd<3>(soa, x, br, q, m0, m1); break;
+      default: Soa::template Pass12Fwd<4>(soa, x, br, q, m0, m1); break;
+    }
+  }
+
   // Passes 1 .. L-1-log2(W) on the sub-arrays, in one buffer, depth-first in
   // chunks; then the transposition; then the last log2(W) passes in natural
   // order: in place in f, or alternating between the buffers so that the
-  // last lands in f.
+  // last lands in f. Quarters `quarters` .. 3 of x are taken as zero and not
+  // read.
   static void Forward(int log2_len, T* f, const T* x, T* scratch, const int32_t* br,
-                      const T* tc, const T* ts) {
+                      const T* tc, const T* ts, int quarters) {
     const int L = log2_len;
     const long n = 1L << L;
     const long npos = n / W;
@@ -55,7 +67,7 @@ struct FftSimdKernels {
     if (chunk_last > last_soa) chunk_last = last_soa;
 
     for (long c0 = 0; c0 < npos; c0 += chunk) {
-      Soa::Pass12Fwd(soa, x, br, n / 4, c0 / 4, (c0 + chunk) / 4);
+      Pass12Fwd(quarters, soa, x, br, n / 4, c0 / 4, (c0 + chunk) / 4);
       for (int p = 3; p <= chunk_last; ++p) Soa::PassFwd(p, soa, c0, c0 + chunk, tc, ts);
     }
     for (int p = chunk_last + 1; p <= last_soa; ++p) Soa::PassFwd(p, soa, 0, npos, tc, ts);

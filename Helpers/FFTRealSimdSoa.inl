@@ -20,12 +20,17 @@ struct FftSimdSoa {
   // ---- forward -----------------------------------------------------------
 
   // Pass 1 of one quadruple: lane l of the contiguous load at br[m] + k*q is
-  // sample a_k of quadruple kRev[l] * N/(4W) + m.
+  // sample a_k of quadruple kRev[l] * N/(4W) + m. Sample a_k lies in quarter
+  // k of the input; the quarters from kQuarters on are zero and are not
+  // read: the butterflies take a zero register instead, so every value is
+  // formed as from zeros in memory.
+  template <int kQuarters>
   static void Pass1Fwd(const T* xr, long q, R& o0, R& o1, R& o2, R& o3) {
+    const R zero = V::set1(T(0));
     const R a0 = V::load(xr);
-    const R a1 = V::load(xr + q);
-    const R a2 = V::load(xr + 2 * q);
-    const R a3 = V::load(xr + 3 * q);
+    const R a1 = kQuarters > 1 ? V::load(xr + q) : zero;
+    const R a2 = kQuarters > 2 ? V::load(xr + 2 * q) : zero;
+    const R a3 = kQuarters > 3 ? V::load(xr + 3 * q) : zero;
     const R s02 = V::add(a0, a2);
     const R s13 = V::add(a1, a3);
     o0 = V::add(s02, s13);
@@ -38,7 +43,9 @@ struct FftSimdSoa {
   // aligned to its size, from the samples into buf. Each pass-2 block is two
   // quadruples. The quadruples are taken in bit-reversed order within the
   // range, so that the sample reads ascend at a constant stride (which the
-  // processor can prefetch) and the scattered writes stay in the chunk.
+  // processor can prefetch) and the scattered writes stay in the chunk. Only
+  // the first kQuarters quarters of the samples are read (see Pass1Fwd).
+  template <int kQuarters>
   static void Pass12Fwd(T* buf, const T* x, const int32_t* br, long q, long m0, long m1) {
     const R h = V::set1(kFftSqrtHalf<T>);
     const long half = (m1 - m0) / 2;
@@ -47,8 +54,8 @@ struct FftSimdSoa {
     for (long t = 0; t < half; ++t) {
       const long m = m0 + (br[t << shift] >> V::kLogW);
       R i0, i1, i2, i3, i4, i5, i6, i7;
-      Pass1Fwd(x + br[m], q, i0, i1, i2, i3);
-      Pass1Fwd(x + br[m + 1], q, i4, i5, i6, i7);
+      Pass1Fwd<kQuarters>(x + br[m], q, i0, i1, i2, i3);
+      Pass1Fwd<kQuarters>(x + br[m + 1], q, i4, i5, i6, i7);
       T* out = buf + 4 * m * W;
       St(out, 0, V::add(i0, i4));
       St(out, 4, V::sub(i0, i4));

@@ -53,13 +53,13 @@ struct VecSse2Double {
 
 }  // namespace
 
-void FftSimdForwardSse2(int log2_len, float* f, const float* x, float* scratch, const int32_t* br,
-                        const float* tc, const float* ts) {
-  FftSimdKernels<VecSse2Float>::Forward(log2_len, f, x, scratch, br, tc, ts);
+void FftSimdForwardSse2(int log2_len, float* f, const float* x, float* scratch, const int32_t* br, const float* tc,
+                        const float* ts, int quarters) {
+  FftSimdKernels<VecSse2Float>::Forward(log2_len, f, x, scratch, br, tc, ts, quarters);
 }
-void FftSimdForwardSse2(int log2_len, double* f, const double* x, double* scratch,
-                        const int32_t* br, const double* tc, const double* ts) {
-  FftSimdKernels<VecSse2Double>::Forward(log2_len, f, x, scratch, br, tc, ts);
+void FftSimdForwardSse2(int log2_len, double* f, const double* x, double* scratch, const int32_t* br, const double* tc,
+                        const double* ts, int quarters) {
+  FftSimdKernels<VecSse2Double>::Forward(log2_len, f, x, scratch, br, tc, ts, quarters);
 }
 void FftSimdInverseSse2(int log2_len, const float* f, float* x, float* scratch, const int32_t* br,
                         const float* tc, const float* ts) {
