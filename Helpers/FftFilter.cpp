@@ -18,7 +18,6 @@ FftFilter<FTYPE>::FftFilter(int N, FftFilterCallBack<FTYPE>* callBack, XREffect*
       m_nHop(N),
       m_pFrame(N),
       m_pPacked(N),
-      m_pTime(N),
       m_pSpectrum(new Complex<FTYPE>[N / 2 + 1]),
       m_pOutput(new FTYPE[4 * static_cast<size_t>(N)]),
       m_nOutputSize(4 * N),
@@ -60,7 +59,7 @@ void FftFilter<FTYPE>::ApplyThroughBins() {
 template <typename FTYPE>
 void FftFilter<FTYPE>::OperateOverlap() {
   XR_TRY
-  ScaleInto(m_pOutputWrite, m_pTime.get(), static_cast<FTYPE>(1.0 / static_cast<double>(this->m_nFftSize)), m_nHop);
+  ScaleInto(m_pOutputWrite, m_pFrame.get(), static_cast<FTYPE>(1.0 / static_cast<double>(this->m_nFftSize)), m_nHop);
   XR_CATCH_VOID
 }
 
@@ -85,7 +84,6 @@ void FftFilter<FTYPE>::Clear() {
   m_pOutputWrite = m_pOutputValidEnd = m_pOutput.get() + m_nHop;
   std::fill(m_pFrame.get(), m_pFrame.get() + N, FTYPE(0));
   std::fill(m_pPacked.get(), m_pPacked.get() + N, FTYPE(0));
-  std::fill(m_pTime.get(), m_pTime.get() + N, FTYPE(0));
   ClearOutput();
   std::fill(m_pSpectrum.get(), m_pSpectrum.get() + N / 2 + 1, Complex<FTYPE>{FTYPE(0), FTYPE(0)});
   if (m_pPadDelay) m_pPadDelay->Clear();
@@ -162,14 +160,19 @@ int FftFilter<FTYPE>::FeedFrame(const float* in, int n) {
   m_nFilled += take;
   m_pFrameWrite += take;
   if (m_nFilled == m_nHop) {
-    // Samples hop..N-1 of the frame are still the zeros Clear wrote: the
-    // transform reads the frame without changing it.
+    // Samples hop..N-1 of the frame hold the last inverse transform: the
+    // forward transform takes them as zero padding.
     const int N = this->m_nFftSize;
     FTYPE* frame = m_pFrame.get();
     m_pFrameWrite = frame;
     m_nFilled = 0;
-    if (m_bApplyWindow) FFT<FTYPE>::ApplyWindow(frame, N - 1, m_eWindowType, &m_WindowCache);
-    this->m_FftWrapper.DoFFTPacked(m_pPacked.get(), frame);
+    int samples = m_nHop;
+    if (m_bApplyWindow) {
+      std::fill(frame + m_nHop, frame + N, FTYPE(0));
+      FFT<FTYPE>::ApplyWindow(frame, N - 1, m_eWindowType, &m_WindowCache);
+      samples = N;
+    }
+    this->m_FftWrapper.DoFFTPackedPadded(m_pPacked.get(), frame, samples);
     FrequencyDomainTransform();
     m_bFrameReady = true;
   }
@@ -178,8 +181,10 @@ int FftFilter<FTYPE>::FeedFrame(const float* in, int n) {
 
 template <typename FTYPE>
 void FftFilter<FTYPE>::CompleteFrame() {
+  // No input enters the frame while a frame is ready (every feed completes
+  // the waiting frame first), so the inverse transform may overwrite it.
   m_bFrameReady = false;
-  this->m_FftWrapper.DoIFFTPacked(m_pPacked.get(), m_pTime.get());
+  this->m_FftWrapper.DoIFFTPacked(m_pPacked.get(), m_pFrame.get());
   FTYPE* start = m_pOutput.get();
   if ((m_pOutputWrite - start) + m_nHop > m_nOutputSize) m_pOutputWrite = start;
   OperateOverlap();
@@ -301,7 +306,7 @@ void FftFilterWithCallBack<FTYPE>::OperateOverlap() {
   // ring in one pass over the frame: each output sample is y * (1/N) + tail,
   // formed as the separate scaling and addition formed it.
   const FTYPE scale = static_cast<FTYPE>(1.0 / static_cast<double>(this->m_nFftSize));
-  const FTYPE* y = this->m_pTime.get();
+  const FTYPE* y = this->m_pFrame.get();
   FTYPE* out = this->m_pOutputWrite;
   FTYPE* tail = m_pOverlapTail.get();
   const int hop = this->m_nHop;

@@ -14,11 +14,12 @@
 // remembered as a pointer into it); it may be the output buffer too.
 //
 // Frame path, per hop: the input (non-finite samples read as 0, huge ones
-// limited, see LimitInputSample) goes into the first hop of a frame whose
-// rest stays zero; the forward transform writes the packed spectrum, the
-// callback edits it (in the packed order when it can read it), the inverse
-// transform writes the time buffer, and one pass scales it by 1/N, adds the
-// overlap tail and writes the hop into the output ring.
+// limited, see LimitInputSample) goes into the first hop of the frame; the
+// forward transform takes the rest of the frame as zero padding without
+// reading it and writes the packed spectrum, the callback edits it (in the
+// packed order when it can read it), the inverse transform writes the frame
+// buffer again, and one pass scales it by 1/N, adds the overlap tail and
+// writes the hop into the output ring.
 //
 // Output ring: 4N samples. The writer always writes whole hops and jumps to
 // the ring's start when the next hop would not fit; m_pOutputValidEnd marks
@@ -140,11 +141,11 @@ class FftFilter : public FreqDomainOperator<FTYPE> {
   int m_nFilled = 0;                          // input samples of the current hop in the frame
   // The transforms' arrays are cache-line aligned: their vector passes run
   // a fifth slower on arrays that are not.
-  // N samples: the hop of input, then zeros (only Clear writes beyond the
-  // hop, so the zero padding is never redone).
+  // N samples: the hop of input, whose zero padding the forward transform
+  // supplies itself; after it, the inverse transform, unscaled. One buffer
+  // for both keeps the working set of the large sizes in the cache.
   FFTRealArray<FTYPE> m_pFrame;
-  FFTRealArray<FTYPE> m_pPacked;              // N values: the frame's spectrum, packed order
-  FFTRealArray<FTYPE> m_pTime;                // N samples: the inverse transform, unscaled
+  FFTRealArray<FTYPE> m_pPacked;                  // N values: the frame's spectrum, packed order
   std::unique_ptr<Complex<FTYPE>[]> m_pSpectrum;  // N/2+1 bins, for callbacks that read bins
   FTYPE* m_pFrameWrite = nullptr;             // next input sample's place in m_pFrame
   std::unique_ptr<FTYPE[]> m_pOutput;         // the output ring
