@@ -128,9 +128,12 @@ void CFrequencyDataStore::StoreFrame(StorePowersFn&& store) {
   const unsigned clearRequests = m_nClearRequests.load(std::memory_order_acquire);
   const bool bClearing = clearRequests != m_nClearsDone.load(std::memory_order_relaxed);
   // Clear a pending flip and read the current index in one step: from here
-  // on only this thread can change the current index.
+  // on only this thread can change the current index. Only this thread sets
+  // the pending bit, so when it is clear already no reader can flip and the
+  // plain read is that step.
   unsigned state = m_nState.load(std::memory_order_acquire);
-  while (!m_nState.compare_exchange_weak(state, state & ~kPendingBit, std::memory_order_acq_rel,
+  while ((state & kPendingBit) != 0 &&
+         !m_nState.compare_exchange_weak(state, state & ~kPendingBit, std::memory_order_acq_rel,
                                          std::memory_order_acquire)) {
   }
   const int current = static_cast<int>(state & kCurrentBit);
@@ -200,7 +203,8 @@ bool CFrequencyDataStore::Publish() {
                                        std::memory_order_acquire))
       break;
   }
-  m_nFlipCount.fetch_add(1, std::memory_order_relaxed);
+  // This thread is the count's only writer.
+  m_nFlipCount.store(m_nFlipCount.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
   m_bConsumed.store(false, std::memory_order_relaxed);
   return true;
 }
