@@ -27,6 +27,7 @@
 #include "Helpers/XREffect.h"
 #include "QVX2/QVX2Callbacks.h"
 #include "QVX2/QVX2Engine.h"
+#include "QVX2/QVX2KernelUpdate.h"
 #include "QVX2/QVX2Model.h"
 #include "QVX2/QVX2Params.h"
 
@@ -90,10 +91,10 @@ class AQVX2 : public XREffect {
   double GetTrimGain(int channel) const { return m_fTrimGain[channel != 0 ? 1 : 0].load(std::memory_order_relaxed); }
 
   // Marks the filters for an update on the idle side. [any thread]
-  void SetFiltersNeedUpdating() { m_bFiltersNeedUpdating.store(true); }
-  bool GetFiltersNeedUpdating() const { return m_bFiltersNeedUpdating.load(); }
+  void SetFiltersNeedUpdating() { m_KernelUpdate.Mark(); }
+  bool GetFiltersNeedUpdating() const { return m_KernelUpdate.IsMarked(); }
   // True while a band-type refit writes the gains: updates must wait.
-  bool IsRefitSuspended() const { return m_bRefitSuspend.load(); }
+  bool IsRefitSuspended() const { return m_KernelUpdate.IsSuspended(); }
 
   // --- response model: [idle side; the editor as documented above] --------
   static void InitBellGraph() { CQVX2ResponseModel::InitBellGraph(); }
@@ -128,13 +129,10 @@ class AQVX2 : public XREffect {
   // law row index is in force.
   bool IsQualitySwitchOn(int index);
 
-  // Filters-need-updating: set by any parameter writer, the sample rate and
-  // quality modes; cleared by the idle-side update when it starts.
-  std::atomic<bool> m_bFiltersNeedUpdating{true};
-  // Filter update state (0 idle); written and read on the idle side.
-  std::atomic<int> m_nFilterUpdateState{0};
-  // Set by the refit (UI thread) for its duration; read by the update.
-  std::atomic<bool> m_bRefitSuspend{false};
+  // The kernel update (QVX2KernelUpdate.h): marked by any parameter writer,
+  // the sample rate and quality modes; stepped on the idle side; suspended
+  // by the refit (user-interface thread) for its duration.
+  CQVX2KernelUpdate m_KernelUpdate;
   // Set by the idle side while it runs an update; read by the teardown.
   std::atomic<bool> m_bIdleBusy{false};
   // Last filter update time (ms); stays 0, so the editor's idle check passes
@@ -192,7 +190,7 @@ class AQVX2 : public XREffect {
   void UpdateFilters(bool bTakeAudioBusy);
   // Frees the engine (waits for a running update). [idle side]
   void CleanupFFTObjects();
-  int GetFilterUpdateState() const { return m_nFilterUpdateState.load(); }
+  int GetFilterUpdateState() const { return m_KernelUpdate.State(); }
   // UpdateFilters unless another thread holds the idle side now; never
   // waits. [the editor's user-interface thread]
   void UpdateFiltersIfIdle(bool bTakeAudioBusy);
@@ -252,6 +250,8 @@ class AQVX2 : public XREffect {
   std::unique_ptr<CQVX2Engine> BuildEngine();
   // Runs UpdateFilters(false) until the update is complete. [idle side]
   void CompleteFilterUpdate();
+  // The kernel update's view of this effect (QVX2Update.cpp).
+  class CKernelUpdateClient;
   // What the bypass path delays by: the latency the processed output has
   // when it is reported, 0 otherwise.
   int BypassLatency();

@@ -38,9 +38,8 @@ void AQVX2::Init() {
   // The band tables and nParamG are complete at compile time.
   m_FloatCallBack1.m_pPartner = &m_FloatCallBack0;
   m_DoubleCallBack1.m_pPartner = &m_DoubleCallBack0;
-  m_bFiltersNeedUpdating.store(true);
-  m_nFilterUpdateState.store(0);
-  m_bRefitSuspend.store(false);
+  m_KernelUpdate.Restart();
+  m_KernelUpdate.Mark();
   m_bIdleBusy.store(false);
   m_dwLastFilterUpdateTime = 0;
   m_fTrimLinkOffset.store(0.0f);
@@ -111,7 +110,7 @@ void AQVX2::ApplyQualityModeSettings() {
   m_nResponseFftSize = N;
   m_nResponseResume = 0;
   // An update begun on the old arrays starts again on the new ones.
-  m_nFilterUpdateState.store(0);
+  m_KernelUpdate.Restart();
 
   UpdateAllFFTSettings();
   SetFiltersNeedUpdating();
@@ -184,7 +183,7 @@ void AQVX2::CleanupFFTObjects() {
   for (auto& r : m_pfResponse) r.reset();
   m_nResponseFftSize = 0;
   m_nResponseResume = 0;
-  m_nFilterUpdateState.store(0);
+  m_KernelUpdate.Restart();
   XR_CATCH_VOID
 }
 

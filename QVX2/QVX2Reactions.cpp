@@ -27,14 +27,14 @@ float Clamp01(double v) {
 }
 }  // namespace
 
-// Holds the refit's suspend flag and its undo group for the refit's duration
-// and releases both on every way out, exceptions included: a flag left set
-// would stop every later filter update, and an open group would hold off
-// every later quality-mode rebuild.
+// Suspends the kernel update and holds the refit's undo group for the
+// refit's duration and releases both on every way out, exceptions included:
+// a suspension left in place would stop every later filter update, and an
+// open group would hold off every later quality-mode rebuild.
 class CRefitScope {
  public:
-  CRefitScope(std::atomic<bool>& suspend, XREditorHooks& editor) : m_Suspend(suspend), m_Editor(editor) {
-    m_Suspend.store(true);
+  CRefitScope(CQVX2KernelUpdate& update, XREditorHooks& editor) : m_Update(update), m_Editor(editor) {
+    m_Update.Suspend();
   }
   // Counts the group as open before asking for it, so that a failure inside
   // the request still closes whatever it opened.
@@ -50,13 +50,13 @@ class CRefitScope {
         HandleException(__PRETTY_FUNCTION__);
       }
     }
-    m_Suspend.store(false);
+    m_Update.Resume();
   }
   CRefitScope(const CRefitScope&) = delete;
   CRefitScope& operator=(const CRefitScope&) = delete;
 
  private:
-  std::atomic<bool>& m_Suspend;
+  CQVX2KernelUpdate& m_Update;
   XREditorHooks& m_Editor;
   bool m_bGroupOpen = false;
 };
@@ -140,7 +140,7 @@ void AQVX2::RefitBandType(XREditorHooks& editor) {
 
   // Serialised with the idle side's filter updates and rebuilds.
   std::lock_guard<std::recursive_mutex> serialise(m_IdleMutex);
-  CRefitScope scope(m_bRefitSuspend, editor);
+  CRefitScope scope(m_KernelUpdate, editor);
   scope.OpenUndoGroup();
   for (int b = 0; b < kQvx2NumBands; ++b) {
     WriteRefitValue(nParamG[static_cast<std::size_t>(b)], refit[0][b]);

@@ -28,7 +28,7 @@ class TestableQvx2 : private TemporaryPreferences, public AQVX2 {
   void StoreUndoPoint(int index, float value) override;
 
   bool InEditGroup() const { return m_bInEditGroup.load(); }
-  void ClearFiltersNeedUpdating() { m_bFiltersNeedUpdating.store(false); }
+  void ClearFiltersNeedUpdating() { m_KernelUpdate.ClearMark(); }
   void SetResponseArrays(int fftSize);
   const double* Response(int channel) const { return m_pfResponse[channel].get(); }
   const CQVX2ResponseModel& Model() const { return m_Model; }

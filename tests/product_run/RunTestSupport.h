@@ -53,13 +53,18 @@ class RunQvx2 : public AQVX2 {
   int HostLatency() { return getAeffect()->initialDelay; }
   int LastLatency() const { return m_nLastLatency.load(); }
   bool AudioBusyHeld() const { return m_bAudioBusy.load(); }
-  bool FiltersMarked() const { return m_bFiltersNeedUpdating.load(); }
+  bool FiltersMarked() const { return m_KernelUpdate.IsMarked(); }
   bool IdleBusy() const { return m_bIdleBusy.load(); }
   void ForceModeSizes(int fftSize, int kernelSize) {
     m_nFFTSize.store(fftSize);
     m_nKernelSize.store(kernelSize);
   }
-  void SetRefitSuspend(bool bSuspend) { m_bRefitSuspend.store(bSuspend); }
+  void SetRefitSuspend(bool bSuspend) {
+    if (bSuspend)
+      m_KernelUpdate.Suspend();
+    else
+      m_KernelUpdate.Resume();
+  }
   // Replaces the per-bin responses by arrays for another FFT size, as a
   // mode change under way would leave them.
   void SetResponseArrays(int fftSize);

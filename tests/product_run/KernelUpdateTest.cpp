@@ -1,0 +1,131 @@
+// The kernel update on its own, driven by a recording client and a scripted
+// clock: the order of its steps and slices within the time budget, the commit
+// only once the response is complete, and failed designs or missing kernels
+// that keep both committed kernels.
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+
+#include "QVX2/QVX2KernelUpdate.h"
+
+namespace {
+
+using Kernel = CQVX2KernelUpdate::Kernel;
+
+// Each reading moves the clock on by 20 ms: a call has time for its first
+// slice and two more (20, 40 ms) and returns after the third (60 ms).
+unsigned int g_nNow = 0;
+unsigned int SteppingClock() { return g_nNow += 20; }
+
+// A kernel whose design can be made to fail, as a design that runs out of
+// memory would.
+class TestKernel : public Kernel {
+ public:
+  TestKernel() : Kernel(1024, 512, 1) {}
+  void SetIdealisedFreqResponse(Complex<double>* response) override {
+    if (m_bFail) throw std::runtime_error("design fails");
+    Kernel::SetIdealisedFreqResponse(response);
+  }
+  bool m_bFail = false;
+};
+
+// Logs every call as one letter: R restart, C calc cache, s slice, K commit,
+// c curve stale.
+class Client : public CQVX2KernelUpdate::CClient {
+ public:
+  void RestartResponse() override {
+    m_Log += 'R';
+    m_nDone = 0;
+  }
+  void UpdateCalcCache() override { m_Log += 'C'; }
+  bool ComputeResponseSlice(int bins) override {
+    EXPECT_EQ(bins, CQVX2KernelUpdate::kSliceBins);
+    m_Log += 's';
+    return ++m_nDone == m_nSlices;
+  }
+  Kernel* KernelToDesign(int channel) override { return m_pKernel[channel]; }
+  float DesignSampleRate() override { return 48000.0f; }
+  void CommitTogether(Kernel& left, Kernel& right) override {
+    EXPECT_EQ(m_nDone, m_nSlices) << "committed before the response was complete";
+    m_Log += 'K';
+    left.CommitSetup();
+    right.CommitSetup();
+  }
+  bool IsWysiwyg() override { return m_bWysiwyg; }
+  void MarkCurveStale() override { m_Log += 'c'; }
+
+  std::string m_Log;
+  int m_nSlices = 5;
+  int m_nDone = 0;
+  bool m_bWysiwyg = false;
+  TestKernel m_Kernels[2];
+  Kernel* m_pKernel[2] = {&m_Kernels[0], &m_Kernels[1]};
+};
+
+}  // namespace
+
+TEST(KernelUpdateTest, SlicesRunWithinTheBudgetAndTheKernelsChangeTogetherAtTheEnd) {
+  // The curve is asked for after the calc cache (WYSIWYG off) or after the
+  // commit (on).
+  for (bool wysiwyg : {false, true}) {
+    CQVX2KernelUpdate update(SteppingClock);
+    Client client;
+    client.m_bWysiwyg = wysiwyg;
+    const Complex<double>* before[2] = {client.m_Kernels[0].m_pResponse, client.m_Kernels[1].m_pResponse};
+    ASSERT_TRUE(update.IsMarked());
+
+    update.Step(client);
+    EXPECT_EQ(client.m_Log, wysiwyg ? "RCsss" : "RCcsss");
+    EXPECT_EQ(update.State(), CQVX2KernelUpdate::kResponse);
+    EXPECT_FALSE(update.IsMarked()) << "cleared when the update started";
+    EXPECT_EQ(client.m_Kernels[0].m_pResponse, before[0]);
+    EXPECT_EQ(client.m_Kernels[1].m_pResponse, before[1]);
+    update.Mark();  // a change during the update
+
+    client.m_Log.clear();
+    update.Step(client);
+    EXPECT_EQ(client.m_Log, wysiwyg ? "ssKc" : "ssK");
+    EXPECT_EQ(update.State(), CQVX2KernelUpdate::kIdle);
+    EXPECT_NE(client.m_Kernels[0].m_pResponse, before[0]);
+    EXPECT_NE(client.m_Kernels[1].m_pResponse, before[1]);
+    EXPECT_TRUE(update.IsPending()) << "the change asks for one more update";
+
+    // Suspended, not even a marked update starts.
+    update.Suspend();
+    client.m_Log.clear();
+    update.Step(client);
+    EXPECT_EQ(client.m_Log, "");
+    EXPECT_EQ(update.State(), CQVX2KernelUpdate::kIdle);
+    update.Resume();
+    update.Step(client);
+    EXPECT_EQ(client.m_Log.substr(0, 2), "RC");
+  }
+}
+
+TEST(KernelUpdateTest, AFailedDesignOrAMissingKernelKeepsBothCommittedKernels) {
+  enum EFault { kLeftFails, kRightFails, kLeftMissing, kRightMissing };
+  for (EFault fault : {kLeftFails, kRightFails, kLeftMissing, kRightMissing}) {
+    CQVX2KernelUpdate update(SteppingClock);
+    Client client;
+    client.m_nSlices = 1;
+    const int channel = fault == kLeftFails || fault == kLeftMissing ? 0 : 1;
+    if (fault == kLeftFails || fault == kRightFails)
+      client.m_Kernels[channel].m_bFail = true;
+    else
+      client.m_pKernel[channel] = nullptr;
+    const Complex<double>* before[2] = {client.m_Kernels[0].m_pResponse, client.m_Kernels[1].m_pResponse};
+
+    update.Step(client);
+    EXPECT_EQ(client.m_Log.find('K'), std::string::npos) << "fault " << fault;
+    EXPECT_EQ(client.m_Kernels[0].m_pResponse, before[0]) << "fault " << fault;
+    EXPECT_EQ(client.m_Kernels[1].m_pResponse, before[1]) << "fault " << fault;
+    // A missing kernel ends the call before the finish; the next one ends
+    // the update without a new design.
+    const bool missing = fault == kLeftMissing || fault == kRightMissing;
+    EXPECT_EQ(update.State(), missing ? CQVX2KernelUpdate::kFinish : CQVX2KernelUpdate::kIdle) << "fault " << fault;
+    client.m_Log.clear();
+    update.Step(client);
+    EXPECT_EQ(client.m_Log, missing ? "" : "RCcs") << "fault " << fault;
+  }
+}
