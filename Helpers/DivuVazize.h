@@ -34,7 +34,10 @@
 //   frame's event and redraw pass in idle; removals take A then B; the audio
 //   thread takes lock A only (around the level meter's input), after reading
 //   IsOpen(). The effect's idle runs after idle has left the frame lock, so
-//   its rebuild (effect's idle mutex, then the frame lock) keeps one order.
+//   its rebuild (effect's idle mutex, then the frame lock) keeps one order;
+//   what the editor needs from the effect's idle side while it holds the
+//   frame lock it only tries. Every lock and hand-over of the plug-in, in
+//   that one order: docs/synchronisation.md.
 // - The frame is deleted with no editor lock and no frame lock held: its
 //   destructor joins the idle thread, whose pass may wait for them.
 #pragma once

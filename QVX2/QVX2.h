@@ -167,10 +167,11 @@ class AQVX2 : public XREffect {
   // The audio path runs on an engine (QVX2Engine.h) built per quality mode.
   // The audio thread touches it only while it holds m_bAudioBusy; every
   // idle-side change of it (rebuild, kernel commit, filter reset, delay
-  // lines) holds m_bAudioBusy too, and every idle-side filter update, refit
-  // and rebuild is serialised by the effect base's m_IdleMutex. The audio
-  // thread never waits: a block that finds the flag held is output as
-  // silence.
+  // lines) holds m_bAudioBusy too, and every idle-side filter update and
+  // rebuild is serialised by the effect base's m_IdleMutex (the band-type
+  // refit, which runs in an editor event, suspends the kernel update
+  // instead). The audio thread never waits: a block that finds the flag held
+  // is output as silence. All locks in one order: docs/synchronisation.md.
  public:
   // Quality-mode application and the idle side's hooks. [idle side]
   void InitAfterParametersSet() override;
@@ -198,8 +199,8 @@ class AQVX2 : public XREffect {
 
   // ===== The editor's side (QVX2EditorLink.cpp) ============================
   // The editor reads the response model and the committed kernels while it
-  // holds the idle side off. The scope only tries: while an update, a
-  // rebuild or a refit runs, Held() is false and the editor reads nothing.
+  // holds the idle side off. The scope only tries: while an update or a
+  // rebuild runs, Held() is false and the editor reads nothing.
   // [user-interface thread]
   class CEditorReadScope {
    public:
@@ -232,8 +233,15 @@ class AQVX2 : public XREffect {
   // [idle side]
   void MarkEditorCurveStale();
 
-  // Data store 0..3 of the current engine, null without one. The pointers
-  // change with every quality-mode application. [user-interface thread]
+  // The data stores 0..3 of the current engine (all null without one). The
+  // pointers change with every quality-mode application, which removes the
+  // editor's views before it frees them. Never waits: false, with all null,
+  // while another thread holds the idle side (a rebuild or an update may be
+  // under way); the editor then builds without them and asks again at its
+  // next idle. [user-interface thread]
+  bool GetDataStores(CFrequencyDataStore* (&stores)[kQvx2NumDataStores]);
+  // One of them, null for an index outside 0..3 or when GetDataStores has
+  // none to give.
   CFrequencyDataStore* GetDataStore(int index);
   // The right callback's work on a frame pair, in place; the spectra as bins
   // (Complex<FTYPE>) or in the FFT's packed order (FTYPE). [audio thread]

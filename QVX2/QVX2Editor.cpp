@@ -135,7 +135,12 @@ void QVX2Editor::AddFrontViewsInner() {
     // The mode before the stores: a mode change clears the bound stores,
     // which the audio thread may be writing now.
     graph->SetWhatToShow(midSide ? CCompositeGraph::eMidSide : CCompositeGraph::eLeftAndRight);
-    for (int slot = 0; slot < CFreqGraph::kNumSlots; ++slot) graph->SetDataStore(slot, fx->GetDataStore(slot));
+    CFrequencyDataStore* stores[kQvx2NumDataStores];
+    // While the idle side is busy the graph shows no spectrum until the
+    // next idle builds the panel again.
+    if (!fx->GetDataStores(stores)) m_bPendingRefresh.store(true);
+    for (int slot = 0; slot < CFreqGraph::kNumSlots && slot < kQvx2NumDataStores; ++slot)
+      graph->SetDataStore(slot, stores[slot]);
     graph->SetColLeft(fx->GetParamAsColor(kColFftLeft));
     graph->SetColRight(fx->GetParamAsColor(kColFftRight));
     graph->m_colLeftCurve = fx->GetParamAsColor(kColEqLeft);

@@ -194,10 +194,20 @@ void AQVX2::Cleanup() {
   XR_CATCH_VOID
 }
 
-CFrequencyDataStore* AQVX2::GetDataStore(int index) {
+bool AQVX2::GetDataStores(CFrequencyDataStore* (&stores)[kQvx2NumDataStores]) {
+  for (CFrequencyDataStore*& store : stores) store = nullptr;
   XR_TRY
-  if (index < 0 || index >= kQvx2NumDataStores) return nullptr;
-  std::lock_guard<std::recursive_mutex> serialise(m_IdleMutex);
-  return m_pEngine ? m_pEngine->pDataStore[index].get() : nullptr;
-  XR_CATCH(nullptr)
+  // Only tried: the editor asks while it holds its frame lock, which a
+  // rebuild takes after this mutex.
+  std::unique_lock<std::recursive_mutex> idle(m_IdleMutex, std::try_to_lock);
+  if (!idle.owns_lock()) return false;
+  for (int i = 0; i < kQvx2NumDataStores && m_pEngine; ++i) stores[i] = m_pEngine->pDataStore[i].get();
+  return true;
+  XR_CATCH(false)
+}
+
+CFrequencyDataStore* AQVX2::GetDataStore(int index) {
+  CFrequencyDataStore* stores[kQvx2NumDataStores];
+  GetDataStores(stores);
+  return index >= 0 && index < kQvx2NumDataStores ? stores[index] : nullptr;
 }

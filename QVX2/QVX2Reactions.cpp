@@ -1,7 +1,6 @@
 // The equaliser's reactions to parameter writes: trims, trim link, linked-mode
 // snapshot, the band-type refit and marking the filters.
 #include <cmath>
-#include <mutex>
 
 #include "Helpers/Assert.h"
 #include "Helpers/EditorHooks.h"
@@ -138,8 +137,10 @@ void AQVX2::RefitBandType(XREditorHooks& editor) {
     }
   }
 
-  // Serialised with the idle side's filter updates and rebuilds.
-  std::lock_guard<std::recursive_mutex> serialise(m_IdleMutex);
+  // No update reads the gains while they are half written. The refit runs
+  // in an editor event under the frame lock, so it takes no idle-side lock:
+  // the suspension only waits for a step under way, which never waits for
+  // the user-interface thread.
   CRefitScope scope(m_KernelUpdate, editor);
   scope.OpenUndoGroup();
   for (int b = 0; b < kQvx2NumBands; ++b) {

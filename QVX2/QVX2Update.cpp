@@ -79,8 +79,9 @@ void AQVX2::CompleteFilterUpdate() {
   int completed = 0;
   for (int calls = 0; calls < maxCalls && completed < 2; ++calls) {
     if (!m_KernelUpdate.IsPending()) break;
-    // A refit holds the idle mutex for its whole run, so the suspension can
-    // only come from this very thread further up: waiting would never end.
+    // While a refit writes the gains (further up on this very thread, or on
+    // the user-interface thread) the update is left to the next idle call:
+    // waiting here could never end in the first case.
     if (m_KernelUpdate.IsSuspended()) break;
     UpdateFilters(false);
     if (m_KernelUpdate.State() == CQVX2KernelUpdate::kIdle) ++completed;

@@ -1,11 +1,12 @@
 // Edits through the editor: channel linking in its three modes and what must
 // never mirror, the graph's range parameters from a hostile host, the level
-// meter fed from the audio thread without waiting, and the edited channel
-// across an open.
+// meter fed from the audio thread without waiting, a panel built while a
+// rebuild waits for the frame, and the edited channel across an open.
 #include <atomic>
 #include <chrono>
 #include <cmath>
 #include <limits>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -79,6 +80,29 @@ TEST_F(EditTest, QVX2_SUITE(EditorEditsMirrorByControlModeAndNothingElseDoes)) {
   EXPECT_NEAR(Value(kQvx2Hpf0Freq), std::log(100.0) / std::log(3000.0), 1e-5);
   EXPECT_FLOAT_EQ(Value(kQvx2Hpf1Freq), Value(kQvx2Hpf0Freq));
   ExpectGuardsClear();
+}
+
+TEST_F(EditTest, QVX2_SUITE(PanelBuiltWhileAnotherThreadsRebuildWaitsForTheFrameTakesTheStoresLater)) {
+  // A quality-mode rebuild holds the effect's idle mutex and then waits for
+  // the frame lock to remove the editor's views. Here it comes while the
+  // user-interface thread builds the front under the frame lock: the build
+  // must not wait for the idle mutex in turn.
+  std::atomic<bool> idleHeld{false};
+  std::thread rebuild;
+  m_pEditor->m_BeforeFrontBuild = [&] {
+    rebuild = std::thread([&] {
+      std::lock_guard<std::recursive_mutex> idle(m_pEffect->IdleMutex());
+      idleHeld = true;
+      m_pEditor->RemoveAllControls();
+    });
+    while (!idleHeld.load()) std::this_thread::yield();
+  };
+  m_pEditor->RefreshFrontOrBack();
+  rebuild.join();
+  Settle();
+  ASSERT_NE(Graph(), nullptr);
+  EXPECT_NE(Graph()->GetDataStore(0), nullptr);
+  EXPECT_EQ(Graph()->GetDataStore(0), m_pEffect->GetDataStore(0));
 }
 
 TEST_F(EditTest, QVX2_SUITE(ProgramLoadsAndABSwitchesNeverMirror)) {

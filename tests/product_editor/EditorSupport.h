@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -52,6 +53,17 @@ class EditorProbe : public QVX2Editor {
   using QVX2Editor::m_pLevelMeter;
   using QVX2Editor::m_pRightButton;
   CFrame* Frame() const { return frame; }
+  // Runs once inside the next front build, under the frame lock, before the
+  // product adds its views.
+  std::function<void()> m_BeforeFrontBuild;
+
+ protected:
+  void AddFrontViewsInner() override {
+    std::function<void()> hook = std::move(m_BeforeFrontBuild);
+    m_BeforeFrontBuild = nullptr;
+    if (hook) hook();
+    QVX2Editor::AddFrontViewsInner();
+  }
 };
 
 class EditorFixture : public ::testing::Test {
