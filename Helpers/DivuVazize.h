@@ -255,6 +255,11 @@ class DivuVazize : public AEffGUIEditor, public CControlListener, public XREdito
   virtual void AddBackCustom() {}
   virtual void ControlCallbackInner(EControlCallback, CControl*, float, float, float) {}
   virtual void DisplayQualityModeControlsInner(const char** names);
+  // Writes a parameter for the user's action on an untagged control (the
+  // quality menus here): the host sees the write inside its edit bracket of
+  // that parameter. A product editor that brackets whole gestures overrides
+  // it.
+  virtual void WriteParamFromEditor(int index, float value);
 
   // Entered on the user-interface thread when the frame lock could be taken
   // without waiting (held until the scope ends), or when the editor has no

@@ -290,7 +290,7 @@ bool DivuVazize::QualityMenuChanged(CControl* control) {
     if (i < 0 || i > 1 || i == (current ? 1 : 0)) return true;
     value = static_cast<float>(i + 1) * 0.5f;
   }
-  fx->SetParamAndForceHostUpdate(param, value);
+  WriteParamFromEditor(param, value);
   UpdateQMControls();
   return true;
 }

@@ -174,6 +174,18 @@ void DivuVazize::valueChanged(CDrawContext*, CControl* control) {
   XR_CATCH_VOID
 }
 
+void DivuVazize::WriteParamFromEditor(int index, float value) {
+  XR_TRY
+  XREffect* fx = GetXREffect();
+  if (!fx) return;
+  // The host's bracket alone: the control's own begin edit opened the undo
+  // group already.
+  fx->AudioEffectX::beginEdit(index);
+  fx->SetParamAndForceHostUpdate(index, value);
+  fx->AudioEffectX::endEdit(index);
+  XR_CATCH_VOID
+}
+
 // --- factories ----------------------------------------------------------------------
 
 CStaticText* DivuVazize::AddStaticText(CRect rect, const char* text, CFont font, CTxtFace face,

@@ -220,10 +220,13 @@ class AQVX2 : public XREffect {
     bool m_bHeld;
   };
   // The host's edit bracket of one parameter, without the effect's undo
-  // group: a curve drag opens one group for all the bands it writes.
+  // group: an editor gesture opens one group for all it writes.
   // [user-interface thread]
   bool HostBeginEdit(int index);
   bool HostEndEdit(int index);
+  // A write made for an editor's gesture (the refit's) is announced in the
+  // gesture's host brackets. [user-interface thread]
+  void AnnounceEditorWrite(int index);
   // The output block to the open editor's level meter. The editor's lock A
   // is only tried: while the editor holds it the block is not metered.
   // [audio thread]

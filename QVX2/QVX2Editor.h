@@ -16,6 +16,16 @@
 // thread, also while an edit is under way), program loads, undo and redo and
 // A/B switches never do.
 //
+// Edit brackets. Every parameter the editor writes from a user's action
+// reaches the host inside the host's edit bracket of that parameter, as
+// hosts recording in touch mode need: an editor gesture lasts from a
+// control's begin edit to its end edit (a click, a drag, a menu choice, a
+// curve drag, the back panel's quality menus), or for one value change or
+// one write outside any; each parameter it writes is announced (begin edit)
+// before its first write and closed (end edit) when the outermost gesture
+// ends. A tagged control's own parameter is left to the control, whose
+// begin and end edit reach the host already.
+//
 // Threads. Everything runs on the user-interface thread (the thread that
 // opened the editor), except:
 // - setParameter, which the effect calls from whichever thread wrote the
@@ -88,11 +98,17 @@ class QVX2Editor : public DivuVazize {
   void GetGraphDbRange(float& dbMin, float& dbMax);
   // The band layout the effect draws with (0..6).
   int GetLayout();
-  // A curve drag's bracket: each band parameter it writes, the partner
-  // channel's mirrored ones included, is announced to the host once (begin
-  // edit) before its first write and closed when the drag ends.
-  void BeginCurveDrag();
-  void EndCurveDrag();
+  // A curve drag is one gesture: each band parameter it writes, the partner
+  // channel's mirrored ones included, is announced to the host once before
+  // its first write and closed when the drag ends.
+  void BeginCurveDrag() { BeginGesture(); }
+  void EndCurveDrag() { EndGesture(); }
+  // Announces a write the editor's action causes beyond the editor's own
+  // writes (the effect's band-type refit). Nothing outside a gesture.
+  void AnnounceWrite(int index);
+  // A control's bracket (or the refit's undo group): a gesture.
+  bool beginEdit(int index) override;
+  bool endEdit(int index) override;
   AQVX2* Effect() const;
 
   // The graph's frequency axis: 10 Hz at 0.0, 30 kHz at 1.0, logarithmic.
@@ -116,11 +132,17 @@ class QVX2Editor : public DivuVazize {
 
   // Writes an editor edit: the only writes that may mirror.
   void WriteParam(int index, float value);
+  // A write of the editor's own, announced within a gesture (one of its own
+  // when none is open).
+  void HostWrite(int index, float value);
+  // The base's writes (the quality menus) take the same path.
+  void WriteParamFromEditor(int index, float value) override { HostWrite(index, value); }
   // Step 1 of setParameter: the partner channel's write by Control Mode.
   void MirrorToPartner(int index, float value);
-  // Begins the host's edit of a band parameter at a curve drag's first
-  // write of it.
-  void AnnounceCurveDragWrite(int index);
+  // Gestures nest; the outermost end closes the brackets the editor opened.
+  void BeginGesture();
+  void EndGesture();
+  class CGesture;
   // A parameter's value, 0 for an index the edition lacks.
   float P(int index);
 
@@ -157,7 +179,9 @@ class QVX2Editor : public DivuVazize {
   float m_fLogMinFreq;
   float m_fLogFreqRange;
   std::atomic<bool> m_bCurveCacheStale{true};
-  // Band parameters a curve drag has announced to the host.
-  bool m_bInCurveDrag = false;
-  std::bitset<kQvx2NumGainParams> m_CurveDragTouched;
+  // The open gestures, the parameters bracketed for the host within them
+  // (by the editor or by a control) and those the editor opened.
+  int m_nGestureDepth = 0;
+  std::bitset<kQvx2NumHostParams> m_GestureBracketed;
+  std::bitset<kQvx2NumHostParams> m_GestureOpened;
 };

@@ -72,10 +72,72 @@ int QVX2Editor::GetLayout() {
 
 // --- writes ---------------------------------------------------------------------------
 
+// One gesture for a scope.
+class QVX2Editor::CGesture {
+ public:
+  explicit CGesture(QVX2Editor& editor) : m_Editor(editor) { m_Editor.BeginGesture(); }
+  ~CGesture() { m_Editor.EndGesture(); }
+  CGesture(const CGesture&) = delete;
+  CGesture& operator=(const CGesture&) = delete;
+
+ private:
+  QVX2Editor& m_Editor;
+};
+
+void QVX2Editor::BeginGesture() {
+  if (OnUiThread()) ++m_nGestureDepth;
+}
+
+void QVX2Editor::EndGesture() {
+  XR_TRY
+  if (!OnUiThread() || m_nGestureDepth == 0 || --m_nGestureDepth > 0) return;
+  const std::bitset<kQvx2NumHostParams> opened = m_GestureOpened;
+  m_GestureOpened.reset();
+  m_GestureBracketed.reset();
+  AQVX2* fx = Effect();
+  for (int i = 0; fx && i < kQvx2NumHostParams; ++i)
+    if (opened.test(static_cast<size_t>(i))) fx->HostEndEdit(i);
+  XR_CATCH_VOID
+}
+
+void QVX2Editor::AnnounceWrite(int index) {
+  XR_TRY
+  if (!OnUiThread() || m_nGestureDepth == 0 || index < 0 || index >= kQvx2NumHostParams) return;
+  const size_t bit = static_cast<size_t>(index);
+  if (m_GestureBracketed.test(bit)) return;
+  m_GestureBracketed.set(bit);
+  m_GestureOpened.set(bit);
+  if (AQVX2* fx = Effect()) fx->HostBeginEdit(index);
+  XR_CATCH_VOID
+}
+
+bool QVX2Editor::beginEdit(int index) {
+  XR_TRY
+  BeginGesture();
+  // The control's own parameter: its bracket reaches the host from here.
+  if (OnUiThread() && index >= 0 && index < kQvx2NumHostParams) m_GestureBracketed.set(static_cast<size_t>(index));
+  return DivuVazize::beginEdit(index);
+  XR_CATCH(false)
+}
+
+bool QVX2Editor::endEdit(int index) {
+  XR_TRY
+  EndGesture();
+  return DivuVazize::endEdit(index);
+  XR_CATCH(false)
+}
+
 void QVX2Editor::WriteParam(int index, float value) {
+  if (index < 0) return;
+  CScopedValue<int> writing(m_nEditorWrite, index);
+  HostWrite(index, value);
+}
+
+void QVX2Editor::HostWrite(int index, float value) {
   AQVX2* fx = Effect();
   if (!fx || index < 0) return;
-  CScopedValue<int> writing(m_nEditorWrite, index);
+  const CGesture gesture(*this);
+  AnnounceWrite(index);
   fx->SetParamAndForceHostUpdate(index, value);
 }
 
@@ -98,15 +160,8 @@ void QVX2Editor::MirrorToPartner(int index, float value) {
       partnerValue = Clamp01(value + fx->LinkParamDelta(partner, index));
   }
   if (partner < 0) return;
-  AnnounceCurveDragWrite(partner);
   // Re-enters setParameter, which finds the mirroring guard set.
-  fx->SetParamAndForceHostUpdate(partner, partnerValue);
-}
-
-void QVX2Editor::AnnounceCurveDragWrite(int index) {
-  if (!m_bInCurveDrag || !IsBandParam(index) || m_CurveDragTouched.test(static_cast<size_t>(index))) return;
-  m_CurveDragTouched.set(static_cast<size_t>(index));
-  if (AQVX2* fx = Effect()) fx->HostBeginEdit(index);
+  HostWrite(partner, partnerValue);
 }
 
 // --- the effect's calls ---------------------------------------------------------------
@@ -155,6 +210,7 @@ void QVX2Editor::setParameter(long index, float value) {
 
 void QVX2Editor::valueChanged(CDrawContext* context, CControl* control) {
   XR_TRY
+  const CGesture gesture(*this);
   const CFlagScope gui(m_bChangeFromGui);
   valueChangedInner(context, control);
   XR_CATCH_VOID
@@ -243,26 +299,8 @@ void QVX2Editor::ControlCallbackInner(EControlCallback kind, CControl* control, 
   } else if (kind == eCC_BandEdit && m_pGraph) {
     if (!(a >= 0.0f && a < static_cast<float>(kBands))) return;
     const int index = nParamG[static_cast<size_t>(static_cast<int>(a) + kBands * GetChannel())];
-    AnnounceCurveDragWrite(index);
     WriteParam(index, Clamp01((b - kfSP_MinG) / (kfSP_MaxG - kfSP_MinG)));
   }
-  XR_CATCH_VOID
-}
-
-void QVX2Editor::BeginCurveDrag() {
-  XR_TRY
-  m_CurveDragTouched.reset();
-  m_bInCurveDrag = true;
-  XR_CATCH_VOID
-}
-
-void QVX2Editor::EndCurveDrag() {
-  XR_TRY
-  m_bInCurveDrag = false;
-  AQVX2* fx = Effect();
-  for (int i = 0; i < kQvx2NumGainParams; ++i)
-    if (m_CurveDragTouched.test(static_cast<size_t>(i)) && fx) fx->HostEndEdit(i);
-  m_CurveDragTouched.reset();
   XR_CATCH_VOID
 }
 
@@ -339,7 +377,7 @@ void QVX2Editor::UpdateUi() {
   if (previous != selected) {
     // The edited channel follows the selection (Linked edits select).
     const int channel = m_nSelectedHandle / kBands;
-    if (GetChannel() != channel && Effect()) Effect()->SetParamAndForceHostUpdate(kQvx2ControlChannel, static_cast<float>(channel));
+    if (GetChannel() != channel) HostWrite(kQvx2ControlChannel, static_cast<float>(channel));
   }
 
   const bool e = GetChannel() != 0;

@@ -1,6 +1,7 @@
 // Where the effect meets its editor: the level-meter feed from the audio
 // thread, the editor's guarded reads of the response, the host's edit
-// brackets of a curve drag and the curve-cache requests of the filter update.
+// brackets of the editor's writes and the curve-cache requests of the filter
+// update.
 #include <mutex>
 
 #include "Helpers/Assert.h"
@@ -50,6 +51,12 @@ void AQVX2::FeedEditorMeter(float* const* outputs, int sampleFrames) noexcept {
   } catch (...) {
     HandleException(__PRETTY_FUNCTION__);
   }
+}
+
+void AQVX2::AnnounceEditorWrite(int index) {
+  XR_TRY
+  if (auto* editor = dynamic_cast<QVX2Editor*>(getEditor())) editor->AnnounceWrite(index);
+  XR_CATCH_VOID
 }
 
 void AQVX2::MarkEditorCurveStale() {

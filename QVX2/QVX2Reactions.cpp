@@ -151,6 +151,8 @@ void AQVX2::RefitBandType(XREditorHooks& editor) {
 }
 
 void AQVX2::WriteRefitValue(int index, float value) {
+  // Inside the host's edit bracket of the gain, as the editor's own writes.
+  AnnounceEditorWrite(index);
   StoreHostParam(index, value);
   ParameterChanged(index);
   sendAutomationToHost(index, value);

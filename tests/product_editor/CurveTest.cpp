@@ -239,15 +239,8 @@ TEST_F(CurveTest, QVX2_SUITE(ADragSetsTheSkippedBandsByInterpolationInsideOneEdi
   // Every parameter the drag wrote, and no other, reaches the host as
   // automation after its one begin edit; all end edits come at the release,
   // after the last automation.
-  std::map<int, std::string> seen;
   std::string order;
-  for (const fxtest::HostCall& c : fxtest::HostLog::Get().Calls()) {
-    const char mark = c.nOpcode == audioMasterBeginEdit ? '(' : c.nOpcode == audioMasterEndEdit ? ')'
-                      : c.nOpcode == audioMasterAutomate ? 'a' : 0;
-    if (!mark) continue;
-    seen[c.nIndex] += mark;
-    order += mark;
-  }
+  const std::map<int, std::string> seen = HostEditMarks(&order);
   std::set<int> bracketed;
   for (const auto& [index, marks] : seen) {
     bracketed.insert(index);

@@ -1,16 +1,20 @@
 // Edits through the editor: channel linking in its three modes and what must
-// never mirror, the graph's range parameters from a hostile host, the level
-// meter fed from the audio thread without waiting, a panel built while a
-// rebuild waits for the frame, and the edited channel across an open.
+// never mirror, the host's edit brackets around every write of an editor
+// action, the graph's range parameters from a hostile host, the level meter
+// fed from the audio thread without waiting, a panel built while a rebuild
+// waits for the frame, and the edited channel across an open.
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <mutex>
+#include <regex>
 #include <thread>
 #include <vector>
 
 #include "Helpers/OwnerDrawControlsLevelMeter.h"
+#include "gui/CKickButton.h"
 #include "product_editor/EditorSupport.h"
 
 using namespace edtest2;
@@ -80,6 +84,62 @@ TEST_F(EditTest, QVX2_SUITE(EditorEditsMirrorByControlModeAndNothingElseDoes)) {
   EXPECT_NEAR(Value(kQvx2Hpf0Freq), std::log(100.0) / std::log(3000.0), 1e-5);
   EXPECT_FLOAT_EQ(Value(kQvx2Hpf1Freq), Value(kQvx2Hpf0Freq));
   ExpectGuardsClear();
+}
+
+TEST_F(EditTest, QVX2_SUITE(EveryWriteOfAnEditorActionReachesTheHostInsideOneBracketOfItsOwn)) {
+  Settle();
+  CControl* trimLeft = nullptr;
+  for (CControl* c : Controls())
+    if (c->getTag() == kQvx2TrimLeft && dynamic_cast<CTextDrag*>(c)) trimLeft = c;
+  ASSERT_NE(trimLeft, nullptr);
+  ASSERT_NE(m_pEditor->m_pBandTypeMenu, nullptr);
+  struct Action {
+    const char* name;
+    std::function<void()> run;
+    std::vector<int> written;  // among what the host must see bracketed
+  };
+  const std::vector<Action> actions = {
+      {"left channel button", [&] { EditControl(m_pEditor->m_pLeftButton, {1.0f}); }, {kQvx2ControlChannel}},
+      {"right channel button", [&] { EditControl(m_pEditor->m_pRightButton, {1.0f}); }, {kQvx2ControlChannel}},
+      // The control brackets its own trim; the editor brackets the partner
+      // once for the whole drag.
+      {"trim drag with Trim Link",
+       [&] {
+         m_pEffect->setParameter(kQvx2TrimLink, 1.0f);
+         fxtest::HostLog::Get().Reset();
+         EditControl(trimLeft, {2.0f, 3.5f, 5.0f});
+       },
+       {kQvx2TrimLeft, kQvx2TrimRight}},
+      {"HPF frequency drag, mirrored in Snap",
+       [&] {
+         SetMode(0);
+         fxtest::HostLog::Get().Reset();
+         EditControl(m_pEditor->m_pHpfFreq, {800.0f, 1200.0f});
+       },
+       {kQvx2Hpf0Freq, kQvx2Hpf1Freq}},
+      // The refit's group brackets gain 0; the other gains get their own.
+      {"band-type menu with its refit", [&] { EditControl(m_pEditor->m_pBandTypeMenu, {2.0f}); },
+       {kQvx2BandType, nParamG[0], nParamG[1], nParamG[kQvx2NumBands + 1]}},
+      {"Reset", [&] { EditControl(m_pEditor->m_pResetButton, {1.0f}); }, {nParamG[1], kQvx2TrimRight, kQvx2Depth}},
+      // The lowest mode, on the back panel; the rebuild follows at idle.
+      {"quality menu",
+       [&] {
+         m_pEditor->ToggleFrontAndBack();
+         ASSERT_NE(m_pEditor->m_pQualityMenu, nullptr);
+         fxtest::HostLog::Get().Reset();
+         EditControl(m_pEditor->m_pQualityMenu, {static_cast<float>(m_pEditor->m_pQualityMenu->getNbEntries() - 1)});
+       },
+       {kQvx2QualityRating}},
+  };
+  for (const Action& action : actions) {
+    fxtest::HostLog::Get().Reset();
+    action.run();
+    Settle();  // and a follow-up write at idle, if any, is bracketed too
+    const std::map<int, std::string> marks = HostEditMarks();
+    for (int index : action.written) EXPECT_EQ(marks.count(index), 1u) << action.name << ": " << index;
+    for (const auto& [index, seen] : marks)
+      EXPECT_TRUE(std::regex_match(seen, std::regex(R"(\(a+\))"))) << action.name << ", index " << index << ": " << seen;
+  }
 }
 
 TEST_F(EditTest, QVX2_SUITE(PanelBuiltWhileAnotherThreadsRebuildWaitsForTheFrameTakesTheStoresLater)) {

@@ -95,4 +95,26 @@ int EditorFixture::HostCallsOf(VstInt32 opcode, int index) {
   return n;
 }
 
+void EditorFixture::EditControl(CControl* control, const std::vector<float>& values) {
+  control->beginEdit();
+  for (float v : values) {
+    control->setValue(v);
+    control->setDirty(true);
+    m_pEditor->valueChanged(nullptr, control);
+  }
+  control->endEdit();
+}
+
+std::map<int, std::string> EditorFixture::HostEditMarks(std::string* order) {
+  std::map<int, std::string> marks;
+  for (const fxtest::HostCall& c : fxtest::HostLog::Get().Calls()) {
+    const char mark = c.nOpcode == audioMasterBeginEdit ? '(' : c.nOpcode == audioMasterEndEdit ? ')'
+                      : c.nOpcode == audioMasterAutomate ? 'a' : 0;
+    if (!mark) continue;
+    marks[c.nIndex] += mark;
+    if (order) *order += mark;
+  }
+  return marks;
+}
+
 }  // namespace edtest2

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -44,13 +45,17 @@ class EditorProbe : public QVX2Editor {
   using QVX2Editor::m_bChangeFromGui;
   using QVX2Editor::m_bColorMode;
   using QVX2Editor::m_pABButton;
+  using QVX2Editor::m_pBandTypeMenu;
   using QVX2Editor::m_bPendingRefresh;
   using QVX2Editor::m_bMirroring;
   using QVX2Editor::m_nEditorWrite;
   using QVX2Editor::m_nSelectedHandle;
   using QVX2Editor::m_pGraph;
   using QVX2Editor::m_pHpfFreq;
+  using QVX2Editor::m_pLeftButton;
   using QVX2Editor::m_pLevelMeter;
+  using QVX2Editor::m_pQualityMenu;
+  using QVX2Editor::m_pResetButton;
   using QVX2Editor::m_pRightButton;
   CFrame* Frame() const { return frame; }
   // Runs once inside the next front build, under the frame lock, before the
@@ -90,6 +95,12 @@ class EditorFixture : public ::testing::Test {
   void Screenshot(const std::string& name) const;
   // Host calls of an opcode for one index.
   int HostCallsOf(VstInt32 opcode, int index);
+  // A user's edit on a control as the control base makes it: its begin
+  // edit, a value change per value, its end edit.
+  void EditControl(CControl* control, const std::vector<float>& values);
+  // Per parameter index, its begin edits, automations and end edits as the
+  // host saw them in order: '(' , 'a', ')'; all of them in order in *order.
+  static std::map<int, std::string> HostEditMarks(std::string* order = nullptr);
 
   frametest::HeadlessScope m_Headless;
   std::unique_ptr<EditorQvx2> m_pEffect;
