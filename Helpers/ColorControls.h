@@ -17,7 +17,7 @@
 #pragma once
 
 #include "Helpers/ColorModel.h"
-#include "Helpers/OwnerDrawControls.h"
+#include "Helpers/OwnerDrawControlsBase.h"
 
 class DivuVazize;
 

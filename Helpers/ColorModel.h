@@ -17,6 +17,9 @@
 // Thread contract: everything here is plain computation on values and
 // constant tables, callable on any thread. A ColorBoundaryCache belongs to
 // its owner's thread.
+//
+// Source files: ColorModel.cpp (scales, palette, caches, colour arithmetic),
+// ColorBars.cpp (the smooth colour bars).
 #pragma once
 
 #include "gui/GuiTypes.h"

@@ -7,7 +7,7 @@
 #include "Helpers/Assert.h"
 #include "Helpers/DivuVazize.h"
 #include "Helpers/HostInfo.h"
-#include "Helpers/OwnerDrawControls.h"
+#include "Helpers/OwnerDrawControlsBase.h"
 #include "Helpers/ScopedValue.h"
 #include "Helpers/XREffect.h"
 #include "gui/CFrame.h"

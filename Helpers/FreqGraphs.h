@@ -17,7 +17,9 @@
 // FreqGraphGrid.cpp (grids, labels, text helpers), FreqGraphMouse.cpp
 // (hover, strips, frequency zoom), FreqGraphSpectrum.cpp (colours, second
 // pair, scales, modes, dB zoom, read-out, tones), FreqGraphComposite.cpp
-// (the composite graph's frame and grid layer).
+// (the composite graph's frame and grid layer). The family's other members,
+// which no editor of this plug-in shows: the stereo graph (StereoGraph.h)
+// and the waterfalls (Waterfall.h).
 //
 // Units: amplitudes in the FFT's own scale (square roots of the stored bin
 // powers), shown as dB through 8.75 (ln v - 6.7); frequencies in Hz; pixels
@@ -35,7 +37,7 @@
 #include <memory>
 
 #include "Helpers/ColorModel.h"
-#include "Helpers/OwnerDrawControls.h"
+#include "Helpers/OwnerDrawControlsBase.h"
 
 class CFrequencyDataStore;
 

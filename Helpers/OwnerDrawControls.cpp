@@ -1,4 +1,4 @@
-#include "Helpers/OwnerDrawControls.h"
+#include "Helpers/OwnerDrawControlsBase.h"
 
 #include "Helpers/Assert.h"
 #include "Helpers/ScopedValue.h"

@@ -20,7 +20,7 @@
 #include <memory>
 
 #include "Helpers/ColorModel.h"
-#include "Helpers/OwnerDrawControls.h"
+#include "Helpers/OwnerDrawControlsBase.h"
 #include "Helpers/ScopeHandOver.h"
 
 class CCorrelationGraph : public CLayeredOwnerDrawControl {

@@ -1,5 +1,5 @@
 #include "Helpers/Assert.h"
-#include "Helpers/OwnerDrawControls.h"
+#include "Helpers/OwnerDrawControlsBase.h"
 #include "Helpers/XREffect.h"
 #include "gui/AEffGUIEditor.h"
 #include "gui/CDrawContext.h"

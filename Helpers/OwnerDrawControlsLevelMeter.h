@@ -23,7 +23,7 @@
 #pragma once
 
 #include "Helpers/ColorModel.h"
-#include "Helpers/OwnerDrawControls.h"
+#include "Helpers/OwnerDrawControlsBase.h"
 #include "Helpers/OwnerDrawControlsMetering.h"
 
 // The meter's scales. Each sets which bars show, whether Mid and Side are

@@ -29,7 +29,7 @@
 #include <memory>
 
 #include "Helpers/ColorModel.h"
-#include "Helpers/OwnerDrawControls.h"
+#include "Helpers/OwnerDrawControlsBase.h"
 #include "Helpers/ScopeHandOver.h"
 
 class CVectorscope : public COwnerDrawControl {

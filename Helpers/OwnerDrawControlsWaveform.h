@@ -22,7 +22,7 @@
 #include <atomic>
 #include <memory>
 
-#include "Helpers/OwnerDrawControls.h"
+#include "Helpers/OwnerDrawControlsBase.h"
 #include "Helpers/ScopeHandOver.h"
 
 class CFrequencyDataStore;

@@ -23,6 +23,9 @@
 //
 // Thread contract: user-interface thread only; the data stores are read
 // through their handshake while a row is cached.
+//
+// Source files: Waterfall.cpp (the mechanism), WaterfallKinds.cpp (the two
+// waterfalls).
 #pragma once
 
 #include <memory>

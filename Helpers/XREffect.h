@@ -30,6 +30,12 @@
 //
 // The editor is reached only through XREditorHooks (Helpers/EditorHooks.h),
 // found on the VST editor object; with no editor these calls are skipped.
+//
+// Source files: XREffect.cpp (construction, parameters, programs, A/B,
+// persistent parameters), XREffectUndo.cpp (undo, redo, edit brackets),
+// XREffectQuality.cpp (quality modes, rebuilds, latency reports),
+// XREffectIdle.cpp (the audio-busy flag, audio activity, idle scheduling),
+// XREffectDetail.h (helpers shared by those files).
 #pragma once
 
 #include <atomic>

@@ -19,6 +19,20 @@
 // edits, program changes and the refit). The audio thread reads the trim
 // gains only. The filter calc cache belongs to the idle side; the editor may
 // sample GetFilterResponseDb while no update is marked or running.
+//
+// Source files: QVX2.cpp (creation, identity, start-up, programs),
+// QVX2Params.h/.cpp (the parameter table and index maps of both editions),
+// QVX2Display.cpp (parameter names, labels and display texts), QVX2Bands.h
+// (the band layouts), QVX2Model.h/.cpp (the response model),
+// QVX2Response.cpp (the calc cache and the per-bin response),
+// QVX2Reactions.cpp (reactions to writes, the band-type refit),
+// QVX2KernelUpdate.h/.cpp and QVX2Update.cpp (the kernel update and the
+// effect's side of it), FftQVX2.h/.cpp (the channel kernel), QVX2Engine.h
+// (what one quality mode builds), QVX2Lifecycle.cpp (quality-mode
+// application, rebuilds, teardown), QVX2Process.cpp (the audio path and its
+// thread contract), QVX2Callbacks.h (the spectrum callbacks),
+// QVX2KernelMath.h/.cpp and QVX2KernelMathAvx2.cpp (the kernel products),
+// QVX2EditorLink.cpp (where the effect meets its editor, QVX2Editor.h).
 #pragma once
 
 #include <atomic>
