@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cairo.h>
+#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
@@ -27,3 +28,18 @@ struct Png {
   int width = 0, height = 0;
 };
 
+// Runs the editor mode with noise playing on a virtual X server of the
+// test's own; skipped where no server can be started.
+template <class Base = ::testing::Test>
+class EditorHostTest : public Base {
+ protected:
+  explicit EditorHostTest(const char* screen = "1280x1024x24") : server(screen) {}
+  void SetUp() override {
+    if (server.Env().empty()) GTEST_SKIP() << "no virtual X server (Xvfb)";
+  }
+  // `env`: more assignments for the program's environment (" NAME=VALUE").
+  RunResult RunEditor(const std::string& module, const std::string& args, const std::string& env = "") {
+    return RunHost(module + " --editor --signal noise " + args, server.Env() + env);
+  }
+  XvfbServer server;
+};

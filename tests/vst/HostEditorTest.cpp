@@ -14,15 +14,10 @@
 
 namespace {
 
-class HostEditorTest : public ::testing::Test {
+class HostEditorTest : public EditorHostTest<> {
  protected:
-  void SetUp() override {
-    if (server.Env().empty()) GTEST_SKIP() << "no virtual X server (Xvfb)";
-  }
-  RunResult Run(const std::string& args) {
-    return RunHost(std::string(QVX_TEST_MODULE_EDITOR) + " --editor --signal noise " + args, server.Env());
-  }
-  XvfbServer server{"800x600x24"};
+  HostEditorTest() : EditorHostTest("800x600x24") {}
+  RunResult Run(const std::string& args) { return RunEditor(QVX_TEST_MODULE_EDITOR, args); }
 };
 
 TEST_F(HostEditorTest, OpensDrawsTakesADragAsOneEditAndCloses) {

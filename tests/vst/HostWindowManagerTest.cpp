@@ -11,28 +11,26 @@
 #include <string>
 #include <vector>
 
-#include "HostRunSupport.h"
-#include "XvfbServer.h"
+#include "HostEditorSupport.h"
 #include "prefs/TempConfigFolder.h"
 
 namespace {
 
 const char* const kEditions[] = {QVX_PRODUCT_MODULE, QVX_PRODUCT_MODULE_STD};
 
-class HostWindowManagerTest : public ::testing::Test {
+class HostWindowManagerTest : public EditorHostTest<> {
  protected:
   void SetUp() override {
-    if (server.Env().empty()) GTEST_SKIP() << "no virtual X server (Xvfb)";
-    if (std::system("command -v openbox >/dev/null 2>&1") != 0)
+    EditorHostTest::SetUp();
+    if (!IsSkipped() && std::system("command -v openbox >/dev/null 2>&1") != 0)
       GTEST_SKIP() << "no window manager (tools/install_deps.sh installs openbox)";
   }
   // Freed memory goes back at once in the sanitizer build, so that resident
   // memory tells of leaks there too.
   RunResult Run(const char* module, const std::string& args) {
-    return RunHost(std::string(module) + " --editor --wm openbox --signal noise " + args,
-                   server.Env() + " ASAN_OPTIONS=\"${ASAN_OPTIONS}:quarantine_size_mb=0:thread_local_quarantine_size_kb=0\"");
+    return RunEditor(module, "--wm openbox " + args,
+                     " ASAN_OPTIONS=\"${ASAN_OPTIONS}:quarantine_size_mb=0:thread_local_quarantine_size_kb=0\"");
   }
-  XvfbServer server{"1280x1024x24"};
   TempConfigFolder prefs;
 };
 

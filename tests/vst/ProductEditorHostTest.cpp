@@ -37,14 +37,10 @@ struct Edition {
 };
 void PrintTo(const Edition& e, std::ostream* os) { *os << e.name; }
 
-class ProductEditorHostTest : public ::testing::TestWithParam<Edition> {
+class ProductEditorHostTest : public EditorHostTest<::testing::TestWithParam<Edition>> {
  protected:
-  void SetUp() override {
-    if (server.Env().empty()) GTEST_SKIP() << "no virtual X server (Xvfb)";
-  }
   RunResult Run(const std::string& args, const std::string& script) {
-    return RunHost(std::string(GetParam().path) + " --editor --signal noise " + args + " --script '" + script + "'",
-                   server.Env());
+    return RunEditor(GetParam().path, args + " --script '" + script + "'");
   }
   std::string Shot(const std::string& tag) const {
     return testing::TempDir() + "qvx2_editor_" + std::to_string(::getpid()) + "_" + GetParam().name + "_" + tag +
@@ -52,7 +48,6 @@ class ProductEditorHostTest : public ::testing::TestWithParam<Edition> {
   }
 
   TempConfigFolder prefs;  // the quality mode is also a preference
-  XvfbServer server{"1280x1024x24"};
 };
 
 // Band gains in dB from the host's parameter listing, by instance (1 when

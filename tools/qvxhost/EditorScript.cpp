@@ -16,144 +16,110 @@ bool ToPoint(const std::string& text, int& x, int& y) {
          ToInt(text.substr(comma + 1), -kMaxCoordinate, kMaxCoordinate, y);
 }
 
-// The usage of each step, for the error message.
-const char* Expected(const std::string& verb) {
-  static const struct {
-    const char* verb;
-    const char* usage;
-  } kUsage[] = {{"move", "move X,Y"},
-                {"press", "press [BUTTON 1-9]"},
-                {"release", "release [BUTTON 1-9]"},
-                {"click", "click X,Y [BUTTON 1-9]"},
-                {"drag", "drag X1,Y1 X2,Y2 [STEPS 1-1000]"},
-                {"wheel", "wheel X,Y up|down|left|right [COUNT 1-100]"},
-                {"key", "key NAME"},
-                {"keydown", "keydown NAME"},
-                {"keyup", "keyup NAME"},
-                {"wait", "wait MS (0-600000)"},
-                {"idle", "idle N (1-100000)"},
-                {"shot", "shot FILE.png"},
-                {"set", "set INDEX=VALUE (value 0-1)"},
-                {"close", "close"},
-                {"open", "open"},
-                {"await", "await begin|automate|end|redraw|xerror [MS 1-600000], await key NAME [MS], "
-                          "await focus editor|host [MS], await change X1,Y1 X2,Y2 [MS]"},
-                {"instance", "instance N (from 1)"},
-                {"type", "type TEXT (printable ASCII)"},
-                {"hide", "hide"},
-                {"show", "show"},
-                {"draws", "draws"},
-                {"dnd-enter-gone", "dnd-enter-gone"}};
-  for (const auto& u : kUsage)
-    if (verb == u.verb) return u.usage;
+// Each step's verb, its kind, and its usage for the error message.
+const struct StepVerb {
+  const char* verb;
+  StepKind kind;
+  const char* usage;
+} kVerbs[] = {{"move", StepKind::Move, "move X,Y"},
+              {"press", StepKind::Press, "press [BUTTON 1-9]"},
+              {"release", StepKind::Release, "release [BUTTON 1-9]"},
+              {"click", StepKind::Click, "click X,Y [BUTTON 1-9]"},
+              {"drag", StepKind::Drag, "drag X1,Y1 X2,Y2 [STEPS 1-1000]"},
+              {"wheel", StepKind::Wheel, "wheel X,Y up|down|left|right [COUNT 1-100]"},
+              {"key", StepKind::Key, "key NAME"},
+              {"keydown", StepKind::KeyDown, "keydown NAME"},
+              {"keyup", StepKind::KeyUp, "keyup NAME"},
+              {"wait", StepKind::Wait, "wait MS (0-600000)"},
+              {"idle", StepKind::Idle, "idle N (1-100000)"},
+              {"shot", StepKind::Shot, "shot FILE.png"},
+              {"set", StepKind::Set, "set INDEX=VALUE (value 0-1)"},
+              {"close", StepKind::Close, "close"},
+              {"open", StepKind::Open, "open"},
+              {"await", StepKind::Await,
+               "await begin|automate|end|redraw|xerror [MS 1-600000], await key NAME [MS], "
+               "await focus editor|host [MS], await change X1,Y1 X2,Y2 [MS]"},
+              {"instance", StepKind::Instance, "instance N (from 1)"},
+              {"type", StepKind::Type, "type TEXT (printable ASCII)"},
+              {"hide", StepKind::Hide, "hide"},
+              {"show", StepKind::Show, "show"},
+              {"draws", StepKind::Draws, "draws"},
+              {"dnd-enter-gone", StepKind::DndEnterGone, "dnd-enter-gone"}};
+
+const StepVerb* FindVerb(const std::string& verb) {
+  for (const StepVerb& v : kVerbs)
+    if (verb == v.verb) return &v;
   return nullptr;
 }
 
-// One step from its words; false when they do not fit the verb.
-bool ParseStep(const std::vector<std::string>& w, ScriptStep& s) {
-  const std::string& verb = w[0];
+// The arguments of a step whose kind is set; false when they do not fit it.
+bool ParseArguments(const std::vector<std::string>& w, ScriptStep& s) {
   const size_t n = w.size();
   auto optionalInt = [&](size_t at, long lo, long hi, int& out) { return n <= at || ToInt(w[at], lo, hi, out); };
-  if (verb == "move") {
-    s.kind = StepKind::Move;
-    return n == 2 && ToPoint(w[1], s.x, s.y);
-  }
-  if (verb == "press" || verb == "release") {
-    s.kind = verb == "press" ? StepKind::Press : StepKind::Release;
-    return n <= 2 && optionalInt(1, 1, 9, s.button);
-  }
-  if (verb == "click") {
-    s.kind = StepKind::Click;
-    return (n == 2 || n == 3) && ToPoint(w[1], s.x, s.y) && optionalInt(2, 1, 9, s.button);
-  }
-  if (verb == "drag") {
-    s.kind = StepKind::Drag;
-    s.count = 10;
-    return (n == 3 || n == 4) && ToPoint(w[1], s.x, s.y) && ToPoint(w[2], s.x2, s.y2) &&
-           optionalInt(3, 1, 1000, s.count);
-  }
-  if (verb == "wheel") {
-    s.kind = StepKind::Wheel;
-    static const char* const kDirections[] = {"up", "down", "left", "right"};
-    s.button = 0;
-    for (int d = 0; d < 4 && n >= 3; ++d)
-      if (w[2] == kDirections[d]) s.button = 4 + d;
-    return (n == 3 || n == 4) && s.button && ToPoint(w[1], s.x, s.y) && optionalInt(3, 1, 100, s.count);
-  }
-  if (verb == "key" || verb == "keydown" || verb == "keyup") {
-    s.kind = verb == "key" ? StepKind::Key : verb == "keydown" ? StepKind::KeyDown : StepKind::KeyUp;
-    if (n != 2) return false;
-    s.text = w[1];
-    return true;
-  }
-  if (verb == "wait") {
-    s.kind = StepKind::Wait;
-    return n == 2 && ToDouble(w[1], s.ms) && s.ms >= 0.0 && s.ms <= 600000.0;
-  }
-  if (verb == "idle") {
-    s.kind = StepKind::Idle;
-    return n == 2 && ToInt(w[1], 1, 100000, s.count);
-  }
-  if (verb == "shot") {
-    s.kind = StepKind::Shot;
-    if (n != 2) return false;
-    s.text = w[1];
-    return true;
-  }
-  if (verb == "set") {
-    s.kind = StepKind::Set;
-    return n == 2 && ToParameter(w[1], s.index, s.value);
-  }
-  if (verb == "await") {
-    s.kind = StepKind::Await;
-    s.ms = 5000.0;
-    if (n >= 4 && w[1] == "change") {
-      s.await = AwaitKind::Change;
-      return n <= 5 && ToPoint(w[2], s.x, s.y) && ToPoint(w[3], s.x2, s.y2) && s.x < s.x2 && s.y < s.y2 &&
-             (n == 4 || (ToDouble(w[4], s.ms) && s.ms >= 1.0 && s.ms <= 600000.0));
+  switch (s.kind) {
+    case StepKind::Move:
+      return n == 2 && ToPoint(w[1], s.x, s.y);
+    case StepKind::Press:
+    case StepKind::Release:
+      return n <= 2 && optionalInt(1, 1, 9, s.button);
+    case StepKind::Click:
+      return (n == 2 || n == 3) && ToPoint(w[1], s.x, s.y) && optionalInt(2, 1, 9, s.button);
+    case StepKind::Drag:
+      s.count = 10;
+      return (n == 3 || n == 4) && ToPoint(w[1], s.x, s.y) && ToPoint(w[2], s.x2, s.y2) &&
+             optionalInt(3, 1, 1000, s.count);
+    case StepKind::Wheel: {
+      static const char* const kDirections[] = {"up", "down", "left", "right"};
+      s.button = 0;
+      for (int d = 0; d < 4 && n >= 3; ++d)
+        if (w[2] == kDirections[d]) s.button = 4 + d;
+      return (n == 3 || n == 4) && s.button && ToPoint(w[1], s.x, s.y) && optionalInt(3, 1, 100, s.count);
     }
-    static const char* const kKinds[] = {"begin", "automate", "end", "key", "focus", "redraw", "xerror"};
-    size_t k = 0;
-    while (k < 7 && (n < 2 || w[1] != kKinds[k])) ++k;
-    if (k == 7) return false;
-    s.await = static_cast<AwaitKind>(k);
-    // Key and focus name what they wait for.
-    size_t at = 2;
-    if (s.await == AwaitKind::Key || s.await == AwaitKind::Focus) {
-      if (n < 3) return false;
-      s.text = w[at++];
-      if (s.await == AwaitKind::Focus && s.text != "editor" && s.text != "host") return false;
+    case StepKind::Key:
+    case StepKind::KeyDown:
+    case StepKind::KeyUp:
+    case StepKind::Shot:
+      if (n == 2) s.text = w[1];
+      return n == 2;
+    case StepKind::Wait:
+      return n == 2 && ToDouble(w[1], s.ms) && s.ms >= 0.0 && s.ms <= 600000.0;
+    case StepKind::Idle:
+      return n == 2 && ToInt(w[1], 1, 100000, s.count);
+    case StepKind::Set:
+      return n == 2 && ToParameter(w[1], s.index, s.value);
+    case StepKind::Await: {
+      s.ms = 5000.0;
+      if (n >= 4 && w[1] == "change") {
+        s.await = AwaitKind::Change;
+        return n <= 5 && ToPoint(w[2], s.x, s.y) && ToPoint(w[3], s.x2, s.y2) && s.x < s.x2 && s.y < s.y2 &&
+               (n == 4 || (ToDouble(w[4], s.ms) && s.ms >= 1.0 && s.ms <= 600000.0));
+      }
+      static const char* const kKinds[] = {"begin", "automate", "end", "key", "focus", "redraw", "xerror"};
+      size_t k = 0;
+      while (k < 7 && (n < 2 || w[1] != kKinds[k])) ++k;
+      if (k == 7) return false;
+      s.await = static_cast<AwaitKind>(k);
+      // Key and focus name what they wait for.
+      size_t at = 2;
+      if (s.await == AwaitKind::Key || s.await == AwaitKind::Focus) {
+        if (n < 3) return false;
+        s.text = w[at++];
+        if (s.await == AwaitKind::Focus && s.text != "editor" && s.text != "host") return false;
+      }
+      return n == at || (n == at + 1 && ToDouble(w[at], s.ms) && s.ms >= 1.0 && s.ms <= 600000.0);
     }
-    return n == at || (n == at + 1 && ToDouble(w[at], s.ms) && s.ms >= 1.0 && s.ms <= 600000.0);
-  }
-  if (verb == "type") {
-    s.kind = StepKind::Type;
-    if (n < 2) return false;
-    s.text = w[1];
-    for (size_t i = 2; i < n; ++i) s.text += " " + w[i];
-    for (char c : s.text)
-      if (c < 0x20 || c > 0x7E) return false;
-    return true;
-  }
-  static const struct {
-    const char* verb;
-    StepKind kind;
-  } kBare[] = {{"close", StepKind::Close},
-               {"open", StepKind::Open},
-               {"hide", StepKind::Hide},
-               {"show", StepKind::Show},
-               {"draws", StepKind::Draws},
-               {"dnd-enter-gone", StepKind::DndEnterGone}};
-  for (const auto& b : kBare)
-    if (verb == b.verb) {
-      s.kind = b.kind;
+    case StepKind::Type:
+      if (n < 2) return false;
+      s.text = w[1];
+      for (size_t i = 2; i < n; ++i) s.text += " " + w[i];
+      for (char c : s.text)
+        if (c < 0x20 || c > 0x7E) return false;
+      return true;
+    case StepKind::Instance:
+      return n == 2 && ToInt(w[1], 1, 64, s.count);
+    default:  // close, open, hide, show, draws, dnd-enter-gone
       return n == 1;
-    }
-  if (verb == "instance") {
-    s.kind = StepKind::Instance;
-    return n == 2 && ToInt(w[1], 1, 64, s.count);
   }
-  return false;
 }
 
 }  // namespace
@@ -169,13 +135,16 @@ bool ParseEditorScript(const std::string& text, std::vector<ScriptStep>& steps, 
     ScriptStep s;
     s.source = w[0];
     for (size_t i = 1; i < w.size(); ++i) s.source += " " + w[i];
-    if (ParseStep(w, s)) {
-      steps.push_back(s);
-      return true;
+    const StepVerb* verb = FindVerb(w[0]);
+    if (verb) {
+      s.kind = verb->kind;
+      if (ParseArguments(w, s)) {
+        steps.push_back(s);
+        return true;
+      }
     }
-    const char* usage = Expected(w[0]);
     error = "bad script step " + std::to_string(steps.size() + 1) + " '" + s.source + "'" +
-            (usage ? std::string(" (expected ") + usage + ")" : std::string(" (unknown step)"));
+            (verb ? std::string(" (expected ") + verb->usage + ")" : std::string(" (unknown step)"));
     return false;
   };
   bool comment = false;

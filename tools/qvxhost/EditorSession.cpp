@@ -71,7 +71,6 @@ bool Session::Run(const AudioBuffer& input, std::string& error) {
   }
   for (const auto& instance : m_Instances) {
     Instance* i = instance.get();
-    i->title = "qvxhost: " + i->host->DispatchText(effGetEffectName) + " (instance " + std::to_string(i->number) + ")";
     i->host->SetSizeWindowHandler([this, i](int width, int height) {
       const unsigned long window = i->window.load();
       if (window) m_Ui.ResizeWindow(window, width, height);
@@ -162,7 +161,9 @@ Session::Opening Session::OpenEditor(Instance& instance) {
   }
   int x = 0, y = 0;
   Place(instance, o.width, o.height, x, y);
-  o.window = m_Ui.CreateWindow(x, y, o.width, o.height, instance.title);
+  o.window = m_Ui.CreateWindow(
+      x, y, o.width, o.height,
+      "qvxhost: " + host.DispatchText(effGetEffectName) + " (instance " + std::to_string(instance.number) + ")");
   if (!o.window) return o;
   instance.window = o.window;  // a size request during the opening resizes it
   o.startMs = HostClockMs();
@@ -214,7 +215,6 @@ void Session::OnUiThread(const std::function<void()>& task) {
   done.get();
 }
 
-
 }  // namespace editorsession
 
 bool RunEditorSession(const HostOptions& options, const std::vector<PluginHost*>& hosts,
@@ -222,4 +222,3 @@ bool RunEditorSession(const HostOptions& options, const std::vector<PluginHost*>
   editorsession::Session session(options, hosts, steps);
   return session.Run(input, error);
 }
-

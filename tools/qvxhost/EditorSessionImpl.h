@@ -42,7 +42,6 @@ struct ProcessFigures {
 struct Instance {
   PluginHost* host = nullptr;
   int number = 0;
-  std::string title;
   std::atomic<unsigned long> window{0};  // written: user-interface thread; 0 while closed
   size_t awaitFrom[3] = {0, 0, 0};       // script thread: the log entries awaits have taken
 
@@ -104,10 +103,11 @@ class Session {
   bool Input(const ScriptStep& step, unsigned long window, std::string& error);
   bool Await(const ScriptStep& step, Instance& instance, std::string& error);
   bool AwaitHostCall(const ScriptStep& step, Instance& instance, std::string& error);
-  // Polls `done` every few ms until it holds or the step's time runs out;
-  // false with `error` saying what did not come.
-  bool AwaitCondition(const ScriptStep& step, const std::function<bool()>& done, const std::string& what,
-                      std::string& error);
+  // Polls `done` every few ms until it holds or the step's time runs out,
+  // then reports the wait with `found` (which `done` may fill in); false
+  // with `error` set to `missing` and the time.
+  bool AwaitCondition(const ScriptStep& step, const std::function<bool()>& done, const std::string& missing,
+                      std::string& error, const std::string& found = "");
   bool Recorded(const ScriptStep& step, Instance& instance, std::string& error);
   bool Settle(std::string& error);
   bool WaitForPasses(int passes, std::string& error);

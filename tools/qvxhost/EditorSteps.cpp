@@ -311,13 +311,13 @@ bool Session::Await(const ScriptStep& step, Instance& instance, std::string& err
             }
             return false;
           },
-          "press of " + step.text + " on the host's window", error);
+          "no press of " + step.text + " on the host's window", error);
     case AwaitKind::Focus: {
       const unsigned long window = instance.window.load();
       std::string place;
       const bool ok = AwaitCondition(
           step, [&] { return window && (place = m_User.FocusPlace(window)) == step.text; },
-          "keyboard focus on the " + step.text + "'s window", error);
+          "no keyboard focus on the " + step.text + "'s window", error);
       if (!ok)
         error += place == "host"     ? " (it is on the host's window)"
                  : place == "editor" ? " (it is in the editor's window)"
@@ -338,25 +338,25 @@ bool Session::Await(const ScriptStep& step, Instance& instance, std::string& err
             return window && m_User.Capture(window, image) &&
                    image.DiffersIn(instance.lastShot, step.x, step.y, step.x2, step.y2);
           },
-          "change of the area from the last shot", error);
+          "no change of the area from the last shot", error);
     }
     default:
       return Recorded(step, instance, error);
   }
 }
 
-bool Session::AwaitCondition(const ScriptStep& step, const std::function<bool()>& done, const std::string& what,
-                             std::string& error) {
+bool Session::AwaitCondition(const ScriptStep& step, const std::function<bool()>& done, const std::string& missing,
+                             std::string& error, const std::string& found) {
   const double start = HostClockMs();
   for (;;) {
     if (done()) {
-      Say("  after %.1f ms", HostClockMs() - start);
+      Say("  after %.1f ms%s", HostClockMs() - start, found.c_str());
       return true;
     }
     if (HostClockMs() - start > step.ms) {
       char text[64];
       std::snprintf(text, sizeof text, " within %.0f ms", step.ms);
-      error = "no " + what + text;
+      error = missing + text;
       return false;
     }
     SleepMs(2.0);
@@ -388,10 +388,10 @@ bool Session::Recorded(const ScriptStep& step, Instance& instance, std::string& 
   if (step.await == AwaitKind::Redraw)
     return AwaitCondition(
         step, [&] { return m_Recorder.DrawsOn(instance.editor).whole > instance.counted.whole; },
-        "drawing of the editor's whole window", error);
+        "no drawing of the editor's whole window", error);
   const auto errors = [&] { return m_Recorder.ErrorsToDrawerOf(instance.editor); };
-  if (!AwaitCondition(step, [&] { return errors() > instance.errorsAwaited; }, "X error for the editor's connection",
-                      error))
+  if (!AwaitCondition(
+          step, [&] { return errors() > instance.errorsAwaited; }, "no X error for the editor's connection", error))
     return false;
   instance.errorsAwaited = errors();
   Say("  instance %d: %ld X errors sent to the editor's connection so far", instance.number,
@@ -403,24 +403,20 @@ bool Session::AwaitHostCall(const ScriptStep& step, Instance& instance, std::str
   static const VstInt32 kOpcodes[] = {audioMasterBeginEdit, audioMasterAutomate, audioMasterEndEdit};
   static const char* const kNames[] = {"begin-edit", "automation", "end-edit"};
   const int k = static_cast<int>(step.await);
-  const double start = HostClockMs();
-  for (;;) {
-    const std::vector<HostCall> log = instance.host->Log();
-    for (size_t i = instance.awaitFrom[k]; i < log.size(); ++i) {
-      if (log[i].opcode != kOpcodes[k]) continue;
-      instance.awaitFrom[k] = i + 1;
-      Say("  after %.1f ms: %s (%s thread)", HostClockMs() - start, DescribeHostCall(log[i]).c_str(),
-          HostThreadName(log[i].thread));
-      return true;
-    }
-    if (HostClockMs() - start > step.ms) {
-      char text[128];
-      std::snprintf(text, sizeof text, "the plug-in made no %s call within %.0f ms", kNames[k], step.ms);
-      error = text;
-      return false;
-    }
-    SleepMs(2.0);
-  }
+  std::string call;
+  return AwaitCondition(
+      step,
+      [&] {
+        const std::vector<HostCall> log = instance.host->Log();
+        for (size_t i = instance.awaitFrom[k]; i < log.size(); ++i) {
+          if (log[i].opcode != kOpcodes[k]) continue;
+          instance.awaitFrom[k] = i + 1;
+          call = ": " + DescribeHostCall(log[i]) + " (" + HostThreadName(log[i].thread) + " thread)";
+          return true;
+        }
+        return false;
+      },
+      std::string("the plug-in made no ") + kNames[k] + " call", error, call);
 }
 
 void Session::ReleaseHeld() {
