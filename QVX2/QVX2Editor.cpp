@@ -22,21 +22,9 @@ namespace {
 constexpr long kFrontBitmap = 161;
 constexpr long kBackBitmap = 114;
 constexpr long kUnbound = 9999;
-constexpr long kUndoTag = 10001;
-constexpr long kRedoTag = 10002;
 constexpr int kKnobFrames = 127;
 constexpr int kMeterLabelStrip = 12;
 const CColor kVersionColour = {192, 192, 192, 255};
-
-// Persistent colour parameters.
-constexpr int kColEqLinked = 9000;
-constexpr int kColEqLeft = 9001;
-constexpr int kColEqRight = 9002;
-constexpr int kColMeterGreen = 9003;
-constexpr int kColMeterYellow = 9004;
-constexpr int kColMeterRed = 9005;
-constexpr int kColFftLeft = 9006;
-constexpr int kColFftRight = 9007;
 
 void SetTextDragDefaults(const char* format, float min, float max, float inc) {
   CTextDrag::c_szDefaultFormat = format;
@@ -130,7 +118,7 @@ void QVX2Editor::AddFrontViewsInner() {
   g_rectLatencyWarning = g_rectCompositeGraph;
   if (m_bColorMode) {
     SetupColorControls();
-  } else if (!CheckDisplayLatencyWarning(this, 9009, 9010)) {
+  } else if (!CheckDisplayLatencyWarning(this, kShowLatencyWarningParam, kFirstRunParam)) {
     auto* graph = new QVX2CompositeGraph(g_rectCompositeGraph, this);
     // The mode before the stores: a mode change clears the bound stores,
     // which the audio thread may be writing now.
@@ -192,8 +180,8 @@ void QVX2Editor::AddFrontViewsInner() {
   AddTextDrag(CRect(377, 279, 414, 291), kQvx2Depth, kFontNormal, kFaceNormal, -1, CTextDrag::eTDT_Linear);
   m_pABButton = AddOnOffButton(CPoint(138, 7), 133, kUnbound);
   m_pCopyABButton = AddKickButton(CPoint(189, 7), 155, kUnbound);
-  m_pUndoButton = AddKickButton(CPoint(77, 7), 150, kUndoTag);
-  m_pRedoButton = AddKickButton(CPoint(108, 7), 148, kRedoTag);
+  m_pUndoButton = AddKickButton(CPoint(77, 7), 150, kXrUndoRequest);
+  m_pRedoButton = AddKickButton(CPoint(108, 7), 148, kXrRedoRequest);
 
   m_bShowLeftRight = CheckShouldDisplayLeftRightInner();
 
@@ -235,7 +223,7 @@ void QVX2Editor::SetupColorControls() {
   char name[256];
   for (int k = 0; k < kNumColorSlots; ++k) {
     name[0] = '\0';
-    if (fx) fx->getParameterName(9000 + k, name);
+    if (fx) fx->getParameterName(kColEqLinked + k, name);
     m_pColorSlotButton[k] = AddTextButton(row, name, kFontNormal, kFaceNormal, kUnbound);
     if (m_pColorSlotButton[k]) {
       m_pColorSlotButton[k]->GetTextPart()->setFontColor(kWhiteCColor);

@@ -58,6 +58,12 @@ class QVX2Editor : public DivuVazize {
  public:
   static constexpr int kCurveColumns = 472;  // the graph's width: one column per pixel
   static constexpr int kNumColorSlots = 8;
+  // The persistent settings the editor reads and edits, in the order of
+  // kQvx2PersistantTable: first the eight colour slots.
+  enum : int {
+    kColEqLinked = kQvx2FirstPersistantParam, kColEqLeft, kColEqRight, kColMeterGreen, kColMeterYellow,
+    kColMeterRed, kColFftLeft, kColFftRight, kGraphFillParam, kShowLatencyWarningParam, kFirstRunParam
+  };
 
   // Registers itself as the effect's editor. [the effect's creating thread]
   explicit QVX2Editor(AudioEffect* effect);
@@ -98,15 +104,11 @@ class QVX2Editor : public DivuVazize {
   void GetGraphDbRange(float& dbMin, float& dbMax);
   // The band layout the effect draws with (0..6).
   int GetLayout();
-  // A curve drag is one gesture: each band parameter it writes, the partner
-  // channel's mirrored ones included, is announced to the host once before
-  // its first write and closed when the drag ends.
-  void BeginCurveDrag() { BeginGesture(); }
-  void EndCurveDrag() { EndGesture(); }
   // Announces a write the editor's action causes beyond the editor's own
   // writes (the effect's band-type refit). Nothing outside a gesture.
   void AnnounceWrite(int index);
-  // A control's bracket (or the refit's undo group): a gesture.
+  // A control's bracket (a curve drag's too, or the refit's undo group): a
+  // gesture.
   bool beginEdit(int index) override;
   bool endEdit(int index) override;
   AQVX2* Effect() const;

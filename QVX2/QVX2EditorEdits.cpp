@@ -20,9 +20,6 @@ XR_REGISTER_SOURCE_FILE("QVX2/QVX2EditorEdits");
 
 namespace {
 constexpr int kBands = kQvx2NumBands;
-constexpr int kFirstColorParam = 9000;
-constexpr int kGraphFillParam = 9008;
-constexpr int kShowLatencyWarningParam = 9009;
 // The graph's own least zoom spans (Helpers/FreqGraph*.cpp).
 constexpr float kfMinFreqSpanHz = 10.0f;
 constexpr float kfMinDbSpan = 5.0f;
@@ -170,29 +167,25 @@ void QVX2Editor::setParameter(long index, float value) {
   XR_TRY
   if (!IsOpen()) return;
   AQVX2* fx = Effect();
-  if (!OnUiThread()) {
-    // Automation from another thread: flags for the next idle only.
-    m_bRecheckLeftRight.store(true);
-  } else if (!m_bMirroring) {
+  // Automation from another thread only raises flags for the next idle.
+  if (OnUiThread() && !m_bMirroring) {
     CScopedValue<bool> guard(m_bMirroring, true);
     const bool editorEdit = IsChangeFromGui() && index == m_nEditorWrite;
     if (fx && editorEdit && !fx->IsSwitchingAB() && !fx->IsInUndoRedoEdit() &&
         fx->DidParameterActuallyChange(static_cast<int>(index)))
       MirrorToPartner(static_cast<int>(index), value);
-    m_bRecheckLeftRight.store(true);
   }
+  // After the partner's write: any write may part or join the two curves.
+  m_bRecheckLeftRight.store(true);
 
   if (index == kQvx2ControlChannel) {
     if (OnUiThread())
       m_nSelectedHandle = m_nSelectedHandle % kBands + kBands * GetChannel();
     else
       m_bChannelChanged.store(true);
-    m_bRecheckLeftRight.store(true);
     m_bPendingUpdateUi.store(true);
-  } else if (index == kQvx2ControlMode) {
-    m_bRecheckLeftRight.store(true);
-    m_bPendingUpdateUi.store(true);
-  } else if (index == kQvx2BandType || index == kQvx2FftBands || (index >= kQvx2Hpf0 && index <= kQvx2Lpf1Freq)) {
+  } else if (index == kQvx2ControlMode || index == kQvx2BandType || index == kQvx2FftBands ||
+             (index >= kQvx2Hpf0 && index <= kQvx2Lpf1Freq)) {
     m_bPendingUpdateUi.store(true);
   }
   // The channel buttons, the graph's traces and the meter's scale follow
@@ -261,12 +254,12 @@ void QVX2Editor::valueChangedInner(CDrawContext* context, CControl* control) {
     m_bPendingUpdateUi.store(true);
   }
   if (control == m_pColorPicker) {
-    fx->SetPersistantParam(kFirstColorParam + m_nColorSlot, v);
+    fx->SetPersistantParam(kColEqLinked + m_nColorSlot, v);
     m_bPendingUpdateUi.store(true);
   }
   if (control == m_pResetColorsButton) {
     for (int k = 0; k < kNumColorSlots; ++k)
-      fx->SetPersistantParam(kFirstColorParam + k, kQvx2PersistantTable[static_cast<size_t>(k)].fDefault);
+      fx->SetPersistantParam(kColEqLinked + k, kQvx2PersistantTable[static_cast<size_t>(k)].fDefault);
     m_bPendingUpdateUi.store(true);
     return;
   }
@@ -411,7 +404,7 @@ void QVX2Editor::UpdateUi() {
       m_pColorSlotButton[k]->GetTextPart()->setBackColor(k == m_nColorSlot ? kGreyCColor : kBlackCColor);
       m_pColorSlotButton[k]->setDirty(true);
     }
-    if (fx) m_pColorPicker->setValue(fx->GetPersistantParam(kFirstColorParam + m_nColorSlot));
+    if (fx) m_pColorPicker->setValue(fx->GetPersistantParam(kColEqLinked + m_nColorSlot));
     m_pColorPicker->setDirty(true);
     if (m_pFillButton && fx)
       m_pFillButton->SetText(fx->GetPersistantParam(kGraphFillParam) != 0.0f ? "Switch Fill Off" : "Switch Fill On");
@@ -479,7 +472,7 @@ void QVX2Editor::IdleInner() {
   XR_TRY
   AQVX2* fx = Effect();
   if (!fx) return;
-  CheckDisplayLatencyWarning(this, kShowLatencyWarningParam, 9010);
+  CheckDisplayLatencyWarning(this, kShowLatencyWarningParam, kFirstRunParam);
   if (fx->GetLastFilterUpdateTime() + kFilterUpdateGraceMs < GetTickCount() && fx->GetFiltersNeedUpdating())
     fx->UpdateFiltersIfIdle(true);
   if (m_pGraph) m_pGraph->setDirty(true);

@@ -23,7 +23,6 @@ constexpr int kBands = kQvx2NumBands;
 constexpr int kDbStripWidth = 10;
 constexpr int kDragPassMs = 10;
 constexpr unsigned long kDragPointer = 4;
-constexpr int kGraphFillParam = 9008;
 // Curve rows are held this far outside the view before they become ints.
 constexpr double kRowLimit = 100000.0;
 
@@ -32,16 +31,16 @@ long Row(double y) {
   return static_cast<long>(std::max(-kRowLimit, std::min(kRowLimit, y)));
 }
 
-// Ends a curve drag on every way out of the drag loop.
+// Ends a curve drag on every way out of the drag loop. The graph's edit
+// bracket is the editor's gesture: every band it writes, the partner
+// channel's mirrored ones included, reaches the host inside one bracket.
 class CCurveDrag {
  public:
-  CCurveDrag(QVX2CompositeGraph& graph, QVX2Editor& editor) : m_Graph(graph), m_Editor(editor) {
+  explicit CCurveDrag(QVX2CompositeGraph& graph) : m_Graph(graph) {
     m_Graph.m_bDragging = true;
     m_Graph.beginEdit();
-    m_Editor.BeginCurveDrag();
   }
   ~CCurveDrag() {
-    m_Editor.EndCurveDrag();
     m_Graph.m_bDragging = false;
     m_Graph.endEdit();
   }
@@ -50,11 +49,8 @@ class CCurveDrag {
 
  private:
   QVX2CompositeGraph& m_Graph;
-  QVX2Editor& m_Editor;
 };
 }  // namespace
-
-static_assert(QVX2CompositeGraph::kCurveColumns == kColumns, "one curve point per column of the curve cache");
 
 QVX2CompositeGraph::QVX2CompositeGraph(const CRect& size, QVX2Editor* editor)
     : CCompositeGraph(size, editor, nullptr), m_pEditor(editor) {
@@ -154,7 +150,7 @@ void QVX2CompositeGraph::DoOwnerDrawInner(CDrawContext* ctx) {
   const double perDb = H / (m_fDbMax - m_fDbMin);
   const long y0 = Row(H + m_fDbMin * perDb);
   const int e = m_pEditor->GetChannel();
-  const bool fill = fx->GetPersistantParam(kGraphFillParam) != 0.0f;
+  const bool fill = fx->GetPersistantParam(QVX2Editor::kGraphFillParam) != 0.0f;
   const bool apart = m_pEditor->ShowsLeftRight();
   const int channels[2] = {apart ? 1 - e : e, e};
   const int first = apart ? 0 : 1;
@@ -274,7 +270,7 @@ void QVX2CompositeGraph::mouse(CDrawContext* ctx, CPoint& where, long buttons) {
   if (buttons == -1) buttons = ctx ? ctx->getMouseButtons() : 0;
   if (!(buttons & kMouseLeft) || !ctx) return;
   PreparePlot();
-  CCurveDrag drag(*this, *m_pEditor);
+  CCurveDrag drag(*this);
   int previousBand = -1;
   float previousDb = 0.0f;
   bool firstPass = true;

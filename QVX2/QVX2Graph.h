@@ -17,17 +17,14 @@
 
 #include "Helpers/FreqGraphs.h"
 #include "QVX/QVXHelp.h"
+#include "QVX2/QVX2Editor.h"
 #include "QVX2/QVX2Params.h"
-
-class QVX2Editor;
 
 class QVX2CompositeGraph : public CCompositeGraph {
  public:
   static constexpr int kNumHandles = 2 * kQvx2NumBands;
   // The x of a band behind the end of the layout.
   static constexpr long kNoHandle = 1000000;
-  // One curve column per pixel of the editor's graph.
-  static constexpr int kCurveColumns = 472;
 
   QVX2CompositeGraph(const CRect& size, QVX2Editor* editor);
   QVX2CompositeGraph(const QVX2CompositeGraph&) = delete;
@@ -62,5 +59,5 @@ class QVX2CompositeGraph : public CCompositeGraph {
   // Plot area from the view's rectangle; the handles when none are cached.
   void PreparePlot();
   QVX2Editor* m_pEditor;
-  CPoint m_CurvePoints[2][kCurveColumns];
+  CPoint m_CurvePoints[2][QVX2Editor::kCurveColumns];
 };
