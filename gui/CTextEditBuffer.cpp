@@ -6,23 +6,6 @@ XR_REGISTER_SOURCE_FILE("gui/CTextEditBuffer.cpp");
 
 namespace {
 
-// The length of the well-formed UTF-8 character starting at text[i], or 1
-// for a byte that does not start one.
-size_t CharLength(const std::string& text, size_t i) {
-  const unsigned char lead = static_cast<unsigned char>(text[i]);
-  size_t length = 1;
-  if (lead >= 0xC2 && lead <= 0xDF)
-    length = 2;
-  else if (lead >= 0xE0 && lead <= 0xEF)
-    length = 3;
-  else if (lead >= 0xF0 && lead <= 0xF4)
-    length = 4;
-  if (i + length > text.size()) return 1;
-  for (size_t k = 1; k < length; ++k)
-    if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return 1;
-  return length;
-}
-
 // Keeps the first line of text, without control characters.
 std::string SingleLine(const std::string& text) {
   std::string line;
@@ -39,49 +22,17 @@ std::string SingleLine(const std::string& text) {
 
 }  // namespace
 
-std::string EncodeUtf8(uint32_t cp) {
-  std::string out;
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    if (cp >= 0xD800 && cp <= 0xDFFF) return out;
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp <= 0x10FFFF) {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-  return out;
-}
-
-uint32_t DecodeUtf8At(const std::string& text, size_t& position) {
-  const size_t length = CharLength(text, position);
-  const unsigned char lead = static_cast<unsigned char>(text[position]);
-  position += length;
-  if (length == 1) return lead < 0x80 ? lead : 0xFFFD;
-  uint32_t point = lead & (0x7F >> length);
-  for (size_t k = position - length + 1; k < position; ++k)
-    point = (point << 6) | (static_cast<unsigned char>(text[k]) & 0x3F);
-  return point;
-}
-
 size_t CTextEditBuffer::BoundaryAtOrBefore(size_t position) const {
   if (position >= m_Text.size()) return m_Text.size();
   size_t boundary = 0;
-  for (size_t i = 0; i <= position; i += CharLength(m_Text, i)) boundary = i;
+  for (size_t i = 0; i <= position; i += Utf8CharLength(m_Text, i)) boundary = i;
   return boundary;
 }
 
 size_t CTextEditBuffer::NextBoundary(size_t position) const {
   if (position >= m_Text.size()) return m_Text.size();
   const size_t boundary = BoundaryAtOrBefore(position);
-  return boundary + CharLength(m_Text, boundary);
+  return boundary + Utf8CharLength(m_Text, boundary);
 }
 
 size_t CTextEditBuffer::PreviousBoundary(size_t position) const {
@@ -92,7 +43,7 @@ size_t CTextEditBuffer::PreviousBoundary(size_t position) const {
 void CTextEditBuffer::SetText(const std::string& text) {
   m_Text.clear();
   for (size_t i = 0; i < text.size();) {
-    const size_t length = CharLength(text, i);
+    const size_t length = Utf8CharLength(text, i);
     if (m_Text.size() + length > m_nMaxBytes) break;
     m_Text.append(text, i, length);
     i += length;
@@ -143,7 +94,7 @@ bool CTextEditBuffer::Insert(const std::string& text) {
   bool changed = DeleteSelection();
   std::string fitting;
   for (size_t i = 0; i < line.size();) {
-    const size_t length = CharLength(line, i);
+    const size_t length = Utf8CharLength(line, i);
     if (m_Text.size() + fitting.size() + length > m_nMaxBytes) break;
     fitting.append(line, i, length);
     i += length;

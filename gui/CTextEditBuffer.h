@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/Utf8.h"
+
 class CTextEditBuffer {
  public:
   explicit CTextEditBuffer(size_t maxBytes = 255) : m_nMaxBytes(maxBytes) {}
@@ -61,10 +63,3 @@ class CTextEditBuffer {
   size_t m_nCaret = 0;
   size_t m_nAnchor = 0;
 };
-
-// The UTF-8 form of a code point; empty for surrogates and values beyond
-// U+10FFFF.
-std::string EncodeUtf8(uint32_t codePoint);
-// The code point of the character at `position`, which moves past it; a
-// byte that starts no well-formed character reads as U+FFFD.
-uint32_t DecodeUtf8At(const std::string& text, size_t& position);

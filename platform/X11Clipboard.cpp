@@ -2,24 +2,18 @@
 
 #include <X11/Xatom.h>
 
+#include "platform/Utf8.h"
 #include "platform/X11Handles.h"
 
 namespace {
 
-// Texts longer than this (in 32-bit units) are not read: edit fields hold
-// 255 bytes.
+// Only the start of a longer text is read (this many 32-bit units): edit
+// fields hold 255 bytes.
 constexpr long kMaxReadLongs = 16384;
 
 std::string Latin1ToUtf8(const std::string& latin1) {
   std::string utf8;
-  for (unsigned char c : latin1) {
-    if (c < 0x80) {
-      utf8 += static_cast<char>(c);
-    } else {
-      utf8 += static_cast<char>(0xC0 | (c >> 6));
-      utf8 += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
+  for (unsigned char c : latin1) utf8 += EncodeUtf8(c);
   return utf8;
 }
 
@@ -27,18 +21,8 @@ std::string Latin1ToUtf8(const std::string& latin1) {
 std::string Utf8ToLatin1(const std::string& utf8) {
   std::string latin1;
   for (size_t i = 0; i < utf8.size();) {
-    const unsigned char lead = static_cast<unsigned char>(utf8[i]);
-    if (lead < 0x80) {
-      latin1 += static_cast<char>(lead);
-      ++i;
-      continue;
-    }
-    size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-    if (length == 2 && i + 1 < utf8.size() && lead <= 0xC3)
-      latin1 += static_cast<char>(((lead & 0x1F) << 6) | (static_cast<unsigned char>(utf8[i + 1]) & 0x3F));
-    else
-      latin1 += '?';
-    i += length;
+    const uint32_t point = DecodeUtf8At(utf8, i);
+    latin1 += point <= 0xFF ? static_cast<char>(point) : '?';
   }
   return latin1;
 }

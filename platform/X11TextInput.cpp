@@ -4,43 +4,10 @@
 
 #include <string>
 
+#include "platform/Utf8.h"
 #include "platform/X11Input.h"
 
 namespace {
-
-constexpr unsigned int kReplacement = 0xFFFD;
-
-// The code points of UTF-8 text; a malformed sequence counts as U+FFFD.
-std::vector<unsigned int> DecodeUtf8(const char* text, int length) {
-  std::vector<unsigned int> points;
-  for (int i = 0; i < length;) {
-    const unsigned char lead = static_cast<unsigned char>(text[i]);
-    int count = 0;
-    unsigned int point = lead;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-      count = 1;
-      point = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-      count = 2;
-      point = lead & 0x0F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-      count = 3;
-      point = lead & 0x07;
-    } else if (lead >= 0x80) {
-      point = kReplacement;
-    }
-    int k = 1;
-    for (; k <= count && i + k < length; ++k) {
-      const unsigned char next = static_cast<unsigned char>(text[i + k]);
-      if ((next & 0xC0) != 0x80) break;
-      point = (point << 6) | (next & 0x3F);
-    }
-    if (k <= count) point = kReplacement;
-    points.push_back(point);
-    i += k;
-  }
-  return points;
-}
 
 bool Printable(const std::vector<unsigned int>& points) {
   if (points.empty()) return false;
@@ -105,7 +72,9 @@ std::vector<PlatformKey> CX11TextInput::Translate(XKeyEvent& event) {
     XLookupString(&event, buffer, sizeof buffer, &keysym, nullptr);
   }
   const PlatformKey key = X11TranslateKey(keysym, event.state);
-  const std::vector<unsigned int> points = DecodeUtf8(text, length);
+  std::vector<unsigned int> points;
+  const std::string utf8(text, static_cast<size_t>(length));
+  for (size_t i = 0; i < utf8.size();) points.push_back(DecodeUtf8At(utf8, i));
   // Keys with a virtual code, and control characters (Ctrl with a letter),
   // are told by their key symbol; text is told character by character.
   if (key.virt != 0 || !Printable(points)) return {key};
