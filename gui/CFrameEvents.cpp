@@ -2,6 +2,7 @@
 // the views, under the frame lock, with g_bAmHandlingCarbonEvent set on the
 // host's thread.
 #include <chrono>
+#include <optional>
 
 #include "Helpers/Assert.h"
 #include "Helpers/ScopedValue.h"
@@ -17,23 +18,6 @@ XR_REGISTER_SOURCE_FILE("gui/CFrameEvents.cpp");
 std::atomic<bool> g_bAmHandlingCarbonEvent{false};
 
 namespace {
-// Sets the handling flag for one event on the host's thread and clears it on
-// every way out; the flag tells that thread's own work apart.
-class CHandlingEvent {
- public:
-  explicit CHandlingEvent(bool onHostThread) : m_bSet(onHostThread) {
-    if (m_bSet) g_bAmHandlingCarbonEvent = true;
-  }
-  ~CHandlingEvent() {
-    if (m_bSet) g_bAmHandlingCarbonEvent = false;
-  }
-  CHandlingEvent(const CHandlingEvent&) = delete;
-  CHandlingEvent& operator=(const CHandlingEvent&) = delete;
-
- private:
-  bool m_bSet;
-};
-
 // Events the idle thread serves while the host's calls stay away: they touch
 // no view's handler and call nothing of the host.
 bool ServedWithoutHost(EPlatformEvent type) {
@@ -89,7 +73,10 @@ void CFrame::handlePlatformEvents() {
 }
 
 void CFrame::handlePlatformEvent(const PlatformEvent& event) {
-  CHandlingEvent handling(isOnHostThread());
+  // The flag tells the host's thread's own work apart: set there only, and
+  // cleared on every way out.
+  std::optional<CFlagScope<std::atomic<bool>>> handling;
+  if (isOnHostThread()) handling.emplace(g_bAmHandlingCarbonEvent);
   if (!bAlive) return;
   CScopedLock hold(frameLock);
   const CScopedValue<bool> inEvents(bInEvents, true);

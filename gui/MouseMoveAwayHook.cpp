@@ -3,7 +3,6 @@
 #include <iterator>
 #include <map>
 #include <mutex>
-#include <thread>
 
 #include "Helpers/Assert.h"
 #include "gui/CView.h"
@@ -19,20 +18,11 @@ std::mutex g_SlotsMutex;
 // Each frame's current hook; a frame without one has no entry.
 std::map<const CFrame*, CMouseMoveAwayHook*> g_Slots;  // guarded by g_SlotsMutex
 const CFrame* g_pLastWritten = nullptr;                // guarded by g_SlotsMutex
-// The frame whose dispatch runs on each thread. Not a thread-local: the
-// host unloads the module while its threads live on.
-std::map<std::thread::id, const CFrame*> g_Dispatching;  // guarded by g_SlotsMutex
-
-const CFrame* DispatchingLocked() {
-  const auto at = g_Dispatching.find(std::this_thread::get_id());
-  return at != g_Dispatching.end() ? at->second : nullptr;
-}
+// The frame whose mouse-move dispatch runs on this thread, or null.
+thread_local const CFrame* t_pDispatching = nullptr;
 
 // The dispatching frame, else the one written last.
-const CFrame* CurrentFrameLocked() {
-  const CFrame* frame = DispatchingLocked();
-  return frame ? frame : g_pLastWritten;
-}
+const CFrame* CurrentFrameLocked() { return t_pDispatching ? t_pDispatching : g_pLastWritten; }
 
 void WriteSlotLocked(const CFrame* frame, CMouseMoveAwayHook* hook) {
   if (hook)
@@ -56,19 +46,9 @@ CCurrentMouseMoveAwayHook& CCurrentMouseMoveAwayHook::operator=(CMouseMoveAwayHo
   return *this;
 }
 
-CMouseMoveDispatch::CMouseMoveDispatch(const CFrame* frame) {
-  std::lock_guard<std::mutex> guard(g_SlotsMutex);
-  m_pOuter = DispatchingLocked();
-  g_Dispatching[std::this_thread::get_id()] = frame;
-}
+CMouseMoveDispatch::CMouseMoveDispatch(const CFrame* frame) : m_pOuter(t_pDispatching) { t_pDispatching = frame; }
 
-CMouseMoveDispatch::~CMouseMoveDispatch() {
-  std::lock_guard<std::mutex> guard(g_SlotsMutex);
-  if (m_pOuter)
-    g_Dispatching[std::this_thread::get_id()] = m_pOuter;
-  else
-    g_Dispatching.erase(std::this_thread::get_id());
-}
+CMouseMoveDispatch::~CMouseMoveDispatch() { t_pDispatching = m_pOuter; }
 
 CMouseMoveAwayHook::~CMouseMoveAwayHook() {
   std::lock_guard<std::mutex> guard(g_SlotsMutex);
@@ -78,9 +58,8 @@ CMouseMoveAwayHook::~CMouseMoveAwayHook() {
 
 void CMouseMoveAwayHook::RegisterMouseMoveAwayInterest() {
   const auto* view = dynamic_cast<const CView*>(this);
+  const CFrame* frame = t_pDispatching ? t_pDispatching : view ? view->getFrame() : nullptr;
   std::lock_guard<std::mutex> guard(g_SlotsMutex);
-  const CFrame* frame = DispatchingLocked();
-  if (!frame && view) frame = view->getFrame();
   WriteSlotLocked(frame, this);
 }
 

@@ -53,7 +53,7 @@ class CMouseMoveDispatch {
   CMouseMoveDispatch& operator=(const CMouseMoveDispatch&) = delete;
 
  private:
-  const CFrame* m_pOuter = nullptr;
+  const CFrame* m_pOuter;  // the dispatch this one nests in, or null
 };
 
 // The pointer shape last requested by a hover handler (1: standard).

@@ -57,10 +57,9 @@ void PinModule() {
   dlopen(info.dli_fname, RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
 }
 
-}  // namespace
-
-void X11RegisterConnection(Display* display) {
-  if (!display) return;
+// Registers a connection as the toolkit's, installing the handler when it is
+// not in force.
+void RegisterConnection(Display* display) {
   std::lock_guard<std::mutex> guard(g_RegistryMutex);
   if (!FindSlot(display)) {
     for (Slot& slot : g_Slots) {
@@ -79,11 +78,12 @@ void X11RegisterConnection(Display* display) {
   }
 }
 
-void X11UnregisterConnection(Display* display) {
-  if (!display) return;
+void UnregisterConnection(Display* display) {
   std::lock_guard<std::mutex> guard(g_RegistryMutex);
   if (Slot* slot = FindSlot(display)) slot->display.store(nullptr, std::memory_order_release);
 }
+
+}  // namespace
 
 unsigned long X11SwallowedErrorCount() { return g_nSwallowed.load(); }
 
@@ -92,13 +92,13 @@ void X11ConnectionClose::operator()(Display* display) const noexcept {
   // Errors still on their way are read, and swallowed, before the
   // connection stops counting as ours.
   XSync(display, False);
-  X11UnregisterConnection(display);
+  UnregisterConnection(display);
   XCloseDisplay(display);
 }
 
 X11ConnectionPtr X11OpenConnection() {
   Display* display = XOpenDisplay(nullptr);
-  if (display) X11RegisterConnection(display);
+  if (display) RegisterConnection(display);
   return X11ConnectionPtr(display);
 }
 

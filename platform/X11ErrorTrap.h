@@ -23,10 +23,6 @@
 
 #include <memory>
 
-// Registers a connection as the toolkit's (installing the handler when it is
-// not in force) and takes it out again. Up to 64 connections at once.
-void X11RegisterConnection(Display* display);
-void X11UnregisterConnection(Display* display);
 // Errors of the toolkit's connections swallowed since load.
 unsigned long X11SwallowedErrorCount();
 
@@ -36,7 +32,7 @@ struct X11ConnectionClose {
 };
 using X11ConnectionPtr = std::unique_ptr<Display, X11ConnectionClose>;
 // Opens and registers a connection to the default display ($DISPLAY); null
-// when there is none.
+// when there is none. Up to 64 connections are registered at once.
 X11ConnectionPtr X11OpenConnection();
 
 class CX11ErrorTrap {
