@@ -8,6 +8,7 @@
 #include "gui/CTextEdit.h"
 #include "gui/CTextEditField.h"
 #include "platform/X11ErrorTrap.h"
+#include "platform/X11Handles.h"
 #include "platform/X11Window.h"
 // After the toolkit's headers: Xlib's macros.
 #include <X11/keysym.h>
@@ -117,23 +118,11 @@ class EditorHostX11Test : public X11HostFixture {
       if (event.type == KeyPress || event.type == KeyRelease) {
         hostKeys.push_back(event.xkey);
       } else if (event.type == SelectionRequest) {
-        const XSelectionRequestEvent& request = event.xselectionrequest;
-        XChangeProperty(display, request.requestor, request.property, request.target, 8, PropModeReplace,
-                        reinterpret_cast<const unsigned char*>(hostClipboard.data()),
-                        static_cast<int>(hostClipboard.size()));
-        XEvent reply{};
-        reply.xselection = {SelectionNotify, 0, True, display, request.requestor, request.selection,
-                            request.target, request.property, request.time};
-        XSendEvent(display, request.requestor, False, NoEventMask, &reply);
+        x11test::AnswerSelection(display, event.xselectionrequest, hostClipboard);
       } else if (event.type == SelectionNotify && event.xselection.property != None) {
-        Atom type = 0;
-        int format = 0;
-        unsigned long count = 0, remaining = 0;
-        unsigned char* data = nullptr;
-        XGetWindowProperty(display, hostWindow, event.xselection.property, 0, 1024, True, AnyPropertyType,
-                           &type, &format, &count, &remaining, &data);
-        if (data) fetched.assign(reinterpret_cast<char*>(data), count);
-        if (data) XFree(data);
+        const X11Property answer =
+            X11ReadProperty(display, hostWindow, event.xselection.property, 1024, true, AnyPropertyType);
+        if (answer.data) fetched.assign(reinterpret_cast<const char*>(answer.data.get()), answer.count);
       }
     }
     XFlush(display);
@@ -161,11 +150,10 @@ class EditorHostX11Test : public X11HostFixture {
     XDisplayKeycodes(display, &low, &high);
     for (int code = high; code >= low; --code) {
       if (savedKeys.count(code)) continue;
-      KeySym* syms = XGetKeyboardMapping(display, static_cast<KeyCode>(code), 1, &per);
+      const X11MemoryPtr<KeySym> syms(XGetKeyboardMapping(display, static_cast<KeyCode>(code), 1, &per));
       bool empty = true;
-      for (int i = 0; i < per; ++i) empty = empty && syms[i] == NoSymbol;
-      if (empty) savedKeys[code].assign(syms, syms + per);
-      XFree(syms);
+      for (int i = 0; i < per; ++i) empty = empty && syms.get()[i] == NoSymbol;
+      if (empty) savedKeys[code].assign(syms.get(), syms.get() + per);
       if (!empty) continue;
       KeySym both[2] = {keysym, keysym};
       XChangeKeyboardMapping(display, code, 2, both, 1);

@@ -45,13 +45,8 @@ class X11HostFixture : public ::testing::Test {
   void* Handle() const { return reinterpret_cast<void*>(static_cast<uintptr_t>(hostWindow)); }
 
   Window EditorWindow() {
-    Window root = 0, parent = 0, *children = nullptr;
-    unsigned int count = 0;
-    XSync(display, False);
-    XQueryTree(display, hostWindow, &root, &parent, &children, &count);
-    const Window found = count == 1 ? children[0] : 0;
-    if (children) XFree(children);
-    return found;
+    const std::vector<Window> children = x11test::Children(display, hostWindow);
+    return children.size() == 1 ? children[0] : 0;
   }
 
   // The editor window's pixel as the server holds it, 0xRRGGBB.

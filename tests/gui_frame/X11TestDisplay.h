@@ -13,7 +13,9 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "XvfbServer.h"
 
@@ -54,6 +56,31 @@ inline unsigned long ServerPixel(Display* display, Window window, int x, int y) 
   const unsigned long pixel = XGetPixel(image, 0, 0) & 0xFFFFFF;
   XDestroyImage(image);
   return pixel;
+}
+
+// A window's children as the server holds them now, bottom first; none when
+// they cannot be read.
+inline std::vector<Window> Children(Display* display, Window window) {
+  Window root = 0, parent = 0, *children = nullptr;
+  unsigned int count = 0;
+  XSync(display, False);
+  if (!XQueryTree(display, window, &root, &parent, &children, &count)) return {};
+  std::vector<Window> list(children, children + count);
+  if (children) XFree(children);
+  return list;
+}
+
+// Answers another client's request for a selection this connection owns:
+// `bytes` as the type asked for.
+inline void AnswerSelection(Display* display, const XSelectionRequestEvent& request, const std::string& bytes) {
+  XChangeProperty(display, request.requestor, request.property, request.target, 8, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<int>(bytes.size()));
+  XEvent reply{};
+  reply.xselection = {
+      SelectionNotify,  0,           True, display, request.requestor, request.selection, request.target,
+      request.property, request.time};
+  XSendEvent(display, request.requestor, False, NoEventMask, &reply);
+  XFlush(display);
 }
 
 }  // namespace x11test

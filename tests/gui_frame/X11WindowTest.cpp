@@ -22,6 +22,7 @@
 #include <cstring>
 #include <thread>
 
+#include "platform/X11Handles.h"
 #include "platform/X11Window.h"
 
 namespace {
@@ -53,13 +54,9 @@ class X11WindowTest : public ::testing::Test {
   void Open() {
     m_pWindow = CreateX11Window(reinterpret_cast<void*>(static_cast<uintptr_t>(m_Host)), kWidth, kHeight);
     ASSERT_NE(m_pWindow, nullptr);
-    Window root = 0, parent = 0, *children = nullptr;
-    unsigned int count = 0;
-    XSync(m_pDisplay, False);
-    ASSERT_TRUE(XQueryTree(m_pDisplay, m_Host, &root, &parent, &children, &count));
-    ASSERT_EQ(count, 1u) << "the editor's window is the host window's one child";
+    const std::vector<Window> children = x11test::Children(m_pDisplay, m_Host);
+    ASSERT_EQ(children.size(), 1u) << "the editor's window is the host window's one child";
     m_Editor = children[0];
-    XFree(children);
     XWindowAttributes attributes{};
     ASSERT_TRUE(XGetWindowAttributes(m_pDisplay, m_Editor, &attributes));
     EXPECT_EQ(attributes.width, kWidth);
@@ -321,20 +318,7 @@ class DragSource {
         XEvent event;
         XNextEvent(display, &event);
         if (event.type == SelectionRequest) {
-          const XSelectionRequestEvent& request = event.xselectionrequest;
-          const char* list = "file:///tmp/Dropped%20File.wav\r\n";
-          XChangeProperty(display, request.requestor, request.property, request.target, 8,
-                          PropModeReplace, reinterpret_cast<const unsigned char*>(list),
-                          static_cast<int>(std::strlen(list)));
-          XEvent reply{};
-          reply.xselection.type = SelectionNotify;
-          reply.xselection.requestor = request.requestor;
-          reply.xselection.selection = request.selection;
-          reply.xselection.target = request.target;
-          reply.xselection.property = request.property;
-          reply.xselection.time = request.time;
-          XSendEvent(display, request.requestor, False, NoEventMask, &reply);
-          XFlush(display);
+          x11test::AnswerSelection(display, event.xselectionrequest, "file:///tmp/Dropped%20File.wav\r\n");
         } else if (event.type == ClientMessage) {
           const char* name = XGetAtomName(display, event.xclient.message_type);
           if (std::strcmp(name, "XdndStatus") == 0 && !dropped) {
@@ -380,15 +364,10 @@ TEST_F(X11WindowTest, DroppedFileArrivesAsEnterThenDropWithItsPath) {
   // The mark is set on the window's own connection.
   long version = 0;
   const bool marked = Eventually([&] {
-    Atom actual = 0;
-    int format = 0;
-    unsigned long count = 0, remaining = 0;
-    unsigned char* data = nullptr;
-    XGetWindowProperty(m_pDisplay, m_Editor, XInternAtom(m_pDisplay, "XdndAware", False), 0, 1, False,
-                       XA_ATOM, &actual, &format, &count, &remaining, &data);
-    if (count == 1) version = *reinterpret_cast<long*>(data);
-    if (data) XFree(data);
-    return count == 1;
+    const X11Property aware =
+        X11ReadProperty(m_pDisplay, m_Editor, XInternAtom(m_pDisplay, "XdndAware", False), 1, false, XA_ATOM);
+    if (aware.count == 1) version = *reinterpret_cast<const long*>(aware.data.get());
+    return aware.count == 1;
   });
   ASSERT_TRUE(marked) << "the window is marked as a drop target";
   EXPECT_EQ(version, 5);

@@ -54,18 +54,13 @@ class X11PopupTest : public ::testing::Test {
 
   // The override-redirect child of the root window covering `area`, or 0.
   Window FindPopup(const PlatformRect& area) {
-    XSync(m_pDisplay, False);
-    Window root = 0, parent = 0, *children = nullptr;
-    unsigned int count = 0;
-    XQueryTree(m_pDisplay, DefaultRootWindow(m_pDisplay), &root, &parent, &children, &count);
     Window found = 0;
-    for (unsigned int i = 0; i < count; ++i) {
+    for (Window child : x11test::Children(m_pDisplay, DefaultRootWindow(m_pDisplay))) {
       XWindowAttributes a{};
-      if (XGetWindowAttributes(m_pDisplay, children[i], &a) && a.override_redirect && a.x == area.left &&
-          a.y == area.top && a.width == area.Width() && a.height == area.Height())
-        found = children[i];
+      if (XGetWindowAttributes(m_pDisplay, child, &a) && a.override_redirect && a.x == area.left && a.y == area.top &&
+          a.width == area.Width() && a.height == area.Height())
+        found = child;
     }
-    if (children) XFree(children);
     return found;
   }
 
