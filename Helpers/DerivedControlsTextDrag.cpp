@@ -30,7 +30,6 @@ constexpr double kLogStepShare = 0.01;    // one step: 1 % of the log range
 constexpr double kOctaveDivisions = 10.0; // octave steps: tenths of an octave
 constexpr double kOctaveRounding = 0.001; // keeps exact powers on their step
 constexpr float kThousand = 1000.0f;
-constexpr int kDragPassMs = 10;  // wait between polls of the pointer
 
 // True when text starts with a finite number (after white space).
 bool HoldsFiniteNumber(const char* text) {

@@ -14,7 +14,6 @@ namespace {
 constexpr unsigned long kPointerStrip = 2;
 constexpr unsigned long kPointerPlot = 4;
 constexpr float kfMinFreqSpan = 10.0f;  // Hz
-constexpr int kDragPassMs = 10;
 
 long ResolveButtons(CDrawContext* ctx, long buttons) {
   if (buttons != -1) return buttons;

@@ -14,7 +14,6 @@ XR_REGISTER_SOURCE_FILE("Helpers/FreqGraphSpectrum");
 namespace {
 
 constexpr float kfMinDbSpan = 5.0f;
-constexpr int kDragPassMs = 10;
 
 }  // namespace
 

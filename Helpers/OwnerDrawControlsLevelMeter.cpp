@@ -19,8 +19,6 @@ const char* const CLevelMeter::c_pszBarStyleName[eBS_NumStyles] = {"Solid", "Shr
 
 namespace {
 
-constexpr int kDragPassMs = 10;  // wait between polls of the pointer
-
 // What each scale sets. Scales without levels keep headroom, thresholds
 // and bar style as they were.
 enum class ZoneColours { kKeep, kPalette, kPlain };

@@ -15,7 +15,6 @@ const char* const CStereoGraph::c_pszWhatToShowName[2] = {"Dynamic", "Averaging"
 namespace {
 
 constexpr float kMinDbSpan = 5.0f;
-constexpr int kDragPassMs = 10;
 constexpr float kSilentChannelDb = -1000.0f;
 constexpr float kFrozenScale = 0.999f;
 constexpr CColor kDbLineColour = {80, 80, 80, 255};

@@ -16,7 +16,6 @@ XR_REGISTER_SOURCE_FILE("Helpers/Waterfall");
 
 namespace {
 
-constexpr int kDragPassMs = 10;
 constexpr unsigned long kPointerColourBar = 3;
 constexpr CColor kReadOutColour = {220, 220, 220, 255};
 constexpr CColor kLegendText = {200, 200, 200, 255};

@@ -21,7 +21,6 @@ namespace {
 constexpr int kColumns = QVX2Editor::kCurveColumns;
 constexpr int kBands = kQvx2NumBands;
 constexpr int kDbStripWidth = 10;
-constexpr int kDragPassMs = 10;
 constexpr unsigned long kDragPointer = 4;
 // Curve rows are held this far outside the view before they become ints.
 constexpr double kRowLimit = 100000.0;
