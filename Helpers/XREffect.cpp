@@ -162,6 +162,15 @@ CColor XREffect::GetParamAsColor(int index) {
   XR_CATCH(kBlackCColor)
 }
 
+// --- teardown -------------------------------------------------------------------
+
+void XREffect::CloseEditorForTeardown() {
+  XR_TRY
+  AEffEditor* editor = getEditor();
+  if (editor && editor->isOpen()) editor->close();
+  XR_CATCH_VOID
+}
+
 // --- persistent parameters ---------------------------------------------------
 
 void XREffect::InitPersistantParam(int index, float defaultValue) {

@@ -350,6 +350,10 @@ class XREffect : public AudioEffectX {
   // point for a change, the old value kept as the previous one) and tells
   // nobody. Any thread.
   void StoreHostParam(int index, float value);
+  // First step of the product's destructor: an open editor is closed (its
+  // views removed, its frame's idle thread joined) while everything it
+  // draws from still exists.
+  void CloseEditorForTeardown();
 
   // --- undo state: rings and heads under m_UndoMutex ------------------------
   UndoEntry m_UndoEntries[2][kXrUndoRingSize];

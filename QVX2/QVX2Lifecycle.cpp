@@ -22,6 +22,10 @@ XR_REGISTER_SOURCE_FILE("QVX2/QVX2Lifecycle");
 
 AQVX2::~AQVX2() {
   XR_TRY
+  // The editor draws from the data stores and calls into the effect from
+  // its frame's idle thread: it is closed (that thread joined) before
+  // anything it reaches goes.
+  CloseEditorForTeardown();
   Cleanup();
   XR_CATCH_VOID
 }
