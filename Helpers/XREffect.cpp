@@ -374,4 +374,11 @@ void XREffect::Init() {}
 void XREffect::InitAfterProgramsSet() {}
 void XREffect::Cleanup() {}
 
-void XREffect::HostAutomate(int index, float value) { sendAutomationToHost(index, value); }
+void XREffect::HostAutomate(int index, float value) {
+  // The worker never calls the host: the next host thread reports the value.
+  if (IsOnIdleWorker()) {
+    DeferHostAutomation(index);
+    return;
+  }
+  sendAutomationToHost(index, value);
+}

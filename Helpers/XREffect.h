@@ -22,8 +22,9 @@
 // Quality modes and idle work (XREffectQuality.cpp, XREffectIdle.cpp): the
 // quality settings are parameters, so their setters run wherever parameters
 // are written and only raise atomic flags; the decision to rebuild, the
-// rebuild and the latency report run on the idle side (host idle, editor
-// idle, the dispatcher's resume) under m_IdleMutex, never on the audio thread
+// rebuild and the latency report run on the host's threads (host idle,
+// editor idle, the dispatcher's resume and, with the idle worker, any other
+// host request) under m_IdleMutex, never on the audio thread or the worker
 // and never while audio has run within the last 500 ms. The audio thread meets
 // the idle side only at m_bAudioBusy: it skips a block while the idle side
 // holds the flag, and the idle side holds it around every rebuild.
@@ -35,7 +36,8 @@
 // persistent parameters), XREffectUndo.cpp (undo, redo, edit brackets),
 // XREffectQuality.cpp (quality modes, rebuilds, latency reports),
 // XREffectIdle.cpp (the audio-busy flag, audio activity, idle scheduling),
-// XREffectDetail.h (helpers shared by those files).
+// XREffectWorker.cpp (the effect's own idle source and the work it leaves to
+// the host's threads), XREffectDetail.h (helpers shared by those files).
 #pragma once
 
 #include <atomic>
@@ -44,6 +46,7 @@
 #include <thread>
 
 #include "Helpers/AudioThread.h"
+#include "Helpers/IdleWorker.h"
 #include "vst/AudioEffectX.h"
 
 class XREditorHooks;
@@ -144,6 +147,10 @@ class XREffect : public AudioEffectX {
   ~XREffect() override;
 
   // --- overrides of the VST layer ------------------------------------------
+  // With the idle worker (XREffectWorker.cpp): starts it at the host's open
+  // and resume, stops it at close, and gives every other request from a host
+  // thread the work the worker leaves to those threads. [host threads]
+  VstIntPtr dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) override;
   // Any thread. Host indexes outside the parameter count and the persistent
   // range are ignored.
   void setParameter(VstInt32 index, float value) override;
@@ -307,6 +314,14 @@ class XREffect : public AudioEffectX {
   // Runs fxIdle when more than 100 ms (500 ms from "Process") have passed
   // since its last pass. Idle side.
   void MaybeCallFxIdle(EFxIdleCalledFrom from);
+  // The effect's own idle source, for products that ask for it (see
+  // XREffectWorker.cpp). Stop: any thread but the worker; the product's
+  // destructor stops it before it frees anything the worker uses.
+  void StopIdleWorker() { m_IdleWorker.Stop(); }
+  // Asks the worker for a pass. Any thread, the audio thread too: never waits.
+  void WakeIdleWorker() { m_IdleWorker.Wake(); }
+  bool IsOnIdleWorker() const { return m_IdleWorker.OnWorkerThread(); }
+  bool IsIdleWorkerRunning() const { return m_IdleWorker.IsRunning(); }
   // True when the host gives no time information or reports playing.
   bool IsAudioPlaying();
   // [audio thread] Stamps the time of the block, before the product takes
@@ -346,6 +361,11 @@ class XREffect : public AudioEffectX {
  protected:
   // The editor's hooks, or null when there is no editor.
   XREditorHooks* GetEditorHooks();
+  // Work for the idle worker that no host or editor idle has done: the
+  // product's (its filter update). The base has none. [any thread]
+  virtual bool IsIdleWorkPending();
+  // Set by a product's Init to have the idle worker (XREffectWorker.cpp).
+  bool m_bIdleWorkerWanted = false;
   // Stores the value of host parameter `index` as setParameter does (an undo
   // point for a change, the old value kept as the previous one) and tells
   // nobody. Any thread.
@@ -459,9 +479,36 @@ class XREffect : public AudioEffectX {
   // True while the open editor builds a panel or a gesture is open: a
   // rebuild must wait for the next idle.
   bool IsRebuildBlockedByEditor();
-  // audioMasterIOChanged where the host takes it.
+  // audioMasterIOChanged where the host takes it; on the worker only a flag
+  // for the next host thread.
   void NotifyHostOfIOChange();
   bool IsAudioRecent(uint32_t now) const;
+
+  // --- the idle worker and the host threads' share (XREffectWorker.cpp) ---
+  int RunIdleWorkerPass();
+  // The host's or the editor's idle runs: the worker stands by.
+  void NoteHostOrEditorIdle();
+  // The linked settings' poll, at most every kXrLinkPollMs.
+  void MaybePollLinkedSettings(uint32_t now);
+  // Rebuilds and latency reports waiting for quiet audio and a host thread.
+  bool IsQualityWorkPending();
+  // Applies them. Host threads, with m_IdleMutex held and audio quiet.
+  void ApplyPendingQualityWork();
+  // What the worker left for a host thread: automation reports and the
+  // I/O-change request.
+  void DeferHostAutomation(int index);
+  void FlushDeferredHostCalls();
+  // The share of a host request (not the idle's): the above and the poll.
+  void RunHostThreadWork();
+
+  // When the host's or the editor's idle last ran (ms); the worker stands
+  // by while they run.
+  std::atomic<uint32_t> m_dwLastHostIdleTime{0};
+  std::atomic<bool> m_bHostIdleSeen{false};
+  std::atomic<bool> m_bHostIOChangePending{false};
+  std::atomic<bool> m_bAutomationPending{false};
+  std::atomic<uint64_t> m_PendingAutomation[(kXrMaxParams + 63) / 64] = {};
+  std::atomic<bool> m_bInHostThreadWork{false};
 
   // The idle side's hold on m_bAudioBusy: the owning thread and its depth
   // (the depth is touched only by the owner).
@@ -470,6 +517,9 @@ class XREffect : public AudioEffectX {
 
   // Reads as 0 for any index outside the program.
   std::atomic<float> m_fOutOfRangeParam{0.0f};
+
+  // Last: built after everything its passes use, and stopped first.
+  CIdleWorker m_IdleWorker{[this] { return RunIdleWorkerPass(); }};
 
   friend class CDontStoreUndoScope;
 };

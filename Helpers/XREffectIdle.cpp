@@ -57,6 +57,8 @@ bool XREffect::IsAudioRecent(uint32_t now) const {
 
 bool XREffect::IsAudioPlaying() {
   XR_TRY
+  // The worker never asks the host: it takes the transport as running.
+  if (IsOnIdleWorker()) return true;
   const VstTimeInfo* info = getTimeInfo(kVstTransportPlaying);
   return !info || (info->flags & kVstTransportPlaying) != 0;
   XR_CATCH(true)
@@ -100,6 +102,8 @@ void XREffect::fxIdleInner() {}
 
 void XREffect::MaybeCallFxIdle(EFxIdleCalledFrom from) {
   XR_TRY
+  // The editor's idle runs, even when it finds nothing due yet.
+  if (from != eFxIdleFromWorkerThread) NoteHostOrEditorIdle();
   const uint32_t now = GetTickCount();
   const unsigned gap = from == eFxIdleFromProcess ? kMaybeIdleGapProcessMs : kMaybeIdleGapMs;
   // A clock that went back gives a huge elapsed time and runs the idle too.
@@ -111,15 +115,18 @@ void XREffect::MaybeCallFxIdle(EFxIdleCalledFrom from) {
 }
 
 VstInt32 XREffect::fxIdle() {
+  const bool onWorker = IsOnIdleWorker();
+  NoteHostOrEditorIdle();
   // One pass at a time, from whichever thread: nested and concurrent calls
   // return at once.
   if (m_bInFxIdle.exchange(true)) return 0;
   xr_detail::ScopeExit leave([this] { m_bInFxIdle.store(false); });
   XR_TRY
   // What the audio thread handed over instead of waiting: undo points and
-  // preference writes.
+  // preference writes; and what the worker left for a host thread.
   CheckForChangeCanUndoOrRedo();
   CPersistantStorage::StoreDeferredWrites();
+  if (!onWorker) FlushDeferredHostCalls();
   fxIdleInner();
   const uint32_t now = GetTickCount();
   if (MsElapsed(now, m_dwLastFxIdleTime.load()) <= kXrFxIdleGateMs) return 0;
@@ -127,24 +134,15 @@ VstInt32 XREffect::fxIdle() {
   if (!m_bInitialised.load()) return 0;
 
   std::lock_guard<std::recursive_mutex> lock(m_IdleMutex);
-  if (MsReached(now, m_dwNextLinkPoll.load()) && GetIsQMLinked()) {
-    m_dwNextLinkPoll.store(now + kXrLinkPollMs);
-    MaybeCheckForChangedLinkedQualitySetting();
-  }
+  MaybePollLinkedSettings(now);
+  // The rest asks the host for its transport and may tell it of a new
+  // latency: never on the worker.
+  if (onWorker) return 0;
   if (IsAudioPlaying() && IsAudioRecent(now)) {
     m_bStopWorkDone.store(false);
     return 0;
   }
-  // While the editor builds a panel or a gesture is open the rebuild waits;
-  // asking now would only tell the host of a change that did not happen.
-  const bool blocked = IsRebuildBlockedByEditor();
-  const bool modeChanged =
-      m_bQualityRatingChanged.load() || m_bReportLatencyChanged.load() || m_bOfflineRenderChanged.load();
-  if (!blocked && ((modeChanged && !m_bQualityNeverApplied.load()) || m_bRebuildDeferred.load())) ioChanged();
-  if (!blocked && m_bBitDepthChanged.load()) {
-    ApplyQualityModeSettingsOuter();
-    TellEditorQualityChanged();
-  }
+  ApplyPendingQualityWork();
   if (!m_bStopWorkDone.load()) {
     if (!m_bOfflineRender.load()) {
       // Hosts may go on processing with the transport stopped: the filters

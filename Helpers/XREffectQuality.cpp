@@ -321,6 +321,10 @@ bool XREffect::ApplyQualityModeSettingsOuter() {
 
 void XREffect::NotifyHostOfIOChange() {
   if (g_eRecognisedHost.load() == kHostCubaseVst) return;
+  if (IsOnIdleWorker()) {
+    m_bHostIOChangePending.store(true);
+    return;
+  }
   if (canHostDo("acceptIOChanges")) AudioEffectX::ioChanged();
 }
 

@@ -104,8 +104,12 @@ class AQVX2 : public XREffect {
   // Linear trim gains of channel 0 and 1. [any thread; audio reads them]
   double GetTrimGain(int channel) const { return m_fTrimGain[channel != 0 ? 1 : 0].load(std::memory_order_relaxed); }
 
-  // Marks the filters for an update on the idle side. [any thread]
-  void SetFiltersNeedUpdating() { m_KernelUpdate.Mark(); }
+  // Marks the filters for an update on the idle side and wakes the idle
+  // worker for it. [any thread; never waits]
+  void SetFiltersNeedUpdating() {
+    m_KernelUpdate.Mark();
+    WakeIdleWorker();
+  }
   bool GetFiltersNeedUpdating() const { return m_KernelUpdate.IsMarked(); }
   // True while a band-type refit writes the gains: updates must wait.
   bool IsRefitSuspended() const { return m_KernelUpdate.IsSuspended(); }
@@ -194,6 +198,8 @@ class AQVX2 : public XREffect {
   void ClearAllFFTFilters() override;
   void Cleanup() override;
   void fxIdleInner() override;
+  // The idle worker's work: a filter update marked or under way.
+  bool IsIdleWorkPending() override { return m_KernelUpdate.IsPending(); }
   // The new dither type reaches the filters at the next block. [any thread]
   void InPlaceApplyQualityModeSettings() override;
   // Stores the rate and marks the filters; nothing is rebuilt. [dispatcher]
@@ -275,6 +281,11 @@ class AQVX2 : public XREffect {
   std::unique_ptr<CQVX2Engine> BuildEngine();
   // Runs UpdateFilters(false) until the update is complete. [idle side]
   void CompleteFilterUpdate();
+  // When the host renders offline (its process level, or Offline Render),
+  // a block that finds an update pending completes it first, so that a
+  // render right after a change has it from its first sample. Waits for the
+  // idle side, offline only, and for a bounded time. [audio thread]
+  void CompleteFilterUpdateWhenOffline();
   // The kernel update's view of this effect (QVX2Update.cpp).
   class CKernelUpdateClient;
   // What the bypass path delays by: the latency the processed output has

@@ -22,6 +22,9 @@ XR_REGISTER_SOURCE_FILE("QVX2/QVX2Lifecycle");
 
 AQVX2::~AQVX2() {
   XR_TRY
+  // The worker's passes use the engine, the editor's hooks and this
+  // object's overrides.
+  StopIdleWorker();
   // The editor draws from the data stores and calls into the effect from
   // its frame's idle thread: it is closed (that thread joined) before
   // anything it reaches goes.
@@ -47,6 +50,8 @@ void AQVX2::Init() {
   m_bIdleBusy.store(false);
   m_dwLastFilterUpdateTime = 0;
   m_fTrimLinkOffset.store(0.0f);
+  // The host's open or resume starts the effect's own idle source.
+  m_bIdleWorkerWanted = true;
   // From here on the base applies the quality settings and resume builds.
   m_bInitialised.store(true);
   XR_CATCH_VOID

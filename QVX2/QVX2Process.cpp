@@ -27,6 +27,12 @@
 //   - the editor: only through its hooks, which off the user-interface thread
 //     raise flags for the editor's idle; the level meter's feed takes the
 //     editor's lock A only by trying it and skips the block when it is held.
+//   - the idle worker: a write that marks the filters wakes it without
+//     waiting (CIdleWorker::Wake).
+//   - offline only (the host's process level or Offline Render), a block
+//     that finds a filter update pending completes it first and may wait for
+//     the idle side then (AQVX2::CompleteFilterUpdateWhenOffline); the host's
+//     process level is asked only while an update is pending.
 //   - automation: parameter values are atomics; an undo point is recorded
 //     under a try of the history's mutex or left in a lock-free queue for the
 //     next holder (XREffect::StoreUndoPoint); preference writes of linked
@@ -195,6 +201,7 @@ void AQVX2::processReplacing(float** inputs, float** outputs, VstInt32 sampleFra
   // Read once: the whole block follows one reading.
   const bool bBypass = Param(kQvx2Bypass)->load(std::memory_order_relaxed) != 0.0f;
   RegisterProcessBlockSizeToReduceLatency(inputs, n);
+  if (m_KernelUpdate.IsPending()) CompleteFilterUpdateWhenOffline();
 
   CAudioBusyTry busy(this);
   CQVX2Engine* engine = busy.Held() ? m_pEngine.get() : nullptr;

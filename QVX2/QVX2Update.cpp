@@ -1,12 +1,15 @@
 // Filter updates: the effect's side of the kernel update
 // (QVX2KernelUpdate.h). The effect gives the state machine its response
 // model, its kernels and the audio-busy hold around the commit, and runs it
-// from its idle hook, from the quality-mode build and from the editor's idle.
+// from its idle hook (the host's idle, the editor's idle or the effect's idle
+// worker), from the quality-mode build, from the editor's idle and, when the
+// host renders offline, from the audio thread before a block.
 //
 // Every step runs under the effect base's m_IdleMutex, which also serialises
 // the quality-mode rebuilds, so the host's idle and the editor's idle task
 // may both call in. Only the two pointer swaps run with m_bAudioBusy held;
 // the design runs outside it.
+#include <chrono>
 #include <mutex>
 
 #include "Helpers/Assert.h"
@@ -15,6 +18,13 @@
 #include "QVX2/QVX2Engine.h"
 
 XR_REGISTER_SOURCE_FILE("QVX2/QVX2Update");
+
+namespace {
+// How long an offline block waits for the idle side at most: a thread that
+// holds it while the host answers an I/O change may be waiting for this very
+// render to stop.
+constexpr auto kOfflineWaitLimit = std::chrono::seconds(2);
+}  // namespace
 
 // What one step of the update works on, held by the caller of the step.
 class AQVX2::CKernelUpdateClient final : public CQVX2KernelUpdate::CClient {
@@ -86,5 +96,18 @@ void AQVX2::CompleteFilterUpdate() {
     UpdateFilters(false);
     if (m_KernelUpdate.State() == CQVX2KernelUpdate::kIdle) ++completed;
   }
+  XR_CATCH_VOID
+}
+
+void AQVX2::CompleteFilterUpdateWhenOffline() {
+  XR_TRY
+  if (!m_bOfflineRender.load() && getCurrentProcessLevel() != kVstProcessLevelOffline) return;
+  std::unique_lock<std::recursive_mutex> idle(m_IdleMutex, std::defer_lock);
+  const auto giveUp = std::chrono::steady_clock::now() + kOfflineWaitLimit;
+  while (!idle.try_lock()) {
+    if (std::chrono::steady_clock::now() >= giveUp) return;
+    Sleep(1);
+  }
+  CompleteFilterUpdate();
   XR_CATCH_VOID
 }

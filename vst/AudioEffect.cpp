@@ -315,12 +315,22 @@ void AudioEffect::setFlag(VstInt32 flag, bool state) {
 
 // ---- Host calls of this class ----------------------------------------------
 
+namespace {
+thread_local int t_nHostCallDepth = 0;
+}  // namespace
+
 VstIntPtr AudioEffect::callHost(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
   XR_TRY
   if (!audioMaster) return 0;
+  struct Depth {
+    Depth() { ++t_nHostCallDepth; }
+    ~Depth() { --t_nHostCallDepth; }
+  } inside;
   return audioMaster(&cEffect, opcode, index, value, ptr, opt);
   XR_CATCH(0)
 }
+
+bool AudioEffect::isInsideHostCall() { return t_nHostCallDepth > 0; }
 
 bool AudioEffect::sendAutomationToHost(VstInt32 index, float value) {
   XR_TRY

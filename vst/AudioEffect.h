@@ -129,6 +129,9 @@ class AudioEffect {
   // caught here. [calling thread]
   VstIntPtr callHost(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
                      float opt = 0.0f);
+  // True while the calling thread is inside a callHost of any effect: a
+  // request the host makes now is a nested one. [calling thread]
+  static bool isInsideHostCall();
   // True for 0 <= index < the parameter count: the only indexes that may be
   // sent to the host in automation and edit brackets.
   bool isHostParameterIndex(VstInt32 index) const { return index >= 0 && index < numParams; }

@@ -1,0 +1,88 @@
+#include "Helpers/IdleWorker.h"
+
+#include <pthread.h>
+
+#include <cerrno>
+#include <ctime>
+
+#include "Helpers/Assert.h"
+
+XR_REGISTER_SOURCE_FILE("Helpers/IdleWorker");
+
+CIdleWorker::CIdleWorker(Pass pass) : m_Pass(std::move(pass)) { sem_init(&m_Wake, 0, 0); }
+
+CIdleWorker::~CIdleWorker() {
+  Stop();
+  sem_destroy(&m_Wake);
+}
+
+bool CIdleWorker::Start() {
+  XR_TRY
+  std::lock_guard<std::mutex> control(m_Control);
+  if (m_Thread.joinable()) return true;
+  m_bStop.store(false);
+  m_Thread = std::thread([this] { Main(); });
+  m_bRunning.store(true);
+  return true;
+  XR_CATCH(false)
+}
+
+void CIdleWorker::Stop() {
+  XR_TRY
+  // The worker cannot join itself; it ends after its pass.
+  if (OnWorkerThread()) {
+    m_bStop.store(true);
+    return;
+  }
+  std::lock_guard<std::mutex> control(m_Control);
+  if (!m_Thread.joinable()) return;
+  m_bStop.store(true);
+  sem_post(&m_Wake);
+  m_Thread.join();
+  m_bRunning.store(false);
+  XR_CATCH_VOID
+}
+
+void CIdleWorker::Wake() {
+  if (!m_bWakePosted.exchange(true)) sem_post(&m_Wake);
+}
+
+bool CIdleWorker::OnWorkerThread() const { return m_WorkerId.load() == std::this_thread::get_id(); }
+
+void CIdleWorker::Sleep(int ms) {
+  if (ms == kUntilWoken) {
+    while (sem_wait(&m_Wake) != 0 && errno == EINTR) {
+    }
+    return;
+  }
+  timespec until{};
+  clock_gettime(CLOCK_MONOTONIC, &until);
+  until.tv_sec += ms / 1000;
+  until.tv_nsec += static_cast<long>(ms % 1000) * 1000000L;
+  if (until.tv_nsec >= 1000000000L) {
+    until.tv_sec += 1;
+    until.tv_nsec -= 1000000000L;
+  }
+  while (sem_clockwait(&m_Wake, CLOCK_MONOTONIC, &until) != 0 && errno == EINTR) {
+  }
+}
+
+void CIdleWorker::Main() {
+  m_WorkerId.store(std::this_thread::get_id());
+  pthread_setname_np(pthread_self(), "qvx idle");
+  int wait = 0;
+  while (!m_bStop.load()) {
+    if (wait != 0) Sleep(wait);
+    if (m_bStop.load()) break;
+    // Cleared before the pass: a wake from here on asks for another one.
+    m_bWakePosted.store(false);
+    try {
+      wait = m_Pass();
+    } catch (...) {
+      HandleException(__PRETTY_FUNCTION__);
+      wait = kUntilWoken;
+    }
+    if (wait < 0) wait = kUntilWoken;
+  }
+  m_WorkerId.store(std::thread::id());
+}

@@ -1,0 +1,135 @@
+// The effect's own idle source. VST 2.4 hosts need not call effIdle, and on
+// Linux most do not while the editor is closed; without another source the
+// filter updates that carry every setting to the sound would never run. A
+// product that asks for it (m_bIdleWorkerWanted) gets a worker thread:
+//
+// - It starts at the host's effOpen and at every resume and stops (joined,
+//   a pass under way finishing first) at effClose, before anything is taken
+//   down; the product's destructor stops it too.
+// - It runs a pass when woken (a parameter write that marks work, on any
+//   thread) and then every kPassGapMs while the work lasts; with nothing
+//   pending it sleeps, without a timeout. While the host's or the editor's
+//   idle has run within kStandbyMs it stands by: they do the work.
+// - A pass is fxIdle on the worker: the audio thread's leftovers (undo
+//   points, preference writes), the product's idle work (its filter update,
+//   under m_IdleMutex like every idle-side step) and the linked-settings
+//   poll. The worker never calls the host: not for the transport, not for
+//   a latency report, not for automation. So it never rebuilds for a quality
+//   mode (that needs the transport and tells the host a new latency), and a
+//   value the poll adopts, or an I/O change, is left flagged here.
+// - What the worker leaves, the host's own threads do: effIdle, the editor's
+//   idle, and any other dispatcher request the host makes from a thread
+//   other than the audio thread (and not from inside a call the effect made
+//   to the host) first sends the deferred automation and I/O change, polls
+//   the linked settings and applies a pending quality change once audio has
+//   been quiet for more than kXrAudioRecentMs.
+#include "Helpers/Assert.h"
+#include "Helpers/XREffect.h"
+#include "Helpers/XREffectDetail.h"
+
+namespace {
+constexpr unsigned kStandbyMs = 150;  // the host's or the editor's idle counts as running this long
+constexpr int kPassGapMs = 10;        // between passes while work lasts, a host's usual idle period
+constexpr int kAutomationWords = (kXrMaxParams + 63) / 64;
+}  // namespace
+
+bool XREffect::IsIdleWorkPending() { return false; }
+
+VstIntPtr XREffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
+  XR_TRY
+  if (!m_bIdleWorkerWanted) return AudioEffectX::dispatcher(opcode, index, value, ptr, opt);
+  if (opcode == effClose) {
+    m_IdleWorker.Stop();
+    return AudioEffectX::dispatcher(opcode, index, value, ptr, opt);
+  }
+  // A request made from inside one of the effect's own calls to the host
+  // may come with the editor's locks held further up: it gets no share.
+  const bool hostThread = !IsAudioThread() && !isInsideHostCall() && !IsOnIdleWorker();
+  if (hostThread && opcode != effIdle) RunHostThreadWork();
+  const VstIntPtr answer = AudioEffectX::dispatcher(opcode, index, value, ptr, opt);
+  if (hostThread && (opcode == effOpen || (opcode == effMainsChanged && value != 0))) {
+    m_IdleWorker.Start();
+    // Hosts that honour it idle the effect themselves; the worker then
+    // stands by.
+    needIdle();
+  }
+  return answer;
+  XR_CATCH(0)
+}
+
+int XREffect::RunIdleWorkerPass() {
+  XR_TRY
+  if (!m_bInitialised.load() || !IsIdleWorkPending()) return CIdleWorker::kUntilWoken;
+  const uint32_t sinceHostIdle = MsElapsed(GetTickCount(), m_dwLastHostIdleTime.load());
+  if (m_bHostIdleSeen.load() && sinceHostIdle <= kStandbyMs) return static_cast<int>(kStandbyMs + 1 - sinceHostIdle);
+  {
+    m_eFxIdleCalledFrom.store(eFxIdleFromWorkerThread);
+    xr_detail::ScopeExit done([this] { m_eFxIdleCalledFrom.store(eFxIdleFromUnknown); });
+    fxIdle();
+  }
+  return IsIdleWorkPending() ? kPassGapMs : CIdleWorker::kUntilWoken;
+  XR_CATCH(CIdleWorker::kUntilWoken)
+}
+
+void XREffect::NoteHostOrEditorIdle() {
+  if (IsOnIdleWorker()) return;
+  m_dwLastHostIdleTime.store(GetTickCount());
+  m_bHostIdleSeen.store(true);
+}
+
+void XREffect::MaybePollLinkedSettings(uint32_t now) {
+  if (!MsReached(now, m_dwNextLinkPoll.load()) || !GetIsQMLinked()) return;
+  m_dwNextLinkPoll.store(now + kXrLinkPollMs);
+  MaybeCheckForChangedLinkedQualitySetting();
+}
+
+bool XREffect::IsQualityWorkPending() {
+  const bool modeChanged =
+      m_bQualityRatingChanged.load() || m_bReportLatencyChanged.load() || m_bOfflineRenderChanged.load();
+  return (modeChanged && !m_bQualityNeverApplied.load()) || m_bRebuildDeferred.load() || m_bBitDepthChanged.load();
+}
+
+void XREffect::ApplyPendingQualityWork() {
+  // While the editor builds a panel or a gesture is open the rebuild waits;
+  // asking now would only tell the host of a change that did not happen.
+  if (IsRebuildBlockedByEditor()) return;
+  const bool modeChanged =
+      m_bQualityRatingChanged.load() || m_bReportLatencyChanged.load() || m_bOfflineRenderChanged.load();
+  if ((modeChanged && !m_bQualityNeverApplied.load()) || m_bRebuildDeferred.load()) ioChanged();
+  if (m_bBitDepthChanged.load()) {
+    ApplyQualityModeSettingsOuter();
+    TellEditorQualityChanged();
+  }
+}
+
+void XREffect::DeferHostAutomation(int index) {
+  if (index < 0 || index >= kXrMaxParams) return;
+  m_PendingAutomation[index / 64].fetch_or(uint64_t{1} << (index % 64));
+  m_bAutomationPending.store(true);
+}
+
+void XREffect::FlushDeferredHostCalls() {
+  if (m_bAutomationPending.exchange(false)) {
+    for (int w = 0; w < kAutomationWords; ++w) {
+      for (uint64_t bits = m_PendingAutomation[w].exchange(0); bits != 0; bits &= bits - 1) {
+        const int index = w * 64 + __builtin_ctzll(bits);
+        // The value now: the host hears where the parameter ended up.
+        HostAutomate(index, Param(index)->load());
+      }
+    }
+  }
+  if (m_bHostIOChangePending.exchange(false)) NotifyHostOfIOChange();
+}
+
+void XREffect::RunHostThreadWork() {
+  if (!m_bInitialised.load() || m_bInHostThreadWork.exchange(true)) return;
+  xr_detail::ScopeExit leave([this] { m_bInHostThreadWork.store(false); });
+  FlushDeferredHostCalls();
+  const uint32_t now = GetTickCount();
+  MaybePollLinkedSettings(now);
+  if (!IsQualityWorkPending()) return;
+  // The transport is asked only once blocks have stopped arriving.
+  if (IsAudioRecent(now) && IsAudioPlaying()) return;
+  std::lock_guard<std::recursive_mutex> lock(m_IdleMutex);
+  ApplyPendingQualityWork();
+}
