@@ -22,6 +22,8 @@ bool CIdleWorker::Start() {
   if (m_Thread.joinable()) return true;
   m_bStop.store(false);
   m_Thread = std::thread([this] { Main(); });
+  // Named before Start returns, for debuggers and the tests that look for it.
+  pthread_setname_np(m_Thread.native_handle(), "qvx idle");
   m_bRunning.store(true);
   return true;
   XR_CATCH(false)
@@ -69,7 +71,6 @@ void CIdleWorker::Sleep(int ms) {
 
 void CIdleWorker::Main() {
   m_WorkerId.store(std::this_thread::get_id());
-  pthread_setname_np(pthread_self(), "qvx idle");
   int wait = 0;
   while (!m_bStop.load()) {
     if (wait != 0) Sleep(wait);

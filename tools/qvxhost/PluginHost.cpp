@@ -197,6 +197,7 @@ void PluginHost::Start(double sampleRate, int maxBlockSize) {
 
 VstIntPtr PluginHost::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
   if (!m_pEffect) return 0;
+  if (opcode == effIdle) ++m_nIdleCalls;
   return m_pEffect->dispatcher(m_pEffect, opcode, index, value, ptr, opt);
 }
 
@@ -361,6 +362,7 @@ VstIntPtr PluginHost::HostCallback(AEffect* effect, VstInt32 opcode, VstInt32 in
 
 VstIntPtr PluginHost::Answer(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
                              float opt) {
+  if (!t_bAudioThread && std::this_thread::get_id() != m_UiThread) ++m_nOtherThreadCalls;
   HostCall call;
   call.opcode = opcode;
   call.index = index;

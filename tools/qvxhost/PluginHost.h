@@ -124,6 +124,11 @@ class PluginHost {
   VstInt32 Latency() const { return m_nLatency.load(); }
 
   std::vector<HostCall> Log() const;
+  // effIdle requests this host has made so far.
+  int IdleCalls() const { return m_nIdleCalls.load(); }
+  // Requests of any kind the effect made from a thread that is neither the
+  // user-interface thread nor a marked audio thread (its own threads).
+  int CallsFromOtherThreads() const { return m_nOtherThreadCalls.load(); }
 
   // [user-interface thread] What the host does when the effect asks for a
   // new editor size (audioMasterSizeWindow, index width, value height) on
@@ -151,6 +156,8 @@ class PluginHost {
   std::atomic<int64_t> m_nSamplePos{0};   // written: audio; read: any
   std::atomic<VstInt32> m_nLatency{0};     // written: any thread on ioChanged
   std::atomic<VstInt32> m_nProcessLevel{kVstProcessLevelUser};
+  std::atomic<int> m_nIdleCalls{0};
+  std::atomic<int> m_nOtherThreadCalls{0};
   std::thread::id m_UiThread;  // the thread that loaded the effect
   std::function<bool(int, int)> m_SizeWindow;  // user-interface thread only
   std::atomic<bool> m_bSizeWindow{false};      // a handler is set; read by canDo on any thread

@@ -296,7 +296,7 @@ bool RenderRealtime(PluginHost& host, const AudioBuffer& input, RenderOptions op
       host.SetParameter(edits[nextEdit].index, edits[nextEdit].value);
       ++nextEdit;
     }
-    if (Clock::now() >= nextIdle) {
+    if (options.idleEveryBlocks > 0 && Clock::now() >= nextIdle) {
       host.Idle();
       nextIdle += idlePeriod;
     }

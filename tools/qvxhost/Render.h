@@ -43,7 +43,7 @@ struct ScheduledEdit {
 
 struct RenderOptions {
   BlockSchedule blocks;
-  int idleEveryBlocks = 1;         // offline: effIdle after every N blocks (0: never)
+  int idleEveryBlocks = 1;         // offline: effIdle after every N blocks (0: no idle, offline or real time)
   double idleIntervalMs = 10.0;    // real time: the user-interface thread's idle period
   bool compensateLatency = false;  // drop the reported latency from the output's start
   bool inPlace = false;            // outputs share the input buffers
@@ -70,8 +70,8 @@ bool RenderOffline(PluginHost& host, const AudioBuffer& input, RenderOptions opt
 
 // As RenderOffline, but the process calls run on an audio thread paced to
 // real time while the calling thread plays the host's user-interface thread:
-// it idles the effect every idleIntervalMs and applies the edits at their
-// wall-clock times. `editFrames` receives, per edit, the audio position the
+// it idles the effect every idleIntervalMs (never with idleEveryBlocks 0) and
+// applies the edits at their wall-clock times. `editFrames` receives, per edit, the audio position the
 // audio thread had reached when the edit was applied; `blockDoneSeconds` the
 // wall-clock completion time of each block (from the render's start) and
 // `blockStarts` each block's first frame.
