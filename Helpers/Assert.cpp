@@ -11,7 +11,16 @@
 
 XR_REGISTER_SOURCE_FILE("Helpers/Assert");
 
-void HandleException(const char*) {}
+namespace {
+// Every exception swallowed in the process; lock-free, so any thread (the
+// audio thread too) may count.
+std::atomic<unsigned long> g_nHandledExceptions{0};
+static_assert(std::atomic<unsigned long>::is_always_lock_free, "counted on the audio thread");
+}  // namespace
+
+void HandleException(const char*) { g_nHandledExceptions.fetch_add(1, std::memory_order_relaxed); }
+
+unsigned long HandledExceptionCount() { return g_nHandledExceptions.load(std::memory_order_relaxed); }
 
 namespace {
 std::atomic<bool> g_bXR_IgnoreAsserts{false};

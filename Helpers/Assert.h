@@ -13,8 +13,12 @@
 
 // Receives the full signature of a function whose body caught an exception.
 // The exception is swallowed; nothing is logged (the audio thread may be the
-// caller).
+// caller). It is only counted, without a lock or an allocation, so that tests
+// see a swallowed fault.
 void HandleException(const char* function);
+// How many exceptions HandleException has received in this process (this
+// module). [any thread]
+unsigned long HandledExceptionCount();
 
 #define XR_TRY try {
 #define XR_CATCH(fallback)                \

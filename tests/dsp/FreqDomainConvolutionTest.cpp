@@ -8,6 +8,7 @@
 
 #include "DspTestUtil.h"
 #include "Helpers/FreqDomainConvolution.h"
+#include "ExceptionCheck.h"
 
 namespace {
 
@@ -166,7 +167,9 @@ TEST(FreqDomainConvolutionTest, FailedDesignKeepsThePreviousKernelAndSizes) {
   const int size = kernel.m_nKernelSize;
 
   kernel.m_bThrow = true;
+  const CExpectSwallowedExceptions failing;
   kernel.Setup(true);
+  EXPECT_EQ(failing.Count(), 1u);
   EXPECT_EQ(kernel.m_nKernelSize, size) << "the pass division must not stick";
   EXPECT_EQ(kernel.m_nPasses, 2);
   EXPECT_FALSE(kernel.m_bSetupReady);
@@ -179,6 +182,7 @@ TEST(FreqDomainConvolutionTest, FailedDesignKeepsThePreviousKernelAndSizes) {
   }
   kernel.Setup(false);
   EXPECT_EQ(kernel.m_nKernelSize, size);
+  EXPECT_EQ(failing.Count(), 2u);
 
   // Sizes the owner set out of range are refused the same way.
   kernel.m_bThrow = false;

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <stdexcept>
 #include <string>
+#include <thread>
+#include <vector>
 
+#include "ExceptionCheck.h"
 #include "Helpers/Assert.h"
 
 namespace {
@@ -22,6 +26,28 @@ TEST(AssertionFailedTest, MacroPassesTrueExpressionsSilently) {
   testing::internal::CaptureStderr();
   EXPECT_TRUE(XR_ASSERT(1 + 1 == 2));
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+}
+
+// Functions that swallow what they catch, as every framework function does.
+int SwallowingCall(int n) {
+  XR_TRY
+  if (n % 3 == 0) throw std::runtime_error("third");
+  return n;
+  XR_CATCH(-1)
+}
+
+TEST(SwallowedExceptionThreadTest, EveryCatchIsCountedOnceFromManyThreadsAtOnce) {
+  constexpr int kThreads = 8, kCalls = 3000;  // a third of the calls throw
+  const CExpectSwallowedExceptions expected;
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t)
+    threads.emplace_back([] {
+      for (int n = 1; n <= kCalls; ++n) SwallowingCall(n);
+    });
+  for (std::thread& t : threads) t.join();
+  EXPECT_EQ(expected.Count(), static_cast<unsigned long>(kThreads * kCalls / 3));
+  EXPECT_EQ(SwallowingCall(4), 4);
+  EXPECT_EQ(SwallowingCall(6), -1) << "the fallback is returned";
 }
 
 TEST(TickCountTest, ConvertsSixtiethsToMilliseconds) {

@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "tests/vst/VstTestSupport.h"
+#include "ExceptionCheck.h"
 
 namespace {
 
@@ -230,6 +231,7 @@ TEST(AudioEffectExceptionTest, NoExceptionReachesTheHost) {
   float a[2], b[2];
   float* ins[] = {a, b};
   char text[64] = "unchanged";
+  const CExpectSwallowedExceptions throwing;
   EXPECT_NO_THROW({
     EXPECT_EQ(e->dispatcher(e, effGetProgram, 0, 0, nullptr, 0.0f), 0);
     EXPECT_EQ(e->dispatcher(e, effGetParamName, 0, 0, text, 0.0f), 0);
@@ -240,6 +242,7 @@ TEST(AudioEffectExceptionTest, NoExceptionReachesTheHost) {
     EXPECT_EQ(e->dispatcher(e, effClose, 0, 0, nullptr, 0.0f), 1);
   });
   EXPECT_EQ(destroyed, 1) << "the effect is deleted even when its close throws";
+  EXPECT_EQ(throwing.Count(), 7u) << "each of the seven throwing calls is swallowed once";
 }
 
 TEST(AudioEffectHostCallTest, VersionAndPinQueries) {

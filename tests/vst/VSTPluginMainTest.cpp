@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "tests/vst/VstTestSupport.h"
+#include "ExceptionCheck.h"
 
 extern "C" AEffect* VSTPluginMain(audioMasterCallback audioMaster);
 extern "C" AEffect* main_macho(audioMasterCallback audioMaster);
@@ -70,12 +71,14 @@ TEST_F(EntryTest, FailuresAnswerNullAndNothingEscapes) {
   EXPECT_EQ(VSTPluginMain(nullptr), nullptr) << "no host callback";
   g_Factory = Factory::ReturnNull;
   EXPECT_EQ(VSTPluginMain(&FakeHost::Callback), nullptr);
+  const CExpectSwallowedExceptions throwing;
   g_Factory = Factory::Throw;
   EXPECT_NO_THROW(EXPECT_EQ(VSTPluginMain(&FakeHost::Callback), nullptr));
   host.answer = [](const FakeHost::Call&) -> VstIntPtr { throw std::runtime_error("host"); };
   g_Factory = Factory::Create;
   EXPECT_NO_THROW(EXPECT_EQ(VSTPluginMain(&FakeHost::Callback), nullptr));
   EXPECT_EQ(g_nCreated, 0);
+  EXPECT_EQ(throwing.Count(), 2u) << "the factory's and the host's exceptions are swallowed";
 }
 
 }  // namespace
