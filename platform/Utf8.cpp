@@ -1,18 +1,36 @@
 #include "platform/Utf8.h"
 
+namespace {
+
+// RFC 3629, section 4: each lead byte allows a narrower range for the byte
+// after it, which shuts out overlong forms (E0, F0), the surrogates (ED) and
+// values above U+10FFFF (F4). Every later byte is 80..BF.
+struct LeadRule {
+  unsigned char lead, lastLead;  // the lead bytes of the rule
+  size_t length;                 // bytes of the character
+  unsigned char second, lastSecond;
+};
+constexpr LeadRule kLeadRules[] = {
+    {0xC2, 0xDF, 2, 0x80, 0xBF}, {0xE0, 0xE0, 3, 0xA0, 0xBF}, {0xE1, 0xEC, 3, 0x80, 0xBF},
+    {0xED, 0xED, 3, 0x80, 0x9F}, {0xEE, 0xEF, 3, 0x80, 0xBF}, {0xF0, 0xF0, 4, 0x90, 0xBF},
+    {0xF1, 0xF3, 4, 0x80, 0xBF}, {0xF4, 0xF4, 4, 0x80, 0x8F},
+};
+
+}  // namespace
+
 size_t Utf8CharLength(const std::string& text, size_t i) {
   const unsigned char lead = static_cast<unsigned char>(text[i]);
-  size_t length = 1;
-  if (lead >= 0xC2 && lead <= 0xDF)
-    length = 2;
-  else if (lead >= 0xE0 && lead <= 0xEF)
-    length = 3;
-  else if (lead >= 0xF0 && lead <= 0xF4)
-    length = 4;
-  if (i + length > text.size()) return 1;
-  for (size_t k = 1; k < length; ++k)
-    if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return 1;
-  return length;
+  if (lead < 0x80) return 1;
+  for (const LeadRule& rule : kLeadRules) {
+    if (lead < rule.lead || lead > rule.lastLead) continue;
+    if (i + rule.length > text.size()) return 1;
+    const unsigned char second = static_cast<unsigned char>(text[i + 1]);
+    if (second < rule.second || second > rule.lastSecond) return 1;
+    for (size_t k = 2; k < rule.length; ++k)
+      if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return 1;
+    return rule.length;
+  }
+  return 1;  // a continuation byte, or a lead byte no well-formed character has
 }
 
 std::string EncodeUtf8(uint32_t cp) {

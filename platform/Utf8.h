@@ -1,6 +1,7 @@
 // UTF-8 text, as the window system and the toolkit's text fields exchange it.
-// A byte that starts no well-formed character counts as one character of its
-// own, read as U+FFFD.
+// Well-formed is what RFC 3629 allows: no overlong forms, no surrogates,
+// nothing above U+10FFFF. A byte that starts no well-formed character counts
+// as one character of its own, read as U+FFFD.
 //
 // [any thread] Plain functions.
 #pragma once
