@@ -96,6 +96,13 @@ bool DivuVazize::open(void* window) {
   const long width = m_pFrontBitmap ? m_pFrontBitmap->getWidth() : 0;
   const long height = m_pFrontBitmap ? m_pFrontBitmap->getHeight() : 0;
   frame = new CFrame(CRect(0, 0, width, height), window, this);
+  if (!frame->getPlatformWindow()) {
+    // No window could be made in the host's (it is not a window, or there
+    // is no display): the host hears so, and nothing is left behind.
+    DropFrame(true);
+    systemWindow = nullptr;
+    return false;
+  }
   m_bOpen.store(true);
   if (!OverrideOpenBehaviour()) AddFrontViews();
   UpdateUi();
@@ -105,6 +112,7 @@ bool DivuVazize::open(void* window) {
 
 void DivuVazize::close() {
   XR_TRY
+  if (frame) frame->prepareClose();
   m_bOpen.store(false);
   RemoveAllControls();
   DropFrame(true);

@@ -101,7 +101,8 @@ class DivuVazize : public AEffGUIEditor, public CControlListener, public XREdito
   ~DivuVazize() override;
 
   // --- the host's editor calls [user-interface thread] --------------------
-  // Creates the frame in the host's window and builds the front; true.
+  // Creates the frame in the host's window and builds the front; true, or
+  // false with nothing left open when no window can be made there.
   bool open(void* window) override;
   // Removes the controls, empties the bitmap cache and deletes the frame.
   void close() override;

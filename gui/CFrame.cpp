@@ -8,6 +8,7 @@
 #include "Helpers/Assert.h"
 #include "gui/AEffGUIEditor.h"
 #include "gui/CDrawContext.h"
+#include "gui/CTextEdit.h"
 #include "gui/CTextEditField.h"
 #include "vst/AudioEffectX.h"
 
@@ -38,6 +39,7 @@ CFrame::CFrame(const CRect& size, const char* title, void* editor, const long st
 CFrame::~CFrame() {
   DestroyIdleTimer();
   CScopedLock hold(frameLock);
+  prepareClose();
   if (pModalView) removeView(pModalView, false);
   pModalView = nullptr;
   if (pasteTarget) pasteTarget->forget();
@@ -48,6 +50,11 @@ CFrame::~CFrame() {
   removeAll(true);
   pPlatform.reset();
   pBackBuffer.reset();
+}
+
+void CFrame::prepareClose() {
+  CScopedLock hold(frameLock);
+  if (pPlatform && !pPlatform->SyncAlive()) bAlive = false;
 }
 
 bool CFrame::open(CPoint*) { return false; }
@@ -122,8 +129,14 @@ void CFrame::setFocusView(CView* view) {
     old->looseFocus(nullptr);
     if (old->wantsFocus()) old->setDirty(true);
   }
+  updateKeyInput();
+}
+
+void CFrame::updateKeyInput() {
   CScopedLock hold(frameLock);
-  if (pPlatform) pPlatform->SetKeyInput(pFocusView != nullptr);
+  const bool editing = pFocusView && pFocusView->isTypeOf("CTextEdit") &&
+                       static_cast<const CTextEdit*>(pFocusView)->isEditing();
+  if (pPlatform) pPlatform->SetKeyInput(editing);
 }
 
 bool CFrame::getCurrentLocation(CPoint& where) {

@@ -24,8 +24,9 @@
 // exposes and visibility changes itself and keeps the input for the host's
 // next call.
 //
-// Keys. A click in the window takes the keyboard focus for it (the window
-// gives it back to the host's window when it closes). Keys from the host
+// Keys. The keyboard is the host's: the window takes the keyboard focus only
+// while a text field is being edited, and gives it back when the edit ends
+// or the editor closes; clicks and drags move no focus. Keys from the host
 // (the editor's onKeyDown/onKeyUp) and from the window take one path,
 // takeKey; a key from the window that no view takes is sent on to the host's
 // window, so that the host's shortcuts keep working over the editor.
@@ -85,6 +86,12 @@ class CFrame : public CViewContainer {
   // frame. [host's user-interface thread]
   ~CFrame() override;
 
+  // The editor is about to close: a window the host has destroyed unseen is
+  // noticed now (one round trip), so that nothing more is sent to it, and
+  // the toolkit's X error handler is put back in force, whatever handler
+  // the host installed since. The destructor does it too.
+  void prepareClose();
+
   virtual bool open(CPoint* where = nullptr);
   virtual bool close();
   virtual bool isOpen() const { return bOpenFlag; }
@@ -107,8 +114,9 @@ class CFrame : public CViewContainer {
   // The mouse position in frame coordinates; true.
   virtual bool getCurrentLocation(CPoint& where);
   virtual void setCursor(CCursorType type);
-  // While a view holds the focus the window takes key events itself;
-  // otherwise keys go on to the host, which hands them to the editor.
+  // While a text edit holding the focus is editing, the window takes the
+  // keyboard focus and its keys itself; otherwise keys go to the host, which
+  // may hand them to the editor.
   virtual void setFocusView(CView* view);
   virtual CView* getFocusView() const { return pFocusView; }
   virtual bool setDropActive(bool val);
@@ -157,6 +165,10 @@ class CFrame : public CViewContainer {
   // False unless the left button is down; else waits for the next button or
   // motion event, true when it is a drag.
   virtual bool waitForDrag();
+
+  // Tells the window whether it wants the keys (a text edit holding the
+  // focus is editing); text edits call it when they open or close a field.
+  void updateKeyInput();
 
   // Every key, from the host or the window: true when a view took it
   // (answered exactly 1). Takes the frame lock.

@@ -139,6 +139,7 @@ void CTextEdit::takeFocus(CDrawContext* context) {
   pParentFrame->addView(platformEditor);
   platformEditor->remember();
   if (pParentFrame->getFocusView() != this) pParentFrame->setFocusView(this);
+  pParentFrame->updateKeyInput();
   platformEditor->setDirty(true);
 }
 
@@ -178,7 +179,10 @@ void CTextEdit::looseFocus(CDrawContext* context) {
   std::memcpy(before, text, sizeof before);
   if (!canceled) CopyControlText(text, platformEditor->getText().c_str());
   closeField();
-  if (pParentFrame) pParentFrame->setCursor(kCursorDefault);
+  if (pParentFrame) {
+    pParentFrame->updateKeyInput();
+    pParentFrame->setCursor(kCursorDefault);
+  }
   setDirty(true);
 
   const bool changed = std::strcmp(before, text) != 0;

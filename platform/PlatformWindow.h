@@ -143,10 +143,11 @@ class CPlatformWindow {
   // Origin within the host's window and size.
   virtual PlatformRect GetFrame() const = 0;
   virtual void SetCursor(int cursorType) = 0;
-  // Whether the window takes key events while the keyboard focus lies
-  // outside it (a view holds the toolkit's focus). A click in the window
-  // takes the keyboard focus for it; while it has the focus it takes every
-  // key, and closing it gives the focus back to the host's window.
+  // Whether the window wants the keys: it takes the keyboard focus while it
+  // does (a text field is being edited) and gives it back to the window that
+  // held it when it no longer does, or when it closes. Clicks move no focus:
+  // the keyboard stays the host's. The change may wait for the next event
+  // pass.
   virtual void SetKeyInput(bool wanted) = 0;
   // Sends a key event this window reported on to the host's window, as the
   // host would have had it without the editor: for keys no view took. A key
@@ -161,6 +162,10 @@ class CPlatformWindow {
   virtual void SetDropTarget(bool wanted) = 0;
   // False once the window could not be made or has been destroyed.
   virtual bool IsAlive() const = 0;
+  // IsAlive after asking the server (a round trip): a destroy by the host
+  // that has not been read yet is noticed, so that nothing more is sent to
+  // a window that is gone. Called before the window is closed.
+  virtual bool SyncAlive() { return IsAlive(); }
   // Milliseconds within which a second press counts as a double click.
   virtual int DoubleClickTime() const { return 400; }
 

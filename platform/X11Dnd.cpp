@@ -1,7 +1,6 @@
 #include "platform/X11Dnd.h"
 
 #include <X11/Xatom.h>
-#include <poll.h>
 
 #include <chrono>
 
@@ -10,7 +9,8 @@
 namespace {
 
 constexpr long kDndVersion = 5;
-constexpr int kFetchTimeoutMs = 500;
+// How long a source may take to answer the data request.
+constexpr int kFetchTimeoutMs = 2000;
 // Larger transfers would come incrementally; they are refused.
 constexpr long kMaxDataLongs = 1 << 20;
 
@@ -81,6 +81,8 @@ void CX11Dnd::Reset() {
   m_Source = 0;
   m_aWanted = 0;
   m_bFetched = false;
+  m_bFetching = false;
+  m_bDropPending = false;
   m_bEntered = false;
   m_Items.clear();
 }
@@ -139,17 +141,10 @@ bool CX11Dnd::HandleClientMessage(const XClientMessageEvent& message, std::deque
     Window child = 0;
     XTranslateCoordinates(m_pDisplay, DefaultRootWindow(m_pDisplay), m_Window, rootX, rootY, &m_nX,
                           &m_nY, &child);
-    if (!m_bFetched) FetchData(static_cast<Time>(message.data.l[3]));
-    PlatformEvent event;
-    event.type = m_bEntered ? EPlatformEvent::kDragMove : EPlatformEvent::kDragEnter;
-    event.x = m_nX;
-    event.y = m_nY;
-    if (!m_bEntered) event.items = m_Items;
-    m_bEntered = true;
-    out.push_back(event);
-    const bool accept = !m_Items.empty();
-    // Bit 1 asks for a position message on every move, not only at the edges.
-    SendToSource(m_aStatus, (accept ? 1 : 0) | 2, 0, 0, accept ? static_cast<long>(m_aActionCopy) : 0);
+    if (!m_bFetched) RequestData(static_cast<Time>(message.data.l[3]));
+    // The status waits for the data; the source sends no further position
+    // before it.
+    if (!m_bFetching) EmitPosition(out);
     return true;
   }
 
@@ -166,7 +161,28 @@ bool CX11Dnd::HandleClientMessage(const XClientMessageEvent& message, std::deque
   }
 
   // Drop.
-  if (!m_bFetched) FetchData(static_cast<Time>(message.data.l[2]));
+  if (!m_bFetched) RequestData(static_cast<Time>(message.data.l[2]));
+  if (m_bFetching)
+    m_bDropPending = true;
+  else
+    EmitDrop(out);
+  return true;
+}
+
+void CX11Dnd::EmitPosition(std::deque<PlatformEvent>& out) {
+  PlatformEvent event;
+  event.type = m_bEntered ? EPlatformEvent::kDragMove : EPlatformEvent::kDragEnter;
+  event.x = m_nX;
+  event.y = m_nY;
+  if (!m_bEntered) event.items = m_Items;
+  m_bEntered = true;
+  out.push_back(event);
+  const bool accept = !m_Items.empty();
+  // Bit 1 asks for a position message on every move, not only at the edges.
+  SendToSource(m_aStatus, (accept ? 1 : 0) | 2, 0, 0, accept ? static_cast<long>(m_aActionCopy) : 0);
+}
+
+void CX11Dnd::EmitDrop(std::deque<PlatformEvent>& out) {
   const bool accept = !m_Items.empty();
   if (!m_bEntered) {
     PlatformEvent enter;
@@ -184,42 +200,51 @@ bool CX11Dnd::HandleClientMessage(const XClientMessageEvent& message, std::deque
   out.push_back(drop);
   SendToSource(m_aFinished, accept ? 1 : 0, accept ? static_cast<long>(m_aActionCopy) : 0, 0, 0);
   Reset();
-  return true;
 }
 
-Bool CX11Dnd::IsDropAnswer(Display*, XEvent* event, XPointer self) {
-  const CX11Dnd* dnd = reinterpret_cast<const CX11Dnd*>(self);
-  return event->type == SelectionNotify && event->xselection.requestor == dnd->m_Window &&
-         event->xselection.selection == dnd->m_aSelection;
+void CX11Dnd::Continue(std::deque<PlatformEvent>& out) {
+  if (m_bDropPending)
+    EmitDrop(out);
+  else
+    EmitPosition(out);
 }
 
-bool CX11Dnd::FetchData(Time time) {
+bool CX11Dnd::RequestData(Time time) {
   m_bFetched = true;
   if (!m_aWanted) return false;
   XDeleteProperty(m_pDisplay, m_Window, m_aProperty);
   XConvertSelection(m_pDisplay, m_aSelection, m_aWanted, m_aProperty, m_Window, time);
   XFlush(m_pDisplay);
+  m_bFetching = true;
+  m_FetchDeadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kFetchTimeoutMs);
+  return true;
+}
 
-  // Only the answer is taken from the queue; other events (an answer about
-  // the clipboard among them) wait their turn.
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kFetchTimeoutMs);
-  XEvent reply{};
-  bool answered = false;
-  while (!(answered = XCheckIfEvent(m_pDisplay, &reply, IsDropAnswer, reinterpret_cast<XPointer>(this)))) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        deadline - std::chrono::steady_clock::now());
-    if (left.count() <= 0) break;
-    pollfd fd{ConnectionNumber(m_pDisplay), POLLIN, 0};
-    poll(&fd, 1, static_cast<int>(left.count() < 10 ? left.count() : 10));
+bool CX11Dnd::HandleSelectionNotify(const XSelectionEvent& answer, std::deque<PlatformEvent>& out) {
+  if (answer.selection != m_aSelection || answer.requestor != m_Window) return false;
+  if (!m_bFetching) {
+    // The answer of a drag that has left or been given up on.
+    XDeleteProperty(m_pDisplay, m_Window, m_aProperty);
+    return true;
   }
-  if (!answered || reply.xselection.property == None) return false;
+  m_bFetching = false;
+  if (answer.property != None) ReadData();
+  Continue(out);
+  return true;
+}
 
+void CX11Dnd::Poll(std::deque<PlatformEvent>& out) {
+  if (!m_bFetching || std::chrono::steady_clock::now() < m_FetchDeadline) return;
+  m_bFetching = false;
+  Continue(out);
+}
+
+void CX11Dnd::ReadData() {
   const X11Property answer = X11ReadProperty(m_pDisplay, m_Window, m_aProperty, kMaxDataLongs, true, AnyPropertyType);
   std::string bytes;
   if (answer.data && answer.format == 8 && answer.remaining == 0)
     bytes.assign(reinterpret_cast<const char*>(answer.data.get()), answer.count);
-  if (bytes.empty()) return false;
-
+  if (bytes.empty()) return;
   if (m_aWanted == m_aUriList) {
     m_Items = ParseUriList(bytes);
   } else {
@@ -228,7 +253,6 @@ bool CX11Dnd::FetchData(Time time) {
     item.data = bytes;
     m_Items.push_back(item);
   }
-  return !m_Items.empty();
 }
 
 std::vector<PlatformDragItem> CX11Dnd::ParseUriList(const std::string& list) {

@@ -1,114 +1,92 @@
 #include "platform/X11ErrorTrap.h"
 
-#include <dlfcn.h>
+#include <elf.h>
+#include <link.h>
 
-#include <atomic>
+#include <cstring>
 #include <mutex>
+
+#include "platform/X11ErrorHub.h"
 
 namespace {
 
-constexpr int kMaxConnections = 64;
+// The note that marks a module holding a hub (X11ErrorHub.cpp).
+constexpr uint32_t kHubNoteType = 0x31585651;  // "QVX1"
+constexpr char kHubNoteName[] = "QVX";
 
-// One registered connection. The handler reads the slots without a lock:
-// a slot's display is written under g_RegistryMutex and read atomically.
-struct Slot {
-  std::atomic<Display*> display{nullptr};
-  std::atomic<unsigned long> errors{0};  // written by the handler, read by traps
-};
-Slot g_Slots[kMaxConnections];
-std::mutex g_RegistryMutex;  // serialises registration and installing the handler
+using HubEntry = const QvxX11ErrorHub* (*)();
 
-// The handler that was in force before ours; written under g_RegistryMutex,
-// read by the handler on any thread.
-std::atomic<XErrorHandler> g_PreviousHandler{nullptr};
-std::atomic<unsigned long> g_nSwallowed{0};  // written by the handler, read by tests
-bool g_bModulePinned = false;                // under g_RegistryMutex
+size_t AlignUp(size_t value, size_t alignment) { return (value + alignment - 1) & ~(alignment - 1); }
 
-// Depth of calls from our handler into the previous one on this thread: a
-// previous handler that chains back to ours is not followed round again.
-thread_local int t_nChainDepth = 0;
-
-Slot* FindSlot(Display* display) {
-  for (Slot& slot : g_Slots)
-    if (slot.display.load(std::memory_order_acquire) == display) return &slot;
+// The hub entry a module's notes point at, or null.
+HubEntry EntryOf(const dl_phdr_info& module) {
+  for (ElfW(Half) i = 0; i < module.dlpi_phnum; ++i) {
+    const ElfW(Phdr)& segment = module.dlpi_phdr[i];
+    if (segment.p_type != PT_NOTE) continue;
+    // Notes in a segment aligned to 8 bytes are padded to 8, others to 4.
+    const size_t alignment = segment.p_align == 8 ? 8 : 4;
+    const char* at = reinterpret_cast<const char*>(module.dlpi_addr + segment.p_vaddr);
+    const char* const end = at + segment.p_memsz;
+    while (at + sizeof(ElfW(Nhdr)) <= end) {
+      const auto* note = reinterpret_cast<const ElfW(Nhdr)*>(at);
+      const char* name = at + sizeof(ElfW(Nhdr));
+      const char* descriptor = name + AlignUp(note->n_namesz, alignment);
+      const char* next = descriptor + AlignUp(note->n_descsz, alignment);
+      if (next > end || next <= at) break;
+      if (note->n_type == kHubNoteType && note->n_namesz == sizeof kHubNoteName &&
+          std::memcmp(name, kHubNoteName, sizeof kHubNoteName) == 0 && note->n_descsz == sizeof(int64_t)) {
+        int64_t offset = 0;
+        std::memcpy(&offset, descriptor, sizeof offset);
+        return reinterpret_cast<HubEntry>(reinterpret_cast<uintptr_t>(descriptor) + static_cast<uintptr_t>(offset));
+      }
+      at = next;
+    }
+  }
   return nullptr;
 }
 
-int ChainedErrorHandler(Display* display, XErrorEvent* error) {
-  if (Slot* slot = display ? FindSlot(display) : nullptr) {
-    slot->errors.fetch_add(1);
-    g_nSwallowed.fetch_add(1);
-    return 0;
-  }
-  const XErrorHandler previous = g_PreviousHandler.load();
-  if (!previous || t_nChainDepth > 0) return 0;
-  ++t_nChainDepth;
-  const int result = previous(display, error);
-  --t_nChainDepth;
-  return result;
+// The hub of the first module in load order that holds one of this layout.
+int FindFirstHub(dl_phdr_info* module, size_t, void* found) {
+  const HubEntry entry = EntryOf(*module);
+  const QvxX11ErrorHub* hub = entry ? entry() : nullptr;
+  if (!hub || hub->version != kQvxX11ErrorHubVersion || hub->size < sizeof(QvxX11ErrorHub)) return 0;
+  *static_cast<const QvxX11ErrorHub**>(found) = hub;
+  return 1;
 }
 
-// Keeps the module that holds the handler loaded for the rest of the
-// process: Xlib may call the handler after the host has unloaded the plug-in.
-void PinModule() {
-  Dl_info info{};
-  if (!dladdr(reinterpret_cast<void*>(&ChainedErrorHandler), &info) || !info.dli_fname) return;
-  // The handle is never closed: that is the point.
-  dlopen(info.dli_fname, RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
-}
-
-// Registers a connection as the toolkit's, installing the handler when it is
-// not in force.
-void RegisterConnection(Display* display) {
-  std::lock_guard<std::mutex> guard(g_RegistryMutex);
-  if (!FindSlot(display)) {
-    for (Slot& slot : g_Slots) {
-      if (slot.display.load() == nullptr) {
-        slot.errors = 0;
-        slot.display.store(display, std::memory_order_release);
-        break;
-      }
-    }
-  }
-  const XErrorHandler current = XSetErrorHandler(ChainedErrorHandler);
-  if (current != ChainedErrorHandler) g_PreviousHandler = current;
-  if (!g_bModulePinned) {
-    PinModule();
-    g_bModulePinned = true;
-  }
-}
-
-void UnregisterConnection(Display* display) {
-  std::lock_guard<std::mutex> guard(g_RegistryMutex);
-  if (Slot* slot = FindSlot(display)) slot->display.store(nullptr, std::memory_order_release);
+// The process's hub, found once per module; this module's own when none
+// can be found.
+const QvxX11ErrorHub& Hub() {
+  static const QvxX11ErrorHub* s_pHub = [] {
+    const QvxX11ErrorHub* hub = nullptr;
+    dl_iterate_phdr(FindFirstHub, &hub);
+    return hub ? hub : X11OwnErrorHub();
+  }();
+  return *s_pHub;
 }
 
 }  // namespace
 
-unsigned long X11SwallowedErrorCount() { return g_nSwallowed.load(); }
+unsigned long X11SwallowedErrorCount() { return Hub().swallowed(); }
+
+void X11KeepErrorHandler() { Hub().keepHandler(); }
 
 void X11ConnectionClose::operator()(Display* display) const noexcept {
-  if (!display) return;
-  // Errors still on their way are read, and swallowed, before the
-  // connection stops counting as ours.
-  XSync(display, False);
-  UnregisterConnection(display);
-  XCloseDisplay(display);
+  if (display) Hub().closeDisplay(display);
 }
 
 X11ConnectionPtr X11OpenConnection() {
   Display* display = XOpenDisplay(nullptr);
-  if (display) RegisterConnection(display);
+  if (display) Hub().registerDisplay(display);
   return X11ConnectionPtr(display);
 }
 
 CX11ErrorTrap::CX11ErrorTrap(Display* display) : m_pDisplay(display), m_nErrorsBefore(0) {
   XSync(m_pDisplay, False);
-  if (Slot* slot = FindSlot(m_pDisplay)) m_nErrorsBefore = slot->errors.load();
+  m_nErrorsBefore = Hub().errorsOf(m_pDisplay);
 }
 
 bool CX11ErrorTrap::Failed() {
   XSync(m_pDisplay, False);
-  const Slot* slot = FindSlot(m_pDisplay);
-  return slot && slot->errors.load() != m_nErrorsBefore;
+  return Hub().errorsOf(m_pDisplay) != m_nErrorsBefore;
 }

@@ -3,13 +3,15 @@
 // Xlib has one error handler per process, and the default one (like those of
 // some host toolkits) ends the process; a request on a window the host has
 // just destroyed is enough. So every connection the toolkit opens is
-// registered here, and one handler, installed when the first connection
-// registers and chained to the handler the host had, swallows and counts the
-// errors of registered connections and passes every other error on to the
-// host's handler. It is installed again only when someone has replaced it
-// meanwhile, and never taken out: the module holding it stays loaded from
-// then on, so that a host unloading the plug-in never calls into unmapped
-// code.
+// registered with the process's hub (X11ErrorHub.h), shared by every module
+// of this framework the host has loaded, whose one handler swallows and
+// counts the errors of registered connections and passes every other error
+// on to the host's handler. The handler is installed when a connection
+// registers, put back wherever the toolkit's connections meet the server
+// (X11KeepErrorHandler: each event pass, each present, each close) in case
+// the host replaced it meanwhile, and never taken out: the module holding it
+// stays loaded from then on, so that a host unloading the plug-in never
+// calls into unmapped code.
 //
 // CX11ErrorTrap tells whether the requests of a scope on one connection
 // failed; the errors themselves are swallowed whether a trap is in force or
@@ -23,16 +25,22 @@
 
 #include <memory>
 
-// Errors of the toolkit's connections swallowed since load.
+// Errors of the toolkit's connections (this module's and other modules' of
+// this framework) swallowed since load.
 unsigned long X11SwallowedErrorCount();
 
-// A registered connection: unregistered and closed together.
+// Puts the toolkit's error handler back in force when another has taken its
+// place; that other one then counts as the host's.
+void X11KeepErrorHandler();
+
+// A registered connection: closed and unregistered together, after the
+// errors still on their way have been read (and swallowed).
 struct X11ConnectionClose {
   void operator()(Display* display) const noexcept;
 };
 using X11ConnectionPtr = std::unique_ptr<Display, X11ConnectionClose>;
 // Opens and registers a connection to the default display ($DISPLAY); null
-// when there is none. Up to 64 connections are registered at once.
+// when there is none.
 X11ConnectionPtr X11OpenConnection();
 
 class CX11ErrorTrap {

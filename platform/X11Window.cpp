@@ -17,8 +17,9 @@
 #include "platform/X11Clipboard.h"
 #include "platform/X11Dnd.h"
 #include "platform/X11ErrorTrap.h"
-#include "platform/X11Handles.h"
+#include "platform/X11Focus.h"
 #include "platform/X11Input.h"
+#include "platform/X11Pixels.h"
 #include "platform/X11TextInput.h"
 #include "platform/X11Visibility.h"
 
@@ -31,28 +32,14 @@ constexpr long kKeyEventMask = KeyPressMask | KeyReleaseMask;
 constexpr int kCursorCount = 10;
 constexpr int kKeyCodeCount = 256;
 
-// True when the visual's pixels are the back buffer's: 32 bits with red,
-// green and blue where Cairo's ARGB32 keeps them (every common desktop).
-bool TakesBackBufferPixels(Display* display, const XWindowAttributes& attributes) {
-  const Visual* visual = attributes.visual;
-  if (!visual || visual->c_class != TrueColor || visual->red_mask != 0xFF0000 ||
-      visual->green_mask != 0xFF00 || visual->blue_mask != 0xFF)
-    return false;
-  int count = 0;
-  const X11MemoryPtr<XPixmapFormatValues[]> formats(XListPixmapFormats(display, &count));
-  bool bits32 = false;
-  for (int i = 0; i < count; ++i)
-    if (formats[i].depth == attributes.depth) bits32 = formats[i].bits_per_pixel == 32;
-  return bits32;
-}
-
 // Every request on the window may meet a window the host has destroyed
 // already: its error is swallowed by the connection's error handler
-// (X11ErrorTrap.h), and the destroy notice that follows ends the window.
-// So the back buffer's pixels go onto the window as a plain image request
-// wherever the visual allows, with no drawing library state that such an
-// error could leave behind; Cairo draws onto the window only for other
-// visuals.
+// (X11ErrorTrap.h, put back in force at each event pass, present and close),
+// and the destroy notice that follows ends the window; nothing more is sent
+// to it from then on. So the back buffer's pixels go onto the window as a
+// plain image request wherever the visual allows, with no drawing library
+// state that such an error could leave behind; Cairo draws onto the window
+// only for other visuals.
 class CX11Window final : public CPlatformWindow {
  public:
   CX11Window(X11ConnectionPtr display, Window parent, Window window, const XWindowAttributes& attributes)
@@ -63,7 +50,7 @@ class CX11Window final : public CPlatformWindow {
         m_nHeight(attributes.height),
         m_nDepth(attributes.depth),
         m_GC(XCreateGC(m_pDisplay.get(), window, 0, nullptr)),
-        m_pSurface(TakesBackBufferPixels(m_pDisplay.get(), attributes)
+        m_pSurface(X11TakesBackBufferPixels(m_pDisplay.get(), attributes)
                        ? nullptr
                        : cairo_xlib_surface_create(m_pDisplay.get(), window, attributes.visual, m_nWidth,
                                                    m_nHeight)),
@@ -71,6 +58,7 @@ class CX11Window final : public CPlatformWindow {
         m_Clipboard(m_pDisplay.get(), window),
         m_TextInput(m_pDisplay.get(), window),
         m_Visibility(m_pDisplay.get(), window),
+        m_Focus(m_pDisplay.get(), window, parent),
         m_bShown(m_Visibility.Shown()) {
     SelectEvents();
     if (!m_bShown) Push(Simple(EPlatformEvent::kHidden));
@@ -78,14 +66,11 @@ class CX11Window final : public CPlatformWindow {
 
   ~CX11Window() override {
     Display* display = m_pDisplay.get();
+    SyncAlive();
     m_pSurface.reset();
     XFreeGC(display, m_GC);
     if (!m_bDestroyed) {
-      // The keyboard focus goes back where it came from: the host's window.
-      Window focus = 0;
-      int revert = 0;
-      XGetInputFocus(display, &focus, &revert);
-      if (focus == m_Window) XSetInputFocus(display, m_Parent, RevertToParent, CurrentTime);
+      m_Focus.GiveBack();
       XDestroyWindow(display, m_Window);
     }
     for (Cursor& cursor : m_Cursors)
@@ -93,6 +78,9 @@ class CX11Window final : public CPlatformWindow {
   }
 
   bool NextEvent(PlatformEvent& event) override {
+    X11KeepErrorHandler();
+    ApplyKeyInput();
+    if (!m_bDestroyed) m_Dnd.Poll(m_Pending);
     while (m_Pending.empty() && !m_bDestroyed && XPending(m_pDisplay.get()) > 0) {
       XEvent xevent;
       XNextEvent(m_pDisplay.get(), &xevent);
@@ -136,10 +124,9 @@ class CX11Window final : public CPlatformWindow {
 
   void Present(cairo_surface_t* backBuffer, const PlatformRect& area) override {
     if (!backBuffer || area.Width() <= 0 || area.Height() <= 0) return;
+    X11KeepErrorHandler();
     // A destroy that has already arrived stops drawing onto a dead window.
-    XEvent xevent;
-    if (XCheckTypedWindowEvent(m_pDisplay.get(), m_Window, DestroyNotify, &xevent)) Translate(xevent);
-    if (m_bDestroyed) return;
+    if (Gone()) return;
     if (m_pSurface) {
       {
         const CairoPtr cr(cairo_create(m_pSurface.get()));
@@ -150,13 +137,14 @@ class CX11Window final : public CPlatformWindow {
       }
       cairo_surface_flush(m_pSurface.get());
     } else {
-      PutPixels(backBuffer, area);
+      X11PutBackBuffer(m_pDisplay.get(), m_Window, m_GC, m_nDepth, backBuffer,
+                       {area.left, area.top, std::min(area.right, m_nWidth), std::min(area.bottom, m_nHeight)});
     }
     XFlush(m_pDisplay.get());
   }
 
   void SetSize(int width, int height) override {
-    if (m_bDestroyed || width <= 0 || height <= 0) return;
+    if (Gone() || width <= 0 || height <= 0) return;
     m_nWidth = width;
     m_nHeight = height;
     XResizeWindow(m_pDisplay.get(), m_Window, static_cast<unsigned>(width), static_cast<unsigned>(height));
@@ -165,7 +153,7 @@ class CX11Window final : public CPlatformWindow {
   }
 
   void SetPosition(int x, int y) override {
-    if (m_bDestroyed) return;
+    if (Gone()) return;
     m_nX = x;
     m_nY = y;
     XMoveWindow(m_pDisplay.get(), m_Window, x, y);
@@ -175,7 +163,7 @@ class CX11Window final : public CPlatformWindow {
   PlatformRect GetFrame() const override { return {m_nX, m_nY, m_nX + m_nWidth, m_nY + m_nHeight}; }
 
   void SetCursor(int cursorType) override {
-    if (m_bDestroyed) return;
+    if (Gone()) return;
     if (cursorType < 0 || cursorType >= kCursorCount) cursorType = kPlatformCursorDefault;
     if (cursorType == kPlatformCursorDefault) {
       XUndefineCursor(m_pDisplay.get(), m_Window);  // the host window's pointer
@@ -191,10 +179,9 @@ class CX11Window final : public CPlatformWindow {
     XFlush(m_pDisplay.get());
   }
 
-  void SetKeyInput(bool wanted) override {
-    m_bKeyInput = wanted;
-    SelectEvents();
-  }
+  // Noted now, done at the next event pass: a click that ends a text edit
+  // and opens it again (a click inside the open field) moves no focus.
+  void SetKeyInput(bool wanted) override { m_bKeyInput = wanted; }
 
   void ForwardKey(const PlatformEvent& event) override {
     const unsigned int code = event.native.code;
@@ -239,12 +226,18 @@ class CX11Window final : public CPlatformWindow {
   }
 
   void SetDropTarget(bool wanted) override {
-    if (m_bDestroyed) return;
+    if (Gone()) return;
     m_Dnd.SetEnabled(wanted);
     XFlush(m_pDisplay.get());
   }
 
   bool IsAlive() const override { return !m_bDestroyed; }
+
+  bool SyncAlive() override {
+    X11KeepErrorHandler();
+    if (!m_bDestroyed) XSync(m_pDisplay.get(), False);
+    return !Gone();
+  }
 
  private:
   static PlatformEvent Simple(EPlatformEvent type) {
@@ -254,40 +247,36 @@ class CX11Window final : public CPlatformWindow {
   }
   void Push(PlatformEvent event) { m_Pending.push_back(std::move(event)); }
 
-  // The area of an ARGB32 back buffer onto the window as it is.
-  void PutPixels(cairo_surface_t* backBuffer, const PlatformRect& area) {
-    if (cairo_image_surface_get_format(backBuffer) != CAIRO_FORMAT_ARGB32) return;
-    cairo_surface_flush(backBuffer);
-    XImage image{};
-    image.width = cairo_image_surface_get_width(backBuffer);
-    image.height = cairo_image_surface_get_height(backBuffer);
-    image.format = ZPixmap;
-    image.data = reinterpret_cast<char*>(cairo_image_surface_get_data(backBuffer));
-    image.byte_order = LSBFirst;  // Cairo's words in this machine's order (x86-64)
-    image.bitmap_unit = 32;
-    image.bitmap_bit_order = LSBFirst;
-    image.bitmap_pad = 32;
-    image.depth = m_nDepth;
-    image.bytes_per_line = cairo_image_surface_get_stride(backBuffer);
-    image.bits_per_pixel = 32;
-    image.red_mask = 0xFF0000;
-    image.green_mask = 0xFF00;
-    image.blue_mask = 0xFF;
-    if (!image.data || !XInitImage(&image)) return;
-    const int left = area.left < 0 ? 0 : area.left;
-    const int top = area.top < 0 ? 0 : area.top;
-    const int right = std::min({area.right, image.width, m_nWidth});
-    const int bottom = std::min({area.bottom, image.height, m_nHeight});
-    if (right <= left || bottom <= top) return;
-    XPutImage(m_pDisplay.get(), m_Window, m_GC, &image, left, top, left, top, static_cast<unsigned>(right - left),
-              static_cast<unsigned>(bottom - top));
+  // True once the window is gone: a destroy notice already read from the
+  // connection counts, without waiting for the server.
+  bool Gone() {
+    XEvent xevent;
+    if (!m_bDestroyed && XCheckTypedWindowEvent(m_pDisplay.get(), m_Window, DestroyNotify, &xevent))
+      Translate(xevent);
+    return m_bDestroyed;
   }
 
-  // Keys are taken while the window has the keyboard focus, or while a view
-  // asks for them; otherwise they reach the host's window untouched.
+  // Takes the keyboard focus for a view that asks for keys, and gives it back
+  // when none does any more.
+  void ApplyKeyInput() {
+    if (m_bDestroyed || m_bKeyInput == m_Focus.Taken()) return;
+    if (m_bKeyInput) {
+      m_Focus.Take(m_LastTime);
+      SelectEvents();  // the focus itself counts once its notice comes
+    } else {
+      m_Focus.GiveBack();
+      // At once: the notice of this loss, still on its way, then ends
+      // nothing (a field opened meanwhile).
+      SetFocus(false);
+      SelectEvents();
+    }
+  }
+
+  // Keys are taken while the window has the keyboard focus, or has asked for
+  // it; otherwise they reach the host's window untouched.
   void SelectEvents() {
     if (m_bDestroyed) return;
-    const bool keys = m_bHasFocus || m_bKeyInput;
+    const bool keys = m_bHasFocus || m_Focus.Taken();
     // The input method asks for key events only (and only while keys come).
     XSelectInput(m_pDisplay.get(), m_Window, kBaseEventMask | (keys ? kKeyEventMask | m_TextInput.EventMask() : 0));
     XFlush(m_pDisplay.get());
@@ -298,14 +287,6 @@ class CX11Window final : public CPlatformWindow {
     m_bHasFocus = focused;
     m_TextInput.SetFocus(focused);
     SelectEvents();
-  }
-
-  void TakeFocus(Time time) {
-    if (m_bHasFocus) return;
-    // The host's top-level window keeps its place with the window manager;
-    // within it the keys now come here.
-    XSetInputFocus(m_pDisplay.get(), m_Window, RevertToParent, time);
-    SetFocus(true);
   }
 
   void TranslateKey(XKeyEvent& xkey) {
@@ -324,6 +305,10 @@ class CX11Window final : public CPlatformWindow {
 
   // Turns one X event into the neutral events it stands for (none or more).
   void Translate(XEvent& xevent) {
+    // The host's window going takes ours with it: the notices about its
+    // unmapping come first, and asking about a window that is gone helps
+    // nothing.
+    if (xevent.type != DestroyNotify && Gone()) return;
     if (m_Visibility.HandleEvent(xevent)) {
       if (m_Visibility.Shown() != m_bShown) {
         m_bShown = m_Visibility.Shown();
@@ -352,7 +337,6 @@ class CX11Window final : public CPlatformWindow {
           event.type = EPlatformEvent::kWheel;
           event.buttons = X11HeldButtonFlags(e.state) | X11ModifierFlags(e.state);
         } else if (xevent.type == ButtonPress) {
-          TakeFocus(e.time);
           event.type = EPlatformEvent::kMouseDown;
           event.buttons = X11ButtonFlag(e.button) | X11ModifierFlags(e.state);
           event.clickCount = m_DoubleClick.Press(e.button, e.x, e.y, e.time);
@@ -393,7 +377,7 @@ class CX11Window final : public CPlatformWindow {
       case KeyPress:
       case KeyRelease:
         m_LastTime = xevent.xkey.time;
-        if (m_bHasFocus || m_bKeyInput) TranslateKey(xevent.xkey);
+        if (m_bHasFocus || m_Focus.Taken()) TranslateKey(xevent.xkey);
         break;
       case FocusIn:
       case FocusOut: {
@@ -435,6 +419,9 @@ class CX11Window final : public CPlatformWindow {
       case ClientMessage:
         m_Dnd.HandleClientMessage(xevent.xclient, m_Pending);
         break;
+      case SelectionNotify:
+        m_Dnd.HandleSelectionNotify(xevent.xselection, m_Pending);
+        break;
       default:
         break;
     }
@@ -454,9 +441,10 @@ class CX11Window final : public CPlatformWindow {
   CX11Clipboard m_Clipboard;
   CX11TextInput m_TextInput;    // closed before the connection
   CX11Visibility m_Visibility;
+  CX11Focus m_Focus;
   Cursor m_Cursors[kCursorCount] = {};  // made on first use
   bool m_bDestroyed = false;            // the window is gone with the host's
-  bool m_bKeyInput = false;             // a view asks for keys
+  bool m_bKeyInput = false;             // a view asks for keys (applied at the next event pass)
   bool m_bHasFocus = false;             // the window has the keyboard focus
   bool m_bShown;                        // as last reported
   Time m_LastTime = CurrentTime;        // server time of the latest input event

@@ -1,8 +1,8 @@
 // The X11 implementation of the editor's window: a child window of the
 // host's window on a display connection of its own (see PlatformWindow.h for
-// the thread contract). It takes the keyboard focus when clicked and gives it
-// back to the host's window when it closes, reads typed text through the
-// input method (X11TextInput.h), serves the desktop's clipboard
+// the thread contract). It takes the keyboard focus only while a text field
+// is being edited (X11Focus.h), reads typed text through the input method
+// (X11TextInput.h), serves the desktop's clipboard
 // (X11Clipboard.h), tells when it can no longer be seen (X11Visibility.h)
 // and receives drops (X11Dnd.h). No Xlib types here.
 #pragma once

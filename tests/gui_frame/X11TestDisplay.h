@@ -83,6 +83,23 @@ inline void AnswerSelection(Display* display, const XSelectionRequestEvent& requ
   XFlush(display);
 }
 
+// A message of the drag-and-drop protocol from `source` to `target`: its
+// type's name and the words after the source's window.
+inline void SendDndMessage(Display* display, Window target, Window source, const char* type, long l1, long l2,
+                           long l3 = 0) {
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = target;
+  event.xclient.message_type = XInternAtom(display, type, False);
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = static_cast<long>(source);
+  event.xclient.data.l[1] = l1;
+  event.xclient.data.l[2] = l2;
+  event.xclient.data.l[3] = l3;
+  XSendEvent(display, target, False, NoEventMask, &event);
+  XFlush(display);
+}
+
 }  // namespace x11test
 
 // The test's own connection to this process's server, started on first use

@@ -22,6 +22,7 @@
 #include <cstring>
 #include <thread>
 
+#include "platform/X11ErrorTrap.h"
 #include "platform/X11Handles.h"
 #include "platform/X11Window.h"
 
@@ -83,6 +84,13 @@ class X11WindowTest : public ::testing::Test {
   // Waits until the server shows `expected` at (x, y).
   bool ScreenShows(int x, int y, unsigned long expected) {
     return Eventually([&] { return PixelOnScreen(x, y) == expected; });
+  }
+
+  Window Focus() {
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(m_pDisplay, &focus, &revert);
+    return focus;
   }
 
   XWindowAttributes EditorAttributes() {
@@ -233,23 +241,32 @@ TEST_F(X11WindowTest, PointerButtonsModifiersAndWheelArriveTranslated) {
   EXPECT_EQ(event.wheelDistance, -1.0f);
 }
 
-TEST_F(X11WindowTest, KeysReachTheWindowOnlyWhileItAsksForThem) {
+TEST_F(X11WindowTest, TheWindowHoldsTheKeyboardOnlyWhileItAsksForKeysAndGivesItBack) {
   if (!m_bXTest) GTEST_SKIP() << "no XTEST extension";
   Open();
-  MovePointerTo(10, 10);
+  // The host's window holds the focus, and a click on the editor's window
+  // leaves it there.
+  XSetInputFocus(m_pDisplay, m_Host, RevertToParent, CurrentTime);
   XSelectInput(m_pDisplay, m_Host, KeyPressMask);
+  MovePointerTo(10, 10);
+  Button(1, true);
+  Button(1, false);
+  PlatformEvent event;
+  ASSERT_TRUE(WaitFor(EPlatformEvent::kMouseUp, event));
+  EXPECT_EQ(Focus(), m_Host) << "a click moves no focus";
   Key(XK_a, true);
   Key(XK_a, false);
-  PlatformEvent event;
   EXPECT_FALSE(WaitFor(EPlatformEvent::kKeyDown, event, std::chrono::milliseconds(300)));
   XEvent hostEvent;
-  EXPECT_TRUE(XCheckTypedWindowEvent(m_pDisplay, m_Host, KeyPress, &hostEvent))
-      << "the key went on to the host's window";
+  EXPECT_TRUE(XCheckTypedWindowEvent(m_pDisplay, m_Host, KeyPress, &hostEvent)) << "the key is the host's";
 
+  // Asked for keys, the window takes the focus at its next event pass.
   m_pWindow->SetKeyInput(true);
-  // The window asks for keys on its own connection: the key must not
-  // reach the server before that request.
-  ASSERT_TRUE(Eventually([&] { return (EditorAttributes().all_event_masks & KeyPressMask) != 0; }));
+  ASSERT_TRUE(Eventually([&] {
+    m_pWindow->NextEvent(event);
+    return Focus() == m_Editor;
+  }));
+  MovePointerTo(kWidth + 50, 10);  // keys follow the focus, not the pointer
   Key(XK_a, true);
   ASSERT_TRUE(WaitFor(EPlatformEvent::kKeyDown, event));
   EXPECT_EQ(event.key.character, 'a');
@@ -260,20 +277,83 @@ TEST_F(X11WindowTest, KeysReachTheWindowOnlyWhileItAsksForThem) {
   EXPECT_EQ(event.key.virt, 6);
   EXPECT_EQ(event.key.character, 0);
   Key(XK_Escape, false);
+
+  // No longer asked: the focus goes back to the window that held it.
+  m_pWindow->SetKeyInput(false);
+  ASSERT_TRUE(Eventually([&] {
+    m_pWindow->NextEvent(event);
+    return Focus() == m_Host;
+  }));
+  EXPECT_FALSE(WaitFor(EPlatformEvent::kFocusOut, event, std::chrono::milliseconds(300)))
+      << "giving the focus back is no loss of it";
+
+  // Taken again, then moved on by someone else: it is not the window's to
+  // give back, neither when no longer asked for nor when it closes.
+  const Window other = XCreateSimpleWindow(m_pDisplay, DefaultRootWindow(m_pDisplay), 400, 0, 50, 50, 0, 0, 0);
+  XMapWindow(m_pDisplay, other);
+  m_pWindow->SetKeyInput(true);
+  ASSERT_TRUE(Eventually([&] {
+    m_pWindow->NextEvent(event);
+    return Focus() == m_Editor;
+  }));
+  XSetInputFocus(m_pDisplay, other, RevertToParent, CurrentTime);
+  ASSERT_EQ(Focus(), other);
+  EXPECT_TRUE(WaitFor(EPlatformEvent::kFocusOut, event)) << "the loss is told";
+  m_pWindow->SetKeyInput(false);
+  m_pWindow->NextEvent(event);
+  m_pWindow.reset();
+  EXPECT_EQ(Focus(), other);
+  XDestroyWindow(m_pDisplay, other);
 }
 
+namespace {
+// A host handler installed after the window opened that would end the
+// process at any error: it must hear of none of the window's.
+std::atomic<int> g_nFatalErrors{0};
+int FatalHandler(Display*, XErrorEvent*) {
+  ++g_nFatalErrors;
+  return 0;
+}
+}  // namespace
+
+// The host destroys its window, and the window's with it, before the window
+// closes; whether an event pass read the destroy or only the check before
+// closing finds it, nothing more is sent to the gone window (no request of
+// the window fails) and the process lives, whatever handler the host put in
+// place meanwhile.
 TEST_F(X11WindowTest, HostDestroyingItsWindowFirstEndsTheWindowQuietly) {
-  Open();
-  XDestroyWindow(m_pDisplay, m_Host);
-  XSync(m_pDisplay, False);
-  m_Host = 0;
-  PlatformEvent event;
-  ASSERT_TRUE(WaitFor(EPlatformEvent::kDestroyed, event));
-  EXPECT_FALSE(m_pWindow->IsAlive());
-  Surface red = FilledImage(1, 0, 0);
-  m_pWindow->Present(red.get(), {0, 0, kWidth, kHeight});
-  m_pWindow->SetCursor(kPlatformCursorHand);
-  m_pWindow.reset();  // must not end the process through an X error
+  for (const bool seen : {true, false}) {
+    SCOPED_TRACE(seen ? "the destroy read by an event pass" : "the destroy unseen until the close");
+    if (!m_Host) m_Host = x11test::OpenHostWindow(m_pDisplay);
+    Open();
+    m_pWindow->SetKeyInput(true);  // the keyboard taken, as for an open text field
+    PlatformEvent event;
+    m_pWindow->NextEvent(event);
+    const XErrorHandler before = XSetErrorHandler(FatalHandler);
+    g_nFatalErrors = 0;
+    XDestroyWindow(m_pDisplay, m_Host);
+    XSync(m_pDisplay, False);
+    m_Host = 0;
+    if (seen) {
+      ASSERT_TRUE(WaitFor(EPlatformEvent::kDestroyed, event));
+    }
+    // Also reads the errors of requests made before the destroy was known.
+    EXPECT_FALSE(m_pWindow->SyncAlive());
+    EXPECT_FALSE(m_pWindow->IsAlive());
+    const unsigned long swallowed = X11SwallowedErrorCount();
+    Surface red = FilledImage(1, 0, 0);
+    m_pWindow->Present(red.get(), {0, 0, kWidth, kHeight});
+    m_pWindow->SetCursor(kPlatformCursorHand);
+    m_pWindow->SetDropTarget(false);
+    m_pWindow->SetSize(kWidth / 2, kHeight);
+    m_pWindow->SetPosition(3, 3);
+    m_pWindow->SetKeyInput(false);
+    m_pWindow->NextEvent(event);
+    m_pWindow.reset();
+    EXPECT_EQ(X11SwallowedErrorCount(), swallowed) << "a request was sent to the gone window";
+    EXPECT_EQ(g_nFatalErrors, 0);
+    XSetErrorHandler(before);
+  }
 }
 
 TEST_F(X11WindowTest, PresentAfterAnUnseenDestroyDrawsNothing) {
@@ -340,17 +420,7 @@ class DragSource {
 
  private:
   void Send(Display* display, Window source, const char* type, long l1, long l2, long l3 = 0) {
-    XEvent event{};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = m_Target;
-    event.xclient.message_type = XInternAtom(display, type, False);
-    event.xclient.format = 32;
-    event.xclient.data.l[0] = static_cast<long>(source);
-    event.xclient.data.l[1] = l1;
-    event.xclient.data.l[2] = l2;
-    event.xclient.data.l[3] = l3;
-    XSendEvent(display, m_Target, False, NoEventMask, &event);
-    XFlush(display);
+    x11test::SendDndMessage(display, m_Target, source, type, l1, l2, l3);
   }
 
   Window m_Target;

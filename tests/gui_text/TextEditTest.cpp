@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <string>
 
 #include "TextTestSupport.h"
@@ -122,6 +123,46 @@ TEST_F(TextEditTest, ClickElsewhereKeepsTheTextAndTabMovesOn) {
   EXPECT_EQ(TextOf(edit), "8");
   EXPECT_EQ(fixture.frame->getFocusView(), second) << "Tab hands the focus to the next text edit";
   EXPECT_FALSE(second->isEditing()) << "which does not start editing by itself";
+}
+
+// The window takes the keyboard only while a field is open, and every way
+// an edit ends gives it back.
+TEST_F(TextEditTest, TheWindowWantsTheKeysExactlyWhileAFieldIsOpen) {
+  const struct {
+    const char* how;
+    std::function<void()> end;
+  } endings[] = {
+      {"Return", [this] { fixture.Key(0, kVirtReturn); }},
+      {"Escape", [this] { fixture.Key(0, kVirtEscape); }},
+      {"a click elsewhere", [this] { fixture.Click(X(180), Y(130)); }},
+      {"the window losing the focus",
+       [this] {
+         fixture.window->Queue(frametest::MakeEvent(EPlatformEvent::kFocusOut));
+         fixture.editor->idle();
+       }},
+      {"Tab to another text edit, which does not edit",
+       [this] {
+         panel->addView(new CTextEdit(CRect(20, 100, 120, 115), &listener, 6, "x"));
+         fixture.Key(0, kVirtTab);
+       }},
+      {"the control leaving the tree", [this] { panel->removeView(edit, false); }},
+  };
+  for (const auto& ending : endings) {
+    SCOPED_TRACE(ending.how);
+    if (!panel->isChild(edit)) panel->addView(edit);
+    ClickControl();
+    ASSERT_TRUE(edit->isEditing());
+    EXPECT_TRUE(fixture.window->KeyInput());
+    // A click inside the open field keeps the keys.
+    CRect field;
+    edit->getEditField()->getViewSize(field);
+    fixture.Click(field.left + 2, field.top + 5);
+    EXPECT_TRUE(fixture.window->KeyInput());
+    ending.end();
+    EXPECT_FALSE(edit->isEditing());
+    EXPECT_FALSE(fixture.window->KeyInput()) << "the keys went back to the host";
+  }
+  edit->forget();  // taken out without forgetting by the last ending
 }
 
 TEST_F(TextEditTest, ClickInsideTheOpenFieldOnlyMovesTheCaret) {

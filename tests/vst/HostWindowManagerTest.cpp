@@ -49,25 +49,38 @@ std::vector<double> Figures(const std::string& out, const std::string& prefix) {
 const char* const kNoErrors =
     "X errors reaching the host's handler: 0 from the plug-in's connections, 0 from the host's own";
 
-// Depth's field (a double click types into it) on the first of two
-// editors, while the window manager has given the second the focus.
-TEST_F(HostWindowManagerTest, AClickTakesTheFocusTypedTextSetsTheFieldAndOtherKeysReachTheHost) {
-  for (const char* edition : kEditions) {
-    const RunResult r = Run(edition,
-                            "--instances 2 --log --script '"
-                            "instance 2; await focus host; instance 1; "
-                            "click 395,285; click 395,285; await focus editor; "
-                            // Keys follow the focus, not the pointer, which now lies off both windows.
-                            "move 300,640; type 12; key Return; await automate; "
-                            "await focus editor; key space; await key space'");
-    ASSERT_EQ(r.exitCode, 0) << edition << "\n" << r.out << r.err;
-    EXPECT_EQ(Count(r.out, "the host's window is in the window manager's frame"), 2) << r.out;
-    EXPECT_NE(r.out.find("instance 1: host call: automate index=273 value=0.06 "), std::string::npos)
-        << "Depth 12 %\n" << r.out;
-    EXPECT_EQ(Count(r.out, "instance 1: the host's window got key press space"), 1) << r.out;
-    EXPECT_EQ(Count(r.out, "the host's window got key press 1"), 0) << "the field took the digits\n" << r.out;
-    EXPECT_EQ(Count(r.out, "instance 2: host call: "), 0) << r.out;
-    EXPECT_NE(r.out.find(kNoErrors), std::string::npos) << r.out;
+// The keyboard is the host's: a click on Bypass, a turn of the left trim's
+// knob and a drag on the graph leave the focus on the host's window; a
+// double click on Depth's field takes it for the typing, and the field gives
+// it back when Return commits the value, and when a click elsewhere (the
+// back panel's empty corner of the front, left of the colour button) leaves
+// it. Other keys then reach the host's window straight. Under a window
+// manager that frames windows and gives the focus on a click, and under
+// none, where the host takes the focus itself.
+TEST_F(HostWindowManagerTest, TheKeyboardStaysWithTheHostSaveWhileAFieldIsTyped) {
+  const std::string script =
+      "await focus host; click 49,15; idle 2; await focus host; "
+      "drag 452,326 452,300 5; idle 2; await focus host; "
+      "drag 200,150 200,100; idle 2; await focus host; "
+      "click 395,285; click 395,285; await focus editor; type 12; key Return; await automate; await focus host; "
+      "click 395,285; click 395,285; await focus editor; type 3; click 10,340; await focus host; "
+      "key space; await key space";
+  for (const bool managed : {true, false}) {
+    for (const char* edition : kEditions) {
+      SCOPED_TRACE(std::string(edition) + (managed ? " under openbox" : " without a window manager"));
+      const RunResult r = managed ? Run(edition, "--log --script '" + script + "'")
+                                  : RunEditor(edition, "--log --script 'take-focus; " + script + "'");
+      ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
+      EXPECT_EQ(Count(r.out, "the host's window is in the window manager's frame"), managed ? 1 : 0) << r.out;
+      EXPECT_NE(r.out.find("host call: automate index=282 value=1 "), std::string::npos) << "Bypass on\n" << r.out;
+      EXPECT_NE(r.out.find("host call: automate index=273 value=0.06 "), std::string::npos)
+          << "Depth 12 %, committed with Return\n" << r.out;
+      EXPECT_NE(r.out.find("host call: automate index=273 value=0.015 "), std::string::npos)
+          << "Depth 3 %, kept by the click elsewhere\n" << r.out;
+      EXPECT_EQ(Count(r.out, "the host's window got key press space"), 1) << r.out;
+      EXPECT_EQ(Count(r.out, "the host's window got key press 1"), 0) << "the field took the digits\n" << r.out;
+      EXPECT_NE(r.out.find(kNoErrors), std::string::npos) << r.out;
+    }
   }
 }
 
@@ -145,6 +158,28 @@ TEST_F(HostWindowManagerTest, FiftyCyclesLeaveNothingBehindAndADestroyedWindowIs
     ASSERT_EQ(d.exitCode, 0) << edition << "\n" << d.out << d.err;
     EXPECT_EQ(Count(d.out, "editor closed (the host's window destroyed first)"), 3);
     EXPECT_NE(d.out.find(kNoErrors), std::string::npos) << d.out;
+  }
+}
+
+// A host that puts in place an X error handler ending the process, then
+// destroys its window before it closes the editor (at once, after idling
+// it, with a field open and the keyboard taken, or after a drag and before
+// opening the editor again): the process lives on.
+TEST_F(HostWindowManagerTest, AFatalHostHandlerAndTheWindowGoingFirstEndNothing) {
+  const char* const scripts[] = {
+      "fatal-xerrors; destroy; close",
+      "fatal-xerrors; destroy; idle 2; close",
+      "click 395,285; click 395,285; await focus editor; fatal-xerrors; destroy; close",
+      "drag 200,150 200,100; fatal-xerrors; destroy; close; open; drag 200,100 200,150; close",
+  };
+  for (const char* edition : kEditions) {
+    for (const char* script : scripts) {
+      SCOPED_TRACE(std::string(edition) + ": " + script);
+      const RunResult r = Run(edition, std::string("--script '") + script + "'");
+      EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+      EXPECT_EQ(r.err.find("fatal X error"), std::string::npos) << r.err;
+      EXPECT_GE(Count(r.out, "editor closed"), 1) << r.out;
+    }
   }
 }
 

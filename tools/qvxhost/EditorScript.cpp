@@ -44,7 +44,11 @@ const struct StepVerb {
               {"hide", StepKind::Hide, "hide"},
               {"show", StepKind::Show, "show"},
               {"draws", StepKind::Draws, "draws"},
-              {"dnd-enter-gone", StepKind::DndEnterGone, "dnd-enter-gone"}};
+              {"dnd-enter-gone", StepKind::DndEnterGone, "dnd-enter-gone"},
+              {"take-focus", StepKind::TakeFocus, "take-focus"},
+              {"host-xerror", StepKind::HostXError, "host-xerror"},
+              {"fatal-xerrors", StepKind::FatalXErrors, "fatal-xerrors"},
+              {"destroy", StepKind::Destroy, "destroy"}};
 
 const StepVerb* FindVerb(const std::string& verb) {
   for (const StepVerb& v : kVerbs)
@@ -117,7 +121,7 @@ bool ParseArguments(const std::vector<std::string>& w, ScriptStep& s) {
       return true;
     case StepKind::Instance:
       return n == 2 && ToInt(w[1], 1, 64, s.count);
-    default:  // close, open, hide, show, draws, dnd-enter-gone
+    default:  // close, open, hide, show, draws, dnd-enter-gone, take-focus, host-xerror, fatal-xerrors, destroy
       return n == 1;
   }
 }

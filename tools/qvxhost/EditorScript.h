@@ -22,6 +22,14 @@
 //   dnd-enter-gone               an XDND enter at the editor's window from a source
 //                                window that no longer exists (an X error for the
 //                                editor when it asks the source for its types)
+//   take-focus                   the host puts the keyboard focus on its window
+//   host-xerror                  the host makes a request that fails on its own
+//                                connection; the step fails unless the host's error
+//                                handler hears of it exactly once
+//   fatal-xerrors                the host's error handler from now on ends the
+//                                process at any X error, as Xlib's own does
+//   destroy                      the host destroys its window; the editor stays open
+//                                until a close (the window is then not destroyed again)
 //   await begin|automate|end [MS]   until the plug-in has made such a host call
 //                                that no earlier await of the kind took
 //   await key NAME [MS]          until the host's own window has a press of key NAME
@@ -46,7 +54,8 @@
 
 enum class StepKind {
   Move, Press, Release, Click, Drag, Wheel, Key, KeyDown, KeyUp,
-  Wait, Idle, Shot, Set, Close, Open, Await, Instance, Type, Hide, Show, Draws, DndEnterGone
+  Wait, Idle, Shot, Set, Close, Open, Await, Instance, Type, Hide, Show, Draws, DndEnterGone,
+  TakeFocus, HostXError, FatalXErrors, Destroy
 };
 
 enum class AwaitKind { Begin, Automate, End, Key, Focus, Redraw, XError, Change };

@@ -182,6 +182,11 @@ Session::Opening Session::OpenEditor(Instance& instance) {
 void Session::CloseEditor(Instance& instance) {
   const unsigned long window = instance.window.exchange(0);
   PluginHost& host = *instance.host;
+  if (instance.windowGone.exchange(false)) {
+    // The script destroyed it: the editor closes at once.
+    host.Dispatch(effEditClose);
+    return;
+  }
   if (!m_Options.destroyWindowFirst) {
     host.Dispatch(effEditClose);
     m_Ui.DestroyWindow(window);

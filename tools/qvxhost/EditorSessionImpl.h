@@ -43,6 +43,7 @@ struct Instance {
   PluginHost* host = nullptr;
   int number = 0;
   std::atomic<unsigned long> window{0};  // written: user-interface thread; 0 while closed
+  std::atomic<bool> windowGone{false};   // the host destroyed it while the editor is open
   size_t awaitFrom[3] = {0, 0, 0};       // script thread: the log entries awaits have taken
 
   // Script thread: the editor's window inside the host's (0: none), the

@@ -141,8 +141,9 @@ bool Session::Step(const ScriptStep& step, size_t number, std::string& error) {
   };
   const unsigned long window = instance.window.load();
   const std::string closed = "the editor of instance " + std::to_string(instance.number) + " is closed";
-  static const StepKind kOnTheWindow[] = {StepKind::Shot, StepKind::Close, StepKind::Hide,
-                                          StepKind::Show, StepKind::Draws, StepKind::DndEnterGone};
+  static const StepKind kOnTheWindow[] = {StepKind::Shot,  StepKind::Close,        StepKind::Hide,
+                                          StepKind::Show,  StepKind::Draws,        StepKind::DndEnterGone,
+                                          StepKind::TakeFocus, StepKind::Destroy};
   if ((IsInputStep(step.kind) || std::count(std::begin(kOnTheWindow), std::end(kOnTheWindow), step.kind)) && !window)
     return fail(closed);
   switch (step.kind) {
@@ -183,6 +184,25 @@ bool Session::Step(const ScriptStep& step, size_t number, std::string& error) {
     case StepKind::Draws:
     case StepKind::DndEnterGone:
       return Recorded(step, instance, why) || fail(why);
+    case StepKind::TakeFocus:
+      if (instance.windowGone) return fail("the host's window is destroyed");
+      OnUiThread([&] { m_Ui.FocusWindow(window); });
+      return true;
+    case StepKind::HostXError: {
+      long heard = 0;
+      OnUiThread([&] { heard = m_Ui.FailOneRequest(); });
+      Say("  the host's error handler heard of its failed request %ld time%s", heard, heard == 1 ? "" : "s");
+      return heard == 1 || fail("the host's error handler heard of its failed request " + std::to_string(heard) +
+                                " times, not once");
+    }
+    case StepKind::FatalXErrors:
+      OnUiThread([] { InstallFatalHostErrorHandler(); });
+      return true;
+    case StepKind::Destroy:
+      if (instance.windowGone) return fail("the host's window is destroyed already");
+      OnUiThread([&] { m_Ui.DestroyWindow(window); });
+      instance.windowGone = true;
+      return true;
     case StepKind::Instance: {
       if (step.count > static_cast<int>(m_Instances.size()))
         return fail("there are " + std::to_string(m_Instances.size()) + " instances");

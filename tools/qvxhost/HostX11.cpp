@@ -10,6 +10,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <thread>
 
 namespace {
@@ -94,6 +95,19 @@ bool HostImage::WritePng(const std::string& path, std::string& error) const {
 }
 
 void InstallHostErrorHandler() { XSetErrorHandler(HostErrorHandler); }
+
+namespace {
+[[noreturn]] int FatalHostErrorHandler(Display* display, XErrorEvent* error) {
+  char text[160] = "";
+  XGetErrorText(display, error->error_code, text, sizeof text);
+  std::fprintf(stderr, "qvxhost: fatal X error on %s connection: %s, request %d\n",
+               IsHostDisplay(display) ? "the host's" : "a plug-in's", text, error->request_code);
+  std::fflush(stdout);
+  std::_Exit(3);
+}
+}  // namespace
+
+void InstallFatalHostErrorHandler() { XSetErrorHandler(FatalHostErrorHandler); }
 
 bool IsKeyName(const std::string& name) { return XStringToKeysym(name.c_str()) != NoSymbol; }
 
@@ -222,6 +236,20 @@ std::string XConnection::FocusPlace(unsigned long window) {
   for (unsigned long w = Parent(window); w; w = Parent(w))
     if (w == focus) return "frame";
   return "elsewhere";
+}
+
+void XConnection::FocusWindow(unsigned long window) {
+  XSetInputFocus(m_pDisplay, window, RevertToParent, CurrentTime);
+  XSync(m_pDisplay, False);
+}
+
+long XConnection::FailOneRequest() {
+  XSync(m_pDisplay, False);
+  const long before = g_nHostErrors.load();
+  // Window ids of the server's own range, which no client is given.
+  XMapWindow(m_pDisplay, 0x7FFFFFF);
+  XSync(m_pDisplay, False);
+  return g_nHostErrors.load() - before;
 }
 
 void XConnection::ResizeWindow(unsigned long window, int width, int height) {

@@ -32,6 +32,10 @@ struct HostImage {
 // The host's error handler for every connection of the process, installed
 // before the plug-in is loaded (Xlib's own would end the process).
 void InstallHostErrorHandler();
+// A handler in its place that ends the process at any X error, as Xlib's own
+// and some host toolkits' do: what a hostile host installs after the editor
+// opened.
+void InstallFatalHostErrorHandler();
 
 struct XErrorReport {
   long fromPlugin = 0;    // errors on connections that are not the host's
@@ -75,6 +79,12 @@ class XConnection {
   bool IsReparented(unsigned long window);
   // The windows inside `window` (the plug-in's editor windows).
   std::vector<unsigned long> Children(unsigned long window);
+  // Puts the keyboard focus on the window, as a host that takes it.
+  void FocusWindow(unsigned long window);
+  // Makes one request that fails (a window that does not exist is mapped)
+  // and waits for its error; returns how many errors of the host's own
+  // connections reached the host's counting handler meanwhile.
+  long FailOneRequest();
   // Where the keyboard focus is for `window`: "host" on the window itself,
   // "editor" on a window inside it, "frame" on a window around it (its
   // window manager's frame), "elsewhere" otherwise.

@@ -1,0 +1,155 @@
+// The toolkit's X error handling against hosts that play with the process's
+// error handler: whatever the host installs, and in whatever order, the
+// errors of the toolkit's connections stay with the toolkit and each error
+// of the host's own reaches the host's handler exactly once, never in a
+// cycle. On a real X server (one per test process); skipped without one.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <vector>
+
+#include "X11TestDisplay.h"
+#include "platform/X11ErrorTrap.h"
+
+namespace {
+
+// The host's handlers. Each counts what reaches it; the chaining one passes
+// every error on to the handler it replaced, as well-behaved toolkits do.
+int g_nFirst = 0, g_nChaining = 0, g_nFatal = 0;
+XErrorHandler g_ChainingPrevious = nullptr;
+int FirstHandler(Display*, XErrorEvent*) {
+  ++g_nFirst;
+  return 0;
+}
+int ChainingHandler(Display* display, XErrorEvent* error) {
+  ++g_nChaining;
+  return g_ChainingPrevious ? g_ChainingPrevious(display, error) : 0;
+}
+// Stands for one that ends the process: it must hear of no toolkit error.
+int FatalHandler(Display*, XErrorEvent*) {
+  ++g_nFatal;
+  return 0;
+}
+void InstallChaining() {
+  const XErrorHandler replaced = XSetErrorHandler(ChainingHandler);
+  if (replaced != ChainingHandler) g_ChainingPrevious = replaced;
+}
+
+// A request that fails on `display`, waited for.
+void Fail(Display* display) {
+  XMapWindow(display, 0x7FFFFFF);  // no client is given ids of this range
+  XSync(display, False);
+}
+
+class X11ErrorHubTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    host = OpenTestDisplay();
+    if (!host) GTEST_SKIP() << "no X server (Xvfb) for the test";
+    XSetErrorHandler(FirstHandler);
+    toolkit = X11OpenConnection();
+    ASSERT_NE(toolkit, nullptr);
+  }
+  void TearDown() override {
+    toolkit.reset();
+    if (host) XCloseDisplay(host);
+  }
+  Display* host = nullptr;
+  X11ConnectionPtr toolkit;
+};
+
+}  // namespace
+
+TEST_F(X11ErrorHubTest, HostErrorsReachTheHostOnceAndToolkitErrorsNeverWhateverTheHostInstalls) {
+  const struct {
+    const char* arrangement;
+    std::function<void()> arrange;
+    int first, chaining, fatal;  // what a host error reaches
+  } rows[] = {
+      {"the host's handler, in force before the toolkit's", [] {}, 1, 0, 0},
+      {"a chaining handler installed later, still in force", [] { InstallChaining(); }, 1, 1, 0},
+      {"a chaining handler installed later, the toolkit's put back",
+       [] {
+         InstallChaining();
+         X11KeepErrorHandler();
+       },
+       1, 1, 0},
+      {"a chaining handler that puts itself back over the toolkit's",
+       [] {
+         InstallChaining();
+         X11KeepErrorHandler();
+         InstallChaining();
+       },
+       1, -1, 0},
+      {"a fatal handler installed later, the toolkit's put back",
+       [] {
+         XSetErrorHandler(FatalHandler);
+         X11KeepErrorHandler();
+       },
+       0, 0, 1},
+      {"the host's own handler back after all that",
+       [] {
+         XSetErrorHandler(FatalHandler);
+         X11KeepErrorHandler();
+         XSetErrorHandler(FirstHandler);
+         X11KeepErrorHandler();
+       },
+       1, 0, 0},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.arrangement);
+    // Every row starts from the host's first handler, found on top again.
+    XSetErrorHandler(FirstHandler);
+    X11KeepErrorHandler();
+    g_ChainingPrevious = nullptr;
+    row.arrange();
+    g_nFirst = g_nChaining = g_nFatal = 0;
+
+    const unsigned long swallowed = X11SwallowedErrorCount();
+    Fail(toolkit.get());
+    EXPECT_EQ(X11SwallowedErrorCount(), swallowed + 1) << "the toolkit's error stays with the toolkit";
+    EXPECT_EQ(g_nFirst + g_nFatal, 0) << "the host heard of the toolkit's error";
+
+    g_nChaining = 0;
+    Fail(host);
+    EXPECT_EQ(g_nFirst, row.first) << "the host's first handler";
+    EXPECT_EQ(g_nFatal, row.fatal) << "the handler that would end the process";
+    // One that chains back after the toolkit put its own back may be asked
+    // twice on the way; what matters is that it is asked at all.
+    if (row.chaining >= 0)
+      EXPECT_EQ(g_nChaining, row.chaining);
+    else
+      EXPECT_GE(g_nChaining, 1);
+    EXPECT_EQ(X11SwallowedErrorCount(), swallowed + 1) << "the toolkit took the host's error";
+  }
+  XSetErrorHandler(FirstHandler);
+  X11KeepErrorHandler();
+}
+
+// Connections are registered however many the toolkit opens, and a closed
+// one is no longer the toolkit's.
+TEST_F(X11ErrorHubTest, EveryConnectionOfManyIsTheToolkitsUntilClosed) {
+  constexpr int kConnections = 100;
+  std::vector<X11ConnectionPtr> connections;
+  for (int i = 0; i < kConnections; ++i) {
+    connections.push_back(X11OpenConnection());
+    ASSERT_NE(connections.back(), nullptr) << i;
+  }
+  g_nFirst = 0;
+  const unsigned long swallowed = X11SwallowedErrorCount();
+  for (X11ConnectionPtr& c : connections) {
+    CX11ErrorTrap trap(c.get());
+    Fail(c.get());
+    EXPECT_TRUE(trap.Failed());
+  }
+  EXPECT_EQ(X11SwallowedErrorCount(), swallowed + kConnections);
+  EXPECT_EQ(g_nFirst, 0);
+
+  // Closed, a connection's address may come back as a host's.
+  connections.clear();
+  Display* reopened = XOpenDisplay(nullptr);
+  ASSERT_NE(reopened, nullptr);
+  Fail(reopened);
+  EXPECT_EQ(g_nFirst, 1) << "an error of a connection that is no longer the toolkit's reaches the host";
+  XCloseDisplay(reopened);
+}

@@ -1,0 +1,128 @@
+// Both editions' modules in one host process, as a host loads two plug-ins
+// of this framework: each module holds its own copy of the toolkit, and
+// their editors' X error handling must still leave every error of the
+// host's own to the host's handler, whatever order the editors open in. And
+// an editor asked to open in a window that does not exist says so. On a
+// virtual X server of the test's own (the modules connect to $DISPLAY);
+// skipped without one.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "XvfbServer.h"
+#include "prefs/TempConfigFolder.h"
+#include "tools/qvxhost/PluginHost.h"
+// After the host's headers: Xlib's macros (None) would take their names.
+#include <X11/Xlib.h>
+
+namespace {
+
+// The host's handler, installed before any module loads.
+int g_nHostErrors = 0;
+int HostErrorHandler(Display*, XErrorEvent*) {
+  ++g_nHostErrors;
+  return 0;
+}
+
+int ThreadCount() {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);)
+    if (line.rfind("Threads:", 0) == 0) return std::stoi(line.substr(8));
+  return -1;
+}
+
+class EditorsInOneHostTest : public ::testing::Test {
+ protected:
+  EditorsInOneHostTest() : server("800x600x24") {}
+  void SetUp() override {
+    if (!server.Running() || setenv("DISPLAY", server.DisplayName().c_str(), 1) != 0)
+      GTEST_SKIP() << "no virtual X server (Xvfb)";
+    display = XOpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr);
+    XSetErrorHandler(HostErrorHandler);
+  }
+  void TearDown() override {
+    hosts.clear();
+    if (display) XCloseDisplay(display);
+  }
+
+  PluginHost& Load(const char* module) {
+    hosts.emplace_back(new PluginHost);
+    PluginHost& host = *hosts.back();
+    EXPECT_TRUE(host.Load(module)) << host.Error();
+    host.Start(48000.0, 512);
+    return host;
+  }
+  Window NewWindow() {
+    const Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 600, 360, 0, 0, 0);
+    XMapWindow(display, window);
+    XSync(display, False);
+    return window;
+  }
+  static void* Handle(Window window) { return reinterpret_cast<void*>(static_cast<uintptr_t>(window)); }
+  // A request of the host's own that fails; the errors the host's handler
+  // heard of meanwhile.
+  int HostRequestFails() {
+    const int before = g_nHostErrors;
+    XMapWindow(display, 0x7FFFFFF);  // no client is given ids of this range
+    XSync(display, False);
+    return g_nHostErrors - before;
+  }
+
+  XvfbServer server;
+  TempConfigFolder prefs;
+  Display* display = nullptr;  // the host's connection
+  std::vector<std::unique_ptr<PluginHost>> hosts;
+};
+
+}  // namespace
+
+TEST_F(EditorsInOneHostTest, EditorsOfBothEditionsOpenedInAnyOrderLeaveTheHostsErrorsToTheHost) {
+  for (const char* order : {"ABA", "BAB"}) {
+    SCOPED_TRACE(order);
+    std::map<char, PluginHost*> modules = {{'A', &Load(QVX_PRODUCT_MODULE)}, {'B', &Load(QVX_PRODUCT_MODULE_STD)}};
+    std::map<char, Window> windows;
+    for (const char* step = order; *step; ++step) {
+      PluginHost& host = *modules[*step];
+      // Opened again: closed first, as a host reopens an editor.
+      if (windows.count(*step)) {
+        host.Dispatch(effEditClose);
+        XDestroyWindow(display, windows[*step]);
+      }
+      windows[*step] = NewWindow();
+      ASSERT_EQ(host.Dispatch(effEditOpen, 0, 0, Handle(windows[*step])), 1);
+      for (int i = 0; i < 3; ++i)
+        for (auto& m : modules) m.second->Idle();
+      EXPECT_EQ(HostRequestFails(), 1) << "after opening " << (step - order + 1) << " editors";
+    }
+    for (auto& m : modules) {
+      m.second->Dispatch(effEditClose);
+      XDestroyWindow(display, windows[m.first]);
+    }
+    EXPECT_EQ(HostRequestFails(), 1) << "after closing them";
+    hosts.clear();
+  }
+}
+
+TEST_F(EditorsInOneHostTest, OpeningInAWindowThatDoesNotExistAnswersZeroAndLeavesNothingOpen) {
+  for (const char* module : {QVX_PRODUCT_MODULE, QVX_PRODUCT_MODULE_STD}) {
+    SCOPED_TRACE(module);
+    PluginHost& host = Load(module);
+    const int threads = ThreadCount();
+    EXPECT_EQ(host.Dispatch(effEditOpen, 0, 0, Handle(0x7FFFFFF)), 0);
+    EXPECT_EQ(ThreadCount(), threads) << "an idle thread was left behind";
+    host.Idle();
+    host.Dispatch(effEditClose);
+    EXPECT_EQ(HostRequestFails(), 1) << "the host's errors still reach the host";
+    // The editor opens as ever in a window that exists.
+    const Window window = NewWindow();
+    EXPECT_EQ(host.Dispatch(effEditOpen, 0, 0, Handle(window)), 1);
+    host.Idle();
+    host.Dispatch(effEditClose);
+    XDestroyWindow(display, window);
+  }
+}
