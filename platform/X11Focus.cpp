@@ -2,7 +2,7 @@
 
 #include "platform/X11ErrorTrap.h"
 
-void CX11Focus::Take(Time time) {
+void CX11Focus::Take() {
   Window focus = None;
   int revert = RevertToParent;
   XGetInputFocus(m_pDisplay, &focus, &revert);
@@ -12,7 +12,7 @@ void CX11Focus::Take(Time time) {
   }
   // Were the window destroyed with the host's, the focus would go to its
   // parent, the host's window.
-  XSetInputFocus(m_pDisplay, m_Window, RevertToParent, time);
+  XSetInputFocus(m_pDisplay, m_Window, RevertToParent, CurrentTime);
   XFlush(m_pDisplay);
   m_bTaken = true;
 }

@@ -17,9 +17,11 @@ class CX11Focus {
   CX11Focus(const CX11Focus&) = delete;
   CX11Focus& operator=(const CX11Focus&) = delete;
 
-  // Takes the focus for the window at `time` (that of the user's action),
-  // remembering where it was.
-  void Take(Time time);
+  // Takes the focus for the window, remembering where it was. Both ways
+  // the focus moves at the server's current time: an event's time may lie
+  // before the last move (the giving back at the end of the previous edit),
+  // and the server would ignore the request.
+  void Take();
   // Gives it back where it was (the host's window when that one is gone or
   // nothing held the focus) while the window still holds it. Synchronises
   // with the server.

@@ -261,7 +261,7 @@ class CX11Window final : public CPlatformWindow {
   void ApplyKeyInput() {
     if (m_bDestroyed || m_bKeyInput == m_Focus.Taken()) return;
     if (m_bKeyInput) {
-      m_Focus.Take(m_LastTime);
+      m_Focus.Take();
       SelectEvents();  // the focus itself counts once its notice comes
     } else {
       m_Focus.GiveBack();
