@@ -23,7 +23,8 @@
 // hub's handler is put back (KeepHandler). Such later handlers are kept in
 // the order they were found; one that chains back to the hub's handler is
 // answered by the one found before it, so nothing is called in a cycle and
-// every error reaches the host's first handler at most once.
+// each error reaches the handler found first (the host's own) at most once.
+// A handler whose module is no longer loaded is passed over.
 //
 // Modules whose hub has another layout (another kQvxX11ErrorHubVersion) keep
 // hubs of their own and meet as foreign handlers do.
