@@ -1,12 +1,21 @@
 // Knowing the audio thread, and handing work from it to the idle side.
 //
-// A thread that has processed audio is marked (MarkAudioThread, called by
-// the effect's process call on every block). Work that may wait (a lock the
-// idle or user-interface side can hold, a preference write) asks
-// IsAudioThread() and, there, tries instead of waiting and hands what it
-// could not do to CAudioThreadQueue for the idle side to finish.
+// "The audio thread" is a thread inside a process call now, not any thread
+// that ever processed: the effect marks its process call for its duration
+// (CAudioThreadScope), and marks host automation arriving between blocks on
+// the thread that processed its last block (XREffect::setParameter). A host
+// that runs everything on one thread therefore sees its idle, dispatcher and
+// editor calls treated as the user-interface side they are. Work that may
+// wait (a lock the idle or user-interface side can hold, a preference write,
+// a call into the host) asks IsAudioThread() and, there, tries instead of
+// waiting and hands what it could not do to the idle side.
 //
-// Thread contract: MarkAudioThread and IsAudioThread act on the calling
+// The mark is a thread-local of the initial-exec model: in a module that a
+// host loads with dlopen the default model allocates the module's TLS block
+// on a thread's first access, which would be the first block on a new audio
+// thread.
+//
+// Thread contract: CAudioThreadScope and IsAudioThread act on the calling
 // thread only. CAudioThreadQueue: Push from any number of threads at once,
 // never waiting and never allocating; Pop from one thread at a time (its
 // users pop under a lock of their own or from the idle side).
@@ -16,9 +25,20 @@
 #include <cstddef>
 #include <cstdint>
 
-// [audio thread] Marks the calling thread as one that processes audio.
-void MarkAudioThread();
-// True on a thread that has processed audio.
+// [audio thread] Marks the calling thread as the audio thread while it lives
+// (when `mark` is true); nests, and restores the thread's mark at its end.
+class CAudioThreadScope {
+ public:
+  explicit CAudioThreadScope(bool mark = true);
+  ~CAudioThreadScope();
+  CAudioThreadScope(const CAudioThreadScope&) = delete;
+  CAudioThreadScope& operator=(const CAudioThreadScope&) = delete;
+
+ private:
+  bool m_bWasMarked;
+};
+
+// True on a thread inside a CAudioThreadScope.
 bool IsAudioThread();
 
 // A bounded lock-free queue of small values (after Vyukov's bounded queue):

@@ -129,6 +129,7 @@ class DivuVazize : public AEffGUIEditor, public CControlListener, public XREdito
   bool IsOpen() const override { return m_bOpen.load(); }
   bool IsBuildingViews() const override { return m_bBuildingViews.load(); }
   bool IsChangeFromGui() const override { return m_bChangeFromGui.load(); }
+  bool IsChangeFromGuiOnThisThread() const override { return m_bChangeFromGui.load() && OnUiThread(); }
   // [any thread; waits for the frame lock] Nulls every control pointer, then
   // removes every view under lock A and lock B.
   void RemoveAllControls() override;

@@ -23,6 +23,10 @@ class XREditorHooks {
   virtual bool IsBuildingViews() const = 0;
   // True while the editor's own handlers write parameters.
   virtual bool IsChangeFromGui() const = 0;
+  // True while they do so on the calling thread (the editor's own): such a
+  // write is never the audio thread's automation, even on a host that runs
+  // its audio on the same thread.
+  virtual bool IsChangeFromGuiOnThisThread() const { return false; }
 
   virtual void RemoveAllControls() = 0;
   virtual void RefreshFrontOrBack() = 0;

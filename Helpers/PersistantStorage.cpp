@@ -30,14 +30,46 @@ std::atomic<const char*> g_pszInstalledFilesRoot{nullptr};
 platform::PrefStore Store() { return platform::PrefStore(CPersistantStorage::ApplicationIdentifier()); }
 
 // Integer stores made on the audio thread, which must not wait for the
-// preference file's lock (nor allocate): written by the next store or query
-// of another thread, or by the next idle call. Keys live for the process.
-struct DeferredInt {
-  const char* pszKey;
-  int nValue;
+// preference file's lock (nor allocate): one slot per key, claimed by the
+// key's first store and kept for the process, so a later store of a key
+// replaces the value still waiting and every key there is has its slot.
+// Written by the next store or query of another thread, or the next idle
+// call. Keys live for the process.
+class CDeferredInts {
+ public:
+  // [any thread, never waits] False only when every slot holds another key.
+  bool Put(const char* key, int value) {
+    for (Slot& slot : m_Slots) {
+      const char* owner = slot.pszKey.load(std::memory_order_acquire);
+      if (owner == nullptr && slot.pszKey.compare_exchange_strong(owner, key, std::memory_order_acq_rel)) owner = key;
+      if (owner != key && std::strcmp(owner, key) != 0) continue;
+      slot.nValue.store(value, std::memory_order_relaxed);
+      slot.bPending.store(true, std::memory_order_release);
+      return true;
+    }
+    return false;
+  }
+  // Hands every waiting value to write(key, value). One thread at a time.
+  template <typename Write>
+  void Drain(Write write) {
+    for (Slot& slot : m_Slots) {
+      // A store that lands between the flag and the value raises the flag
+      // again: its value is written now or by the next drain.
+      if (!slot.bPending.exchange(false, std::memory_order_acquire)) continue;
+      write(slot.pszKey.load(std::memory_order_acquire), slot.nValue.load(std::memory_order_relaxed));
+    }
+  }
+
+ private:
+  struct Slot {
+    std::atomic<const char*> pszKey{nullptr};
+    std::atomic<int> nValue{0};
+    std::atomic<bool> bPending{false};
+  };
+  Slot m_Slots[CPersistantStorage::kMaxDeferredKeys];
 };
-CAudioThreadQueue<DeferredInt, 64> g_DeferredInts;
-std::mutex g_DeferredIntsPopper;  // one popping thread at a time
+CDeferredInts g_DeferredInts;
+std::mutex g_DeferredIntsPopper;  // one draining thread at a time
 
 }  // namespace
 
@@ -49,7 +81,7 @@ const char* CPersistantStorage::ApplicationIdentifier() {
 bool CPersistantStorage::StorePluginInt(const char* key, int value) {
   XR_TRY
   if (!key || !*key) return false;
-  if (IsAudioThread()) return g_DeferredInts.Push(DeferredInt{key, value});
+  if (IsAudioThread()) return g_DeferredInts.Put(key, value);
   StoreDeferredWrites();
   return Store().SetInt(key, value);
   XR_CATCH(false)
@@ -59,8 +91,7 @@ void CPersistantStorage::StoreDeferredWrites() {
   XR_TRY
   if (IsAudioThread()) return;
   std::lock_guard<std::mutex> popper(g_DeferredIntsPopper);
-  DeferredInt write;
-  while (g_DeferredInts.Pop(write)) Store().SetInt(write.pszKey, write.nValue);
+  g_DeferredInts.Drain([](const char* key, int value) { Store().SetInt(key, value); });
   XR_CATCH_VOID
 }
 

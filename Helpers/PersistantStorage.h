@@ -8,8 +8,9 @@
 // idle). The query results share static buffers, so callers copy them at once
 // and never query from two threads at the same time. StorePluginInt may also
 // run on the audio thread (host automation of a linked quality setting): it
-// then only queues the value, without waiting or allocating, and the next
-// store or query of another thread, or the next idle call, writes it.
+// then only leaves the value in the key's slot, without waiting or
+// allocating (a later value of the same key replaces it), and the next store
+// or query of another thread, or the next idle call, writes it.
 #pragma once
 
 // The product's registry path; names the preference domain and the folder of
@@ -26,9 +27,15 @@ class CPersistantStorage {
   // "com.sorvikaudio." followed by the registry path.
   static const char* ApplicationIdentifier();
 
+  // Distinct keys that integer stores on the audio thread can wait under:
+  // more than the effect base's persistent parameters, linked quality
+  // settings and frame-rate switch together.
+  static constexpr int kMaxDeferredKeys = 128;
+
   // True when the value is stored; false when the preferences cannot be
-  // written. On the audio thread: true when the value is queued (the key
-  // must live for the process, as the product's key tables do).
+  // written. On the audio thread: true when the value waits in its key's
+  // slot (the key must live for the process, as the product's key tables
+  // do); false only for a key beyond kMaxDeferredKeys distinct ones.
   static bool StorePluginInt(const char* key, int value);
   // Writes the values the audio thread queued. Any thread but the audio
   // thread; the effect's idle calls it.

@@ -96,6 +96,10 @@ void XREffect::StoreHostParam(int index, float value) {
 
 void XREffect::setParameter(VstInt32 index, float value) {
   XR_TRY
+  // Automation between blocks on the thread that processes the audio is the
+  // audio thread's; a write of the editor's own handler on its thread never
+  // is (in a host with one thread both are the same thread).
+  const CAudioThreadScope audio(IsRememberedAudioThread() && !IsEditorWritingOnThisThread());
   if (IsHostParam(index)) {
     StoreHostParam(index, value);
   } else if (IsPersistantParam(index)) {
@@ -162,7 +166,49 @@ CColor XREffect::GetParamAsColor(int index) {
   XR_CATCH(kBlackCColor)
 }
 
-// --- teardown -------------------------------------------------------------------
+// --- the audio thread and teardown ------------------------------------------
+
+XREffect::CProcessCallScope::CProcessCallScope(XREffect* effect) {
+  const std::thread::id me = std::this_thread::get_id();
+  if (effect->m_AudioThread.load(std::memory_order_relaxed) != me)
+    effect->m_AudioThread.store(me, std::memory_order_relaxed);
+}
+
+bool XREffect::IsRememberedAudioThread() const {
+  return m_AudioThread.load(std::memory_order_relaxed) == std::this_thread::get_id();
+}
+
+void XREffect::ForgetAudioThreadIfCalling() {
+  std::thread::id me = std::this_thread::get_id();
+  m_AudioThread.compare_exchange_strong(me, std::thread::id());
+}
+
+bool XREffect::IsEditorWritingOnThisThread() {
+  XREditorHooks* editor = GetEditorHooks();
+  return editor && editor->IsChangeFromGuiOnThisThread();
+}
+
+void XREffect::NoteDispatcherThread(VstInt32 opcode, VstIntPtr value) {
+  switch (opcode) {
+    case effMainsChanged:
+      // Suspended: no block comes until the next resume.
+      if (value == 0) m_AudioThread.store(std::thread::id());
+      break;
+    case effIdle:
+    case effEditOpen:
+    case effEditIdle:
+    case effEditMouse:
+    case effEditKey:
+    case effEditKeyDown:
+    case effEditKeyUp:
+      // The thread serves the host's idle or the editor now: whatever it
+      // writes until its next block is the user-interface side's.
+      ForgetAudioThreadIfCalling();
+      break;
+    default:
+      break;
+  }
+}
 
 void XREffect::CloseEditorForTeardown() {
   XR_TRY

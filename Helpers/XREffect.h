@@ -19,15 +19,24 @@
 // next idle call). Program changes, A/B switches, program names and edit
 // brackets belong to the user-interface thread.
 //
+// "The audio thread" is the thread inside this effect's process call now
+// (marked for the call, Helpers/AudioThread.h), and, for automation arriving
+// between blocks, the thread that processed the last block, until the host
+// suspends the effect or that thread idles, opens or works the editor. A
+// host that runs everything on one thread is therefore served as one with
+// two: what its "audio thread" put off is done by its next idle call.
+//
 // Quality modes and idle work (XREffectQuality.cpp, XREffectIdle.cpp): the
 // quality settings are parameters, so their setters run wherever parameters
-// are written and only raise atomic flags; the decision to rebuild, the
-// rebuild and the latency report run on the host's threads (host idle,
-// editor idle, the dispatcher's resume and, with the idle worker, any other
-// host request) under m_IdleMutex, never on the audio thread or the worker
-// and never while audio has run within the last 500 ms. The audio thread meets
-// the idle side only at m_bAudioBusy: it skips a block while the idle side
-// holds the flag, and the idle side holds it around every rebuild.
+// are written and only raise atomic flags (on the audio thread the write-back
+// of the snapped state to the host and the undo history waits for the next
+// idle); the decision to rebuild, the rebuild and the latency report run on
+// the host's threads (host idle, editor idle, the dispatcher's resume and,
+// with the idle worker, any other host request) under m_IdleMutex, never on
+// the audio thread or the worker and never while audio has run within the
+// last 500 ms. The audio thread meets the idle side only at m_bAudioBusy: it
+// skips a block while the idle side holds the flag, and the idle side holds
+// it around every rebuild.
 //
 // The editor is reached only through XREditorHooks (Helpers/EditorHooks.h),
 // found on the VST editor object; with no editor these calls are skipped.
@@ -150,6 +159,8 @@ class XREffect : public AudioEffectX {
   // With the idle worker (XREffectWorker.cpp): starts it at the host's open
   // and resume, stops it at close, and gives every other request from a host
   // thread the work the worker leaves to those threads. [host threads]
+  // Forgets the remembered audio thread when the host suspends the effect,
+  // or when that thread idles, opens or works the editor.
   VstIntPtr dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) override;
   // Any thread. Host indexes outside the parameter count and the persistent
   // range are ignored.
@@ -274,6 +285,10 @@ class XREffect : public AudioEffectX {
   // m_bCanUndo/m_bCanRedo and tells the editor when either changed. Idle
   // side (fxIdle calls it).
   void CheckForChangeCanUndoOrRedo();
+  // Writes back the quality settings that automation on the audio thread
+  // changed (parameter, undo point, the host's automate). Idle side (fxIdle
+  // calls it).
+  void WriteBackPendingQualityStates();
 
   // Fills a program from the "Default" record and a preset stream.
   void UsePresetStream(int program, const PresetStream& stream);
@@ -327,6 +342,18 @@ class XREffect : public AudioEffectX {
   // [audio thread] Stamps the time of the block, before the product takes
   // m_bAudioBusy.
   void RegisterProcessBlockSizeToReduceLatency(float** inputs, int sampleFrames);
+  // [audio thread] Held by the product's process call for its duration:
+  // marks the thread as the audio thread and remembers it as this effect's.
+  class CProcessCallScope {
+   public:
+    explicit CProcessCallScope(XREffect* effect);
+
+   private:
+    CAudioThreadScope m_Mark;  // not copyable, so neither is the scope
+  };
+  // True on the thread that processed this effect's last block, while it is
+  // remembered (see the top of this file). Any thread.
+  bool IsRememberedAudioThread() const;
 
   // Host parameter count (A, unshared and B settings).
   int GetNumHostParams() const { return m_nNumParams + m_nNumABParams; }
@@ -517,6 +544,36 @@ class XREffect : public AudioEffectX {
 
   // Reads as 0 for any index outside the program.
   std::atomic<float> m_fOutOfRangeParam{0.0f};
+
+  // The thread that processed the last block; written by the process call,
+  // cleared by the dispatcher and fxIdle (ForgetAudioThreadIfCalling).
+  std::atomic<std::thread::id> m_AudioThread{};
+  void ForgetAudioThreadIfCalling();
+  // The dispatcher's part: what a request tells of the calling thread.
+  void NoteDispatcherThread(VstInt32 opcode, VstIntPtr value);
+  bool IsEditorWritingOnThisThread();
+
+  // The six quality settings, for the write-backs the audio thread leaves to
+  // the idle side: one bit each in m_nPendingWriteBacks (set by the setters
+  // on the audio thread, taken by WriteBackPendingQualityStates).
+  enum EQualitySetting : unsigned {
+    kQualityRating,
+    kQualityBitDepth,
+    kQualityReportLatency,
+    kQualityOfflineRender,
+    kQualityDither,
+    kQualityWysiwyg,
+    kNumQualitySettings
+  };
+  std::atomic<unsigned> m_nPendingWriteBacks{0};
+  // The parameter of a setting, its number of states and its state now.
+  struct CQualityState {
+    int nIndex, nStates, nState;
+  };
+  CQualityState QualityStateOf(EQualitySetting setting);
+  // A setter's new state to its parameter: at once, or from the audio
+  // thread by the next idle.
+  void WriteBackQualityState(EQualitySetting setting, int state);
 
   // Last: built after everything its passes use, and stopped first.
   CIdleWorker m_IdleWorker{[this] { return RunIdleWorkerPass(); }};

@@ -117,15 +117,22 @@ void XREffect::MaybeCallFxIdle(EFxIdleCalledFrom from) {
 VstInt32 XREffect::fxIdle() {
   const bool onWorker = IsOnIdleWorker();
   NoteHostOrEditorIdle();
+  // A thread that idles is not the audio thread until its next block.
+  ForgetAudioThreadIfCalling();
+  // What the audio thread handed over instead of waiting (undo points,
+  // preference writes, the quality settings' write-backs) is done by every
+  // idle call, also while another thread's pass runs.
+  if (!IsAudioThread()) {
+    CheckForChangeCanUndoOrRedo();
+    CPersistantStorage::StoreDeferredWrites();
+    WriteBackPendingQualityStates();
+  }
   // One pass at a time, from whichever thread: nested and concurrent calls
   // return at once.
   if (m_bInFxIdle.exchange(true)) return 0;
   xr_detail::ScopeExit leave([this] { m_bInFxIdle.store(false); });
   XR_TRY
-  // What the audio thread handed over instead of waiting: undo points and
-  // preference writes; and what the worker left for a host thread.
-  CheckForChangeCanUndoOrRedo();
-  CPersistantStorage::StoreDeferredWrites();
+  // What the worker left for a host thread.
   if (!onWorker) FlushDeferredHostCalls();
   fxIdleInner();
   const uint32_t now = GetTickCount();

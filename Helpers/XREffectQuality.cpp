@@ -46,6 +46,11 @@ constexpr const char* kKeyBitDepth = "BD";
 constexpr const char* kKeyReportLatency = "RL";
 constexpr const char* kKeyOfflineRender = "OFR";
 constexpr const char* kKeyWysiwyg = "WY";
+constexpr int kNumLinkedKeys = 6;
+// Stores made on the audio thread wait in one slot per key: every persistent
+// parameter, linked setting and the frame-rate switch must have one.
+static_assert(kXrMaxPersistantParams + kNumLinkedKeys + 1 <= CPersistantStorage::kMaxDeferredKeys,
+              "a key without a slot for the audio thread's stores");
 
 // A state read from the shared preferences: usable only within 1..nStates-1.
 bool ReadLinkedState(const char* key, int nStates, int* state) {
@@ -139,7 +144,7 @@ void XREffect::ApplyQualityParameter(int index, float value) {
 void XREffect::SetQualityRating(int rating) {
   XR_TRY
   if (rating <= 0 || m_nQualityRating.exchange(rating) == rating) return;
-  SetParamAsFiniteState(GetQualityRatingParamNum(), rating, kRatingStates);
+  WriteBackQualityState(kQualityRating, rating);
   m_bQualityRatingChanged.store(true);
   if (GetIsQMLinked()) CPersistantStorage::StorePluginInt(kKeyRating, rating);
   TellEditorQualityChanged();
@@ -149,7 +154,7 @@ void XREffect::SetQualityRating(int rating) {
 void XREffect::SetBitDepth(int state) {
   XR_TRY
   if (state < 1 || state >= kOnOffStates || m_nBitDepth.exchange(state - 1) == state - 1) return;
-  SetParamAsFiniteState(GetBitDepthParamNum(), state, kOnOffStates);
+  WriteBackQualityState(kQualityBitDepth, state);
   if (GetIsQMLinked()) CPersistantStorage::StorePluginInt(kKeyBitDepth, state);
   m_bBitDepthChanged.store(true);
   TellEditorQualityChanged();
@@ -159,7 +164,7 @@ void XREffect::SetBitDepth(int state) {
 void XREffect::SetReportLatency(int state) {
   XR_TRY
   if (state < 1 || state >= kOnOffStates || m_bReportLatency.exchange(state == 2) == (state == 2)) return;
-  SetParamAsFiniteState(GetReportLatencyParamNum(), state, kOnOffStates);
+  WriteBackQualityState(kQualityReportLatency, state);
   if (GetIsQMLinked()) CPersistantStorage::StorePluginInt(kKeyReportLatency, state);
   m_bReportLatencyChanged.store(true);
   TellEditorQualityChanged();
@@ -169,7 +174,7 @@ void XREffect::SetReportLatency(int state) {
 void XREffect::SetOfflineRender(int state) {
   XR_TRY
   if (state < 1 || state >= kOnOffStates || m_bOfflineRender.exchange(state == 2) == (state == 2)) return;
-  SetParamAsFiniteState(GetOfflineRenderParamNum(), state, kOnOffStates);
+  WriteBackQualityState(kQualityOfflineRender, state);
   if (GetIsQMLinked()) CPersistantStorage::StorePluginInt(kKeyOfflineRender, state);
   m_bOfflineRenderChanged.store(true);
   TellEditorQualityChanged();
@@ -179,7 +184,7 @@ void XREffect::SetOfflineRender(int state) {
 void XREffect::SetDitherMode(int state) {
   XR_TRY
   if (state < 1 || state >= kDitherStates || m_nDitherMode.exchange(state - 1) == state - 1) return;
-  SetParamAsFiniteState(GetDitherParamNum(), state, kDitherStates);
+  WriteBackQualityState(kQualityDither, state);
   if (GetIsQMLinked()) CPersistantStorage::StorePluginInt(kKeyDither, state);
   // The dither type needs no rebuild: the filters take it at once.
   InPlaceApplyQualityModeSettings();
@@ -190,9 +195,51 @@ void XREffect::SetDitherMode(int state) {
 void XREffect::SetWysiwyg(int state) {
   XR_TRY
   if (state < 1 || state >= kOnOffStates || m_bWysiwyg.exchange(state == 2) == (state == 2)) return;
-  SetParamAsFiniteState(GetWysiwygParamNum(), state, kOnOffStates);
+  WriteBackQualityState(kQualityWysiwyg, state);
   if (GetIsQMLinked()) CPersistantStorage::StorePluginInt(kKeyWysiwyg, state);
   TellEditorQualityChanged();
+  XR_CATCH_VOID
+}
+
+XREffect::CQualityState XREffect::QualityStateOf(EQualitySetting setting) {
+  switch (setting) {
+    case kQualityRating:
+      return {GetQualityRatingParamNum(), kRatingStates, m_nQualityRating.load()};
+    case kQualityBitDepth:
+      return {GetBitDepthParamNum(), kOnOffStates, m_nBitDepth.load() + 1};
+    case kQualityReportLatency:
+      return {GetReportLatencyParamNum(), kOnOffStates, m_bReportLatency.load() ? 2 : 1};
+    case kQualityOfflineRender:
+      return {GetOfflineRenderParamNum(), kOnOffStates, m_bOfflineRender.load() ? 2 : 1};
+    case kQualityDither:
+      return {GetDitherParamNum(), kDitherStates, m_nDitherMode.load() + 1};
+    case kQualityWysiwyg:
+      return {GetWysiwygParamNum(), kOnOffStates, m_bWysiwyg.load() ? 2 : 1};
+    default:
+      return {-1, 0, 0};
+  }
+}
+
+void XREffect::WriteBackQualityState(EQualitySetting setting, int state) {
+  // The audio thread never calls the host nor waits for the undo history:
+  // the setting is in effect, its write-back comes with the next idle.
+  if (IsAudioThread()) {
+    m_nPendingWriteBacks.fetch_or(1u << setting);
+    return;
+  }
+  const CQualityState q = QualityStateOf(setting);
+  SetParamAsFiniteState(q.nIndex, state, q.nStates);
+}
+
+void XREffect::WriteBackPendingQualityStates() {
+  XR_TRY
+  const unsigned pending = m_nPendingWriteBacks.exchange(0);
+  for (unsigned s = 0; s < kNumQualitySettings; ++s) {
+    // The state now: a later change on the audio thread goes back with it.
+    if (!(pending & (1u << s))) continue;
+    const CQualityState q = QualityStateOf(static_cast<EQualitySetting>(s));
+    SetParamAsFiniteState(q.nIndex, q.nState, q.nStates);
+  }
   XR_CATCH_VOID
 }
 

@@ -37,6 +37,7 @@ bool XREffect::IsIdleWorkPending() { return false; }
 
 VstIntPtr XREffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
   XR_TRY
+  NoteDispatcherThread(opcode, value);
   if (!m_bIdleWorkerWanted) return AudioEffectX::dispatcher(opcode, index, value, ptr, opt);
   if (opcode == effClose) {
     m_IdleWorker.Stop();
@@ -44,7 +45,8 @@ VstIntPtr XREffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value,
   }
   // A request made from inside one of the effect's own calls to the host
   // may come with the editor's locks held further up: it gets no share.
-  const bool hostThread = !IsAudioThread() && !isInsideHostCall() && !IsOnIdleWorker();
+  // Nor does the audio thread, in a block or between blocks.
+  const bool hostThread = !IsAudioThread() && !IsRememberedAudioThread() && !isInsideHostCall() && !IsOnIdleWorker();
   if (hostThread && opcode != effIdle) RunHostThreadWork();
   const VstIntPtr answer = AudioEffectX::dispatcher(opcode, index, value, ptr, opt);
   if (hostThread && (opcode == effOpen || (opcode == effMainsChanged && value != 0))) {

@@ -36,10 +36,14 @@
 //   - automation: parameter values are atomics; an undo point is recorded
 //     under a try of the history's mutex or left in a lock-free queue for the
 //     next holder (XREffect::StoreUndoPoint); preference writes of linked
-//     quality settings and persistent parameters are queued for the idle side
-//     (CPersistantStorage::StorePluginInt); quality settings only raise flags
-//     for the idle side; a band-type write never refits here.
-// Each block marks its thread (MarkAudioThread) so that these paths know it.
+//     quality settings and persistent parameters wait in a lock-free table,
+//     one slot per key, for the idle side (CPersistantStorage::StorePluginInt);
+//     quality settings only raise flags and leave their write-back (undo
+//     point, the host's automate) to the idle side; a band-type write never
+//     refits here. No call into the host is made on this thread.
+// The call marks its thread for its duration and the effect remembers it for
+// automation between blocks (CProcessCallScope), so that these paths know it;
+// the mark is a thread-local of the initial-exec model, which never allocates.
 #include <algorithm>
 #include <cstring>
 
@@ -195,7 +199,7 @@ bool AQVX2::RunFilters(FftFilterWithCallBack<FTYPE>* const* filters, CQVX2Engine
 
 void AQVX2::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) {
   XR_TRY
-  MarkAudioThread();
+  const CProcessCallScope audioThread(this);
   if (outputs == nullptr || outputs[0] == nullptr || outputs[1] == nullptr || sampleFrames <= 0) return;
   const int n = sampleFrames;
   // Read once: the whole block follows one reading.

@@ -60,7 +60,7 @@ TEST(UndoThreadTest, AudioThreadAutomationDuringAnUndoWaitsInLineInsteadOfForThe
   fx.SetParamAndForceHostUpdate(1, 0.5f);
   fx.UndoMutex().lock();  // as an undo or redo walking the history
   auto audio = std::async(std::launch::async, [&] {
-    MarkAudioThread();
+    const CAudioThreadScope audioThread;
     fx.setParameter(2, 0.9f);
     fx.setParameter(3, 0.8f);
   });

@@ -2,13 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
+#include <thread>
+#include <vector>
 
+#include "Helpers/AudioThread.h"
+#include "Helpers/XREffect.h"
 #include "platform/PrefStore.h"
 #include "prefs/TempConfigFolder.h"
 
@@ -148,6 +153,46 @@ TEST_F(InstalledFileTest, RefusesEmptyOversizedMissingAndEscapingNames) {
 
 TEST(InstalledFileRootTest, DefaultsToTheSharedDataFolder) {
   EXPECT_STREQ(CPersistantStorage::InstalledFilesRoot(), "/usr/share/Sorvik Audio");
+}
+
+}  // namespace
+
+namespace {
+
+// Integer stores made on audio threads while another thread writes the file:
+// however many there are, each key ends with its last value, for every key
+// the effect base can have (persistent parameters, linked quality settings,
+// the frame-rate switch).
+TEST(PersistantStorageThreadTest, AudioThreadStoresOfEveryKeyReachTheFileWithTheirLastValue) {
+  TempConfigFolder folder;
+  constexpr int kKeys = kXrMaxPersistantParams + 7, kRounds = 4;
+  // Keys live for the process, as the product's key tables do.
+  static std::vector<std::string> keys;
+  if (keys.empty())
+    for (int k = 0; k < kKeys; ++k) keys.push_back("AudioKey" + std::to_string(k));
+  auto valueOf = [](int key, int round) { return round * 1000 + key; };
+  std::atomic<int> refused{0};
+  std::atomic<int> writersLeft{2};
+  auto writer = [&](int from, int to) {
+    const CAudioThreadScope audio;
+    for (int round = 1; round <= kRounds; ++round)
+      for (int k = from; k < to; ++k)
+        if (!CPersistantStorage::StorePluginInt(keys[static_cast<size_t>(k)].c_str(), valueOf(k, round))) ++refused;
+    --writersLeft;
+  };
+  std::thread a(writer, 0, kKeys / 2), b(writer, kKeys / 2, kKeys);
+  // The idle side writes what waits while the audio threads go on.
+  while (writersLeft.load() > 0) CPersistantStorage::StoreDeferredWrites();
+  a.join();
+  b.join();
+  EXPECT_EQ(refused.load(), 0);
+  CPersistantStorage::StoreDeferredWrites();
+  const auto stored = ProductStore().ReadAll();
+  for (int k = 0; k < kKeys; ++k) {
+    const auto found = stored.find(keys[static_cast<size_t>(k)]);
+    ASSERT_NE(found, stored.end()) << keys[static_cast<size_t>(k)] << " never reached the file";
+    EXPECT_EQ(found->second.nInt, valueOf(k, kRounds)) << keys[static_cast<size_t>(k)];
+  }
 }
 
 }  // namespace

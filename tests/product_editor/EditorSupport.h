@@ -46,6 +46,7 @@ class EditorProbe : public QVX2Editor {
   using QVX2Editor::m_bColorMode;
   using QVX2Editor::m_pABButton;
   using QVX2Editor::m_pBandTypeMenu;
+  using QVX2Editor::m_pFillButton;
   using QVX2Editor::m_bPendingRefresh;
   using QVX2Editor::m_bMirroring;
   using QVX2Editor::m_nEditorWrite;

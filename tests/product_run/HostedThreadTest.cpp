@@ -1,0 +1,155 @@
+// The full edition's module on the audio thread of a host that loads it as
+// hosts do (dlopen): automation of its quality settings arriving there
+// between blocks makes no call into the host on that thread, and the first
+// block on a new audio thread allocates nothing, not even the module's
+// thread-local storage.
+#include <gtest/gtest.h>
+
+#include <pthread.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <iterator>
+#include <thread>
+#include <vector>
+
+#include "QVX2/QVX2Params.h"
+#include "prefs/TempConfigFolder.h"
+#include "tools/qvxhost/PluginHost.h"
+
+#ifndef QVX_SANITIZED_MODULES
+// Every allocation of the process passes here, the dynamic loader's for a
+// module's thread-local storage included; those of the one thread being
+// watched are counted (the effect's own threads may allocate meanwhile).
+namespace {
+std::atomic<bool> g_bCountAllocations{false};
+std::atomic<pthread_t> g_WatchedThread{};
+std::atomic<long> g_nAllocations{0};
+void CountAllocation() {
+  if (g_bCountAllocations.load(std::memory_order_relaxed) && pthread_equal(pthread_self(), g_WatchedThread.load()))
+    g_nAllocations.fetch_add(1);
+}
+}  // namespace
+extern "C" {
+void* __libc_malloc(size_t);
+void* __libc_calloc(size_t, size_t);
+void* __libc_realloc(void*, size_t);
+void __libc_free(void*);
+void* malloc(size_t size) {
+  CountAllocation();
+  return __libc_malloc(size);
+}
+void* calloc(size_t n, size_t size) {
+  CountAllocation();
+  return __libc_calloc(n, size);
+}
+void* realloc(void* p, size_t size) {
+  CountAllocation();
+  return __libc_realloc(p, size);
+}
+void free(void* p) { __libc_free(p); }
+}
+#endif
+
+namespace {
+
+constexpr int kFrames = 256;
+
+struct Buffers {
+  std::vector<float> in = std::vector<float>(kFrames, 0.25f);
+  std::vector<float> left = std::vector<float>(kFrames), right = std::vector<float>(kFrames);
+  float* ins[2] = {in.data(), in.data()};
+  float* outs[2] = {left.data(), right.data()};
+};
+
+TEST(HostedAudioThreadTest, QualityAutomationOnTheAudioThreadLeavesItsHostCallsToTheIdle) {
+  TempConfigFolder prefs;
+  PluginHost host;
+  ASSERT_TRUE(host.Load(QVX2_MASTER_PLUGIN)) << host.Error();
+  host.Start(48000.0, kFrames);
+  host.SetParameter(kQvx2QMLink, 1.0f);
+  // Each setting at a value between its states, and the state's own value
+  // that the host must hear back.
+  const struct {
+    int index;
+    float value, snapped;
+  } cases[] = {
+      {kQvx2QualityRating, 0.0801f, 80.0f / 999.0f},  // "Maximum"
+      {kQvx2DitherMode, 0.7f, 0.75f},                 // state 3 of 5
+      {kQvx2BitDepth, 0.9f, 1.0f},
+      {kQvx2ReportLatency, 0.3f, 0.5f},  // off
+      {kQvx2OfflineRender, 0.8f, 1.0f},
+      {kQvx2Wysiwyg, 0.8f, 1.0f},
+  };
+  const size_t before = host.Log().size();
+  std::thread audio([&] {
+    PluginHost::MarkAudioThread();
+    Buffers b;
+    host.Process(b.ins, b.outs, kFrames);
+    for (const auto& c : cases) {
+      host.SetParameter(c.index, c.value);
+      host.Process(b.ins, b.outs, kFrames);
+    }
+  });
+  audio.join();
+  const std::vector<HostCall> during = host.Log();
+  for (size_t i = before; i < during.size(); ++i)
+    EXPECT_NE(during[i].thread, HostThread::Audio) << "on the audio thread: " << DescribeHostCall(during[i]);
+
+  // The host's idle calls on its user-interface thread tell the host (the
+  // effect's own idle thread may take the work first and leave the calls to
+  // the next of them).
+  auto toldOf = [&](int index) {
+    int n = 0;
+    for (const HostCall& call : host.Log()) n += call.opcode == audioMasterAutomate && call.index == index;
+    return n;
+  };
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  for (size_t told = 0; told < std::size(cases) && std::chrono::steady_clock::now() < deadline;) {
+    host.Idle();
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    told = 0;
+    for (const auto& c : cases) told += toldOf(c.index) > 0;
+  }
+  const std::vector<HostCall> after = host.Log();
+  for (const auto& c : cases) {
+    int told = 0;
+    for (size_t i = during.size(); i < after.size(); ++i)
+      if (after[i].opcode == audioMasterAutomate && after[i].index == c.index) {
+        ++told;
+        EXPECT_EQ(after[i].opt, c.snapped) << c.index;
+        EXPECT_EQ(after[i].thread, HostThread::UserInterface) << c.index;
+      }
+    EXPECT_EQ(told, 1) << "parameter " << c.index;
+    EXPECT_EQ(host.GetParameter(c.index), c.snapped) << c.index;
+  }
+}
+
+TEST(HostedAudioThreadTest, TheFirstBlockOnANewAudioThreadAllocatesNothing) {
+#ifdef QVX_SANITIZED_MODULES
+  GTEST_SKIP() << "the sanitizers own the allocator";
+#else
+  TempConfigFolder prefs;
+  PluginHost host;
+  ASSERT_TRUE(host.Load(QVX2_MASTER_PLUGIN)) << host.Error();
+  host.Start(48000.0, kFrames);
+  AEffect* effect = host.Effect();
+  for (int thread = 0; thread < 3; ++thread) {
+    long allocations = -1;
+    std::thread audio([&] {
+      Buffers b;
+      g_nAllocations = 0;
+      g_WatchedThread = pthread_self();
+      g_bCountAllocations = true;
+      effect->processReplacing(effect, b.ins, b.outs, kFrames);
+      g_bCountAllocations = false;
+      allocations = g_nAllocations.load();
+    });
+    audio.join();
+    EXPECT_EQ(allocations, 0) << "audio thread " << thread;
+  }
+#endif
+}
+
+}  // namespace
