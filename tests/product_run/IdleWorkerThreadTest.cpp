@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -50,8 +51,10 @@ void Open(PluginHost& host) {
 }
 
 // A render on a thread of its own, as a host's render thread, at the given
-// process level, with no idle call.
-AudioBuffer Render(PluginHost& host, const AudioBuffer& input, VstInt32 level) {
+// process level, with no idle call; paced to real time when asked, with
+// `beforeBlock` called on that thread before each block.
+AudioBuffer Render(PluginHost& host, const AudioBuffer& input, VstInt32 level, bool paced = false,
+                   const std::function<void(int64_t)>& beforeBlock = {}) {
   AudioBuffer out;
   out.Resize(2, input.NumFrames());
   std::thread render([&] {
@@ -60,8 +63,11 @@ AudioBuffer Render(PluginHost& host, const AudioBuffer& input, VstInt32 level) {
     float in[2][kBlock], buffer[2][kBlock];
     float* ins[2] = {in[0], in[1]};
     float* outs[2] = {buffer[0], buffer[1]};
+    const auto start = std::chrono::steady_clock::now();
     for (int64_t pos = 0; pos < input.NumFrames(); pos += kBlock) {
       const int n = static_cast<int>(std::min<int64_t>(kBlock, input.NumFrames() - pos));
+      if (paced) std::this_thread::sleep_until(start + std::chrono::microseconds(pos * 1000000 / int64_t(kRate)));
+      if (beforeBlock) beforeBlock(pos);
       for (int c = 0; c < 2; ++c) std::copy_n(&input.channels[c][static_cast<size_t>(pos)], n, in[c]);
       host.Process(ins, outs, n);
       for (int c = 0; c < 2; ++c) std::copy_n(buffer[c], n, &out.channels[c][static_cast<size_t>(pos)]);
@@ -197,4 +203,36 @@ TEST(IdleWorkerThreadTest, AnOfflineRenderRightAfterTheSettingsHasThemFromItsFir
     EXPECT_LT(MaxDiff(immediate, settled, 0, input.NumFrames()), 1e-6) << c.name;
     EXPECT_GT(MaxDiff(immediate, flat, 0, 2 * kMediumLatency), 1e-3) << c.name;
   }
+}
+
+TEST(IdleWorkerThreadTest, AutomationOnTheAudioThreadIsHeardWithinTheLatency) {
+  // Hosts that automate send the values on their audio thread, between
+  // blocks; the effect must wake its worker from there without waiting.
+  TempConfigFolder prefs;
+  const AudioBuffer input = Noise(1.5);
+  AudioBuffer oldCurve, newCurve, measured;
+  {
+    PluginHost host;
+    Open(host);
+    oldCurve = Render(host, input, kVstProcessLevelRealtime);
+  }
+  {
+    PluginHost host;
+    Open(host);
+    Apply(host, NewCurve());
+    host.IdleFor(300);
+    newCurve = Render(host, input, kVstProcessLevelRealtime);
+  }
+  PluginHost host;
+  Open(host);
+  const int64_t edit = static_cast<int64_t>(0.5 * kRate) / kBlock * kBlock;
+  measured = Render(host, input, kVstProcessLevelRealtime, true, [&](int64_t pos) {
+    if (pos == edit) Apply(host, NewCurve());
+  });
+  const int64_t heardBy = edit + kMediumLatency + static_cast<int64_t>(0.150 * kRate);
+  EXPECT_LT(MaxDiff(measured, oldCurve, 0, edit), 1e-6);
+  EXPECT_GT(MaxDiff(measured, oldCurve, edit, heardBy), 1e-3);
+  EXPECT_LT(MaxDiff(measured, newCurve, heardBy, input.NumFrames()), 1e-6);
+  EXPECT_EQ(host.IdleCalls(), 0);
+  EXPECT_EQ(host.CallsFromOtherThreads(), 0);
 }
