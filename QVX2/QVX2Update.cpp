@@ -11,6 +11,7 @@
 // the design runs outside it.
 #include <chrono>
 #include <mutex>
+#include <thread>
 
 #include "Helpers/Assert.h"
 #include "Helpers/ScopedValue.h"
@@ -106,7 +107,7 @@ void AQVX2::CompleteFilterUpdateWhenOffline() {
   const auto giveUp = std::chrono::steady_clock::now() + kOfflineWaitLimit;
   while (!idle.try_lock()) {
     if (std::chrono::steady_clock::now() >= giveUp) return;
-    Sleep(1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
   CompleteFilterUpdate();
   XR_CATCH_VOID

@@ -80,8 +80,9 @@ double PowerAt(const std::vector<float>& x, double f, size_t from) {
 }
 
 // Ardour's headless interpreter: a new session with a bus of white noise
-// into the equaliser, the curve set through the host's parameter calls. The session
-// range is no Lua call in this version; the test writes it into the file.
+// into the equaliser, the curve set through the host's parameter calls.
+// Setting the session range is no Lua call in this version: the test writes
+// it into the file.
 constexpr const char* kArdourSessionScript = R"lua(
 ARDOUR.config():set_hide_dummy_backend(false)
 AudioEngine:set_backend("None (Dummy)", "", "")
@@ -186,7 +187,8 @@ TEST(HostedRunTest, ArdourRendersASavedSessionWithItsCurveAndTheEditorClosed) {
                           "/cache' LXVST_PATH='" + dir + "/vst' ";
   std::string output;
   ASSERT_EQ(RunCommand(env + "LD_LIBRARY_PATH=/usr/lib/ardour7 " + scanner + " -f '" + dir + "/vst/QVX2Master.so' 2>&1",
-                       output), 0)
+                       output),
+            0)
       << output;
   std::ofstream(dir + "/make.lua") << kArdourSessionScript;
   RunCommand(env + "ardour7-lua '" + dir + "/make.lua' '" + dir + "/session' 2>&1", output);
