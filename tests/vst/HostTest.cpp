@@ -181,6 +181,26 @@ TEST(PluginHostTest, BenchmarkFiguresAreConsistent) {
   EXPECT_NEAR(stats.realTimeFactor, 1.0 / stats.processSeconds, 1e-6 / stats.processSeconds);
 }
 
+TEST(PluginHostTest, RendersIdleTheEffectUnlessToldNever) {
+  // Offline after every block (or every N), in real time every idle period;
+  // with 0 not once, in either.
+  for (const bool realtime : {false, true})
+    for (const int every : {1, 0}) {
+      PluginHost host;
+      LoadAndStart(host);
+      RenderOptions options = Options();
+      options.idleEveryBlocks = every;
+      AudioBuffer output;
+      RenderStats stats;
+      RealtimeTrace trace;
+      std::string error;
+      ASSERT_TRUE(realtime ? RenderRealtime(host, Noise(0.1), options, output, stats, trace, error)
+                           : RenderOffline(host, Noise(0.1), options, output, stats, error))
+          << error;
+      EXPECT_EQ(host.IdleCalls() > 0, every != 0) << "real time " << realtime << ", every " << every;
+    }
+}
+
 TEST(PluginHostTest, AnEditDuringARealTimeRenderChangesTheFollowingAudio) {
   auto prepare = [](PluginHost& host, std::string& error) {
     if (!host.Load(QVX_TEST_MODULE)) {
