@@ -2,12 +2,41 @@
 
 #include <pthread.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <ctime>
+#include <vector>
 
 #include "Helpers/Assert.h"
 
 XR_REGISTER_SOURCE_FILE("Helpers/IdleWorker");
+
+namespace {
+// The running workers of this module, for the fork handlers.
+std::mutex g_RegistryLock;
+std::vector<CIdleWorker*>& Running() {
+  static std::vector<CIdleWorker*> s_Workers;
+  return s_Workers;
+}
+}  // namespace
+
+void CIdleWorker::BeforeFork() {
+  g_RegistryLock.lock();
+  for (CIdleWorker* worker : Running()) worker->m_PassLock.lock();
+}
+
+void CIdleWorker::AfterForkInParent() {
+  for (CIdleWorker* worker : Running()) worker->m_PassLock.unlock();
+  g_RegistryLock.unlock();
+}
+
+void CIdleWorker::AfterForkInChild() {
+  for (CIdleWorker* worker : Running()) {
+    worker->m_PassLock.unlock();
+    worker->m_bForkedAway = true;
+  }
+  g_RegistryLock.unlock();
+}
 
 CIdleWorker::CIdleWorker(Pass pass) : m_Pass(std::move(pass)) { sem_init(&m_Wake, 0, 0); }
 
@@ -20,7 +49,14 @@ bool CIdleWorker::Start() {
   XR_TRY
   std::lock_guard<std::mutex> control(m_Control);
   if (m_Thread.joinable()) return true;
+  // Unregistered by the module's unloading (glibc ties them to it).
+  static std::once_flag s_ForkHandlers;
+  std::call_once(s_ForkHandlers, [] { pthread_atfork(&BeforeFork, &AfterForkInParent, &AfterForkInChild); });
   m_bStop.store(false);
+  {
+    std::lock_guard<std::mutex> registry(g_RegistryLock);
+    Running().push_back(this);
+  }
   m_Thread = std::thread([this] { Main(); });
   // Named before Start returns, for debuggers and the tests that look for it.
   pthread_setname_np(m_Thread.native_handle(), "qvx idle");
@@ -40,7 +76,15 @@ void CIdleWorker::Stop() {
   if (!m_Thread.joinable()) return;
   m_bStop.store(true);
   sem_post(&m_Wake);
-  m_Thread.join();
+  // In a forked child the thread does not exist: nothing to wait for.
+  if (m_bForkedAway)
+    m_Thread.detach();
+  else
+    m_Thread.join();
+  {
+    std::lock_guard<std::mutex> registry(g_RegistryLock);
+    Running().erase(std::remove(Running().begin(), Running().end(), this), Running().end());
+  }
   m_bRunning.store(false);
   XR_CATCH_VOID
 }
@@ -78,6 +122,7 @@ void CIdleWorker::Main() {
     // Cleared before the pass: a wake from here on asks for another one.
     m_bWakePosted.store(false);
     try {
+      std::lock_guard<std::mutex> pass(m_PassLock);
       wait = m_Pass();
     } catch (...) {
       HandleException(__PRETTY_FUNCTION__);

@@ -15,6 +15,12 @@
 // Thread contract: Start and Stop on any thread but the worker (serialised
 // by a mutex of their own); Wake and OnWorkerThread on any thread. The pass
 // runs on the worker only, one at a time.
+//
+// Fork: a process that forks with a worker running (a host that isolates
+// risky calls in a child) forks between two passes, never inside one, so
+// the child inherits no lock a pass held. The child has no worker thread:
+// its effects get no passes there, and Stop in the child lets the thread
+// object go without joining.
 #pragma once
 
 #include <semaphore.h>
@@ -53,8 +59,16 @@ class CIdleWorker {
   // Sleeps until a Wake or for `ms` milliseconds (kUntilWoken: no limit).
   void Sleep(int ms);
 
+  // The registry of running workers that a fork waits on.
+  static void BeforeFork();
+  static void AfterForkInParent();
+  static void AfterForkInChild();
+
   const Pass m_Pass;
   sem_t m_Wake;
+  // Held by the worker for each pass, and by a forking thread across fork.
+  std::mutex m_PassLock;
+  bool m_bForkedAway = false;  // set in a child process; under m_Control
   std::atomic<bool> m_bWakePosted{false};
   std::atomic<bool> m_bStop{false};
   std::atomic<bool> m_bRunning{false};

@@ -1,9 +1,15 @@
 // The effect's idle worker lives from the host's open to its close: no thread
 // is left after effClose, also when the close comes while the worker runs a
-// filter update at the largest FFT size (under the sanitizers too).
+// filter update at the largest FFT size (under the sanitizers too); and a
+// host that forks while the worker is busy gets a child that can use the
+// effect.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -13,6 +19,19 @@
 #include "prefs/TempConfigFolder.h"
 
 namespace {
+
+// An effect opened and resumed as hosts do, in "Maximum" (no audio has run,
+// so the request after the rating applies it).
+AQVX2* OpenAtMaximum() {
+  auto* fx = static_cast<AQVX2*>(createEffectInstance(runtest::HostCallback));
+  AEffect* e = fx->getAeffect();
+  e->dispatcher(e, effOpen, 0, 0, nullptr, 0.0f);
+  e->dispatcher(e, effSetSampleRate, 0, 0, nullptr, runtest::kRate);
+  e->dispatcher(e, effMainsChanged, 0, 1, nullptr, 0.0f);
+  e->setParameter(e, kQvx2QualityRating, 80.0f / 999.0f);
+  e->dispatcher(e, effGetProgram, 0, 0, nullptr, 0.0f);
+  return fx;
+}
 
 // Threads of this process with the name the worker gives its own.
 int WorkerThreads() {
@@ -31,24 +50,13 @@ TEST(IdleWorkerThreadTest, TheWorkerEndsWithTheEffectAlsoWhenClosedDuringAnUpdat
   TempConfigFolder prefs;
   int closedDuringUpdate = 0;
   for (int round = 0; round < 6; ++round) {
-    auto* fx = static_cast<AQVX2*>(createEffectInstance(runtest::HostCallback));
-    ASSERT_NE(fx, nullptr);
+    AQVX2* fx = OpenAtMaximum();
     AEffect* e = fx->getAeffect();
-    auto dispatch = [e](VstInt32 opcode, VstIntPtr value = 0, float opt = 0.0f) {
-      return e->dispatcher(e, opcode, 0, value, nullptr, opt);
-    };
-    dispatch(effOpen);
-    dispatch(effSetSampleRate, 0, runtest::kRate);
-    dispatch(effMainsChanged, 1);
     EXPECT_EQ(WorkerThreads(), 1) << "round " << round;
-    // "Maximum" (no audio has run, so the next request applies it) and its
-    // first update, done by the worker.
-    e->setParameter(e, kQvx2QualityRating, 80.0f / 999.0f);
-    dispatch(effGetProgram);
     ASSERT_EQ(fx->GetFFTSize(), 32768);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (fx->IsIdleWorkPending() && std::chrono::steady_clock::now() < deadline) std::this_thread::yield();
-    ASSERT_FALSE(fx->IsIdleWorkPending());
+    ASSERT_FALSE(fx->IsIdleWorkPending()) << "the worker finished the mode's update";
     // A new gain starts an update of 16385 bins; the host closes as soon as
     // it runs.
     e->setParameter(e, 2 * (round + 1), round % 2 != 0 ? 0.9f : 0.1f);
@@ -56,8 +64,35 @@ TEST(IdleWorkerThreadTest, TheWorkerEndsWithTheEffectAlsoWhenClosedDuringAnUpdat
            std::chrono::steady_clock::now() < deadline)
       std::this_thread::yield();
     closedDuringUpdate += fx->GetFilterUpdateState() != CQVX2KernelUpdate::kIdle ? 1 : 0;
-    dispatch(effClose);
+    e->dispatcher(e, effClose, 0, 0, nullptr, 0.0f);
     EXPECT_EQ(WorkerThreads(), 0) << "round " << round;
   }
   EXPECT_GT(closedDuringUpdate, 0) << "no close met an update under way";
+}
+
+TEST(IdleWorkerThreadTest, AChildForkedWhileTheWorkerIsBusyCanUseTheEffect) {
+  TempConfigFolder prefs;
+  AQVX2* fx = OpenAtMaximum();
+  AEffect* e = fx->getAeffect();
+  for (int round = 0; round < 20; ++round) {
+    // Updates of 16385 bins keep the worker in its passes while the host
+    // forks; the child resumes the effect, which takes the idle side's lock.
+    e->setParameter(e, 2 * round, round % 2 != 0 ? 0.9f : 0.1f);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      e->dispatcher(e, effMainsChanged, 0, 1, nullptr, 0.0f);
+      ::_exit(0);
+    }
+    int status = -1;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (::waitpid(child, &status, WNOHANG) == 0 && std::chrono::steady_clock::now() < deadline)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (!WIFEXITED(status)) {
+      ::kill(child, SIGKILL);
+      ::waitpid(child, nullptr, 0);
+    }
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the child hung on a lock, round " << round;
+  }
+  e->dispatcher(e, effClose, 0, 0, nullptr, 0.0f);
 }
