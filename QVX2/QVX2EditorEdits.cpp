@@ -301,6 +301,10 @@ void QVX2Editor::Reset() {
   XR_TRY
   AQVX2* fx = Effect();
   if (!fx) return;
+  // The reset sets both channels itself: none of its writes is mirrored,
+  // which in Linked mode would carry the old difference onto the partner
+  // just reset.
+  const CScopedValue<bool> whole(m_bMirroring, true);
   // Every setting with a B copy (0..294 in the full edition) but Band Type.
   for (int i = 0; i < kQvx2NumABParams; ++i)
     if (i != kQvx2BandType) WriteParam(i, fx->GetDefaultParam(i));

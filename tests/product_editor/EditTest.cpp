@@ -86,6 +86,39 @@ TEST_F(EditTest, QVX2_SUITE(EditorEditsMirrorByControlModeAndNothingElseDoes)) {
   ExpectGuardsClear();
 }
 
+TEST_F(EditTest, QVX2_SUITE(ResetLeavesBothChannelsAtTheirDefaultsInEveryControlMode)) {
+  struct Case {
+    int mode;
+    float partnerAfterEdit;  // the right gain after a left edit to 0.6 once reset
+  };
+  // A single-band edit after the reset still mirrors as its mode says.
+  const Case cases[] = {{0, 0.6f}, {1, 0.6f}, {2, 0.5f}};
+  for (const Case& c : cases) {
+    // The channels apart, every band and pass filter different on each side,
+    // then the mode (Linked remembers the differences as it is entered).
+    SetMode(2);
+    for (int b = 0; b < kQvx2NumBands; ++b) {
+      m_pEffect->setParameter(nParamG[b], 0.3f + 0.002f * b);
+      m_pEffect->setParameter(nParamG[kQvx2NumBands + b], 0.7f - 0.003f * b);
+    }
+    for (int i = kQvx2Hpf0; i <= kQvx2Lpf1Freq; ++i) m_pEffect->setParameter(i, 0.1f + 0.1f * (i - kQvx2Hpf0));
+    SetMode(c.mode);
+    Settle();
+    EditControl(m_pEditor->m_pResetButton, {1.0f});
+    for (int i = 0; i < kQvx2NumGainParams; ++i)
+      ASSERT_FLOAT_EQ(Value(i), m_pEffect->GetDefaultParam(i)) << "mode " << c.mode << ", parameter " << i;
+    for (int i = kQvx2Hpf0; i <= kQvx2Lpf1Freq; ++i)
+      EXPECT_FLOAT_EQ(Value(i), m_pEffect->GetDefaultParam(i)) << "mode " << c.mode << ", parameter " << i;
+    ExpectGuardsClear();
+
+    SetMode(c.mode);
+    Settle();
+    EditBand(kBand, 4.0f);
+    EXPECT_FLOAT_EQ(Value(kLeftGain), 0.6f) << "mode " << c.mode;
+    EXPECT_FLOAT_EQ(Value(kRightGain), c.partnerAfterEdit) << "mode " << c.mode;
+  }
+}
+
 TEST_F(EditTest, QVX2_SUITE(EveryWriteOfAnEditorActionReachesTheHostInsideOneBracketOfItsOwn)) {
   Settle();
   CControl* trimLeft = nullptr;
