@@ -170,6 +170,21 @@ void DivuVazize::RemoveAllControls() {
   XR_CATCH_VOID
 }
 
+bool DivuVazize::TryRemoveAllControls() {
+  XR_TRY
+  // Inside this thread's own use of the views (an event, a tracking loop, a
+  // host call to the editor): they stay until it has left.
+  if (IsInUseOnThisThread()) return false;
+  RemoveAllControls();
+  return true;
+  XR_CATCH(false)
+}
+
+bool DivuVazize::IsInUseOnThisThread() const {
+  // Only the thread the editor runs on reads its own frame pointer here.
+  return OnUiThread() && frame && frame->getFrameLock().IsHeldByCurrentThread();
+}
+
 // --- the front panel ------------------------------------------------------------
 
 void DivuVazize::WaitWhileAudioBusy() {

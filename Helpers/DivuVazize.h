@@ -27,17 +27,22 @@
 //   UpdateUndoRedoControls and UpdateQMControls never block: on another
 //   thread, or while the frame is busy on the idle thread, they only raise
 //   atomic flags, and the user-interface thread's next idle does the work.
-//   RemoveAllControls waits for the frame lock (the effect frees what the
-//   views read right after it); RefreshFrontOrBack rebuilds at once on the
-//   user-interface thread outside an event, else at the next idle.
+//   TryRemoveAllControls waits for the frame lock (the effect frees what the
+//   views read right after it), but refuses on the thread that holds it;
+//   RefreshFrontOrBack rebuilds at once on the user-interface thread outside
+//   an event, else at the next idle.
 // - Lock order: the frame lock, then lock A, then lock B. Lock B covers the
-//   frame's event and redraw pass in idle; removals take A then B; the audio
-//   thread takes lock A only (around the level meter's input), after reading
-//   IsOpen(). The effect's idle runs after idle has left the frame lock, so
-//   its rebuild (effect's idle mutex, then the frame lock) keeps one order;
-//   what the editor needs from the effect's idle side while it holds the
-//   frame lock it only tries. Every lock and hand-over of the plug-in, in
-//   that one order: docs/synchronisation.md.
+//   frame's event and redraw pass in idle (the window's events are read
+//   before the in-idle guard, so that a tracking loop's passes run the
+//   deferred work, less rebuilds and flips, which would remove the views in
+//   use); removals take A then B; the audio thread takes lock A only (around
+//   the level meter's input), after reading IsOpen(). The effect's idle runs
+//   after idle has left the frame lock, so its rebuild (effect's idle mutex,
+//   then the frame lock) keeps one order; what the editor needs from the
+//   effect's idle side while it holds the frame lock it only tries, and so
+//   does the effect when the host calls back into it from a host call the
+//   editor made under the frame lock (IsInUseOnThisThread). Every lock and
+//   hand-over of the plug-in, in that one order: docs/synchronisation.md.
 // - The frame is deleted with no editor lock and no frame lock held: its
 //   destructor joins the idle thread, whose pass may wait for them.
 #pragma once
@@ -132,7 +137,14 @@ class DivuVazize : public AEffGUIEditor, public CControlListener, public XREdito
   bool IsChangeFromGuiOnThisThread() const override { return m_bChangeFromGui.load() && OnUiThread(); }
   // [any thread; waits for the frame lock] Nulls every control pointer, then
   // removes every view under lock A and lock B.
-  void RemoveAllControls() override;
+  void RemoveAllControls();
+  // [any thread] RemoveAllControls for the effect's rebuild: false, removing
+  // nothing, while the calling thread is using the views (IsInUseOnThisThread).
+  bool TryRemoveAllControls() override;
+  // [any thread] True on the user-interface thread while it holds the frame
+  // lock: inside an event, a tracking loop, a text commit or a host call to
+  // the editor, whose calls to the host may come back into the effect.
+  bool IsInUseOnThisThread() const override;
   // Rebuilds the side shown (front, or the back of the last back type).
   void RefreshFrontOrBack() override;
   // [any thread] Undo and redo buttons show whether undo and redo are
@@ -299,6 +311,9 @@ class DivuVazize : public AEffGUIEditor, public CControlListener, public XREdito
   // by the user-interface thread's idle.
   std::atomic<bool> m_bPendingUpdateUi{false};
   bool m_bInIdle = false;  // under the frame lock
+  // The deferred work runs in an idle entered with the frame lock held (a
+  // tracking loop's pass): no rebuild or flip then. Under the frame lock.
+  bool m_bViewsInUse = false;
   std::atomic<bool> m_bPendingRefresh{false};  // raised anywhere; read by idle
   // Written on the user-interface thread; read by the effect and the audio
   // thread.

@@ -23,18 +23,30 @@ constexpr long kFirstPersistantTag = 9000;
 void DivuVazize::idle() {
   XR_TRY
   if (!frame) return;
+  // Entered with the frame lock held: a pass of a tracking loop, or a text
+  // commit, inside an event or a host call that uses the views.
+  const bool nested = frame->getFrameLock().IsHeldByCurrentThread();
   bool ranWork = false;
   {
     CScopedLock holdFrame(frame->getFrameLock());
+    // Inside the deferred work (a panel build ends with an idle) or inside
+    // the host's idle call made by doIdleStuff: nothing more.
+    if (!m_bOpen.load() || m_bInIdle || inIdleStuff) return;
     {
-      // Lock B covers the frame's own pass (events and redraw) only: the
-      // deferred work below may rebuild a panel, which takes lock A before
-      // lock B like every other removal.
+      // Lock B covers the frame's event and redraw pass; the deferred work
+      // below may rebuild a panel, which takes lock A before lock B like
+      // every other removal.
       CScopedLock holdB(m_lockB);
-      if (!m_bOpen.load() || m_bInIdle) return;
+      // The window's events come before the in-idle guard: a press may
+      // start a mouse-tracking loop, and each pass of it idles the editor
+      // again (doIdleStuff), which must find the guard free to run the
+      // deferred work, IdleInner included, at its usual pace. Inside an
+      // event this returns at once.
+      frame->handlePlatformEvents();
+      if (!frame || !m_bOpen.load()) return;
       const CFlagScope inIdle(m_bInIdle);
       try {
-        AEffGUIEditor::idle();
+        frame->idle();
       } catch (...) {
         HandleException(__PRETTY_FUNCTION__);
       }
@@ -42,13 +54,16 @@ void DivuVazize::idle() {
     // The frame's idle thread only redraws: panels, controls and the
     // effect's idle work belong to the thread the host talks to.
     if (OnUiThread()) {
+      const CScopedValue<bool> inUse(m_bViewsInUse, nested);
       MaybeCallIdleInner();
       ranWork = true;
     }
   }
   // Outside the frame lock: the effect's idle may rebuild its filters and
-  // then this editor's panel, taking its own lock before the frame lock.
-  if (ranWork) CallEffectIdle();
+  // then this editor's panel, which a nested pass would have to put off
+  // (its views are in use); the host's idle call that such a pass makes may
+  // reach the effect's idle anyway.
+  if (ranWork && !nested) CallEffectIdle();
   XR_CATCH_VOID
 }
 
@@ -80,13 +95,15 @@ void DivuVazize::MaybeCallIdleInner() {
   // written on another thread) is served at the next idle.
   if (m_bPendingUpdateUi.exchange(false)) UpdateUi();
 
-  if (m_bPendingRefresh.load() && effectQuiet && !g_bAmHandlingCarbonEvent.load()) {
+  // A pass of a tracking loop (or a text commit) leaves rebuilds and flips
+  // for later: they would remove the views its event is using.
+  if (m_bPendingRefresh.load() && effectQuiet && !g_bAmHandlingCarbonEvent.load() && !m_bViewsInUse) {
     m_bPendingRefresh.store(false);
     RefreshFrontOrBack();
   }
 
   const unsigned int flipAt = m_nFlipAtTicks.load();
-  if (flipAt != 0 && static_cast<int32_t>(GetTickCount() - flipAt) > 0 && effectQuiet) {
+  if (flipAt != 0 && static_cast<int32_t>(GetTickCount() - flipAt) > 0 && effectQuiet && !m_bViewsInUse) {
     m_nFlipAtTicks.store(0);
     ToggleFrontAndBack();
   }

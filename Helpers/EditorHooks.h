@@ -28,7 +28,16 @@ class XREditorHooks {
   // its audio on the same thread.
   virtual bool IsChangeFromGuiOnThisThread() const { return false; }
 
-  virtual void RemoveAllControls() = 0;
+  // Removes every view before the effect frees what they read (a quality
+  // rebuild, with the effect's idle mutex held); waits for the editor's
+  // frame. False, removing nothing, on a thread that is using the views
+  // itself (IsInUseOnThisThread): the caller puts its rebuild off.
+  virtual bool TryRemoveAllControls() = 0;
+  // True while the calling thread holds the editor's frame: its events and
+  // the host's idle call from its tracking loops call the host from there,
+  // and a host that calls back into the effect must not wait for the
+  // effect's idle side, which may be waiting for that frame.
+  virtual bool IsInUseOnThisThread() const = 0;
   virtual void RefreshFrontOrBack() = 0;
   virtual void UpdateUndoRedoControls() = 0;
   virtual void UpdateQMControls() = 0;

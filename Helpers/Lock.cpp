@@ -6,20 +6,28 @@ Lock::Lock() {}
 
 Lock::~Lock() {}
 
+void Lock::Entered() {
+  if (m_nDepth++ == 0) m_Owner.store(std::this_thread::get_id(), std::memory_order_relaxed);
+}
+
 void Lock::HoldLock() {
   XR_TRY
   m_Mutex.lock();
+  Entered();
   XR_CATCH_VOID
 }
 
 void Lock::ReleaseLock() {
   XR_TRY
+  if (--m_nDepth == 0) m_Owner.store(std::thread::id(), std::memory_order_relaxed);
   m_Mutex.unlock();
   XR_CATCH_VOID
 }
 
 bool Lock::TryHoldLock() {
   XR_TRY
-  return m_Mutex.try_lock();
+  if (!m_Mutex.try_lock()) return false;
+  Entered();
+  return true;
   XR_CATCH(false)
 }

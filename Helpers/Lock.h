@@ -4,7 +4,9 @@
 // are the audio thread's own streaming calls.
 #pragma once
 
+#include <atomic>
 #include <mutex>
+#include <thread>
 
 class Lock {
  public:
@@ -17,9 +19,17 @@ class Lock {
   void ReleaseLock();
   // Non-blocking attempt; true when the lock is now held.
   bool TryHoldLock();
+  // True when the calling thread holds the lock (a thread that already holds
+  // it would take it again at once, so a try tells it nothing).
+  bool IsHeldByCurrentThread() const { return m_Owner.load(std::memory_order_relaxed) == std::this_thread::get_id(); }
 
  private:
+  void Entered();
   std::recursive_mutex m_Mutex;
+  // The holder and its depth: written by the holder only, while it holds
+  // the mutex; another thread never reads its own id here.
+  std::atomic<std::thread::id> m_Owner{};
+  unsigned int m_nDepth = 0;
 };
 
 // Holds a Lock for a scope; a null lock is none (a view outside a frame has

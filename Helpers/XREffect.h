@@ -313,7 +313,9 @@ class XREffect : public AudioEffectX {
   void MaybeUpdateQualityModeSettings();
   // Rebuilds the product's filters with audio held off. False when it had to
   // be put off because the editor is building a panel or a gesture is open
-  // (only that thread's own events end them; a later idle retries). Idle side.
+  // (only that thread's own events end them), or this thread is inside the
+  // editor's use of its views (TryRemoveAllControls); a later idle retries.
+  // Idle side.
   bool ApplyQualityModeSettingsOuter();
   // For the product, per filter, with m_bAudioBusy held or audio stopped:
   // reset the block-size skip, report (or pad) the latency, set the dither.
@@ -506,6 +508,13 @@ class XREffect : public AudioEffectX {
   // True while the open editor builds a panel or a gesture is open: a
   // rebuild must wait for the next idle.
   bool IsRebuildBlockedByEditor();
+  // Takes the idle mutex for a host call (idle, resume) into the given lock;
+  // on a thread that holds the editor's frame (the host calling back from a
+  // host call the editor made there) only when it is free. False: not
+  // taken; the call leaves its work to a later idle.
+  bool EnterIdleSide(std::unique_lock<std::recursive_mutex>& idleSide);
+  // True on a thread that holds the editor's frame (IsInUseOnThisThread).
+  bool IsCalledBackFromEditorFrame();
   // audioMasterIOChanged where the host takes it; on the worker only a flag
   // for the next host thread.
   void NotifyHostOfIOChange();

@@ -98,6 +98,20 @@ void XREffect::process(float** inputs, float** outputs, VstInt32 sampleFrames) {
 
 // --- idle ----------------------------------------------------------------------------------
 
+bool XREffect::IsCalledBackFromEditorFrame() {
+  XREditorHooks* editor = GetEditorHooks();
+  return editor && editor->IsInUseOnThisThread();
+}
+
+bool XREffect::EnterIdleSide(std::unique_lock<std::recursive_mutex>& idleSide) {
+  // A host calling back from a host call the editor made under its frame
+  // lock: the idle side may be waiting for that frame (a rebuild removes
+  // the views first), so it is only tried, as the editor's own code does.
+  if (IsCalledBackFromEditorFrame()) return idleSide.try_lock();
+  idleSide.lock();
+  return true;
+}
+
 void XREffect::fxIdleInner() {}
 
 void XREffect::MaybeCallFxIdle(EFxIdleCalledFrom from) {
@@ -134,6 +148,9 @@ VstInt32 XREffect::fxIdle() {
   XR_TRY
   // What the worker left for a host thread.
   if (!onWorker) FlushDeferredHostCalls();
+  // Called back from inside the editor's frame: the whole pass, or none.
+  std::unique_lock<std::recursive_mutex> calledBack(m_IdleMutex, std::defer_lock);
+  if (IsCalledBackFromEditorFrame() && !calledBack.try_lock()) return 0;
   fxIdleInner();
   const uint32_t now = GetTickCount();
   if (MsElapsed(now, m_dwLastFxIdleTime.load()) <= kXrFxIdleGateMs) return 0;

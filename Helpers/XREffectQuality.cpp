@@ -354,7 +354,12 @@ bool XREffect::ApplyQualityModeSettingsOuter() {
   }
   XREditorHooks* editor = GetEditorHooks();
   const bool editorOpen = editor && editor->IsOpen();
-  if (editorOpen) editor->RemoveAllControls();
+  // The editor's views go first, unless this very thread is using them (the
+  // host called back from inside an editor event): then a later idle.
+  if (editorOpen && !editor->TryRemoveAllControls()) {
+    if (bitDepthWasChanged) m_bBitDepthChanged.store(true);
+    return false;
+  }
   {
     CAudioBusyHold hold(this);
     ApplyQualityModeSettings();
@@ -445,7 +450,10 @@ bool XREffect::ioChanged() {
 
 void XREffect::resume() {
   XR_TRY
-  std::lock_guard<std::recursive_mutex> lock(m_IdleMutex);
+  // Called back from inside the editor's frame while the idle side is busy:
+  // the settings stay pending, and the next idle applies them.
+  std::unique_lock<std::recursive_mutex> idleSide(m_IdleMutex, std::defer_lock);
+  if (!EnterIdleSide(idleSide)) return;
   if (m_bInResume.exchange(true)) return;
   xr_detail::ScopeExit leave([this] { m_bInResume.store(false); });
   if (m_bInitialised.load()) {

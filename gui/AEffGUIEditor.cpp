@@ -109,8 +109,9 @@ void AEffGUIEditor::doIdleStuff() {
   // Without the host's calls nothing else marks what the displays show.
   if (!frame->isOnHostThread() && frame->hostIdleStale()) keepDisplaysLive();
   idle();
-  // A derived idle may skip the frame while it is busy itself (inside a
-  // mouse-tracking loop); the views are redrawn all the same.
+  // What the derived idle's own work marked after its redraw (the displays
+  // its product's idle keeps live), or a derived idle that returned at once
+  // (nested in its own work): the views are redrawn in this pass all the same.
   if (frame) frame->idle();
   lastTicks = now + static_cast<unsigned int>(g_kIdleRate.load());
   // Hosts expect their idle call on their own thread only.

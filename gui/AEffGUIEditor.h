@@ -53,6 +53,9 @@ class AEffGUIEditor : public AEffEditor {
   virtual bool endEdit(int index);
   // One paced idle pass under the frame lock: the editor's idle (and the
   // frame's redraw), then the host's idle call when on the host's thread.
+  // That call comes with the frame lock held (a tracking loop holds it for
+  // its whole gesture); a host that calls back into the effect from it finds
+  // the effect's idle side only tried (docs/synchronisation.md).
   virtual void doIdleStuff();
   // Marks what the editor's displays show dirty, as the editor's own idle
   // work does on the host's thread: called on the frame's idle thread, under

@@ -100,7 +100,10 @@ class TestEditor : public DivuVazize {
   void AddFrontViewsInner() override;
   void InnerZeroControlPtrs() override;
   void UpdateUi() override { ++m_nUpdateUi; }
-  void IdleInner() override { ++m_nIdleInner; }
+  void IdleInner() override {
+    ++m_nIdleInner;
+    if (m_OnIdleInner) m_OnIdleInner();
+  }
   void SetParameterInner(long index, float) override { m_nLastInner.store(static_cast<int>(index)); }
   void ControlCallbackInner(EControlCallback kind, CControl*, float a, float, float) override;
 
@@ -117,6 +120,7 @@ class TestEditor : public DivuVazize {
   int m_nZeroInner = 0;
   int m_nUpdateUi = 0;
   int m_nIdleInner = 0;
+  std::function<void()> m_OnIdleInner;  // runs at the end of each IdleInner
   std::atomic<int> m_nLastInner{-1};
   bool m_bGuiFlagInCallback = false;
   float m_fCallbackA = 0.0f;

@@ -67,7 +67,11 @@ class FakeEditor : public AEffEditor, public XREditorHooks {
   bool IsOpen() const override { return m_bOpen.load(); }
   bool IsBuildingViews() const override { return m_bBuildingViews.load(); }
   bool IsChangeFromGui() const override { return false; }
-  void RemoveAllControls() override { ++m_nRemoveAllControls; }
+  bool TryRemoveAllControls() override {
+    ++m_nRemoveAllControls;
+    return true;
+  }
+  bool IsInUseOnThisThread() const override { return false; }
   void RefreshFrontOrBack() override { ++m_nRefreshFrontOrBack; }
   void UpdateUndoRedoControls() override { ++m_nUpdateUndoRedo; }
   void UpdateQMControls() override { ++m_nUpdateQM; }

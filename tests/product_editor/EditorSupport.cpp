@@ -21,7 +21,7 @@ void EditorFixture::SetUp() {
   fxtest::HostLog::Get().Reset();
   SetTickCountSourceForTesting(TestClock);
   g_kIdleRate = 10;
-  m_pEffect = std::make_unique<EditorQvx2>();
+  m_pEffect = std::make_unique<EditorQvx2>(m_HostCallback);
   m_pEffect->setSampleRate(kRate);
   m_pEffect->FinishUpdate();
   // The effect made its editor; the probe takes its place.

@@ -31,7 +31,7 @@ struct TemporaryPreferences {
 
 class EditorQvx2 : private TemporaryPreferences, public AQVX2 {
  public:
-  EditorQvx2() : AQVX2(fxtest::RecordingHostCallback) {}
+  explicit EditorQvx2(audioMasterCallback host = fxtest::RecordingHostCallback) : AQVX2(host) {}
   // Runs the idle-side update to its end.
   void FinishUpdate() { CompleteFilterUpdate(); }
   CQVX2Engine* Engine() { return m_pEngine.get(); }
@@ -53,6 +53,7 @@ class EditorProbe : public QVX2Editor {
   using QVX2Editor::m_nSelectedHandle;
   using QVX2Editor::m_pGraph;
   using QVX2Editor::m_pHpfFreq;
+  using QVX2Editor::m_pHpfOnButton;
   using QVX2Editor::m_pLeftButton;
   using QVX2Editor::m_pLevelMeter;
   using QVX2Editor::m_pQualityMenu;
@@ -104,6 +105,7 @@ class EditorFixture : public ::testing::Test {
   static std::map<int, std::string> HostEditMarks(std::string* order = nullptr);
 
   frametest::HeadlessScope m_Headless;
+  audioMasterCallback m_HostCallback = fxtest::RecordingHostCallback;  // the effect's host, set before SetUp
   std::unique_ptr<EditorQvx2> m_pEffect;
   EditorProbe* m_pEditor = nullptr;  // owned by the effect
   CHeadlessWindow* m_pWindow = nullptr;

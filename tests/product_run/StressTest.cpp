@@ -73,7 +73,8 @@ class GuiEditor : public AEffEditor, public XREditorHooks {
   bool IsOpen() const override { return true; }
   bool IsBuildingViews() const override { return false; }
   bool IsChangeFromGui() const override { return t_bEditingFromGui; }
-  void RemoveAllControls() override {}
+  bool TryRemoveAllControls() override { return true; }
+  bool IsInUseOnThisThread() const override { return false; }
   void RefreshFrontOrBack() override {}
   void UpdateUndoRedoControls() override {}
   void UpdateQMControls() override {}
