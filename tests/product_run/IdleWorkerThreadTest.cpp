@@ -24,9 +24,14 @@ namespace {
 
 constexpr double kRate = 48000.0;
 constexpr int kBlock = 256;
-constexpr int kMediumLatency = 4096 - 2048 + 1024;
+constexpr int kMediumHop = 4096 - 2048;
+constexpr int kMediumLatency = kMediumHop + 1024;
 constexpr int kLowLatency = 2048 - 1024 + 512;
 constexpr int kOfflineRender = 303;
+// A paced block that starts this much later than real time means the
+// machine, not the plug-in, kept the audio thread from its pace.
+constexpr double kOverloadMs = 40.0;
+constexpr int kOverloadRetries = 3;
 
 // Layout "Thirds", Depth 150 %, bands 3-5 raised 12 dB and band 17 cut
 // 10 dB on both channels; with the mode "Low" when asked.
@@ -91,6 +96,12 @@ double MaxDiff(const AudioBuffer& a, const AudioBuffer& b, int64_t from, int64_t
   return worst;
 }
 
+AudioBuffer Silence(int frames) {
+  AudioBuffer silence;
+  silence.Resize(2, frames);
+  return silence;
+}
+
 AudioBuffer Noise(double seconds) {
   AudioBuffer noise;
   std::string error;
@@ -105,7 +116,9 @@ TEST(IdleWorkerThreadTest, WithoutIdleOrEditorACurveIsHeardWhilePlayingAndAModeO
   const AudioBuffer input = Noise(2.0);
   const AudioBuffer oldCurve = Reference(input, false);
   const AudioBuffer newCurve = Reference(input, true);
-  for (const bool onAudioThread : {false, true}) {
+  int overloadedRuns = 0;
+  for (int row = 0; row < 2; ++row) {
+    const bool onAudioThread = row == 1;
     SCOPED_TRACE(onAudioThread ? "automation on the audio thread" : "set on the user-interface thread");
     TempConfigFolder linkedModes;  // the first row's mode, shared through the link, stays there
     PluginHost host;
@@ -114,8 +127,18 @@ TEST(IdleWorkerThreadTest, WithoutIdleOrEditorACurveIsHeardWhilePlayingAndAModeO
     const int64_t due = int64_t(0.6 * kRate) / kBlock * kBlock;
     std::atomic<int64_t> position{0};
     AudioBuffer measured;
+    // How late each block started against real time: a loaded machine may
+    // hold the audio thread back and then run it faster than real time,
+    // which leaves the worker less time than a host's pacing would.
+    std::vector<double> lateMs(size_t(input.NumFrames() / kBlock + 1), 0.0);
     std::thread audio([&] {
+      // One hop of silence offline first: the sample rate's kernels are in
+      // before the first paced block, as in the references.
+      Render(host, Silence(kMediumHop), kVstProcessLevelOffline);
+      double startMs = 0.0;
       measured = Render(host, input, kVstProcessLevelRealtime, true, [&](int64_t pos) {
+        if (pos == 0) startMs = HostClockMs();
+        lateMs[size_t(pos / kBlock)] = HostClockMs() - startMs - double(pos) * 1000.0 / kRate;
         position = pos;
         if (onAudioThread && pos == due) SetCurve(host, true);
       });
@@ -129,9 +152,13 @@ TEST(IdleWorkerThreadTest, WithoutIdleOrEditorACurveIsHeardWhilePlayingAndAModeO
     audio.join();
     const double audioEnd = HostClockMs();
     const int64_t heardBy = edit + kMediumLatency + int64_t(0.150 * kRate);
-    // (Not from the start: a block that met the commit of the sample rate's
-    // kernels is silence, and its trace is gone after a quarter second.)
-    EXPECT_LT(MaxDiff(measured, oldCurve, edit - int64_t(0.25 * kRate), edit), 1e-6) << "the old curve until the edit";
+    const double worstLateMs = *std::max_element(
+        lateMs.begin() + edit / kBlock, lateMs.begin() + std::min<int64_t>(heardBy / kBlock, int64_t(lateMs.size())));
+    if (worstLateMs > kOverloadMs && ++overloadedRuns <= kOverloadRetries) {
+      --row;  // the same row once more, when the machine may be less busy
+      continue;
+    }
+    EXPECT_LT(MaxDiff(measured, oldCurve, 0, edit), 1e-6) << "the old curve until the edit";
     EXPECT_GT(MaxDiff(measured, oldCurve, edit, heardBy), 1e-3) << "a change within the latency + 150 ms";
     // Exactly the new curve from there on, in the old mode: it waits while
     // audio runs.

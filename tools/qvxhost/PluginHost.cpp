@@ -406,6 +406,9 @@ VstIntPtr PluginHost::Answer(AEffect* effect, VstInt32 opcode, VstInt32 index, V
       return static_cast<VstIntPtr>(m_Config.tempo * 10000.0);
     case audioMasterNeedIdle:
       return 1;
+    case audioMasterIdle:
+      ++m_nMasterIdleCalls;
+      return 1;
     case audioMasterGetSampleRate:
       return static_cast<VstIntPtr>(m_fSampleRate.load());
     case audioMasterGetBlockSize:

@@ -126,6 +126,9 @@ class PluginHost {
   std::vector<HostCall> Log() const;
   // effIdle requests this host has made so far.
   int IdleCalls() const { return m_nIdleCalls.load(); }
+  // audioMasterIdle requests the effect has made (an editor's mouse-tracking
+  // loop makes one each pass).
+  int MasterIdleCalls() const { return m_nMasterIdleCalls.load(); }
   // Requests of any kind the effect made from a thread that is neither the
   // user-interface thread nor a marked audio thread (its own threads).
   int CallsFromOtherThreads() const { return m_nOtherThreadCalls.load(); }
@@ -157,6 +160,7 @@ class PluginHost {
   std::atomic<VstInt32> m_nLatency{0};     // written: any thread on ioChanged
   std::atomic<VstInt32> m_nProcessLevel{kVstProcessLevelUser};
   std::atomic<int> m_nIdleCalls{0};
+  std::atomic<int> m_nMasterIdleCalls{0};
   std::atomic<int> m_nOtherThreadCalls{0};
   std::thread::id m_UiThread;  // the thread that loaded the effect
   std::function<bool(int, int)> m_SizeWindow;  // user-interface thread only
