@@ -195,13 +195,15 @@ class ControlFixture : public ::testing::Test {
   }
 
   // A press at (x, y) with `buttons`, clickGapMs after the previous one,
-  // handed to the frame as a click is (buttons read from the pointer); then
-  // the pointer follows `script`, one state per idle pass.
+  // handed to the frame as a click is (buttons read from the pointer, the
+  // frame lock held as for every event); then the pointer follows `script`,
+  // one state per idle pass.
   void Click(int x, int y, long buttons, std::vector<PointerState> script = {}) {
     g_nTestNow += clickGapMs;
     window->SetPointer(x, y, buttons);
     editor->script = std::move(script);
     editor->next = 0;
+    CScopedLock hold(frame->getFrameLock());
     CDrawContext* context = frame->createDrawContext();
     CPoint where(x, y);
     frame->mouse(context, where, -1);
