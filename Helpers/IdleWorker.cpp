@@ -76,11 +76,13 @@ void CIdleWorker::Stop() {
   if (!m_Thread.joinable()) return;
   m_bStop.store(true);
   sem_post(&m_Wake);
-  // In a forked child the thread does not exist: nothing to wait for.
+  // In a forked child the thread does not exist: nothing to wait for. A
+  // thread started after this one is the child's own, joined as any other.
   if (m_bForkedAway)
     m_Thread.detach();
   else
     m_Thread.join();
+  m_bForkedAway = false;
   {
     std::lock_guard<std::mutex> registry(g_RegistryLock);
     Running().erase(std::remove(Running().begin(), Running().end(), this), Running().end());

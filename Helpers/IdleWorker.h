@@ -20,7 +20,8 @@
 // risky calls in a child) forks between two passes, never inside one, so
 // the child inherits no lock a pass held. The child has no worker thread:
 // its effects get no passes there, and Stop in the child lets the thread
-// object go without joining.
+// object go without joining; a Start after that runs a thread of the
+// child's own.
 #pragma once
 
 #include <semaphore.h>
@@ -68,7 +69,9 @@ class CIdleWorker {
   sem_t m_Wake;
   // Held by the worker for each pass, and by a forking thread across fork.
   std::mutex m_PassLock;
-  bool m_bForkedAway = false;  // set in a child process; under m_Control
+  // The thread was the parent's: set by the child's fork handler (the child
+  // has one thread then), read and cleared by Stop under m_Control.
+  bool m_bForkedAway = false;
   std::atomic<bool> m_bWakePosted{false};
   std::atomic<bool> m_bStop{false};
   std::atomic<bool> m_bRunning{false};

@@ -2,12 +2,13 @@
 // is left after effClose, also when the close comes while the worker runs a
 // filter update at the largest FFT size (under the sanitizers too); and a
 // host that forks while the worker is busy gets a child that can use the
-// effect.
+// effect, and whose Stop joins a worker the child started itself.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
@@ -15,6 +16,7 @@
 #include <string>
 #include <thread>
 
+#include "Helpers/IdleWorker.h"
 #include "RunTestSupport.h"
 #include "prefs/TempConfigFolder.h"
 
@@ -95,4 +97,32 @@ TEST(IdleWorkerThreadTest, AChildForkedWhileTheWorkerIsBusyCanUseTheEffect) {
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the child hung on a lock, round " << round;
   }
   e->dispatcher(e, effClose, 0, 0, nullptr, 0.0f);
+}
+
+// Not under ThreadSanitizer, which ends a forked child that starts a thread.
+TEST(IdleWorkerForkTest, AWorkerStartedAgainInAForkedChildIsJoinedByStop) {
+  // A pass that lasts: a Stop that returns while one runs has not joined.
+  std::atomic<bool> inPass{false};
+  CIdleWorker worker([&] {
+    inPass = true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    inPass = false;
+    return CIdleWorker::kUntilWoken;
+  });
+  ASSERT_TRUE(worker.Start());
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    worker.Stop();  // the parent's thread, which the child does not have
+    worker.Start();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!inPass && std::chrono::steady_clock::now() < deadline) std::this_thread::yield();
+    if (!inPass) ::_exit(2);
+    worker.Stop();
+    ::_exit(inPass ? 1 : 0);
+  }
+  int status = -1;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "Stop returned during the child's pass";
+  worker.Stop();
 }
