@@ -60,7 +60,6 @@ bool CIdleWorker::Start() {
   m_Thread = std::thread([this] { Main(); });
   // Named before Start returns, for debuggers and the tests that look for it.
   pthread_setname_np(m_Thread.native_handle(), "qvx idle");
-  m_bRunning.store(true);
   return true;
   XR_CATCH(false)
 }
@@ -87,7 +86,6 @@ void CIdleWorker::Stop() {
     std::lock_guard<std::mutex> registry(g_RegistryLock);
     Running().erase(std::remove(Running().begin(), Running().end(), this), Running().end());
   }
-  m_bRunning.store(false);
   XR_CATCH_VOID
 }
 

@@ -53,7 +53,6 @@ class CIdleWorker {
   // The next pass runs as soon as the worker is free.
   void Wake();
   bool OnWorkerThread() const;
-  bool IsRunning() const { return m_bRunning.load(); }
 
  private:
   void Main();
@@ -74,7 +73,6 @@ class CIdleWorker {
   bool m_bForkedAway = false;
   std::atomic<bool> m_bWakePosted{false};
   std::atomic<bool> m_bStop{false};
-  std::atomic<bool> m_bRunning{false};
   std::atomic<std::thread::id> m_WorkerId{};
   std::mutex m_Control;  // Start and Stop
   std::thread m_Thread;  // under m_Control

@@ -338,7 +338,6 @@ class XREffect : public AudioEffectX {
   // Asks the worker for a pass. Any thread, the audio thread too: never waits.
   void WakeIdleWorker() { m_IdleWorker.Wake(); }
   bool IsOnIdleWorker() const { return m_IdleWorker.OnWorkerThread(); }
-  bool IsIdleWorkerRunning() const { return m_IdleWorker.IsRunning(); }
   // True when the host gives no time information or reports playing.
   bool IsAudioPlaying();
   // [audio thread] Stamps the time of the block, before the product takes
