@@ -525,7 +525,11 @@ class XREffect : public AudioEffectX {
   void NoteHostOrEditorIdle();
   // The linked settings' poll, at most every kXrLinkPollMs.
   void MaybePollLinkedSettings(uint32_t now);
-  // Rebuilds and latency reports waiting for quiet audio and a host thread.
+  // A new mode (rating, latency report, offline render) or a rebuild put
+  // off, to be applied through the host's I/O-change cycle.
+  bool IsModeRebuildPending();
+  // That or a new bit depth: rebuilds and latency reports waiting for quiet
+  // audio and a host thread.
   bool IsQualityWorkPending();
   // Applies them. Host threads, with m_IdleMutex held and audio quiet.
   void ApplyPendingQualityWork();

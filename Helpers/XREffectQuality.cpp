@@ -345,18 +345,14 @@ bool XREffect::ApplyQualityModeSettingsOuter() {
   XR_TRY
   std::lock_guard<std::recursive_mutex> lock(m_IdleMutex);
   const bool bitDepthWasChanged = m_bBitDepthChanged.exchange(false);
-  // The editor's panel build and an open gesture end only through the user
-  // interface thread's own events, which a wait here would block: put the
-  // rebuild off instead.
-  if (IsRebuildBlockedByEditor()) {
-    if (bitDepthWasChanged) m_bBitDepthChanged.store(true);
-    return false;
-  }
   XREditorHooks* editor = GetEditorHooks();
   const bool editorOpen = editor && editor->IsOpen();
-  // The editor's views go first, unless this very thread is using them (the
-  // host called back from inside an editor event): then a later idle.
-  if (editorOpen && !editor->TryRemoveAllControls()) {
+  // The editor's panel build and an open gesture end only through the user
+  // interface thread's own events, which a wait here would block; the
+  // editor's views go first, unless this very thread is using them (the
+  // host called back from inside an editor event). Either way the rebuild
+  // is put off to a later idle.
+  if (IsRebuildBlockedByEditor() || (editorOpen && !editor->TryRemoveAllControls())) {
     if (bitDepthWasChanged) m_bBitDepthChanged.store(true);
     return false;
   }

@@ -85,19 +85,19 @@ void XREffect::MaybePollLinkedSettings(uint32_t now) {
   MaybeCheckForChangedLinkedQualitySetting();
 }
 
-bool XREffect::IsQualityWorkPending() {
+bool XREffect::IsModeRebuildPending() {
   const bool modeChanged =
       m_bQualityRatingChanged.load() || m_bReportLatencyChanged.load() || m_bOfflineRenderChanged.load();
-  return (modeChanged && !m_bQualityNeverApplied.load()) || m_bRebuildDeferred.load() || m_bBitDepthChanged.load();
+  return (modeChanged && !m_bQualityNeverApplied.load()) || m_bRebuildDeferred.load();
 }
+
+bool XREffect::IsQualityWorkPending() { return IsModeRebuildPending() || m_bBitDepthChanged.load(); }
 
 void XREffect::ApplyPendingQualityWork() {
   // While the editor builds a panel or a gesture is open the rebuild waits;
   // asking now would only tell the host of a change that did not happen.
   if (IsRebuildBlockedByEditor()) return;
-  const bool modeChanged =
-      m_bQualityRatingChanged.load() || m_bReportLatencyChanged.load() || m_bOfflineRenderChanged.load();
-  if ((modeChanged && !m_bQualityNeverApplied.load()) || m_bRebuildDeferred.load()) ioChanged();
+  if (IsModeRebuildPending()) ioChanged();
   if (m_bBitDepthChanged.load()) {
     ApplyQualityModeSettingsOuter();
     TellEditorQualityChanged();
