@@ -170,8 +170,10 @@ class DivuVazize : public AEffGUIEditor, public CControlListener, public XREdito
   void SetInterfaceCanExpand(int, int) {}
 
   // --- idle [user-interface thread] ------------------------------------------
-  // The deferred work; nested calls return at once.
-  void MaybeCallIdleInner();
+  // The deferred work; nested calls return at once. `viewsInUse`: called
+  // inside an event that uses the views (a tracking loop's pass, a text
+  // commit), so rebuilds and flips wait for a later idle.
+  void MaybeCallIdleInner(bool viewsInUse = false);
   // The deferred work with IdleInner due now, then the effect's idle.
   void ForceCallIdleInner();
   // The effect's idle (at most every 100 ms, by the effect's own pacing);
@@ -311,9 +313,6 @@ class DivuVazize : public AEffGUIEditor, public CControlListener, public XREdito
   // by the user-interface thread's idle.
   std::atomic<bool> m_bPendingUpdateUi{false};
   bool m_bInIdle = false;  // under the frame lock
-  // The deferred work runs in an idle entered with the frame lock held (a
-  // tracking loop's pass): no rebuild or flip then. Under the frame lock.
-  bool m_bViewsInUse = false;
   std::atomic<bool> m_bPendingRefresh{false};  // raised anywhere; read by idle
   // Written on the user-interface thread; read by the effect and the audio
   // thread.

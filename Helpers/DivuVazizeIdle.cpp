@@ -54,8 +54,7 @@ void DivuVazize::idle() {
     // The frame's idle thread only redraws: panels, controls and the
     // effect's idle work belong to the thread the host talks to.
     if (OnUiThread()) {
-      const CScopedValue<bool> inUse(m_bViewsInUse, nested);
-      MaybeCallIdleInner();
+      MaybeCallIdleInner(nested);
       ranWork = true;
     }
   }
@@ -83,7 +82,7 @@ void DivuVazize::keepDisplaysLive() {
   if (frame && m_bOpen.load()) MarkDisplaysDirty(frame);
 }
 
-void DivuVazize::MaybeCallIdleInner() {
+void DivuVazize::MaybeCallIdleInner(bool viewsInUse) {
   XR_TRY
   if (m_bInIdle) return;
   const CFlagScope inIdle(m_bInIdle);
@@ -97,13 +96,13 @@ void DivuVazize::MaybeCallIdleInner() {
 
   // A pass of a tracking loop (or a text commit) leaves rebuilds and flips
   // for later: they would remove the views its event is using.
-  if (m_bPendingRefresh.load() && effectQuiet && !g_bAmHandlingCarbonEvent.load() && !m_bViewsInUse) {
+  if (m_bPendingRefresh.load() && effectQuiet && !g_bAmHandlingCarbonEvent.load() && !viewsInUse) {
     m_bPendingRefresh.store(false);
     RefreshFrontOrBack();
   }
 
   const unsigned int flipAt = m_nFlipAtTicks.load();
-  if (flipAt != 0 && static_cast<int32_t>(GetTickCount() - flipAt) > 0 && effectQuiet && !m_bViewsInUse) {
+  if (flipAt != 0 && static_cast<int32_t>(GetTickCount() - flipAt) > 0 && effectQuiet && !viewsInUse) {
     m_nFlipAtTicks.store(0);
     ToggleFrontAndBack();
   }
