@@ -209,15 +209,14 @@ void CX11Dnd::Continue(std::deque<PlatformEvent>& out) {
     EmitPosition(out);
 }
 
-bool CX11Dnd::RequestData(Time time) {
+void CX11Dnd::RequestData(Time time) {
   m_bFetched = true;
-  if (!m_aWanted) return false;
+  if (!m_aWanted) return;
   XDeleteProperty(m_pDisplay, m_Window, m_aProperty);
   XConvertSelection(m_pDisplay, m_aSelection, m_aWanted, m_aProperty, m_Window, time);
   XFlush(m_pDisplay);
   m_bFetching = true;
   m_FetchDeadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kFetchTimeoutMs);
-  return true;
 }
 
 bool CX11Dnd::HandleSelectionNotify(const XSelectionEvent& answer, std::deque<PlatformEvent>& out) {

@@ -50,8 +50,9 @@ class CX11Dnd {
 
  private:
   void Reset();
-  // Asks the source for its data; false when nothing usable is offered.
-  bool RequestData(Time time);
+  // Asks the source for its data, when it offers a type this window takes;
+  // the drag goes on without items otherwise.
+  void RequestData(Time time);
   // Reads the answer from the window's property into the items.
   void ReadData();
   // What the data waited for: the position's events and status, or the drop.

@@ -62,5 +62,6 @@ struct QvxX11ErrorHub {
 };
 }
 
-// This module's own hub (not necessarily the process's: see X11FindErrorHub).
+// This module's own hub, not necessarily the process's: X11ErrorTrap.cpp
+// finds that one (the first module in load order that carries the note).
 const QvxX11ErrorHub* X11OwnErrorHub();
