@@ -11,9 +11,10 @@
 // waiting and hands what it could not do to the idle side.
 //
 // The mark is a thread-local of the initial-exec model: in a module that a
-// host loads with dlopen the default model allocates the module's TLS block
-// on a thread's first access, which would be the first block on a new audio
-// thread.
+// host loads with dlopen the default model reaches the module's TLS block
+// through the loader, which on a thread's first access may allocate it or
+// take the loader's lock, and that would be the first block on a new audio
+// thread. Every thread-local the audio thread touches has that model.
 //
 // Thread contract: CAudioThreadScope and IsAudioThread act on the calling
 // thread only. CAudioThreadQueue: Push from any number of threads at once,

@@ -31,8 +31,10 @@
 //     waiting (CIdleWorker::Wake).
 //   - offline only (the host's process level or Offline Render), a block
 //     that finds a filter update pending completes it first and may wait for
-//     the idle side then (AQVX2::CompleteFilterUpdateWhenOffline); the host's
-//     process level is asked only while an update is pending.
+//     the idle side then (AQVX2::CompleteFilterUpdateWhenOffline). The
+//     host's process level, asked only while an update is pending, is the
+//     one call into the host this thread makes (a question hosts answer on
+//     their audio thread).
 //   - automation: parameter values are atomics; an undo point is recorded
 //     under a try of the history's mutex or left in a lock-free queue for the
 //     next holder (XREffect::StoreUndoPoint); preference writes of linked
@@ -40,7 +42,7 @@
 //     one slot per key, for the idle side (CPersistantStorage::StorePluginInt);
 //     quality settings only raise flags and leave their write-back (undo
 //     point, the host's automate) to the idle side; a band-type write never
-//     refits here. No call into the host is made on this thread.
+//     refits here. Automation here calls nothing in the host.
 // The call marks its thread for its duration and the effect remembers it for
 // automation between blocks (CProcessCallScope), so that these paths know it;
 // the mark is a thread-local of the initial-exec model, which never allocates.

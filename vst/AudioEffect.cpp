@@ -316,7 +316,11 @@ void AudioEffect::setFlag(VstInt32 flag, bool state) {
 // ---- Host calls of this class ----------------------------------------------
 
 namespace {
-thread_local int t_nHostCallDepth = 0;
+// The audio thread calls the host too (the process level): initial-exec, as
+// the audio thread's mark (Helpers/AudioThread.h), so that its first call on
+// a host thread older than the module takes no loader lock and allocates
+// nothing.
+__attribute__((tls_model("initial-exec"))) thread_local int t_nHostCallDepth = 0;
 }  // namespace
 
 VstIntPtr AudioEffect::callHost(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
