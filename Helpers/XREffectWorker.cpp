@@ -11,12 +11,13 @@
 //   pending it sleeps, without a timeout. While the host's or the editor's
 //   idle has run within kStandbyMs it stands by: they do the work.
 // - A pass is fxIdle on the worker: the audio thread's leftovers (undo
-//   points, preference writes), the product's idle work (its filter update,
-//   under m_IdleMutex like every idle-side step) and the linked-settings
-//   poll. The worker never calls the host: not for the transport, not for
-//   a latency report, not for automation. So it never rebuilds for a quality
-//   mode (that needs the transport and tells the host a new latency), and a
-//   value the poll adopts, or an I/O change, is left flagged here.
+//   points, preference writes, quality write-backs), the product's idle
+//   work (its filter update, under m_IdleMutex like every idle-side step)
+//   and the linked-settings poll. The worker never calls the host: not for
+//   the transport, not for a latency report, not for automation. So it
+//   never rebuilds for a quality mode (that needs the transport and tells
+//   the host a new latency), and a value the poll or a write-back adopts,
+//   or an I/O change, is left flagged here.
 // - What the worker leaves, the host's own threads do: effIdle, the editor's
 //   idle, and any other dispatcher request the host makes from a thread
 //   other than the audio thread (and not from inside a call the effect made
