@@ -583,9 +583,9 @@ class XREffect : public AudioEffectX {
     int nIndex, nStates, nState;
   };
   CQualityState QualityStateOf(EQualitySetting setting);
-  // A setter's new state to its parameter: at once, or from the audio
+  // A setting's state now to its parameter: at once, or from the audio
   // thread by the next idle.
-  void WriteBackQualityState(EQualitySetting setting, int state);
+  void WriteBackQualityState(EQualitySetting setting);
 
   // Last: built after everything its passes use, and stopped first.
   CIdleWorker m_IdleWorker{[this] { return RunIdleWorkerPass(); }};

@@ -144,7 +144,7 @@ void XREffect::ApplyQualityParameter(int index, float value) {
 void XREffect::SetQualityRating(int rating) {
   XR_TRY
   if (rating <= 0 || m_nQualityRating.exchange(rating) == rating) return;
-  WriteBackQualityState(kQualityRating, rating);
+  WriteBackQualityState(kQualityRating);
   m_bQualityRatingChanged.store(true);
   if (GetIsQMLinked()) CPersistantStorage::StorePluginInt(kKeyRating, rating);
   TellEditorQualityChanged();
@@ -154,7 +154,7 @@ void XREffect::SetQualityRating(int rating) {
 void XREffect::SetBitDepth(int state) {
   XR_TRY
   if (state < 1 || state >= kOnOffStates || m_nBitDepth.exchange(state - 1) == state - 1) return;
-  WriteBackQualityState(kQualityBitDepth, state);
+  WriteBackQualityState(kQualityBitDepth);
   if (GetIsQMLinked()) CPersistantStorage::StorePluginInt(kKeyBitDepth, state);
   m_bBitDepthChanged.store(true);
   TellEditorQualityChanged();
@@ -164,7 +164,7 @@ void XREffect::SetBitDepth(int state) {
 void XREffect::SetReportLatency(int state) {
   XR_TRY
   if (state < 1 || state >= kOnOffStates || m_bReportLatency.exchange(state == 2) == (state == 2)) return;
-  WriteBackQualityState(kQualityReportLatency, state);
+  WriteBackQualityState(kQualityReportLatency);
   if (GetIsQMLinked()) CPersistantStorage::StorePluginInt(kKeyReportLatency, state);
   m_bReportLatencyChanged.store(true);
   TellEditorQualityChanged();
@@ -174,7 +174,7 @@ void XREffect::SetReportLatency(int state) {
 void XREffect::SetOfflineRender(int state) {
   XR_TRY
   if (state < 1 || state >= kOnOffStates || m_bOfflineRender.exchange(state == 2) == (state == 2)) return;
-  WriteBackQualityState(kQualityOfflineRender, state);
+  WriteBackQualityState(kQualityOfflineRender);
   if (GetIsQMLinked()) CPersistantStorage::StorePluginInt(kKeyOfflineRender, state);
   m_bOfflineRenderChanged.store(true);
   TellEditorQualityChanged();
@@ -184,7 +184,7 @@ void XREffect::SetOfflineRender(int state) {
 void XREffect::SetDitherMode(int state) {
   XR_TRY
   if (state < 1 || state >= kDitherStates || m_nDitherMode.exchange(state - 1) == state - 1) return;
-  WriteBackQualityState(kQualityDither, state);
+  WriteBackQualityState(kQualityDither);
   if (GetIsQMLinked()) CPersistantStorage::StorePluginInt(kKeyDither, state);
   // The dither type needs no rebuild: the filters take it at once.
   InPlaceApplyQualityModeSettings();
@@ -195,7 +195,7 @@ void XREffect::SetDitherMode(int state) {
 void XREffect::SetWysiwyg(int state) {
   XR_TRY
   if (state < 1 || state >= kOnOffStates || m_bWysiwyg.exchange(state == 2) == (state == 2)) return;
-  WriteBackQualityState(kQualityWysiwyg, state);
+  WriteBackQualityState(kQualityWysiwyg);
   if (GetIsQMLinked()) CPersistantStorage::StorePluginInt(kKeyWysiwyg, state);
   TellEditorQualityChanged();
   XR_CATCH_VOID
@@ -220,26 +220,23 @@ XREffect::CQualityState XREffect::QualityStateOf(EQualitySetting setting) {
   }
 }
 
-void XREffect::WriteBackQualityState(EQualitySetting setting, int state) {
+void XREffect::WriteBackQualityState(EQualitySetting setting) {
   // The audio thread never calls the host nor waits for the undo history:
   // the setting is in effect, its write-back comes with the next idle.
   if (IsAudioThread()) {
     m_nPendingWriteBacks.fetch_or(1u << setting);
     return;
   }
+  // The state now: a later change on the audio thread goes back with it.
   const CQualityState q = QualityStateOf(setting);
-  SetParamAsFiniteState(q.nIndex, state, q.nStates);
+  SetParamAsFiniteState(q.nIndex, q.nState, q.nStates);
 }
 
 void XREffect::WriteBackPendingQualityStates() {
   XR_TRY
   const unsigned pending = m_nPendingWriteBacks.exchange(0);
-  for (unsigned s = 0; s < kNumQualitySettings; ++s) {
-    // The state now: a later change on the audio thread goes back with it.
-    if (!(pending & (1u << s))) continue;
-    const CQualityState q = QualityStateOf(static_cast<EQualitySetting>(s));
-    SetParamAsFiniteState(q.nIndex, q.nState, q.nStates);
-  }
+  for (unsigned s = 0; s < kNumQualitySettings; ++s)
+    if (pending & (1u << s)) WriteBackQualityState(static_cast<EQualitySetting>(s));
   XR_CATCH_VOID
 }
 
