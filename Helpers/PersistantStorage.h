@@ -37,8 +37,8 @@ class CPersistantStorage {
   // slot (the key must live for the process, as the product's key tables
   // do); false only for a key beyond kMaxDeferredKeys distinct ones.
   static bool StorePluginInt(const char* key, int value);
-  // Writes the values the audio thread queued. Any thread but the audio
-  // thread; the effect's idle calls it.
+  // Writes the values waiting in the audio thread's slots. Any thread but
+  // the audio thread; the effect's idle calls it.
   static void StoreDeferredWrites();
   static bool StorePluginString(const char* key, const char* value);
 

@@ -154,7 +154,9 @@ class QVX2Editor : public DivuVazize {
   bool m_bShowLeftRight = true;
   std::atomic<bool> m_bRecheckLeftRight{false};  // raised on any thread
   std::atomic<bool> m_bChannelChanged{false};    // raised on any thread
-  bool m_bMirroring = false;                     // user-interface thread
+  // Set while no write mirrors: inside a mirror's own write, or a Reset.
+  // User-interface thread.
+  bool m_bMirroring = false;
   // The parameter the editor is writing now (-1: none); only its write
   // mirrors. User-interface thread.
   int m_nEditorWrite = -1;
