@@ -540,13 +540,19 @@ class XREffect : public AudioEffectX {
   // The share of a host request (not the idle's): the above and the poll.
   void RunHostThreadWork();
 
-  // When the host's or the editor's idle last ran (ms); the worker stands
-  // by while they run.
+  // When the host's or the editor's idle last ran (ms), and whether it has
+  // at all: written by those idles, read by the worker, which stands by
+  // while they run.
   std::atomic<uint32_t> m_dwLastHostIdleTime{0};
   std::atomic<bool> m_bHostIdleSeen{false};
+  // What the worker left for a host thread: raised on the worker, taken by
+  // FlushDeferredHostCalls on a host thread. The automation is one bit per
+  // parameter, with a summary flag so that a request scans the bits only
+  // when one is set.
   std::atomic<bool> m_bHostIOChangePending{false};
   std::atomic<bool> m_bAutomationPending{false};
   std::atomic<uint64_t> m_PendingAutomation[(kXrMaxParams + 63) / 64] = {};
+  // One host thread's share at a time; nested and concurrent requests skip it.
   std::atomic<bool> m_bInHostThreadWork{false};
 
   // The idle side's hold on m_bAudioBusy: the owning thread and its depth

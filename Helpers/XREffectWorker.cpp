@@ -24,6 +24,8 @@
 //   to the host) first sends the deferred automation and I/O change, polls
 //   the linked settings and applies a pending quality change once audio has
 //   been quiet for more than kXrAudioRecentMs.
+#include <iterator>
+
 #include "Helpers/Assert.h"
 #include "Helpers/XREffect.h"
 #include "Helpers/XREffectDetail.h"
@@ -31,7 +33,6 @@
 namespace {
 constexpr unsigned kStandbyMs = 150;  // the host's or the editor's idle counts as running this long
 constexpr int kPassGapMs = 10;        // between passes while work lasts, a host's usual idle period
-constexpr int kAutomationWords = (kXrMaxParams + 63) / 64;
 }  // namespace
 
 bool XREffect::IsIdleWorkPending() { return false; }
@@ -113,9 +114,9 @@ void XREffect::DeferHostAutomation(int index) {
 
 void XREffect::FlushDeferredHostCalls() {
   if (m_bAutomationPending.exchange(false)) {
-    for (int w = 0; w < kAutomationWords; ++w) {
+    for (std::size_t w = 0; w < std::size(m_PendingAutomation); ++w) {
       for (uint64_t bits = m_PendingAutomation[w].exchange(0); bits != 0; bits &= bits - 1) {
-        const int index = w * 64 + __builtin_ctzll(bits);
+        const int index = static_cast<int>(w) * 64 + __builtin_ctzll(bits);
         // The value now: the host hears where the parameter ended up.
         HostAutomate(index, Param(index)->load());
       }
