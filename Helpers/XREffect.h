@@ -36,7 +36,8 @@
 // the audio thread or the worker and never while audio has run within the
 // last 500 ms. The audio thread meets the idle side only at m_bAudioBusy: it
 // skips a block while the idle side holds the flag, and the idle side holds
-// it around every rebuild.
+// it around every rebuild. (Offline, a product's block may also wait,
+// boundedly, for m_IdleMutex to complete a pending update first.)
 //
 // The editor is reached only through XREditorHooks (Helpers/EditorHooks.h),
 // found on the VST editor object; with no editor these calls are skipped.
