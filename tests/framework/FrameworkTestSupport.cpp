@@ -15,6 +15,7 @@ void HostLog::Reset() {
   m_Calls.clear();
   m_bAcceptIOChanges.store(true);
   m_eTransport.store(Transport::kStopped);
+  m_OnIdle = nullptr;
 }
 
 std::vector<HostCall> HostLog::Calls() {
@@ -43,6 +44,15 @@ VstIntPtr RecordingHostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index
   switch (opcode) {
     case audioMasterVersion:
       return 2400;
+    case audioMasterIdle: {
+      thread_local bool t_bInHook = false;
+      if (HostLog::Get().m_OnIdle && !t_bInHook) {
+        t_bInHook = true;
+        HostLog::Get().m_OnIdle();
+        t_bInHook = false;
+      }
+      return 0;
+    }
     case audioMasterCanDo:
       return call.szText == "acceptIOChanges" && HostLog::Get().m_bAcceptIOChanges.load() ? 1 : 0;
     case audioMasterGetTime: {

@@ -4,8 +4,14 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -40,6 +46,9 @@ class HostLog {
 
   std::atomic<bool> m_bAcceptIOChanges{true};  // answer to canDo "acceptIOChanges"
   std::atomic<Transport> m_eTransport{Transport::kStopped};  // answer to audioMasterGetTime
+  // What the host does when the effect gives it an idle call (audioMasterIdle),
+  // not re-entered from inside itself; set by the test thread.
+  std::function<void()> m_OnIdle;
 
  private:
   std::mutex m_Mutex;
@@ -48,6 +57,37 @@ class HostLog {
 
 VstIntPtr RecordingHostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
                                 float opt);
+
+// Ends the process when a test does not finish in time: a deadlock fails the
+// run instead of hanging it.
+class Watchdog {
+ public:
+  explicit Watchdog(std::chrono::seconds limit)
+      : m_Thread([this, limit] {
+          std::unique_lock<std::mutex> lock(m_Mutex);
+          if (!m_Done.wait_for(lock, limit, [this] { return m_bDone; })) {
+            std::fprintf(stderr, "watchdog: the test did not finish within %lld s (deadlock?)\n",
+                         static_cast<long long>(limit.count()));
+            std::abort();
+          }
+        }) {}
+  ~Watchdog() {
+    {
+      std::lock_guard<std::mutex> lock(m_Mutex);
+      m_bDone = true;
+    }
+    m_Done.notify_all();
+    m_Thread.join();
+  }
+  Watchdog(const Watchdog&) = delete;
+  Watchdog& operator=(const Watchdog&) = delete;
+
+ private:
+  std::mutex m_Mutex;
+  std::condition_variable m_Done;
+  bool m_bDone = false;
+  std::thread m_Thread;
+};
 
 class FakeEditor : public AEffEditor, public XREditorHooks {
  public:

@@ -103,12 +103,7 @@ class EditorHostX11Test : public X11HostFixture {
     X11HostFixture::TearDown();
   }
 
-  Window Focus() {
-    Window focus = 0;
-    int revert = 0;
-    XGetInputFocus(display, &focus, &revert);
-    return focus;
-  }
+  Window Focus() { return x11test::Focus(display); }
 
   // The keys the host is handed, and its side of the clipboard.
   void ServeHost() override {
@@ -165,6 +160,11 @@ class EditorHostX11Test : public X11HostFixture {
     }
     return 0;
   }
+  // Clicks the field open; true once it edits with the keyboard its own.
+  bool OpenField() {
+    Click(kFieldRect.left + 5, kFieldRect.top + 5);
+    return IdleUntil([&] { return editor->field->isEditing() && Focus() == EditorWindow(); });
+  }
   bool Opened() {
     return Dispatch(*effect, effEditOpen, 0, 0, Handle()) == 1 &&
            IdleUntil([&] { return editor->getFrame()->getDrawCount() > 0; });
@@ -214,8 +214,7 @@ TEST_F(EditorHostX11Test, TypingIntoAFieldChangesItsParameterAndTheKeyboardIsOth
 
   // Ended by a click elsewhere in the editor: the text is kept, the keyboard
   // goes back, and the click took nothing from the host.
-  Click(fieldX, fieldY);
-  ASSERT_TRUE(IdleUntil([&] { return editor->field->isEditing() && Focus() == EditorWindow(); }));
+  ASSERT_TRUE(OpenField());
   Press(XK_5);
   Click(fieldX + 100, fieldY + 50);  // outside the field
   ASSERT_TRUE(IdleUntil([&] { return !editor->field->isEditing(); }));
@@ -223,8 +222,7 @@ TEST_F(EditorHostX11Test, TypingIntoAFieldChangesItsParameterAndTheKeyboardIsOth
   EXPECT_TRUE(IdleUntil([&] { return Focus() == hostWindow; })) << "the click elsewhere gave the keyboard back";
 
   // Ended by the window losing the focus: the text is kept.
-  Click(fieldX, fieldY);
-  ASSERT_TRUE(IdleUntil([&] { return editor->field->isEditing() && Focus() == EditorWindow(); }));
+  ASSERT_TRUE(OpenField());
   Press(XK_7);
   ASSERT_TRUE(IdleUntil([&] {
     CTextEditField* open = editor->field->getEditField();
@@ -249,8 +247,7 @@ TEST_F(EditorHostX11Test, TypingIntoAFieldChangesItsParameterAndTheKeyboardIsOth
   EXPECT_EQ(hostKeys[0].window, hostWindow);
 
   // Closing while a field is open gives the keyboard back too.
-  Click(fieldX, fieldY);
-  ASSERT_TRUE(IdleUntil([&] { return editor->field->isEditing() && Focus() == EditorWindow(); }));
+  ASSERT_TRUE(OpenField());
   Dispatch(*effect, effEditClose);
   EXPECT_EQ(Focus(), hostWindow) << "closing gives the focus back to the host's window";
 }
@@ -260,8 +257,7 @@ TEST_F(EditorHostX11Test, ClipboardTextGoesBothWays) {
   const Atom clipboard = XInternAtom(display, "CLIPBOARD", False);
   hostClipboard = "3";
   XSetSelectionOwner(display, clipboard, hostWindow, CurrentTime);
-  Click(kFieldRect.left + 5, kFieldRect.top + 5);
-  ASSERT_TRUE(IdleUntil([&] { return editor->field->isEditing() && Focus() == EditorWindow(); }));
+  ASSERT_TRUE(OpenField());
   Press(XK_v, XK_Control_L);
   ASSERT_TRUE(IdleUntil([&] {
     CTextEditField* open = editor->field->getEditField();
@@ -289,8 +285,8 @@ TEST_F(EditorHostX11Test, ADropFromTheHostsOwnWindowCompletes) {
   const Atom uriList = XInternAtom(display, "text/uri-list", False);
   hostClipboard = "file:///tmp/Host%20Take.wav\r\n";  // what the host answers any selection request with
   XSetSelectionOwner(display, XInternAtom(display, "XdndSelection", False), hostWindow, CurrentTime);
-  const auto send = [&](const char* type, long l1, long l2) {
-    x11test::SendDndMessage(display, target, hostWindow, type, l1, l2);
+  const auto send = [&](const char* type, long l1, long l2, long l3 = 0) {
+    x11test::SendDndMessage(display, target, hostWindow, type, l1, l2, l3);
   };
   const auto heard = [&](const char* type) {
     for (const Message& m : hostMessages)
@@ -299,8 +295,7 @@ TEST_F(EditorHostX11Test, ADropFromTheHostsOwnWindowCompletes) {
   };
   send("XdndEnter", 5L << 24, static_cast<long>(uriList));
   // Over the live display, at (160, 60) of the editor's window.
-  x11test::SendDndMessage(display, target, hostWindow, "XdndPosition", 0, ((kHostX + 160) << 16) | (kHostY + 60),
-                          CurrentTime);
+  send("XdndPosition", 0, ((kHostX + 160) << 16) | (kHostY + 60), CurrentTime);
   ASSERT_TRUE(IdleUntil([&] { return heard("XdndStatus") != nullptr; })) << "the editor answered the position";
   EXPECT_EQ(heard("XdndStatus")->flags & 1, 1) << "and takes the drop";
   send("XdndDrop", 0, CurrentTime);
@@ -351,8 +346,7 @@ TEST_F(EditorHostX11Test, HostDestroyingItsWindowBeforeCloseEndsNothingWhateverH
     if (!hostWindow) hostWindow = x11test::OpenHostWindow(display);
     ASSERT_TRUE(Opened());
     CFrame* frame = editor->getFrame();
-    Click(kFieldRect.left + 5, kFieldRect.top + 5);
-    ASSERT_TRUE(IdleUntil([&] { return editor->field->isEditing() && Focus() == EditorWindow(); }));
+    ASSERT_TRUE(OpenField());
     g_HostErrors = 0;
     XSetErrorHandler(HostErrorHandler);  // the host's handler, in place of the toolkit's
     XDestroyWindow(display, hostWindow);

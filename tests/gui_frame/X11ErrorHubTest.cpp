@@ -13,40 +13,30 @@
 
 namespace {
 
-// The host's handlers. Each counts what reaches it; the chaining one passes
-// every error on to the handler it replaced, as well-behaved toolkits do.
-int g_nFirst = 0, g_nChaining = 0, g_nFatal = 0;
+// The host's handlers. Each counts what reaches it; the fatal one stands for
+// one that ends the process (it must hear of no toolkit error); the chaining
+// one passes every error on to the handler it replaced, as well-behaved
+// toolkits do.
+using First = x11test::CountingHandler<0>;
+using Fatal = x11test::CountingHandler<1>;
+int g_nChaining = 0;
 XErrorHandler g_ChainingPrevious = nullptr;
-int FirstHandler(Display*, XErrorEvent*) {
-  ++g_nFirst;
-  return 0;
-}
 int ChainingHandler(Display* display, XErrorEvent* error) {
   ++g_nChaining;
   return g_ChainingPrevious ? g_ChainingPrevious(display, error) : 0;
-}
-// Stands for one that ends the process: it must hear of no toolkit error.
-int FatalHandler(Display*, XErrorEvent*) {
-  ++g_nFatal;
-  return 0;
 }
 void InstallChaining() {
   const XErrorHandler replaced = XSetErrorHandler(ChainingHandler);
   if (replaced != ChainingHandler) g_ChainingPrevious = replaced;
 }
-
-// A request that fails on `display`, waited for.
-void Fail(Display* display) {
-  XMapWindow(display, 0x7FFFFFF);  // no client is given ids of this range
-  XSync(display, False);
-}
+using x11test::FailingRequest;
 
 class X11ErrorHubTest : public ::testing::Test {
  protected:
   void SetUp() override {
     host = OpenTestDisplay();
     if (!host) GTEST_SKIP() << "no X server (Xvfb) for the test";
-    XSetErrorHandler(FirstHandler);
+    XSetErrorHandler(First::Handle);
     toolkit = X11OpenConnection();
     ASSERT_NE(toolkit, nullptr);
   }
@@ -83,15 +73,15 @@ TEST_F(X11ErrorHubTest, HostErrorsReachTheHostOnceAndToolkitErrorsNeverWhateverT
        1, -1, 0},
       {"a fatal handler installed later, the toolkit's put back",
        [] {
-         XSetErrorHandler(FatalHandler);
+         XSetErrorHandler(Fatal::Handle);
          X11KeepErrorHandler();
        },
        0, 0, 1},
       {"the host's own handler back after all that",
        [] {
-         XSetErrorHandler(FatalHandler);
+         XSetErrorHandler(Fatal::Handle);
          X11KeepErrorHandler();
-         XSetErrorHandler(FirstHandler);
+         XSetErrorHandler(First::Handle);
          X11KeepErrorHandler();
        },
        1, 0, 0},
@@ -99,21 +89,21 @@ TEST_F(X11ErrorHubTest, HostErrorsReachTheHostOnceAndToolkitErrorsNeverWhateverT
   for (const auto& row : rows) {
     SCOPED_TRACE(row.arrangement);
     // Every row starts from the host's first handler, found on top again.
-    XSetErrorHandler(FirstHandler);
+    XSetErrorHandler(First::Handle);
     X11KeepErrorHandler();
     g_ChainingPrevious = nullptr;
     row.arrange();
-    g_nFirst = g_nChaining = g_nFatal = 0;
+    First::count = g_nChaining = Fatal::count = 0;
 
     const unsigned long swallowed = X11SwallowedErrorCount();
-    Fail(toolkit.get());
+    FailingRequest(toolkit.get());
     EXPECT_EQ(X11SwallowedErrorCount(), swallowed + 1) << "the toolkit's error stays with the toolkit";
-    EXPECT_EQ(g_nFirst + g_nFatal, 0) << "the host heard of the toolkit's error";
+    EXPECT_EQ(First::count + Fatal::count, 0) << "the host heard of the toolkit's error";
 
     g_nChaining = 0;
-    Fail(host);
-    EXPECT_EQ(g_nFirst, row.first) << "the host's first handler";
-    EXPECT_EQ(g_nFatal, row.fatal) << "the handler that would end the process";
+    FailingRequest(host);
+    EXPECT_EQ(First::count, row.first) << "the host's first handler";
+    EXPECT_EQ(Fatal::count, row.fatal) << "the handler that would end the process";
     // One that chains back after the toolkit put its own back may be asked
     // twice on the way; what matters is that it is asked at all.
     if (row.chaining >= 0)
@@ -122,7 +112,7 @@ TEST_F(X11ErrorHubTest, HostErrorsReachTheHostOnceAndToolkitErrorsNeverWhateverT
       EXPECT_GE(g_nChaining, 1);
     EXPECT_EQ(X11SwallowedErrorCount(), swallowed + 1) << "the toolkit took the host's error";
   }
-  XSetErrorHandler(FirstHandler);
+  XSetErrorHandler(First::Handle);
   X11KeepErrorHandler();
 }
 
@@ -135,21 +125,21 @@ TEST_F(X11ErrorHubTest, EveryConnectionOfManyIsTheToolkitsUntilClosed) {
     connections.push_back(X11OpenConnection());
     ASSERT_NE(connections.back(), nullptr) << i;
   }
-  g_nFirst = 0;
+  First::count = 0;
   const unsigned long swallowed = X11SwallowedErrorCount();
   for (X11ConnectionPtr& c : connections) {
     CX11ErrorTrap trap(c.get());
-    Fail(c.get());
+    FailingRequest(c.get());
     EXPECT_TRUE(trap.Failed());
   }
   EXPECT_EQ(X11SwallowedErrorCount(), swallowed + kConnections);
-  EXPECT_EQ(g_nFirst, 0);
+  EXPECT_EQ(First::count, 0);
 
   // Closed, a connection's address may come back as a host's.
   connections.clear();
   Display* reopened = XOpenDisplay(nullptr);
   ASSERT_NE(reopened, nullptr);
-  Fail(reopened);
-  EXPECT_EQ(g_nFirst, 1) << "an error of a connection that is no longer the toolkit's reaches the host";
+  FailingRequest(reopened);
+  EXPECT_EQ(First::count, 1) << "an error of a connection that is no longer the toolkit's reaches the host";
   XCloseDisplay(reopened);
 }

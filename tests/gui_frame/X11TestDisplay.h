@@ -11,8 +11,10 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -46,6 +48,40 @@ inline Window OpenHostWindow(Display* display) {
   XMapWindow(display, host);
   XSync(display, False);
   return host;
+}
+
+// The window that holds the keyboard focus now.
+inline Window Focus(Display* display) {
+  Window focus = 0;
+  int revert = 0;
+  XGetInputFocus(display, &focus, &revert);
+  return focus;
+}
+
+// A request of `display` that fails (no client is given ids of this range),
+// waited for.
+inline void FailingRequest(Display* display) {
+  XMapWindow(display, 0x7FFFFFF);
+  XSync(display, False);
+}
+
+// A host's X error handler that counts what reaches it, in place of one that
+// would end the process; each kId is a handler of its own.
+template <int kId>
+struct CountingHandler {
+  static inline std::atomic<int> count{0};
+  static int Handle(Display*, XErrorEvent*) {
+    ++count;
+    return 0;
+  }
+};
+
+// Threads of this process now: an editor's idle thread left behind shows.
+inline int ThreadsOfThisProcess() {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);)
+    if (line.rfind("Threads:", 0) == 0) return std::stoi(line.substr(8));
+  return -1;
 }
 
 // A window's pixel as the server holds it, 0xRRGGBB; 0xFFFFFFFF when it

@@ -86,11 +86,14 @@ class X11WindowTest : public ::testing::Test {
     return Eventually([&] { return PixelOnScreen(x, y) == expected; });
   }
 
-  Window Focus() {
-    Window focus = 0;
-    int revert = 0;
-    XGetInputFocus(m_pDisplay, &focus, &revert);
-    return focus;
+  Window Focus() { return x11test::Focus(m_pDisplay); }
+  // Runs the window's event passes until `window` holds the focus.
+  bool FocusMovesTo(Window window) {
+    PlatformEvent event;
+    return Eventually([&] {
+      m_pWindow->NextEvent(event);
+      return Focus() == window;
+    });
   }
 
   XWindowAttributes EditorAttributes() {
@@ -262,10 +265,7 @@ TEST_F(X11WindowTest, TheWindowHoldsTheKeyboardOnlyWhileItAsksForKeysAndGivesItB
 
   // Asked for keys, the window takes the focus at its next event pass.
   m_pWindow->SetKeyInput(true);
-  ASSERT_TRUE(Eventually([&] {
-    m_pWindow->NextEvent(event);
-    return Focus() == m_Editor;
-  }));
+  ASSERT_TRUE(FocusMovesTo(m_Editor));
   MovePointerTo(kWidth + 50, 10);  // keys follow the focus, not the pointer
   Key(XK_a, true);
   ASSERT_TRUE(WaitFor(EPlatformEvent::kKeyDown, event));
@@ -280,10 +280,7 @@ TEST_F(X11WindowTest, TheWindowHoldsTheKeyboardOnlyWhileItAsksForKeysAndGivesItB
 
   // No longer asked: the focus goes back to the window that held it.
   m_pWindow->SetKeyInput(false);
-  ASSERT_TRUE(Eventually([&] {
-    m_pWindow->NextEvent(event);
-    return Focus() == m_Host;
-  }));
+  ASSERT_TRUE(FocusMovesTo(m_Host));
   EXPECT_FALSE(WaitFor(EPlatformEvent::kFocusOut, event, std::chrono::milliseconds(300)))
       << "giving the focus back is no loss of it";
 
@@ -292,10 +289,7 @@ TEST_F(X11WindowTest, TheWindowHoldsTheKeyboardOnlyWhileItAsksForKeysAndGivesItB
   const Window other = XCreateSimpleWindow(m_pDisplay, DefaultRootWindow(m_pDisplay), 400, 0, 50, 50, 0, 0, 0);
   XMapWindow(m_pDisplay, other);
   m_pWindow->SetKeyInput(true);
-  ASSERT_TRUE(Eventually([&] {
-    m_pWindow->NextEvent(event);
-    return Focus() == m_Editor;
-  }));
+  ASSERT_TRUE(FocusMovesTo(m_Editor));
   XSetInputFocus(m_pDisplay, other, RevertToParent, CurrentTime);
   ASSERT_EQ(Focus(), other);
   EXPECT_TRUE(WaitFor(EPlatformEvent::kFocusOut, event)) << "the loss is told";
@@ -305,16 +299,6 @@ TEST_F(X11WindowTest, TheWindowHoldsTheKeyboardOnlyWhileItAsksForKeysAndGivesItB
   EXPECT_EQ(Focus(), other);
   XDestroyWindow(m_pDisplay, other);
 }
-
-namespace {
-// A host handler installed after the window opened that would end the
-// process at any error: it must hear of none of the window's.
-std::atomic<int> g_nFatalErrors{0};
-int FatalHandler(Display*, XErrorEvent*) {
-  ++g_nFatalErrors;
-  return 0;
-}
-}  // namespace
 
 // The host destroys its window, and the window's with it, before the window
 // closes; whether an event pass read the destroy or only the check before
@@ -329,8 +313,11 @@ TEST_F(X11WindowTest, HostDestroyingItsWindowFirstEndsTheWindowQuietly) {
     m_pWindow->SetKeyInput(true);  // the keyboard taken, as for an open text field
     PlatformEvent event;
     m_pWindow->NextEvent(event);
-    const XErrorHandler before = XSetErrorHandler(FatalHandler);
-    g_nFatalErrors = 0;
+    // The host's handler, installed after the window opened, would end the
+    // process at any error.
+    using Fatal = x11test::CountingHandler<0>;
+    const XErrorHandler before = XSetErrorHandler(Fatal::Handle);
+    Fatal::count = 0;
     XDestroyWindow(m_pDisplay, m_Host);
     XSync(m_pDisplay, False);
     m_Host = 0;
@@ -351,7 +338,7 @@ TEST_F(X11WindowTest, HostDestroyingItsWindowFirstEndsTheWindowQuietly) {
     m_pWindow->NextEvent(event);
     m_pWindow.reset();
     EXPECT_EQ(X11SwallowedErrorCount(), swallowed) << "a request was sent to the gone window";
-    EXPECT_EQ(g_nFatalErrors, 0);
+    EXPECT_EQ(Fatal::count, 0);
     XSetErrorHandler(before);
   }
 }

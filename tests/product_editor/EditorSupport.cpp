@@ -5,8 +5,10 @@
 #include "Helpers/Assert.h"
 
 #include <atomic>
+#include <chrono>
+#include <cmath>
 #include <cstdlib>
-
+#include <random>
 
 #include "gui/CFrame.h"
 
@@ -21,7 +23,7 @@ void EditorFixture::SetUp() {
   fxtest::HostLog::Get().Reset();
   SetTickCountSourceForTesting(TestClock);
   g_kIdleRate = 10;
-  m_pEffect = std::make_unique<EditorQvx2>(m_HostCallback);
+  m_pEffect = std::make_unique<EditorQvx2>();
   m_pEffect->setSampleRate(kRate);
   m_pEffect->FinishUpdate();
   // The effect made its editor; the probe takes its place.
@@ -42,6 +44,10 @@ void EditorFixture::Expose() {
 }
 
 void EditorFixture::TearDown() {
+  fxtest::HostLog::Get().m_OnIdle = nullptr;
+  // A resume through the dispatcher starts the effect's idle worker; a host's
+  // close would stop it before the effect goes.
+  if (m_pEffect) m_pEffect->StopIdleWorker();
   if (m_pEditor) m_pEditor->close();
   m_pEffect.reset();
   SetTickCountSourceForTesting(nullptr);
@@ -95,14 +101,39 @@ int EditorFixture::HostCallsOf(VstInt32 opcode, int index) {
   return n;
 }
 
-void EditorFixture::EditControl(CControl* control, const std::vector<float>& values) {
+void EditControl(EditorProbe& editor, CControl* control, const std::vector<float>& values) {
   control->beginEdit();
   for (float v : values) {
     control->setValue(v);
     control->setDirty(true);
-    m_pEditor->valueChanged(nullptr, control);
+    editor.valueChanged(nullptr, control);
   }
   control->endEdit();
+}
+
+NoisePlayer::NoisePlayer(AEffect* effect)
+    : m_Thread([this, effect] {
+        constexpr int kBlock = 512;
+        std::vector<float> buffers[4];
+        for (auto& b : buffers) b.resize(kBlock);
+        float* in[2] = {buffers[0].data(), buffers[1].data()};
+        float* out[2] = {buffers[2].data(), buffers[3].data()};
+        std::minstd_rand random(7);
+        std::uniform_real_distribution<float> noise(-1.0f, 1.0f);
+        auto due = std::chrono::steady_clock::now();
+        for (int block = 0; !m_bStop.load(); ++block) {
+          const float level = 0.003f + 0.04f * std::fabs(std::sin(0.4f * static_cast<float>(block)));
+          for (int c = 0; c < 2; ++c)
+            for (float& v : buffers[c]) v = level * noise(random);
+          effect->processReplacing(effect, in, out, kBlock);
+          due += std::chrono::microseconds(kBlock * 1000000 / 48000);
+          std::this_thread::sleep_until(due);
+        }
+      }) {}
+
+void NoisePlayer::Stop() {
+  m_bStop = true;
+  if (m_Thread.joinable()) m_Thread.join();
 }
 
 std::map<int, std::string> EditorFixture::HostEditMarks(std::string* order) {

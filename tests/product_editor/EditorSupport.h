@@ -6,10 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
 #include <map>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "QVX2/QVX2.h"
@@ -31,7 +33,7 @@ struct TemporaryPreferences {
 
 class EditorQvx2 : private TemporaryPreferences, public AQVX2 {
  public:
-  explicit EditorQvx2(audioMasterCallback host = fxtest::RecordingHostCallback) : AQVX2(host) {}
+  EditorQvx2() : AQVX2(fxtest::RecordingHostCallback) {}
   // Runs the idle-side update to its end.
   void FinishUpdate() { CompleteFilterUpdate(); }
   CQVX2Engine* Engine() { return m_pEngine.get(); }
@@ -73,6 +75,26 @@ class EditorProbe : public QVX2Editor {
   }
 };
 
+// A user's edit on a control as the control base makes it: its begin edit, a
+// value change per value, its end edit.
+void EditControl(EditorProbe& editor, CControl* control, const std::vector<float>& values);
+
+// Noise through the record's processReplacing at the pace of a 48 kHz device,
+// on an audio thread of its own until stopped; its level rises and falls
+// from block to block between -47 and -27 dB, so meters and spectra move.
+class NoisePlayer {
+ public:
+  explicit NoisePlayer(AEffect* effect);
+  ~NoisePlayer() { Stop(); }
+  NoisePlayer(const NoisePlayer&) = delete;
+  NoisePlayer& operator=(const NoisePlayer&) = delete;
+  void Stop();
+
+ private:
+  std::atomic<bool> m_bStop{false};
+  std::thread m_Thread;
+};
+
 class EditorFixture : public ::testing::Test {
  protected:
   void SetUp() override;
@@ -97,15 +119,14 @@ class EditorFixture : public ::testing::Test {
   void Screenshot(const std::string& name) const;
   // Host calls of an opcode for one index.
   int HostCallsOf(VstInt32 opcode, int index);
-  // A user's edit on a control as the control base makes it: its begin
-  // edit, a value change per value, its end edit.
-  void EditControl(CControl* control, const std::vector<float>& values);
+  void EditControl(CControl* control, const std::vector<float>& values) {
+    edtest2::EditControl(*m_pEditor, control, values);
+  }
   // Per parameter index, its begin edits, automations and end edits as the
   // host saw them in order: '(' , 'a', ')'; all of them in order in *order.
   static std::map<int, std::string> HostEditMarks(std::string* order = nullptr);
 
   frametest::HeadlessScope m_Headless;
-  audioMasterCallback m_HostCallback = fxtest::RecordingHostCallback;  // the effect's host, set before SetUp
   std::unique_ptr<EditorQvx2> m_pEffect;
   EditorProbe* m_pEditor = nullptr;  // owned by the effect
   CHeadlessWindow* m_pWindow = nullptr;

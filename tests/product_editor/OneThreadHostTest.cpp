@@ -8,6 +8,7 @@
 #include <future>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "Helpers/PersistantStorage.h"
@@ -29,15 +30,9 @@ long long Stored(const char* key) {
   return value.nInt;
 }
 
-struct Mode {
-  int nFftSize, nKernelSize, nLatency;
-  float fRatingValue;
-  long long nStoredRating;
-  bool operator==(const Mode& o) const {
-    return nFftSize == o.nFftSize && nKernelSize == o.nKernelSize && nLatency == o.nLatency &&
-           fRatingValue == o.fRatingValue && nStoredRating == o.nStoredRating;
-  }
-};
+// After a rating: FFT size, kernel size, latency, the rating parameter's
+// value and the rating stored.
+using Mode = std::tuple<int, int, int, float, long long>;
 
 struct Session {
   std::vector<int> ratings;
@@ -46,22 +41,6 @@ struct Session {
   std::vector<float> gains;  // after the refit
   long long nStoredFill = -1;
 };
-
-void ProcessBlock(AEffect* record) {
-  constexpr int kFrames = 256;
-  std::vector<float> in(kFrames, 0.25f), left(kFrames), right(kFrames);
-  float* ins[2] = {in.data(), in.data()};
-  float* outs[2] = {left.data(), right.data()};
-  record->processReplacing(record, ins, outs, kFrames);
-}
-
-// An editor's edit of a control as the control base makes it.
-void EditControl(EditorProbe& editor, CControl* control, float value) {
-  control->beginEdit();
-  control->setValue(value);
-  editor.valueChanged(nullptr, control);
-  control->endEdit();
-}
 
 Session Play(bool bOneThread) {
   Session s;
@@ -75,18 +54,21 @@ Session Play(bool bOneThread) {
   auto* editor = new EditorProbe(fx.get());
   AEffect* record = fx->getAeffect();
   auto block = [&] {
+    auto process = [record] {
+      std::vector<float> in(256, 0.25f), left(256), right(256);
+      float* ins[2] = {in.data(), in.data()};
+      float* outs[2] = {left.data(), right.data()};
+      record->processReplacing(record, ins, outs, 256);
+    };
     if (bOneThread)
-      ProcessBlock(record);
+      process();
     else
-      std::async(std::launch::async, [&] { ProcessBlock(record); }).get();
-  };
-  auto dispatch = [&](VstInt32 opcode, VstIntPtr value = 0, void* ptr = nullptr) {
-    return record->dispatcher(record, opcode, 0, value, ptr, 0.0f);
+      std::async(std::launch::async, process).get();
   };
   auto idle = [&] {
     g_Now += 600;
-    dispatch(effIdle);
-    dispatch(effEditIdle);
+    Dispatch(*fx, effIdle);
+    Dispatch(*fx, effEditIdle);
   };
   record->setParameter(record, kQvx2QMLink, 1.0f);
 
@@ -97,20 +79,20 @@ Session Play(bool bOneThread) {
     block();
     record->setParameter(record, kQvx2QualityRating, static_cast<float>(*rating) / 999.0f);
     block();
-    dispatch(effMainsChanged, 0);
-    dispatch(effMainsChanged, 1);
+    Dispatch(*fx, effMainsChanged, 0, 0);
+    Dispatch(*fx, effMainsChanged, 0, 1);
     idle();
-    s.modes.push_back({fx->GetFFTSize(), fx->GetKernelSize(), record->initialDelay,
-                       record->getParameter(record, kQvx2QualityRating), Stored("QR")});
+    s.modes.emplace_back(fx->GetFFTSize(), fx->GetKernelSize(), record->initialDelay,
+                         record->getParameter(record, kQvx2QualityRating), Stored("QR"));
   }
 
   // A curve of the first layout, refitted by the editor's band-type menu.
   for (int b = 0; b < 20; ++b) record->setParameter(record, nParamG[b], 0.5f + 0.02f * static_cast<float>(b % 7));
-  dispatch(effEditOpen, 0, frametest::HostWindow());
+  Dispatch(*fx, effEditOpen, 0, 0, frametest::HostWindow());
   for (int i = 0; i < 4; ++i) idle();
   block();
   fxtest::HostLog::Get().Reset();
-  EditControl(*editor, editor->m_pBandTypeMenu, 2.0f);
+  EditControl(*editor, editor->m_pBandTypeMenu, {2.0f});
   std::set<int> automated;
   for (const fxtest::HostCall& call : fxtest::HostLog::Get().CallsOf(audioMasterAutomate))
     if (call.nIndex < 2 * kQvx2NumBands) automated.insert(call.nIndex);
@@ -119,18 +101,17 @@ Session Play(bool bOneThread) {
 
   // A machine-wide setting from the editor's colour panel.
   editor->m_bColorMode = true;
-  dispatch(effEditClose);
-  dispatch(effEditOpen, 0, frametest::HostWindow());
+  Dispatch(*fx, effEditClose);
+  Dispatch(*fx, effEditOpen, 0, 0, frametest::HostWindow());
   idle();
   block();
-  EditControl(*editor, editor->m_pFillButton, 1.0f);
+  EditControl(*editor, editor->m_pFillButton, {1.0f});
   idle();
   s.nStoredFill = Stored(kQvx2PersistantTable[QVX2Editor::kGraphFillParam - kQvx2FirstPersistantParam].szKey);
 
-  dispatch(effEditClose);
+  Dispatch(*fx, effEditClose);
   // As a host closes it: the effect's own idle thread ends first.
-  dispatch(effClose);
-  fx.release();
+  Dispatch(*fx.release(), effClose);
   SetTickCountSourceForTesting(nullptr);
   return s;
 }
@@ -143,21 +124,15 @@ TEST(OneThreadHostTest, QVX2_SUITE(OneThreadForEverythingEndsAsAHostWithAnAudioT
   // fill written.
   std::set<std::pair<int, int>> sizes;
   for (size_t i = 0; i < two.modes.size(); ++i) {
-    EXPECT_EQ(two.modes[i].nStoredRating, two.ratings[i]);
-    EXPECT_EQ(two.modes[i].fRatingValue, static_cast<float>(two.ratings[i]) / 999.0f);
-    sizes.insert({two.modes[i].nFftSize, two.modes[i].nKernelSize});
+    EXPECT_EQ(std::get<4>(two.modes[i]), two.ratings[i]);
+    EXPECT_EQ(std::get<3>(two.modes[i]), static_cast<float>(two.ratings[i]) / 999.0f);
+    sizes.insert({std::get<0>(two.modes[i]), std::get<1>(two.modes[i])});
   }
   EXPECT_EQ(sizes.size(), two.ratings.size()) << "each rating has a mode of its own";
   EXPECT_EQ(two.nRefitGainsAutomated, 2 * kQvx2NumBands);
   EXPECT_EQ(two.nStoredFill, 0) << "the fill switched off (its default is on)";
 
-  ASSERT_EQ(one.modes.size(), two.modes.size());
-  for (size_t i = 0; i < one.modes.size(); ++i)
-    EXPECT_TRUE(one.modes[i] == two.modes[i])
-        << "rating " << one.ratings[i] << ": FFT " << one.modes[i].nFftSize << "/" << two.modes[i].nFftSize
-        << ", kernel " << one.modes[i].nKernelSize << "/" << two.modes[i].nKernelSize << ", latency "
-        << one.modes[i].nLatency << "/" << two.modes[i].nLatency << ", value " << one.modes[i].fRatingValue << "/"
-        << two.modes[i].fRatingValue << ", stored " << one.modes[i].nStoredRating << "/" << two.modes[i].nStoredRating;
+  EXPECT_EQ(one.modes, two.modes) << "per rating: FFT size, kernel size, latency, rating value, rating stored";
   EXPECT_EQ(one.nRefitGainsAutomated, two.nRefitGainsAutomated) << "band gains refitted";
   EXPECT_EQ(one.gains, two.gains);
   EXPECT_EQ(one.nStoredFill, two.nStoredFill);

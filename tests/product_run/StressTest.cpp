@@ -25,6 +25,7 @@
 #include "Helpers/Lock.h"
 #include "Helpers/PersistantStorage.h"
 #include "RunTestSupport.h"
+#include "framework/FrameworkTestSupport.h"
 #include "platform/PrefStore.h"
 #include "vst/AEffEditor.h"
 
@@ -33,34 +34,6 @@ using namespace runtest;
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// Ends the process when a test does not finish in time: a deadlock fails the
-// run instead of hanging it.
-class Watchdog {
- public:
-  explicit Watchdog(std::chrono::seconds limit) : m_Thread([this, limit] {
-      std::unique_lock<std::mutex> lock(m_Mutex);
-      if (!m_Done.wait_for(lock, limit, [this] { return m_bDone; })) {
-        std::fprintf(stderr, "watchdog: the test did not finish within %lld s (deadlock?)\n",
-                     static_cast<long long>(limit.count()));
-        std::abort();
-      }
-    }) {}
-  ~Watchdog() {
-    {
-      std::lock_guard<std::mutex> lock(m_Mutex);
-      m_bDone = true;
-    }
-    m_Done.notify_all();
-    m_Thread.join();
-  }
-
- private:
-  std::mutex m_Mutex;
-  std::condition_variable m_Done;
-  bool m_bDone = false;
-  std::thread m_Thread;
-};
 
 // The thread whose edits come from the editor's own controls.
 thread_local bool t_bEditingFromGui = false;
@@ -114,7 +87,7 @@ void AudioLoop(AQVX2& fx, std::atomic<bool>& stop, std::atomic<long>& blocks, st
 }  // namespace
 
 TEST(StressTest, FiftyQualityModeSwitchesUnderAudio) {
-  Watchdog watchdog(std::chrono::seconds(240));
+  fxtest::Watchdog watchdog(std::chrono::seconds(240));
   RunQvx2 fx;
   std::atomic<bool> stop{false};
   std::atomic<long> blocks{0}, bad{0};
@@ -152,7 +125,7 @@ TEST(StressTest, FiftyQualityModeSwitchesUnderAudio) {
 }
 
 TEST(StressTest, AudioAutomationAndTwoIdleCallersRunCleanUnderWatchdog) {
-  Watchdog watchdog(std::chrono::seconds(120));
+  fxtest::Watchdog watchdog(std::chrono::seconds(120));
   RunQvx2 fx;
   delete fx.getEditor();  // in place of the effect's own editor
   fx.setEditor(new GuiEditor(&fx));
@@ -241,7 +214,7 @@ TEST(StressTest, AudioAutomationAndTwoIdleCallersRunCleanUnderWatchdog) {
 // the idle side clear the filters and rebuild the bypass lines while blocks
 // keep arriving; it must hold the audio thread off for that.
 TEST(StressTest, StopWorkWhileBlocksKeepArriving) {
-  Watchdog watchdog(std::chrono::seconds(120));
+  fxtest::Watchdog watchdog(std::chrono::seconds(120));
   class CountingQvx2 : public RunQvx2 {
    public:
     void ClearAllFFTFilters() override {
@@ -279,7 +252,7 @@ TEST(StressTest, StopWorkWhileBlocksKeepArriving) {
 // after a timeout and the test fails. (The level meter's feed, which only
 // tries the editor's lock A, is tested with the editor.)
 TEST(StressTest, AudioThreadNeverWaitsForALockTheOtherSidesHold) {
-  Watchdog watchdog(std::chrono::seconds(120));
+  fxtest::Watchdog watchdog(std::chrono::seconds(120));
   class ExposedQvx2 : public RunQvx2 {
    public:
     std::mutex& UndoMutex() { return m_UndoMutex; }

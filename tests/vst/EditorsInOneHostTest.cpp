@@ -3,47 +3,29 @@
 // their editors' X error handling must still leave every error of the
 // host's own to the host's handler, whatever order the editors open in. And
 // an editor asked to open in a window that does not exist says so. On a
-// virtual X server of the test's own (the modules connect to $DISPLAY);
-// skipped without one.
+// virtual X server of the test process's own (the modules connect to
+// $DISPLAY); skipped without one.
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <fstream>
 #include <map>
 #include <memory>
-#include <string>
 
-#include "XvfbServer.h"
 #include "prefs/TempConfigFolder.h"
 #include "tools/qvxhost/PluginHost.h"
 // After the host's headers: Xlib's macros (None) would take their names.
-#include <X11/Xlib.h>
+#include "gui_frame/X11TestDisplay.h"
 
 namespace {
 
-// The host's handler, installed before any module loads.
-int g_nHostErrors = 0;
-int HostErrorHandler(Display*, XErrorEvent*) {
-  ++g_nHostErrors;
-  return 0;
-}
-
-int ThreadCount() {
-  std::ifstream status("/proc/self/status");
-  for (std::string line; std::getline(status, line);)
-    if (line.rfind("Threads:", 0) == 0) return std::stoi(line.substr(8));
-  return -1;
-}
+using HostHandler = x11test::CountingHandler<0>;  // installed before any module loads
 
 class EditorsInOneHostTest : public ::testing::Test {
  protected:
-  EditorsInOneHostTest() : server("800x600x24") {}
   void SetUp() override {
-    if (!server.Running() || setenv("DISPLAY", server.DisplayName().c_str(), 1) != 0)
-      GTEST_SKIP() << "no virtual X server (Xvfb)";
-    display = XOpenDisplay(nullptr);
-    ASSERT_NE(display, nullptr);
-    XSetErrorHandler(HostErrorHandler);
+    display = OpenTestDisplay();
+    if (!display) GTEST_SKIP() << "no virtual X server (Xvfb)";
+    XSetErrorHandler(HostHandler::Handle);
   }
   void TearDown() override {
     hosts.clear();
@@ -64,16 +46,13 @@ class EditorsInOneHostTest : public ::testing::Test {
     return window;
   }
   static void* Handle(Window window) { return reinterpret_cast<void*>(static_cast<uintptr_t>(window)); }
-  // A request of the host's own that fails; the errors the host's handler
-  // heard of meanwhile.
+  // The errors the host's handler hears of for a request of its own that fails.
   int HostRequestFails() {
-    const int before = g_nHostErrors;
-    XMapWindow(display, 0x7FFFFFF);  // no client is given ids of this range
-    XSync(display, False);
-    return g_nHostErrors - before;
+    const int before = HostHandler::count;
+    x11test::FailingRequest(display);
+    return HostHandler::count - before;
   }
 
-  XvfbServer server;
   TempConfigFolder prefs;
   Display* display = nullptr;  // the host's connection
   std::vector<std::unique_ptr<PluginHost>> hosts;
@@ -112,9 +91,9 @@ TEST_F(EditorsInOneHostTest, OpeningInAWindowThatDoesNotExistAnswersZeroAndLeave
   for (const char* module : {QVX_PRODUCT_MODULE, QVX_PRODUCT_MODULE_STD}) {
     SCOPED_TRACE(module);
     PluginHost& host = Load(module);
-    const int threads = ThreadCount();
+    const int threads = x11test::ThreadsOfThisProcess();
     EXPECT_EQ(host.Dispatch(effEditOpen, 0, 0, Handle(0x7FFFFFF)), 0);
-    EXPECT_EQ(ThreadCount(), threads) << "an idle thread was left behind";
+    EXPECT_EQ(x11test::ThreadsOfThisProcess(), threads) << "an idle thread was left behind";
     host.Idle();
     host.Dispatch(effEditClose);
     EXPECT_EQ(HostRequestFails(), 1) << "the host's errors still reach the host";
