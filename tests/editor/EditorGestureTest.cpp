@@ -22,46 +22,43 @@ TEST_F(EditorGestureTest, EveryTrackingLoopRunsTheEditorsIdleWorkWhileTheButtonI
   struct Loop {
     const char* name;
     std::function<CView*()> add;  // puts the control on the front
-    CPoint press;                 // frame point of the press
+    int x, y;                     // frame point of the press
   };
   const std::vector<Loop> loops = {
-      {"knob", [&] { return m_pEditor->AddAnimKnob(CPoint(300, 150), 152, kBoundTag, 127); }, CPoint(324, 174)},
+      {"knob", [&] { return m_pEditor->AddAnimKnob(CPoint(300, 150), 152, kBoundTag, 127); }, 324, 174},
       {"slider",
        [&] { return m_pEditor->AddHorizontalSlider(CPoint(300, 220), 111, 145, kBoundTag, 0, 0, CPoint(0, 0)); },
-       CPoint(330, 240)},
+       330, 240},
       {"drag field",
        [&] {
          return m_pEditor->AddTextDrag(CRect(300, 100, 340, 112), kBoundTag, kFontNormal, kFaceNormal, -1,
                                        CTextDrag::eTDT_Linear);
        },
-       CPoint(310, 106)},
+       310, 106},
       {"meter scale",
        [&] {
          auto* meter = new CLevelMeter(CRect(450, 40, 493, 268), 12, m_pEditor, m_pEditor);
          m_pEditor->Frame()->addView(meter);
          return meter;
        },
-       CPoint(485, 150)},
+       485, 150},
   };
   // The machine's clock: each loop paces itself and the editor's idle by it.
   SetTickCountSourceForTesting(nullptr);
   for (const Loop& loop : loops) {
     ASSERT_NE(loop.add(), nullptr) << loop.name;
     IdleAfter(1);
-    const long x = loop.press.h, y = loop.press.v;
     // The button stays down until IdleInner has run three times inside the
     // press's event, or for a few thousand reads of the pointer, which take
     // far longer than three idle intervals.
     int during = 0;
     m_pEditor->m_OnIdleInner = [&] {
-      if (g_bAmHandlingCarbonEvent.load() && ++during >= 3)
-        m_pWindow->SetPointer(static_cast<int>(x), static_cast<int>(y), 0);
+      if (g_bAmHandlingCarbonEvent.load() && ++during >= 3) m_pWindow->SetPointer(loop.x, loop.y, 0);
     };
-    m_pWindow->SetPointer(static_cast<int>(x), static_cast<int>(y), kMouseLeft);
-    for (int i = 0; i < 3000; ++i) m_pWindow->QueuePointer(static_cast<int>(x), static_cast<int>(y), kMouseLeft);
-    m_pWindow->QueuePointer(static_cast<int>(x), static_cast<int>(y), 0);
-    m_pWindow->Queue(frametest::MakeEvent(EPlatformEvent::kMouseDown, static_cast<int>(x), static_cast<int>(y),
-                                          kMouseLeft));
+    m_pWindow->SetPointer(loop.x, loop.y, kMouseLeft);
+    for (int i = 0; i < 3000; ++i) m_pWindow->QueuePointer(loop.x, loop.y, kMouseLeft);
+    m_pWindow->QueuePointer(loop.x, loop.y, 0);
+    m_pWindow->Queue(frametest::MakeEvent(EPlatformEvent::kMouseDown, loop.x, loop.y, kMouseLeft));
     IdleAfter(1);
     m_pEditor->m_OnIdleInner = nullptr;
     EXPECT_GE(during, 3) << loop.name;

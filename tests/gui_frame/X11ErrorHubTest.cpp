@@ -5,7 +5,6 @@
 // cycle. On a real X server (one per test process); skipped without one.
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <vector>
 
 #include "X11TestDisplay.h"
@@ -51,40 +50,20 @@ class X11ErrorHubTest : public ::testing::Test {
 }  // namespace
 
 TEST_F(X11ErrorHubTest, HostErrorsReachTheHostOnceAndToolkitErrorsNeverWhateverTheHostInstalls) {
+  // The host's moves from its first handler on: C installs the chaining
+  // handler, F the fatal one, 1 the first one again; K is the toolkit putting
+  // its own back on top.
   const struct {
     const char* arrangement;
-    std::function<void()> arrange;
+    const char* moves;
     int first, chaining, fatal;  // what a host error reaches
   } rows[] = {
-      {"the host's handler, in force before the toolkit's", [] {}, 1, 0, 0},
-      {"a chaining handler installed later, still in force", [] { InstallChaining(); }, 1, 1, 0},
-      {"a chaining handler installed later, the toolkit's put back",
-       [] {
-         InstallChaining();
-         X11KeepErrorHandler();
-       },
-       1, 1, 0},
-      {"a chaining handler that puts itself back over the toolkit's",
-       [] {
-         InstallChaining();
-         X11KeepErrorHandler();
-         InstallChaining();
-       },
-       1, -1, 0},
-      {"a fatal handler installed later, the toolkit's put back",
-       [] {
-         XSetErrorHandler(Fatal::Handle);
-         X11KeepErrorHandler();
-       },
-       0, 0, 1},
-      {"the host's own handler back after all that",
-       [] {
-         XSetErrorHandler(Fatal::Handle);
-         X11KeepErrorHandler();
-         XSetErrorHandler(First::Handle);
-         X11KeepErrorHandler();
-       },
-       1, 0, 0},
+      {"the host's handler, in force before the toolkit's", "", 1, 0, 0},
+      {"a chaining handler installed later, still in force", "C", 1, 1, 0},
+      {"a chaining handler installed later, the toolkit's put back", "CK", 1, 1, 0},
+      {"a chaining handler that puts itself back over the toolkit's", "CKC", 1, -1, 0},
+      {"a fatal handler installed later, the toolkit's put back", "FK", 0, 0, 1},
+      {"the host's own handler back after all that", "FK1K", 1, 0, 0},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.arrangement);
@@ -92,7 +71,13 @@ TEST_F(X11ErrorHubTest, HostErrorsReachTheHostOnceAndToolkitErrorsNeverWhateverT
     XSetErrorHandler(First::Handle);
     X11KeepErrorHandler();
     g_ChainingPrevious = nullptr;
-    row.arrange();
+    for (const char* move = row.moves; *move; ++move)
+      if (*move == 'C')
+        InstallChaining();
+      else if (*move == 'K')
+        X11KeepErrorHandler();
+      else
+        XSetErrorHandler(*move == 'F' ? Fatal::Handle : First::Handle);
     First::count = g_nChaining = Fatal::count = 0;
 
     const unsigned long swallowed = X11SwallowedErrorCount();

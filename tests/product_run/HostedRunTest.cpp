@@ -149,8 +149,7 @@ TEST(HostedRunTest, ArdourVstScannerReadsBothEditions) {
   GTEST_SKIP() << "sanitized modules load only into sanitized processes";
 #endif
   const char* scanner = "/usr/lib/ardour7/ardour-vst-scanner";
-  struct stat info {};
-  if (::stat(scanner, &info) != 0) GTEST_SKIP() << "Ardour's VST scanner is not installed (apt-get install ardour)";
+  if (!Installed(scanner)) GTEST_SKIP() << "Ardour's VST scanner is not installed (apt-get install ardour)";
   TempConfigFolder home;  // the scanner writes its cache under HOME
   for (const Edition& e : kEditions) {
     std::string output;

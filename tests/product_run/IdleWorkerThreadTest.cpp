@@ -96,12 +96,6 @@ double MaxDiff(const AudioBuffer& a, const AudioBuffer& b, int64_t from, int64_t
   return worst;
 }
 
-AudioBuffer Silence(int frames) {
-  AudioBuffer silence;
-  silence.Resize(2, frames);
-  return silence;
-}
-
 AudioBuffer Noise(double seconds) {
   AudioBuffer noise;
   std::string error;
@@ -134,7 +128,9 @@ TEST(IdleWorkerThreadTest, WithoutIdleOrEditorACurveIsHeardWhilePlayingAndAModeO
     std::thread audio([&] {
       // One hop of silence offline first: the sample rate's kernels are in
       // before the first paced block, as in the references.
-      Render(host, Silence(kMediumHop), kVstProcessLevelOffline);
+      AudioBuffer silence;
+      silence.Resize(2, kMediumHop);
+      Render(host, silence, kVstProcessLevelOffline);
       double startMs = 0.0;
       measured = Render(host, input, kVstProcessLevelRealtime, true, [&](int64_t pos) {
         if (pos == 0) startMs = HostClockMs();
