@@ -117,7 +117,9 @@ TEST_F(GestureThreadTest, QVX2_SUITE(HostCallingBackFromItsIdleWhileAnotherThrea
   };
   // A host whose answer to the editor's idle call is its own idle and a
   // suspend and resume of the effect.
+  int hostIdles = 0;
   fxtest::HostLog::Get().m_OnIdle = [&] {
+    ++hostIdles;
     Dispatch(*m_pEffect, effIdle);
     resume();
   };
@@ -156,6 +158,7 @@ TEST_F(GestureThreadTest, QVX2_SUITE(HostCallingBackFromItsIdleWhileAnotherThrea
   }
 
   EXPECT_GE(clicks, 40);
+  EXPECT_GT(hostIdles, 0) << "no click gave the host its idle call";
   // Nothing was lost: the last mode asked for is applied at the next quiet
   // idle, and the front panel is whole again.
   resume();
