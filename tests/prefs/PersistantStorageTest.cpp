@@ -155,10 +155,6 @@ TEST(InstalledFileRootTest, DefaultsToTheSharedDataFolder) {
   EXPECT_STREQ(CPersistantStorage::InstalledFilesRoot(), "/usr/share/Sorvik Audio");
 }
 
-}  // namespace
-
-namespace {
-
 // Integer stores made on audio threads while another thread writes the file:
 // however many there are, each key ends with its last value, for every key
 // the effect base can have (persistent parameters, linked quality settings,
