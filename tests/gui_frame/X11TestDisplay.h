@@ -38,13 +38,13 @@ bool Eventually(Done done) {
   }
 }
 
-// The host's window of the tests: 300 x 200, grey, at (kHostX, kHostY) on
-// the screen, mapped.
+// The host's window of the tests: 300 x 200 unless asked otherwise, grey, at
+// (kHostX, kHostY) on the screen, mapped.
 constexpr int kHostX = 40;
 constexpr int kHostY = 30;
-inline Window OpenHostWindow(Display* display) {
+inline Window OpenHostWindow(Display* display, unsigned width = 300, unsigned height = 200) {
   const Window host =
-      XCreateSimpleWindow(display, DefaultRootWindow(display), kHostX, kHostY, 300, 200, 0, 0, 0x808080);
+      XCreateSimpleWindow(display, DefaultRootWindow(display), kHostX, kHostY, width, height, 0, 0, 0x808080);
   XMapWindow(display, host);
   XSync(display, False);
   return host;

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <set>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "Helpers/OwnerDrawControlsLevelMeter.h"
@@ -26,7 +27,7 @@ class GestureThreadTest : public EditorFixture {
   // curve's fill, and a digest of the graph's and of the meter's area.
   struct Sample {
     long fill = 0;
-    uint64_t graph = 0, meter = 0;
+    uint64_t graph = 1469598103934665603ull, meter = graph;
   };
   Sample Take() {
     CScopedLock hold(m_pEditor->Frame()->getFrameLock());
@@ -35,19 +36,14 @@ class GestureThreadTest : public EditorFixture {
     CRect meter;
     m_pEditor->m_pLevelMeter.load()->getViewSize(meter);
     Sample s;
-    s.graph = Digest(g_rectCompositeGraph, fill, &s.fill);
-    s.meter = Digest(meter, 0, nullptr);
+    for (const auto& [r, digest] : {std::pair{g_rectCompositeGraph, &s.graph}, std::pair{meter, &s.meter}})
+      for (long y = r.top; y < r.bottom; ++y)
+        for (long x = r.left; x < r.right; ++x) {
+          const uint32_t p = Pixel(static_cast<int>(x), static_cast<int>(y));
+          s.fill += digest == &s.graph && p == fill;
+          *digest = (*digest ^ p) * 1099511628211ull;
+        }
     return s;
-  }
-  uint64_t Digest(const CRect& r, uint32_t counted, long* count) {
-    uint64_t h = 1469598103934665603ull;
-    for (long y = r.top; y < r.bottom; ++y)
-      for (long x = r.left; x < r.right; ++x) {
-        const uint32_t p = Pixel(static_cast<int>(x), static_cast<int>(y));
-        if (count && p == counted) ++*count;
-        h = (h ^ p) * 1099511628211ull;
-      }
-    return h;
   }
 };
 

@@ -101,27 +101,21 @@ TEST(HostedAudioThreadTest, QualityAutomationOnTheAudioThreadLeavesItsHostCallsT
   // effect's own idle thread may take the work first and leave the calls to
   // the next of them).
   auto toldOf = [&](int index) {
-    int n = 0;
-    for (const HostCall& call : host.Log()) n += call.opcode == audioMasterAutomate && call.index == index;
-    return n;
+    std::vector<std::pair<float, HostThread>> told;
+    const std::vector<HostCall> log = host.Log();
+    for (size_t i = during.size(); i < log.size(); ++i)
+      if (log[i].opcode == audioMasterAutomate && log[i].index == index) told.emplace_back(log[i].opt, log[i].thread);
+    return told;
   };
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  for (size_t told = 0; told < std::size(cases) && std::chrono::steady_clock::now() < deadline;) {
+  for (size_t c = 0; c < std::size(cases) && std::chrono::steady_clock::now() < deadline;) {
     host.Idle();
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    told = 0;
-    for (const auto& c : cases) told += toldOf(c.index) > 0;
+    while (c < std::size(cases) && !toldOf(cases[c].index).empty()) ++c;
   }
-  const std::vector<HostCall> after = host.Log();
   for (const auto& c : cases) {
-    int told = 0;
-    for (size_t i = during.size(); i < after.size(); ++i)
-      if (after[i].opcode == audioMasterAutomate && after[i].index == c.index) {
-        ++told;
-        EXPECT_EQ(after[i].opt, c.snapped) << c.index;
-        EXPECT_EQ(after[i].thread, HostThread::UserInterface) << c.index;
-      }
-    EXPECT_EQ(told, 1) << "parameter " << c.index;
+    EXPECT_EQ(toldOf(c.index), (std::vector<std::pair<float, HostThread>>{{c.snapped, HostThread::UserInterface}}))
+        << "parameter " << c.index << ": told once, its state's value, on the user-interface thread";
     EXPECT_EQ(host.GetParameter(c.index), c.snapped) << c.index;
   }
 }

@@ -39,12 +39,6 @@ class EditorsInOneHostTest : public ::testing::Test {
     host.Start(48000.0, 512);
     return host;
   }
-  Window NewWindow() {
-    const Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 600, 360, 0, 0, 0);
-    XMapWindow(display, window);
-    XSync(display, False);
-    return window;
-  }
   static void* Handle(Window window) { return reinterpret_cast<void*>(static_cast<uintptr_t>(window)); }
   // The errors the host's handler hears of for a request of its own that fails.
   int HostRequestFails() {
@@ -72,7 +66,7 @@ TEST_F(EditorsInOneHostTest, EditorsOfBothEditionsOpenedInAnyOrderLeaveTheHostsE
         host.Dispatch(effEditClose);
         XDestroyWindow(display, windows[*step]);
       }
-      windows[*step] = NewWindow();
+      windows[*step] = x11test::OpenHostWindow(display, 600, 360);
       ASSERT_EQ(host.Dispatch(effEditOpen, 0, 0, Handle(windows[*step])), 1);
       for (int i = 0; i < 3; ++i)
         for (auto& m : modules) m.second->Idle();
@@ -98,7 +92,7 @@ TEST_F(EditorsInOneHostTest, OpeningInAWindowThatDoesNotExistAnswersZeroAndLeave
     host.Dispatch(effEditClose);
     EXPECT_EQ(HostRequestFails(), 1) << "the host's errors still reach the host";
     // The editor opens as ever in a window that exists.
-    const Window window = NewWindow();
+    const Window window = x11test::OpenHostWindow(display, 600, 360);
     EXPECT_EQ(host.Dispatch(effEditOpen, 0, 0, Handle(window)), 1);
     host.Idle();
     host.Dispatch(effEditClose);
