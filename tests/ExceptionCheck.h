@@ -18,3 +18,11 @@ class CExpectSwallowedExceptions {
  private:
   unsigned long m_nStart;
 };
+
+// Runs `f` within such a scope: the exceptions swallowed meanwhile.
+template <typename F>
+unsigned long SwallowedBy(F&& f) {
+  const CExpectSwallowedExceptions scope;
+  f();
+  return scope.Count();
+}
