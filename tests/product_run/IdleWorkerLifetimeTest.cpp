@@ -108,6 +108,12 @@ TEST(IdleWorkerForkTest, AWorkerStartedAgainInAForkedChildIsJoinedByStop) {
     return CIdleWorker::kUntilWoken;
   });
   ASSERT_TRUE(worker.Start());
+  // Forked once the thread is in its pass, not while it still starts: the
+  // sanitizers' allocator has no fork handler, and a thread inside it then
+  // leaves its lock held in the child.
+  const auto started = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!inPass && std::chrono::steady_clock::now() < started) std::this_thread::yield();
+  ASSERT_TRUE(inPass);
   const pid_t child = ::fork();
   ASSERT_GE(child, 0);
   if (child == 0) {
