@@ -100,7 +100,14 @@ void AEffGUIEditor::doIdleStuff() {
   if (!frame) return;
   CScopedLock hold(frame->getFrameLock());
   unsigned int now = getTicks();
-  if (!MsReached(now, lastTicks)) {
+  // The due time lies at most one interval past a reading (plus the early
+  // wait's estimate and the clock's coarse steps, within the tolerance).
+  // Further ahead, the clock went back (a test's clock handed over to the
+  // machine's): waiting for it to catch up would stop the editor's idle, so
+  // it goes ahead at once and the pacing restarts from now.
+  const auto rate = static_cast<unsigned int>(g_kIdleRate.load());
+  const bool clockWentBack = !MsReached(now + rate + kEarlyToleranceMs, lastTicks);
+  if (!MsReached(now, lastTicks) && !clockWentBack) {
     // Early: a short wait, and the idle goes ahead only within 50 ms of due.
     wait(kEarlyWaitMs);
     now += kEarlyWaitMs;
@@ -113,7 +120,7 @@ void AEffGUIEditor::doIdleStuff() {
   // its product's idle keeps live), or a derived idle that returned at once
   // (nested in its own work): the views are redrawn in this pass all the same.
   if (frame) frame->idle();
-  lastTicks = now + static_cast<unsigned int>(g_kIdleRate.load());
+  lastTicks = now + rate;
   // Hosts expect their idle call on their own thread only.
   if (effect && frame && frame->isOnHostThread()) {
     inIdleStuff = true;

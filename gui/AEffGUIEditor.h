@@ -74,7 +74,7 @@ class AEffGUIEditor : public AEffEditor {
 
  protected:
   ERect rect{};                 // reported to the host; the derived editor sets it
-  unsigned int lastTicks = 0;   // doIdleStuff does not idle before this time
+  unsigned int lastTicks = 0;   // doIdleStuff does not idle before this time, unless the clock went back
   bool inIdleStuff = false;     // the host's idle call from doIdleStuff runs
   CFrame* frame = nullptr;      // the open editor's frame (owned by the derived editor)
 };

@@ -40,7 +40,7 @@ bool WaitUntil(const std::function<bool()>& done, int ms) {
 
 }  // namespace
 
-TEST(EditorIdleTest, DoIdleStuffIdlesAtMostOnceEachIntervalAndUpTo50MsEarly) {
+TEST(EditorIdleTest, DoIdleStuffIdlesOnceEachIntervalUpTo50MsEarlyAndAtOnceAfterTheClockWentBack) {
   HeadlessScope scope;
   ClockScope clock;
   FakeHost host;
@@ -55,17 +55,30 @@ TEST(EditorIdleTest, DoIdleStuffIdlesAtMostOnceEachIntervalAndUpTo50MsEarly) {
   editor->doIdleStuff();
   EXPECT_EQ(editor->idleCalls, 2) << "1 ms later is 9 ms early: within 50 ms, it goes ahead";
 
+  // Each step moves the clock, then idles once; an idle that goes ahead
+  // after the short wait is next due 4 ms later than its reading.
   g_kIdleRate = 130;
-  g_Now += 1;
-  editor->doIdleStuff();  // due 130 ms from now
-  const int before = editor->idleCalls;
-  g_Now += 30;
-  editor->doIdleStuff();
-  EXPECT_EQ(editor->idleCalls, before) << "100 ms early: only the short wait";
-  g_Now += 60;
-  editor->doIdleStuff();
-  EXPECT_EQ(editor->idleCalls, before + 1) << "40 ms early, less the wait: goes ahead";
-  EXPECT_EQ(host.CallsOf(kAudioMasterIdle).size(), 4u) << "the host's idle call follows each idle";
+  struct Step {
+    int move;  // ms
+    bool idles;
+    const char* why;
+  };
+  const Step steps[] = {
+      {1, true, "13 ms early"},
+      {30, false, "100 ms early: only the short wait"},
+      {60, true, "40 ms early, less the wait: goes ahead"},
+      {0, false, "the clock stood still: an interval and the wait early"},
+      {-1000, true, "due far ahead: the clock went back"},
+      {60, false, "paced again from the earlier reading: 70 ms early"},
+  };
+  for (const Step& step : steps) {
+    g_Now += static_cast<unsigned int>(step.move);
+    const int before = editor->idleCalls;
+    editor->doIdleStuff();
+    EXPECT_EQ(editor->idleCalls - before, step.idles ? 1 : 0) << step.why;
+  }
+  EXPECT_EQ(host.CallsOf(kAudioMasterIdle).size(), static_cast<size_t>(editor->idleCalls))
+      << "the host's idle call follows each idle";
   editor->close();
 }
 
