@@ -2,13 +2,21 @@
 
 namespace edtest {
 
-std::atomic<unsigned int> g_Now{500000};
+std::atomic<unsigned int> g_Now{0};
 
 namespace {
 unsigned int TestClock() { return g_Now.load(); }
+constexpr unsigned int kBehindMachineMs = 60000;
 }  // namespace
 
-ClockScope::ClockScope() { SetTickCountSourceForTesting(TestClock); }
+ClockScope::ClockScope() {
+  // Behind the machine's clock, so that a test handing over to it moves time
+  // forward however long ago the machine started (1 on a machine up less
+  // than a minute: 0 marks "none" in some due times).
+  const unsigned int machine = GetTickCount();
+  g_Now = machine > kBehindMachineMs ? machine - kBehindMachineMs : 1;
+  SetTickCountSourceForTesting(TestClock);
+}
 ClockScope::~ClockScope() { SetTickCountSourceForTesting(nullptr); }
 
 // --- the effect ---------------------------------------------------------------------

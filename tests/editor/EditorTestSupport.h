@@ -35,7 +35,8 @@ constexpr int kFrontWidth = 600;
 constexpr int kFrontHeight = 360;
 const CRect kFlipRect(390, 0, 600, 25);
 
-// The test clock, in ms; written by the test thread only.
+// The test clock, in ms; written by the test thread only. Each ClockScope
+// starts it a minute behind the machine's clock.
 extern std::atomic<unsigned int> g_Now;
 class ClockScope {
  public:
