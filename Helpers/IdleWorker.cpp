@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <ctime>
+#include <new>
+#include <utility>
 #include <vector>
 
 #include "Helpers/Assert.h"
@@ -17,6 +19,17 @@ std::mutex g_RegistryLock;
 std::vector<CIdleWorker*>& Running() {
   static std::vector<CIdleWorker*> s_Workers;
   return s_Workers;
+}
+
+// Sets aside a thread object whose handle names a thread of the parent
+// process: joining or detaching it would act on whichever thread of the
+// child now has that id, and a joinable object's destructor would end the
+// process. Moved into storage that is never destroyed; each move ends the
+// last one's life without its destructor, whose effects nothing needs. No
+// allocation: the child's fork handler calls it.
+void Abandon(std::thread& thread) {
+  alignas(std::thread) static unsigned char s_Abandoned[sizeof(std::thread)];
+  ::new (static_cast<void*>(s_Abandoned)) std::thread(std::move(thread));
 }
 }  // namespace
 
@@ -31,10 +44,15 @@ void CIdleWorker::AfterForkInParent() {
 }
 
 void CIdleWorker::AfterForkInChild() {
+  // The child has this one thread; the workers' threads stayed behind.
   for (CIdleWorker* worker : Running()) {
     worker->m_PassLock.unlock();
-    worker->m_bForkedAway = true;
+    // One that was ending is not started again.
+    worker->m_bForkedAway.store(worker->m_Thread.joinable() && !worker->m_bStop.load());
+    Abandon(worker->m_Thread);
+    worker->m_WorkerId.store(std::thread::id());
   }
+  Running().clear();
   g_RegistryLock.unlock();
 }
 
@@ -48,20 +66,44 @@ CIdleWorker::~CIdleWorker() {
 bool CIdleWorker::Start() {
   XR_TRY
   std::lock_guard<std::mutex> control(m_Control);
-  if (m_Thread.joinable()) return true;
-  // Unregistered by the module's unloading (glibc ties them to it).
+  // Unregistered by the module's unloading (glibc ties them to it). Not
+  // under the registry's lock, which BeforeFork takes: older glibc versions
+  // hold their handler lock while they call it.
   static std::once_flag s_ForkHandlers;
   std::call_once(s_ForkHandlers, [] { pthread_atfork(&BeforeFork, &AfterForkInParent, &AfterForkInChild); });
+  std::lock_guard<std::mutex> registry(g_RegistryLock);
+  return StartHolding();
+  XR_CATCH(false)
+}
+
+void CIdleWorker::RestartIfForkedAway() {
+  if (!m_bForkedAway.load()) return;
+  XR_TRY
+  // Tries only: the caller may hold locks a pass waits for, and a pass may
+  // hold up a fork that holds the registry.
+  std::unique_lock<std::mutex> control(m_Control, std::try_to_lock);
+  if (!control.owns_lock()) return;
+  std::unique_lock<std::mutex> registry(g_RegistryLock, std::try_to_lock);
+  if (registry.owns_lock() && m_bForkedAway.load()) StartHolding();
+  XR_CATCH_VOID
+}
+
+bool CIdleWorker::StartHolding() {
+  if (m_Thread.joinable()) return true;
   m_bStop.store(false);
-  {
-    std::lock_guard<std::mutex> registry(g_RegistryLock);
-    Running().push_back(this);
+  // Registered and started under the registry's lock: a fork sees both or
+  // neither.
+  Running().push_back(this);
+  try {
+    m_Thread = std::thread([this] { Main(); });
+  } catch (...) {
+    Running().pop_back();
+    throw;
   }
-  m_Thread = std::thread([this] { Main(); });
   // Named before Start returns, for debuggers and the tests that look for it.
   pthread_setname_np(m_Thread.native_handle(), "qvx idle");
+  m_bForkedAway.store(false);
   return true;
-  XR_CATCH(false)
 }
 
 void CIdleWorker::Stop() {
@@ -72,16 +114,13 @@ void CIdleWorker::Stop() {
     return;
   }
   std::lock_guard<std::mutex> control(m_Control);
+  // A worker that ran in the parent has nothing here to end; it is only no
+  // longer started again.
+  m_bForkedAway.store(false);
   if (!m_Thread.joinable()) return;
   m_bStop.store(true);
   sem_post(&m_Wake);
-  // In a forked child the thread does not exist: nothing to wait for. A
-  // thread started after this one is the child's own, joined as any other.
-  if (m_bForkedAway)
-    m_Thread.detach();
-  else
-    m_Thread.join();
-  m_bForkedAway = false;
+  m_Thread.join();
   {
     std::lock_guard<std::mutex> registry(g_RegistryLock);
     Running().erase(std::remove(Running().begin(), Running().end(), this), Running().end());

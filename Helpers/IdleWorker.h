@@ -13,15 +13,19 @@
 // the audio thread may not wait for that mutex.
 //
 // Thread contract: Start and Stop on any thread but the worker (serialised
-// by a mutex of their own); Wake and OnWorkerThread on any thread. The pass
-// runs on the worker only, one at a time.
+// by a mutex of their own); RestartIfForkedAway on any thread but an audio
+// thread; Wake and OnWorkerThread on any thread. The pass runs on the worker
+// only, one at a time.
 //
 // Fork: a process that forks with a worker running (a host that isolates
 // risky calls in a child) forks between two passes, never inside one, so
-// the child inherits no lock a pass held. The child has no worker thread:
-// its effects get no passes there, and Stop in the child lets the thread
-// object go without joining; a Start after that runs a thread of the
-// child's own.
+// the child inherits no lock a pass held. The child has no worker thread,
+// and the thread object's handle names a thread it does not have (glibc
+// gives that id to the next thread the child starts): the child's fork
+// handler sets the object aside without a pthread call on it, where it is
+// never destroyed. The worker then starts afresh on RestartIfForkedAway (the
+// effect calls it from the host's requests) or Start; a Stop before that
+// only forgets it.
 #pragma once
 
 #include <semaphore.h>
@@ -47,6 +51,11 @@ class CIdleWorker {
   // Starts the thread, which runs a first pass at once; nothing when it
   // runs already. False when no thread could be started.
   bool Start();
+  // In a forked child, starts a worker that ran in the parent and was not
+  // stopped here since; otherwise one atomic load. Never waits: when another
+  // thread is in Start or Stop it leaves the worker to that call. Not on the
+  // audio thread (a thread start allocates).
+  void RestartIfForkedAway();
   // Asks for the end and joins the thread (a pass under way finishes
   // first). Nothing when it is not running.
   void Stop();
@@ -58,6 +67,8 @@ class CIdleWorker {
   void Main();
   // Sleeps until a Wake or for `ms` milliseconds (kUntilWoken: no limit).
   void Sleep(int ms);
+  // Start's work, with m_Control and the registry held.
+  bool StartHolding();
 
   // The registry of running workers that a fork waits on.
   static void BeforeFork();
@@ -68,12 +79,13 @@ class CIdleWorker {
   sem_t m_Wake;
   // Held by the worker for each pass, and by a forking thread across fork.
   std::mutex m_PassLock;
-  // The thread was the parent's: set by the child's fork handler (the child
-  // has one thread then), read and cleared by Stop under m_Control.
-  bool m_bForkedAway = false;
+  // Ran in the parent of this forked child: set by the child's fork handler
+  // (the child has one thread then), cleared under m_Control by Start and
+  // Stop, read by RestartIfForkedAway without it.
+  std::atomic<bool> m_bForkedAway{false};
   std::atomic<bool> m_bWakePosted{false};
   std::atomic<bool> m_bStop{false};
   std::atomic<std::thread::id> m_WorkerId{};
   std::mutex m_Control;  // Start and Stop
-  std::thread m_Thread;  // under m_Control
+  std::thread m_Thread;  // under m_Control; set with the registry's lock held too
 };

@@ -40,6 +40,8 @@ bool XREffect::IsIdleWorkPending() { return false; }
 VstIntPtr XREffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
   XR_TRY
   NoteDispatcherThread(opcode, value);
+  // An effect a forked child inherited runs a worker of its own (not started on an audio thread).
+  if (opcode != effClose && !IsAudioThread() && !IsRememberedAudioThread()) m_IdleWorker.RestartIfForkedAway();
   if (!m_bIdleWorkerWanted) return AudioEffectX::dispatcher(opcode, index, value, ptr, opt);
   if (opcode == effClose) {
     m_IdleWorker.Stop();

@@ -1,8 +1,9 @@
 // The effect's idle worker lives from the host's open to its close: no thread
 // is left after effClose, also when the close comes while the worker runs a
-// filter update at the largest FFT size (under the sanitizers too); and a
-// host that forks while the worker is busy gets a child that can use the
-// effect, and whose Stop joins a worker the child started itself.
+// filter update at the largest FFT size (under the sanitizers too). A host
+// that forks while the worker is busy gets a child that can use the effect;
+// there the inherited effect runs a worker of the child's own, effects open
+// and close beside it in any order, and Stop joins the child's threads only.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -14,6 +15,7 @@
 #include <fstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "Helpers/IdleWorker.h"
 #include "RunTestSupport.h"
@@ -21,17 +23,39 @@
 
 namespace {
 
-// An effect opened and resumed as hosts do, in "Maximum" (no audio has run,
-// so the request after the rating applies it).
-AQVX2* OpenAtMaximum() {
+// An effect opened and resumed as hosts do, in the mode of `rating` (no
+// audio has run, so the request after the rating applies it).
+AQVX2* OpenInMode(int rating) {
   auto* fx = static_cast<AQVX2*>(createEffectInstance(runtest::HostCallback));
   AEffect* e = fx->getAeffect();
   e->dispatcher(e, effOpen, 0, 0, nullptr, 0.0f);
   e->dispatcher(e, effSetSampleRate, 0, 0, nullptr, runtest::kRate);
   e->dispatcher(e, effMainsChanged, 0, 1, nullptr, 0.0f);
-  e->setParameter(e, kQvx2QualityRating, 80.0f / 999.0f);
+  e->setParameter(e, kQvx2QualityRating, static_cast<float>(rating) / 999.0f);
   e->dispatcher(e, effGetProgram, 0, 0, nullptr, 0.0f);
   return fx;
+}
+AQVX2* OpenAtMaximum() { return OpenInMode(80); }
+
+// Waits, up to 10 s, for the idle work to be done; true when it was.
+bool IdleWorkDone(AQVX2* fx) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (fx->IsIdleWorkPending() && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  return !fx->IsIdleWorkPending();
+}
+
+// Every band at -20 dB, then one request as a host's next one: true when the
+// worker carried it to the sound.
+bool CutIsHeard(AQVX2* fx) {
+  AEffect* e = fx->getAeffect();
+  for (int i = 0; i < kQvx2NumGainParams; ++i) e->setParameter(e, i, 0.0f);
+  e->dispatcher(e, effGetProgram, 0, 0, nullptr, 0.0f);
+  if (!IdleWorkDone(fx)) return false;
+  const runtest::Stereo in = runtest::Noise(8192, 3);
+  const runtest::Stereo out = runtest::Stream(*fx, in, {512});
+  // Flat, the output would be as loud as the input.
+  return runtest::MaxAbs(out.l, 4096) < 0.3 * runtest::MaxAbs(in.l);
 }
 
 // Threads of this process with the name the worker gives its own.
@@ -89,10 +113,15 @@ TEST(IdleWorkerThreadTest, TheWorkerEndsWithTheEffectAlsoWhenClosedDuringAnUpdat
   EXPECT_GT(closedDuringUpdate, 0) << "no close met an update under way";
 }
 
-TEST(IdleWorkerThreadTest, AChildForkedWhileTheWorkerIsBusyCanUseTheEffect) {
+// Not under ThreadSanitizer, which ends a forked child that starts a thread
+// (the child's requests start the inherited effect's worker).
+TEST(IdleWorkerForkTest, AChildForkedWhileTheWorkerIsBusyCanUseTheEffect) {
   TempConfigFolder prefs;
   AQVX2* fx = OpenAtMaximum();
   AEffect* e = fx->getAeffect();
+  // The worker did the mode's update: it is past its start, where the
+  // sanitizers' allocator could be held across the fork.
+  ASSERT_TRUE(IdleWorkDone(fx));
   for (int round = 0; round < 20; ++round) {
     // Updates of 16385 bins keep the worker in its passes while the host
     // forks; the child resumes the effect, which takes the idle side's lock.
@@ -107,6 +136,50 @@ TEST(IdleWorkerThreadTest, AChildForkedWhileTheWorkerIsBusyCanUseTheEffect) {
     ASSERT_EQ(ChildStatus(child), 0) << "the child hung on a lock, round " << round;
   }
   e->dispatcher(e, effClose, 0, 0, nullptr, 0.0f);
+}
+
+TEST(IdleWorkerForkTest, AChildOpensAndClosesEffectsBesideAnInheritedOneInEitherOrder) {
+  enum Step { kOpenNew, kUseNew, kUseInherited, kCloseNew, kCloseInherited };
+  struct Case {
+    const char* pszName;
+    std::vector<Step> steps;
+  };
+  // A new effect's worker can get the id of the parent's worker thread.
+  const Case cases[] = {
+      {"new opened, inherited closed untouched", {kOpenNew, kUseNew, kCloseInherited, kCloseNew}},
+      {"both used, inherited closed first", {kOpenNew, kUseInherited, kUseNew, kCloseInherited, kCloseNew}},
+      {"both used, new closed first", {kOpenNew, kUseNew, kUseInherited, kCloseNew, kCloseInherited}},
+      {"inherited used and closed, then new opened", {kUseInherited, kCloseInherited, kOpenNew, kUseNew, kCloseNew}},
+  };
+  TempConfigFolder prefs;
+  for (const Case& c : cases) {
+    AQVX2* inherited = OpenInMode(10);
+    // A change only the worker carries out: it is in its loop at the fork.
+    inherited->getAeffect()->setParameter(inherited->getAeffect(), 0, 0.6f);
+    ASSERT_TRUE(IdleWorkDone(inherited)) << c.pszName;
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      ::alarm(30);  // a hung child ends by the signal
+      AQVX2* fresh = nullptr;
+      for (size_t i = 0; i < c.steps.size(); ++i) {
+        bool ok = true;
+        switch (c.steps[i]) {
+          case kOpenNew: fresh = OpenInMode(10); break;
+          case kUseNew: ok = CutIsHeard(fresh); break;
+          case kUseInherited: ok = CutIsHeard(inherited); break;
+          case kCloseNew: fresh->getAeffect()->dispatcher(fresh->getAeffect(), effClose, 0, 0, nullptr, 0.0f); break;
+          case kCloseInherited:
+            inherited->getAeffect()->dispatcher(inherited->getAeffect(), effClose, 0, 0, nullptr, 0.0f);
+            break;
+        }
+        if (!ok) ::_exit(static_cast<int>(i) + 1);
+      }
+      ::_exit(WorkerThreadsDownTo(0) == 0 ? 0 : 100);
+    }
+    EXPECT_EQ(ChildStatus(child), 0) << c.pszName << " (n: step n failed; 100: a worker left; -1: a signal)";
+    inherited->getAeffect()->dispatcher(inherited->getAeffect(), effClose, 0, 0, nullptr, 0.0f);
+  }
 }
 
 // Not under ThreadSanitizer, which ends a forked child that starts a thread.
