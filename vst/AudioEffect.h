@@ -16,6 +16,8 @@
 // bits) before a virtual operation sees it, and answer 0 otherwise.
 #pragma once
 
+#include <atomic>
+
 #include "vst/VstInterface.h"
 
 class AEffEditor;
@@ -145,8 +147,10 @@ class AudioEffect {
 
   audioMasterCallback audioMaster;  // null when the host gave none
   AEffEditor* editor;               // owned
-  float sampleRate;                 // Hz
-  VstInt32 blockSize;               // sample frames
+  // Written by the host's requests, read by the effect's other threads too
+  // (an idle thread designs its kernels for the rate).
+  std::atomic<float> sampleRate;     // Hz
+  std::atomic<VstInt32> blockSize;   // sample frames
   VstInt32 numPrograms;
   VstInt32 numParams;
   VstInt32 curProgram;
