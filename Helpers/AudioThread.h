@@ -1,14 +1,19 @@
-// Knowing the audio thread, and handing work from it to the idle side.
+// Knowing the audio threads, and handing work from them to the idle side.
 //
-// "The audio thread" is a thread inside a process call now, not any thread
-// that ever processed: the effect marks its process call for its duration
-// (CAudioThreadScope), and marks host automation arriving between blocks on
-// the thread that processed its last block (XREffect::setParameter). A host
-// that runs everything on one thread therefore sees its idle, dispatcher and
-// editor calls treated as the user-interface side they are. Work that may
-// wait (a lock the idle or user-interface side can hold, a preference write,
-// a call into the host) asks IsAudioThread() and, there, tries instead of
-// waiting and hands what it could not do to the idle side.
+// "An audio thread" is a thread inside a process call now, or a thread the
+// effect remembers as processing it: the effect marks its process call for
+// its duration (CAudioThreadScope), remembers each thread that processes a
+// real-time block (CAudioThreadSet: hosts that spread plug-ins over a pool
+// of process threads run one instance on whichever is free), and marks host
+// automation arriving between blocks on any of those threads
+// (XREffect::setParameter). A thread stops counting when it acts as the
+// host's user-interface thread (it idles the effect, opens or works the
+// editor) or renders offline; so a host that runs everything on one thread
+// sees its idle, dispatcher and editor calls treated as the user-interface
+// side they are. Work that may wait (a lock the idle or user-interface side
+// can hold, a preference write, a call into the host) asks IsAudioThread()
+// and, there, tries instead of waiting and hands what it could not do to the
+// idle side.
 //
 // The mark is a thread-local of the initial-exec model: in a module that a
 // host loads with dlopen the default model reaches the module's TLS block
@@ -17,14 +22,18 @@
 // thread. Every thread-local the audio thread touches has that model.
 //
 // Thread contract: CAudioThreadScope and IsAudioThread act on the calling
-// thread only. CAudioThreadQueue: Push from any number of threads at once,
-// never waiting and never allocating; Pop from one thread at a time (its
-// users pop under a lock of their own or from the idle side).
+// thread only. CAudioThreadSet: every operation on any thread at once,
+// never waiting and never allocating. CRenderPace: one block at a time (the
+// host processes an instance on one thread at a time). CAudioThreadQueue:
+// Push from any number of threads at once, never waiting and never
+// allocating; Pop from one thread at a time (its users pop under a lock of
+// their own or from the idle side).
 #pragma once
 
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <thread>
 
 // [audio thread] Marks the calling thread as the audio thread while it lives
 // (when `mark` is true); nests, and restores the thread's mark at its end.
@@ -41,6 +50,62 @@ class CAudioThreadScope {
 
 // True on a thread inside a CAudioThreadScope.
 bool IsAudioThread();
+
+// The threads that process an effect in real time. A fixed number of slots,
+// lock-free: a thread takes a free slot, or the oldest taken one when all are
+// taken (a pool larger than that, or threads that ended without the host
+// suspending the effect, only forget the earliest).
+class CAudioThreadSet {
+ public:
+  static constexpr unsigned kSlots = 16;
+
+  // Adds the calling thread; nothing when it is in already.
+  void AddThisThread();
+  // Removes the calling thread; nothing when it is not in.
+  void RemoveThisThread();
+  bool HasThisThread() const;
+  void Clear();
+
+ private:
+  std::atomic<std::thread::id> m_Slots[kSlots]{};
+  // The slot the next add takes over when none is free.
+  std::atomic<unsigned> m_nNextEvicted{0};
+};
+
+// Tells a render that runs faster than real time from one paced by an
+// audio device, by how far the audio rendered runs ahead of the wall clock
+// over the last second or so: both are summed with weights that fall with
+// their age on the wall clock (a time constant of kDecaySeconds), so that a
+// device clock a little fast, a burst of blocks or a stall never add up,
+// while a render at twice real time settles a second ahead and one flat out
+// grows without end. The lead is held below twice the threshold, so that
+// real time after a fast render counts as such within a second. A render
+// that leads by more than kLeadSeconds plus two blocks is faster than real
+// time.
+class CRenderPace {
+ public:
+  static constexpr double kLeadSeconds = 0.5;
+  static constexpr double kDecaySeconds = 1.0;
+  // Monotonic microseconds.
+  using Clock = int64_t (*)();
+  explicit CRenderPace(Clock clock = &MonotonicMicroseconds) : m_Clock(clock) {}
+
+  // [audio thread] Notes a block of `frames` at `sampleRate`; true when the
+  // render runs faster than real time.
+  bool NoteBlock(int frames, double sampleRate);
+  // Forgets the lead (a new render starts).
+  void Reset() { m_bStarted.store(false, std::memory_order_relaxed); }
+
+  static int64_t MonotonicMicroseconds();
+
+ private:
+  const Clock m_Clock;
+  // Relaxed atomics: blocks come one at a time, but a pool may send each
+  // from another thread.
+  std::atomic<bool> m_bStarted{false};
+  std::atomic<int64_t> m_nLastUs{0};
+  std::atomic<double> m_fLeadSeconds{0.0};
+};
 
 // A bounded lock-free queue of small values (after Vyukov's bounded queue):
 // each cell carries a sequence number that says whether it is free for the

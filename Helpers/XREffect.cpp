@@ -113,6 +113,7 @@ void XREffect::setParameter(VstInt32 index, float value) {
     editor->setParameter(index, value);
     editor->SetRefreshControls();
   }
+  RunHostThreadWorkForQualitySetting(index);
   XR_CATCH_VOID
 }
 
@@ -168,19 +169,36 @@ CColor XREffect::GetParamAsColor(int index) {
 
 // --- the audio thread and teardown ------------------------------------------
 
-XREffect::CProcessCallScope::CProcessCallScope(XREffect* effect) {
-  const std::thread::id me = std::this_thread::get_id();
-  if (effect->m_AudioThread.load(std::memory_order_relaxed) != me)
-    effect->m_AudioThread.store(me, std::memory_order_relaxed);
+XREffect::CProcessCallScope::CProcessCallScope(XREffect* effect, int sampleFrames)
+    : m_bOffline(effect->IsBlockOffline(sampleFrames)) {
+  // An offline render may run on the host's user-interface thread: its
+  // requests after the render are that side's again.
+  if (m_bOffline)
+    effect->ForgetAudioThreadIfCalling();
+  else
+    effect->m_AudioThreads.AddThisThread();
+  const std::thread::id renderer = m_bOffline ? std::this_thread::get_id() : std::thread::id();
+  if (effect->m_OfflineRenderThread.load(std::memory_order_relaxed) != renderer)
+    effect->m_OfflineRenderThread.store(renderer, std::memory_order_relaxed);
 }
 
-bool XREffect::IsRememberedAudioThread() const {
-  return m_AudioThread.load(std::memory_order_relaxed) == std::this_thread::get_id();
+bool XREffect::IsUserInterfaceThread() const {
+  return m_UserInterfaceThread.load(std::memory_order_relaxed) == std::this_thread::get_id();
 }
 
-void XREffect::ForgetAudioThreadIfCalling() {
-  std::thread::id me = std::this_thread::get_id();
-  m_AudioThread.compare_exchange_strong(me, std::thread::id());
+bool XREffect::IsBlockOffline(int sampleFrames) {
+  const bool fasterThanRealTime = m_RenderPace.NoteBlock(sampleFrames, getSampleRate());
+  switch (getCurrentProcessLevel()) {
+    case kVstProcessLevelRealtime:
+    case kVstProcessLevelPrefetch:
+      return false;
+    case kVstProcessLevelUser:
+    case kVstProcessLevelOffline:
+      return true;
+    default:
+      // The host does not say: the user's setting, the thread, the pace.
+      return m_bOfflineRender.load() || IsUserInterfaceThread() || fasterThanRealTime;
+  }
 }
 
 bool XREffect::IsEditorWritingOnThisThread() {
@@ -189,10 +207,18 @@ bool XREffect::IsEditorWritingOnThisThread() {
 }
 
 void XREffect::NoteDispatcherThread(VstInt32 opcode, VstIntPtr value) {
+  // A request made from inside a block (a host's event or automation call)
+  // tells nothing of the thread.
+  if (IsAudioThread()) return;
   switch (opcode) {
     case effMainsChanged:
-      // Suspended: no block comes until the next resume.
-      if (value == 0) m_AudioThread.store(std::thread::id());
+      // Suspended: no block comes until the next resume, which starts a
+      // render of its own.
+      if (value == 0) m_AudioThreads.Clear();
+      m_RenderPace.Reset();
+      break;
+    case effOpen:
+      m_UserInterfaceThread.store(std::this_thread::get_id(), std::memory_order_relaxed);
       break;
     case effIdle:
     case effEditOpen:
@@ -202,8 +228,10 @@ void XREffect::NoteDispatcherThread(VstInt32 opcode, VstIntPtr value) {
     case effEditKeyDown:
     case effEditKeyUp:
       // The thread serves the host's idle or the editor now: whatever it
-      // writes until its next block is the user-interface side's.
+      // writes until its next block is the user-interface side's, and a
+      // block it processes is an offline render.
       ForgetAudioThreadIfCalling();
+      m_UserInterfaceThread.store(std::this_thread::get_id(), std::memory_order_relaxed);
       break;
     default:
       break;

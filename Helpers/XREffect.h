@@ -19,12 +19,19 @@
 // next idle call). Program changes, A/B switches, program names and edit
 // brackets belong to the user-interface thread.
 //
-// "The audio thread" is the thread inside this effect's process call now
+// "An audio thread" is the thread inside this effect's process call now
 // (marked for the call, Helpers/AudioThread.h), and, for automation arriving
-// between blocks, the thread that processed the last block, until the host
-// suspends the effect or that thread idles, opens or works the editor. A
-// host that runs everything on one thread is therefore served as one with
-// two: what its "audio thread" put off is done by its next idle call.
+// between blocks, any thread that processed a real-time block of it, until
+// the host suspends the effect or that thread idles, opens or works the
+// editor, or renders offline. A host that runs everything on one thread is
+// therefore served as one with two: what its "audio thread" put off is done
+// by its next idle call.
+//
+// A block is rendered offline when the host says so (its process level is
+// offline, or its user-interface thread), or, when the host does not say,
+// when "Offline Render" is on, the block runs on the thread that acts as the
+// host's user-interface thread, or the render runs faster than real time.
+// A host that reports real-time processing is taken at its word.
 //
 // Quality modes and idle work (XREffectQuality.cpp, XREffectIdle.cpp): the
 // quality settings are parameters, so their setters run wherever parameters
@@ -37,7 +44,8 @@
 // last 500 ms. The audio thread meets the idle side only at m_bAudioBusy: it
 // skips a block while the idle side holds the flag, and the idle side holds
 // it around every rebuild. (Offline, a product's block may also wait,
-// boundedly, for m_IdleMutex to complete a pending update first.)
+// boundedly, for m_IdleMutex, to complete a pending update first and to
+// hold the idle side off for the block.)
 //
 // The editor is reached only through XREditorHooks (Helpers/EditorHooks.h),
 // found on the VST editor object; with no editor these calls are skipped.
@@ -164,7 +172,9 @@ class XREffect : public AudioEffectX {
   // or when that thread idles, opens or works the editor.
   VstIntPtr dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) override;
   // Any thread. Host indexes outside the parameter count and the persistent
-  // range are ignored.
+  // range are ignored. A quality setting written on one of the host's own
+  // threads gets that thread's share of the work, as a request does
+  // (XREffectWorker.cpp).
   void setParameter(VstInt32 index, float value) override;
   float getParameter(VstInt32 index) override;
   // True only for indexes the host knows: 0 .. parameter count - 1.
@@ -185,7 +195,8 @@ class XREffect : public AudioEffectX {
   // The host's mouse-wheel message goes to the editor's onWheel.
   VstIntPtr vendorSpecific(VstInt32 lArg1, VstIntPtr lArg2, void* ptrArg, float floatArg) override;
   VstInt32 getPlugCategory() override;
-  // Applies pending quality changes. Dispatcher or idle side.
+  // Applies pending quality changes and resets the product's filters for a
+  // new stream. Dispatcher or idle side.
   void resume() override;
   // Tells the host of a new latency: applies pending changes through the
   // effect's own suspend/resume first, so the record holds the new initial
@@ -339,23 +350,33 @@ class XREffect : public AudioEffectX {
   // Asks the worker for a pass. Any thread, the audio thread too: never waits.
   void WakeIdleWorker() { m_IdleWorker.Wake(); }
   bool IsOnIdleWorker() const { return m_IdleWorker.OnWorkerThread(); }
-  // True when the host gives no time information or reports playing.
+  // True when the host gives no time information or reports playing, or an
+  // offline render may be under way on another thread (its last block was
+  // offline, on a thread other than the caller's).
   bool IsAudioPlaying();
   // [audio thread] Stamps the time of the block, before the product takes
   // m_bAudioBusy.
   void RegisterProcessBlockSizeToReduceLatency(float** inputs, int sampleFrames);
   // [audio thread] Held by the product's process call for its duration:
-  // marks the thread as the audio thread and remembers it as this effect's.
+  // marks the thread as the audio thread, tells whether the block is
+  // rendered offline (see the top of this file; the host's process level is
+  // asked once per block) and remembers the thread as one of this effect's
+  // audio threads when it is not, or forgets it when it is.
   class CProcessCallScope {
    public:
-    explicit CProcessCallScope(XREffect* effect);
+    CProcessCallScope(XREffect* effect, int sampleFrames);
+    bool IsOffline() const { return m_bOffline; }
 
    private:
     CAudioThreadScope m_Mark;  // not copyable, so neither is the scope
+    bool m_bOffline;
   };
-  // True on the thread that processed this effect's last block, while it is
-  // remembered (see the top of this file). Any thread.
-  bool IsRememberedAudioThread() const;
+  // True on a thread that processed a real-time block of this effect, while
+  // it is remembered (see the top of this file). Any thread.
+  bool IsRememberedAudioThread() const { return m_AudioThreads.HasThisThread(); }
+  // True on the thread that last opened or idled the effect or worked its
+  // editor. Any thread.
+  bool IsUserInterfaceThread() const;
 
   // Host parameter count (A, unshared and B settings).
   int GetNumHostParams() const { return m_nNumParams + m_nNumABParams; }
@@ -393,6 +414,8 @@ class XREffect : public AudioEffectX {
   // Work for the idle worker that no host or editor idle has done: the
   // product's (its filter update). The base has none. [any thread]
   virtual bool IsIdleWorkPending();
+  // True on a thread that holds the editor's frame (IsInUseOnThisThread).
+  bool IsCalledBackFromEditorFrame();
   // Set by a product's Init to have the idle worker (XREffectWorker.cpp).
   bool m_bIdleWorkerWanted = false;
   // Stores the value of host parameter `index` as setParameter does (an undo
@@ -513,8 +536,6 @@ class XREffect : public AudioEffectX {
   // host call the editor made there) only when it is free. False: not
   // taken; the call leaves its work to a later idle.
   bool EnterIdleSide(std::unique_lock<std::recursive_mutex>& idleSide);
-  // True on a thread that holds the editor's frame (IsInUseOnThisThread).
-  bool IsCalledBackFromEditorFrame();
   // audioMasterIOChanged where the host takes it; on the worker only a flag
   // for the next host thread.
   void NotifyHostOfIOChange();
@@ -540,6 +561,11 @@ class XREffect : public AudioEffectX {
   void FlushDeferredHostCalls();
   // The share of a host request (not the idle's): the above and the poll.
   void RunHostThreadWork();
+  // A request on one of the host's own threads: not an audio thread, the
+  // worker, nor a request made from inside a call the effect made.
+  bool IsHostThreadRequest();
+  // The share for a host's write of a quality setting on such a thread.
+  void RunHostThreadWorkForQualitySetting(int index);
 
   // When the host's or the editor's idle last ran (ms), and whether it has
   // at all: written by those idles, read by the worker, which stands by
@@ -564,10 +590,21 @@ class XREffect : public AudioEffectX {
   // Reads as 0 for any index outside the program.
   std::atomic<float> m_fOutOfRangeParam{0.0f};
 
-  // The thread that processed the last block; written by the process call,
-  // cleared by the dispatcher and fxIdle (ForgetAudioThreadIfCalling).
-  std::atomic<std::thread::id> m_AudioThread{};
-  void ForgetAudioThreadIfCalling();
+  // The threads that process real-time blocks; added by the process call,
+  // removed by the dispatcher, fxIdle and offline blocks
+  // (ForgetAudioThreadIfCalling), cleared when the host suspends the effect.
+  CAudioThreadSet m_AudioThreads;
+  // The thread that last opened or idled the effect or worked its editor;
+  // written by the dispatcher, read by the process call.
+  std::atomic<std::thread::id> m_UserInterfaceThread{};
+  // How fast blocks arrive against the wall clock. [audio thread]
+  CRenderPace m_RenderPace;
+  // The thread of the last block when it was offline; none after a
+  // real-time block. Written by the process call, read by the idle side.
+  std::atomic<std::thread::id> m_OfflineRenderThread{};
+  void ForgetAudioThreadIfCalling() { m_AudioThreads.RemoveThisThread(); }
+  // [audio thread] Whether a block of `sampleFrames` is rendered offline.
+  bool IsBlockOffline(int sampleFrames);
   // The dispatcher's part: what a request tells of the calling thread.
   void NoteDispatcherThread(VstInt32 opcode, VstIntPtr value);
   bool IsEditorWritingOnThisThread();

@@ -59,6 +59,10 @@ bool XREffect::IsAudioPlaying() {
   XR_TRY
   // The worker never asks the host: it takes the transport as running.
   if (IsOnIdleWorker()) return true;
+  // Hosts bounce with the transport stopped: the render's own thread knows
+  // it has ended, any other must not rebuild or clear between its blocks.
+  const std::thread::id renderer = m_OfflineRenderThread.load(std::memory_order_relaxed);
+  if (renderer != std::thread::id() && renderer != std::this_thread::get_id()) return true;
   const VstTimeInfo* info = getTimeInfo(kVstTransportPlaying);
   return !info || (info->flags & kVstTransportPlaying) != 0;
   XR_CATCH(true)

@@ -452,6 +452,9 @@ void XREffect::resume() {
   if (m_bInitialised.load()) {
     MaybeCheckForChangedLinkedQualitySetting();
     MaybeUpdateQualityModeSettings();
+    // A new stream: nothing of the last one sounds in it, and its hops start
+    // at its first sample, so that two renders after a resume are the same.
+    ClearAllFFTFilters();
     m_bIOChangedAllowed.store(true);
   }
   XR_CATCH_VOID

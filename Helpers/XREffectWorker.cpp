@@ -20,10 +20,12 @@
 //   or an I/O change, is left flagged here.
 // - What the worker leaves, the host's own threads do: effIdle, the editor's
 //   idle, and any other dispatcher request the host makes from a thread
-//   other than the audio thread (and not from inside a call the effect made
-//   to the host) first sends the deferred automation and I/O change, polls
-//   the linked settings and applies a pending quality change once audio has
-//   been quiet for more than kXrAudioRecentMs.
+//   other than an audio thread (and not from inside a call the effect made
+//   to the host, nor the events of a block) first sends the deferred
+//   automation and I/O change, polls the linked settings and applies a
+//   pending quality change once audio has been quiet for more than
+//   kXrAudioRecentMs. So does a quality setting the host writes on such a
+//   thread (some hosts make no other request while the editor is closed).
 #include <iterator>
 
 #include "Helpers/Assert.h"
@@ -49,8 +51,9 @@ VstIntPtr XREffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value,
   }
   // A request made from inside one of the effect's own calls to the host
   // may come with the editor's locks held further up: it gets no share.
-  // Nor does the audio thread, in a block or between blocks.
-  const bool hostThread = !IsAudioThread() && !IsRememberedAudioThread() && !isInsideHostCall() && !IsOnIdleWorker();
+  // Nor do the audio threads, in a block or between blocks, nor the events
+  // that come with a block (from a pool thread that has yet to process one).
+  const bool hostThread = IsHostThreadRequest() && opcode != effProcessEvents;
   if (hostThread && opcode != effIdle) RunHostThreadWork();
   const VstIntPtr answer = AudioEffectX::dispatcher(opcode, index, value, ptr, opt);
   if (hostThread && (opcode == effOpen || (opcode == effMainsChanged && value != 0))) {
@@ -61,6 +64,21 @@ VstIntPtr XREffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value,
   }
   return answer;
   XR_CATCH(0)
+}
+
+bool XREffect::IsHostThreadRequest() {
+  return !IsAudioThread() && !IsRememberedAudioThread() && !isInsideHostCall() && !IsOnIdleWorker();
+}
+
+void XREffect::RunHostThreadWorkForQualitySetting(int index) {
+  // Not for the editor's own edits nor a host calling back from inside
+  // them: their idle applies the setting.
+  if (!m_bIdleWorkerWanted || m_bQualityNeverApplied.load() || !IsHostThreadRequest() ||
+      IsEditorWritingOnThisThread() || IsCalledBackFromEditorFrame())
+    return;
+  if (index == GetQualityRatingParamNum() || index == GetBitDepthParamNum() || index == GetReportLatencyParamNum() ||
+      index == GetOfflineRenderParamNum())
+    RunHostThreadWork();
 }
 
 int XREffect::RunIdleWorkerPass() {

@@ -281,11 +281,13 @@ class AQVX2 : public XREffect {
   std::unique_ptr<CQVX2Engine> BuildEngine();
   // Runs UpdateFilters(false) until the update is complete. [idle side]
   void CompleteFilterUpdate();
-  // When the host renders offline (its process level, or Offline Render),
-  // a block that finds an update pending completes it first, so that a
-  // render right after a change has it from its first sample. Waits for the
-  // idle side, offline only, and for a bounded time. [audio thread]
-  void CompleteFilterUpdateWhenOffline();
+  // An offline block (XREffect::CProcessCallScope) takes the idle side into
+  // `idleSide` for its duration and completes a pending update first: every
+  // setting and sample rate set before the block shapes it, and no rebuild
+  // or commit meets it (no block of silence). Waits for the idle side for a
+  // bounded time, and on a thread that holds the editor's frame only tries
+  // it; false when it was not had. [audio thread, offline only]
+  bool EnterIdleSideForOfflineBlock(std::unique_lock<std::recursive_mutex>& idleSide);
   // The kernel update's view of this effect (QVX2Update.cpp).
   class CKernelUpdateClient;
   // What the bypass path delays by: the latency the processed output has

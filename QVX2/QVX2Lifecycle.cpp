@@ -171,6 +171,9 @@ void AQVX2::ClearAllFFTFilters() {
     if (f) f->Clear();
   for (auto& f : engine->pDoubleFilter)
     if (f) f->Clear();
+  // The bypassed signal follows the filtered one.
+  for (auto& line : engine->pBypass)
+    if (line) line->Clear();
   // A left frame waiting in a cleared filter is gone.
   m_FloatCallBack0.Forget();
   m_DoubleCallBack0.Forget();

@@ -29,12 +29,13 @@
 //     editor's lock A only by trying it and skips the block when it is held.
 //   - the idle worker: a write that marks the filters wakes it without
 //     waiting (CIdleWorker::Wake).
-//   - offline only (the host's process level or Offline Render), a block
-//     that finds a filter update pending completes it first and may wait for
-//     the idle side then (AQVX2::CompleteFilterUpdateWhenOffline). The
-//     host's process level, asked only while an update is pending, is the
-//     one call into the host this thread makes (a question hosts answer on
-//     their audio thread).
+//   - offline only (see XREffect.h for when a block is), a block takes the
+//     idle mutex for its duration, waiting for it for a bounded time, and
+//     completes a pending filter update first
+//     (AQVX2::EnterIdleSideForOfflineBlock); a real-time block never waits.
+//     The host's process level, asked once per block, is the one call into
+//     the host this thread makes (a question hosts answer on their audio
+//     thread).
 //   - automation: parameter values are atomics; an undo point is recorded
 //     under a try of the history's mutex or left in a lock-free queue for the
 //     next holder (XREffect::StoreUndoPoint); preference writes of linked
@@ -43,9 +44,11 @@
 //     quality settings only raise flags and leave their write-back (undo
 //     point, the host's automate) to the idle side; a band-type write never
 //     refits here. Automation here calls nothing in the host.
-// The call marks its thread for its duration and the effect remembers it for
-// automation between blocks (CProcessCallScope), so that these paths know it;
-// the mark is a thread-local of the initial-exec model, which never allocates.
+// The call marks its thread for its duration and the effect remembers it
+// (each thread that processes real-time blocks, a pool's included) for
+// automation between blocks (CProcessCallScope), so that these paths know
+// it; the mark is a thread-local of the initial-exec model, which never
+// allocates.
 #include <algorithm>
 #include <cstring>
 
@@ -201,13 +204,15 @@ bool AQVX2::RunFilters(FftFilterWithCallBack<FTYPE>* const* filters, CQVX2Engine
 
 void AQVX2::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) {
   XR_TRY
-  const CProcessCallScope audioThread(this);
   if (outputs == nullptr || outputs[0] == nullptr || outputs[1] == nullptr || sampleFrames <= 0) return;
   const int n = sampleFrames;
+  const CProcessCallScope block(this, n);
+  RegisterProcessBlockSizeToReduceLatency(inputs, n);
+  // Offline, the idle side waits for the end of the block.
+  std::unique_lock<std::recursive_mutex> idleSide(m_IdleMutex, std::defer_lock);
+  if (block.IsOffline()) EnterIdleSideForOfflineBlock(idleSide);
   // Read once: the whole block follows one reading.
   const bool bBypass = Param(kQvx2Bypass)->load(std::memory_order_relaxed) != 0.0f;
-  RegisterProcessBlockSizeToReduceLatency(inputs, n);
-  if (m_KernelUpdate.IsPending()) CompleteFilterUpdateWhenOffline();
 
   CAudioBusyTry busy(this);
   CQVX2Engine* engine = busy.Held() ? m_pEngine.get() : nullptr;

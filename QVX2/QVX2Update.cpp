@@ -3,7 +3,7 @@
 // model, its kernels and the audio-busy hold around the commit, and runs it
 // from its idle hook (the host's idle, the editor's idle or the effect's idle
 // worker), from the quality-mode build, from the editor's idle and, when the
-// host renders offline, from the audio thread before a block.
+// block is rendered offline, from the audio thread before the block.
 //
 // Every step runs under the effect base's m_IdleMutex, which also serialises
 // the quality-mode rebuilds, so the host's idle and the editor's idle task
@@ -25,6 +25,15 @@ namespace {
 // holds it while the host answers an I/O change may be waiting for this very
 // render to stop.
 constexpr auto kOfflineWaitLimit = std::chrono::seconds(2);
+
+bool TryLockFor(std::unique_lock<std::recursive_mutex>& lock, std::chrono::steady_clock::duration limit) {
+  const auto giveUp = std::chrono::steady_clock::now() + limit;
+  while (!lock.try_lock()) {
+    if (std::chrono::steady_clock::now() >= giveUp) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return true;
+}
 }  // namespace
 
 // What one step of the update works on, held by the caller of the step.
@@ -100,15 +109,13 @@ void AQVX2::CompleteFilterUpdate() {
   XR_CATCH_VOID
 }
 
-void AQVX2::CompleteFilterUpdateWhenOffline() {
+bool AQVX2::EnterIdleSideForOfflineBlock(std::unique_lock<std::recursive_mutex>& idleSide) {
   XR_TRY
-  if (!m_bOfflineRender.load() && getCurrentProcessLevel() != kVstProcessLevelOffline) return;
-  std::unique_lock<std::recursive_mutex> idle(m_IdleMutex, std::defer_lock);
-  const auto giveUp = std::chrono::steady_clock::now() + kOfflineWaitLimit;
-  while (!idle.try_lock()) {
-    if (std::chrono::steady_clock::now() >= giveUp) return;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  CompleteFilterUpdate();
-  XR_CATCH_VOID
+  // A host rendering from inside an editor event: the idle side may be
+  // waiting for that very frame (a rebuild removes the views first).
+  if (!(IsCalledBackFromEditorFrame() ? idleSide.try_lock() : TryLockFor(idleSide, kOfflineWaitLimit)))
+    return false;
+  if (m_KernelUpdate.IsPending()) CompleteFilterUpdate();
+  return true;
+  XR_CATCH(idleSide.owns_lock())
 }

@@ -1,16 +1,19 @@
-// The full edition's module on the audio thread of a host that loads it as
+// The full edition's module on the audio threads of a host that loads it as
 // hosts do (dlopen): automation of its quality settings arriving there
-// between blocks makes no call into the host on that thread, and the first
-// block on a new audio thread allocates nothing, not even the module's
-// thread-local storage.
+// between blocks, on one audio thread or a pool, makes no call into the host
+// and no rebuild on those threads, and the first block on a new audio thread
+// allocates nothing, not even the module's thread-local storage.
 #include <gtest/gtest.h>
 
 #include <pthread.h>
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <iterator>
+#include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -63,60 +66,87 @@ struct Buffers {
   float* outs[2] = {left.data(), right.data()};
 };
 
-TEST(HostedAudioThreadTest, QualityAutomationOnTheAudioThreadLeavesItsHostCallsToTheIdle) {
-  TempConfigFolder prefs;
-  PluginHost host;
-  ASSERT_TRUE(host.Load(QVX2_MASTER_PLUGIN)) << host.Error();
-  host.Start(48000.0, kFrames);
-  host.SetParameter(kQvx2QMLink, 1.0f);
-  // Each setting at a value between its states, and the state's own value
-  // that the host must hear back.
-  const struct {
-    int index;
-    float value, snapped;
-  } cases[] = {
-      {kQvx2QualityRating, 0.0801f, 80.0f / 999.0f},  // "Maximum"
-      {kQvx2DitherMode, 0.7f, 0.75f},                 // state 3 of 5
-      {kQvx2BitDepth, 0.9f, 1.0f},
-      {kQvx2ReportLatency, 0.3f, 0.5f},  // off
-      {kQvx2OfflineRender, 0.8f, 1.0f},
-      {kQvx2Wysiwyg, 0.8f, 1.0f},
-  };
-  const size_t before = host.Log().size();
-  std::thread audio([&] {
-    PluginHost::MarkAudioThread();
-    Buffers b;
-    host.Process(b.ins, b.outs, kFrames);
-    for (const auto& c : cases) {
-      host.SetParameter(c.index, c.value);
-      host.Process(b.ins, b.outs, kFrames);
+// One audio thread, or a pool of two taking turns as hosts that spread their
+// plug-ins over several process threads do; each sends its events and
+// automation before its block, with the transport stopped, so that a thread
+// taken for the host's own would apply the new mode there.
+TEST(HostedAudioThreadTest, QualityAutomationOnAudioThreadsLeavesItsHostCallsAndRebuildsToTheIdle) {
+  for (const int threads : {1, 2}) {
+    SCOPED_TRACE(std::to_string(threads) + " audio threads");
+    TempConfigFolder prefs;
+    HostConfig stopped;
+    stopped.transport = HostTransport::Stopped;
+    PluginHost host(stopped);
+    ASSERT_TRUE(host.Load(QVX2_MASTER_PLUGIN)) << host.Error();
+    host.Start(48000.0, kFrames);
+    host.SetParameter(kQvx2QMLink, 1.0f);
+    const VstInt32 latency = host.Latency();
+    // Each setting at a value between its states, and the state's own value
+    // that the host must hear back.
+    const struct {
+      int index;
+      float value, snapped;
+    } cases[] = {
+        {kQvx2QualityRating, 0.0801f, 80.0f / 999.0f},  // "Maximum"
+        {kQvx2DitherMode, 0.7f, 0.75f},                 // state 3 of 5
+        {kQvx2BitDepth, 0.9f, 1.0f},
+        {kQvx2ReportLatency, 0.3f, 0.5f},  // off
+        {kQvx2OfflineRender, 0.8f, 1.0f},
+        {kQvx2Wysiwyg, 0.8f, 1.0f},
+    };
+    const size_t before = host.Log().size();
+    // Turn t is taken by thread t % threads; each thread's first turn is a
+    // block alone, as after the host's start.
+    const int turns = 2 * threads + 2 * static_cast<int>(std::size(cases));
+    std::mutex turnLock;
+    std::condition_variable turnTaken;
+    int turn = 0;
+    std::vector<std::thread> pool;
+    for (int me = 0; me < threads; ++me) {
+      pool.emplace_back([&, me] {
+        PluginHost::MarkAudioThread();
+        Buffers b;
+        VstEvents none{};
+        for (int t = me; t < turns; t += threads) {
+          std::unique_lock<std::mutex> lock(turnLock);
+          turnTaken.wait(lock, [&] { return turn == t; });
+          const int c = t / 2 - threads;
+          if (t >= threads) host.Dispatch(t % 2 ? effStartProcess : effProcessEvents, 0, 0, &none);
+          if (c >= 0 && t % 2 == 0) host.SetParameter(cases[c].index, cases[c].value);
+          host.Process(b.ins, b.outs, kFrames);
+          ++turn;
+          turnTaken.notify_all();
+        }
+      });
     }
-  });
-  audio.join();
-  const std::vector<HostCall> during = host.Log();
-  for (size_t i = before; i < during.size(); ++i)
-    EXPECT_NE(during[i].thread, HostThread::Audio) << "on the audio thread: " << DescribeHostCall(during[i]);
+    for (std::thread& thread : pool) thread.join();
+    const std::vector<HostCall> during = host.Log();
+    for (size_t i = before; i < during.size(); ++i)
+      EXPECT_NE(during[i].thread, HostThread::Audio) << "on an audio thread: " << DescribeHostCall(during[i]);
+    EXPECT_EQ(host.Effect()->initialDelay, latency) << "a mode applied on an audio thread";
 
-  // The host's idle calls on its user-interface thread tell the host (the
-  // effect's own idle thread may take the work first and leave the calls to
-  // the next of them).
-  auto toldOf = [&](int index) {
-    std::vector<std::pair<float, HostThread>> told;
-    const std::vector<HostCall> log = host.Log();
-    for (size_t i = during.size(); i < log.size(); ++i)
-      if (log[i].opcode == audioMasterAutomate && log[i].index == index) told.emplace_back(log[i].opt, log[i].thread);
-    return told;
-  };
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  for (size_t c = 0; c < std::size(cases) && std::chrono::steady_clock::now() < deadline;) {
-    host.Idle();
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    while (c < std::size(cases) && !toldOf(cases[c].index).empty()) ++c;
-  }
-  for (const auto& c : cases) {
-    EXPECT_EQ(toldOf(c.index), (std::vector<std::pair<float, HostThread>>{{c.snapped, HostThread::UserInterface}}))
-        << "parameter " << c.index << ": told once, its state's value, on the user-interface thread";
-    EXPECT_EQ(host.GetParameter(c.index), c.snapped) << c.index;
+    // The host's idle calls on its user-interface thread tell the host (the
+    // effect's own idle thread may take the work first and leave the calls
+    // to the next of them), and apply the new mode.
+    auto toldOf = [&](int index) {
+      std::vector<std::pair<float, HostThread>> told;
+      const std::vector<HostCall> log = host.Log();
+      for (size_t i = during.size(); i < log.size(); ++i)
+        if (log[i].opcode == audioMasterAutomate && log[i].index == index) told.emplace_back(log[i].opt, log[i].thread);
+      return told;
+    };
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    for (size_t c = 0; c < std::size(cases) && std::chrono::steady_clock::now() < deadline;) {
+      host.Idle();
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      while (c < std::size(cases) && !toldOf(cases[c].index).empty()) ++c;
+    }
+    for (const auto& c : cases) {
+      EXPECT_EQ(toldOf(c.index), (std::vector<std::pair<float, HostThread>>{{c.snapped, HostThread::UserInterface}}))
+          << "parameter " << c.index << ": told once, its state's value, on the user-interface thread";
+      EXPECT_EQ(host.GetParameter(c.index), c.snapped) << c.index;
+    }
+    EXPECT_EQ(host.Latency(), 0) << "the new mode, with its latency no longer reported";
   }
 }
 

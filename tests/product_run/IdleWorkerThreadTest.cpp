@@ -48,28 +48,38 @@ void Open(PluginHost& host) {
   host.Start(kRate, kBlock);
 }
 
-// Renders on the calling thread (as the host's audio thread) at a process
-// level, with no idle call; paced to real time when asked, `beforeBlock`
-// called with each block's first frame.
-AudioBuffer Render(PluginHost& host, const AudioBuffer& input, VstInt32 level, bool paced = false,
+// How a render runs: at a process level, in blocks of a size, paced to real
+// time or as fast as it goes, on a thread the host marks as its audio thread
+// or on its own user-interface thread.
+struct RenderWay {
+  VstInt32 level = kVstProcessLevelOffline;
+  bool paced = false;
+  bool onAudioThread = true;
+  int block = kBlock;
+};
+
+// Renders on the calling thread with no idle call, `beforeBlock` called with
+// each block's first frame.
+AudioBuffer Render(PluginHost& host, const AudioBuffer& input, RenderWay way,
                    const std::function<void(int64_t)>& beforeBlock = {}) {
-  PluginHost::MarkAudioThread();
-  host.SetProcessLevel(level);
+  if (way.onAudioThread) PluginHost::MarkAudioThread();
+  host.SetProcessLevel(way.level);
   AudioBuffer out;
   out.Resize(2, input.NumFrames());
-  float in[2][kBlock], buffer[2][kBlock];
-  float* ins[2] = {in[0], in[1]};
-  float* outs[2] = {buffer[0], buffer[1]};
+  std::vector<float> in[2], buffer[2];
+  for (int c = 0; c < 2; ++c) in[c].resize(size_t(way.block)), buffer[c].resize(size_t(way.block));
+  float* ins[2] = {in[0].data(), in[1].data()};
+  float* outs[2] = {buffer[0].data(), buffer[1].data()};
   const auto start = std::chrono::steady_clock::now();
-  for (int64_t pos = 0; pos < input.NumFrames(); pos += kBlock) {
-    const int n = static_cast<int>(std::min<int64_t>(kBlock, input.NumFrames() - pos));
-    if (paced) std::this_thread::sleep_until(start + std::chrono::microseconds(pos * 1000000 / int64_t(kRate)));
+  for (int64_t pos = 0; pos < input.NumFrames(); pos += way.block) {
+    const int n = static_cast<int>(std::min<int64_t>(way.block, input.NumFrames() - pos));
+    if (way.paced) std::this_thread::sleep_until(start + std::chrono::microseconds(pos * 1000000 / int64_t(kRate)));
     if (beforeBlock) beforeBlock(pos);
-    for (int c = 0; c < 2; ++c) std::copy_n(&input.channels[c][size_t(pos)], n, in[c]);
+    for (int c = 0; c < 2; ++c) std::copy_n(&input.channels[c][size_t(pos)], n, ins[c]);
     host.Process(ins, outs, n);
-    for (int c = 0; c < 2; ++c) std::copy_n(buffer[c], n, &out.channels[c][size_t(pos)]);
+    for (int c = 0; c < 2; ++c) std::copy_n(outs[c], n, &out.channels[c][size_t(pos)]);
   }
-  host.SetProcessLevel(kVstProcessLevelUser);
+  host.SetProcessLevel(PluginHost::kProcessLevelByThread);
   return out;
 }
 
@@ -84,7 +94,7 @@ AudioBuffer Reference(const AudioBuffer& input, bool curve, VstInt32 level = kVs
     host.IdleFor(300);
   }
   AudioBuffer out;
-  std::thread([&] { out = Render(host, input, level); }).join();
+  std::thread([&] { out = Render(host, input, {level}); }).join();
   return out;
 }
 
@@ -130,9 +140,9 @@ TEST(IdleWorkerThreadTest, WithoutIdleOrEditorACurveIsHeardWhilePlayingAndAModeO
       // before the first paced block, as in the references.
       AudioBuffer silence;
       silence.Resize(2, kMediumHop);
-      Render(host, silence, kVstProcessLevelOffline);
+      Render(host, silence, {kVstProcessLevelOffline});
       double startMs = 0.0;
-      measured = Render(host, input, kVstProcessLevelRealtime, true, [&](int64_t pos) {
+      measured = Render(host, input, {kVstProcessLevelRealtime, true}, [&](int64_t pos) {
         if (pos == 0) startMs = HostClockMs();
         lateMs[size_t(pos / kBlock)] = HostClockMs() - startMs - double(pos) * 1000.0 / kRate;
         position = pos;
@@ -187,17 +197,116 @@ TEST(IdleWorkerThreadTest, AnOfflineRenderRightAfterTheSettingsHasThemFromItsFir
   TempConfigFolder prefs;
   const AudioBuffer input = Noise(0.5);
   const AudioBuffer flat = Reference(input, false);
-  // Offline as the host's process level says, or by the plug-in's own
-  // Offline Render setting.
+  // Offline as the host's process level says, or, where the host does not
+  // say, by the plug-in's own Offline Render setting.
   for (const bool offlineRender : {false, true}) {
-    const VstInt32 level = offlineRender ? kVstProcessLevelRealtime : kVstProcessLevelOffline;
+    const VstInt32 level = offlineRender ? kVstProcessLevelUnknown : kVstProcessLevelOffline;
     PluginHost host;
     Open(host);
     if (offlineRender) host.SetParameter(kOfflineRender, 1.0f);
     SetCurve(host);
     AudioBuffer immediate;
-    std::thread([&] { immediate = Render(host, input, level); }).join();
+    std::thread([&] { immediate = Render(host, input, {level}); }).join();
     EXPECT_LT(MaxDiff(immediate, Reference(input, true, level), 0, input.NumFrames()), 1e-6) << offlineRender;
     EXPECT_GT(MaxDiff(immediate, flat, 0, 2 * kMediumLatency), 1e-3) << offlineRender;
+  }
+}
+
+// A host that bounces on its own user-interface thread, as fast as it goes,
+// without saying that it renders offline ("unknown", or "user thread"), three
+// times, each after a suspend and resume and with the gains set back: a step
+// of the first 60 bands' gains between two blocks is in the block where it
+// arrives, as in an offline render of a fresh instance, in every bounce; and
+// a mode the host sets on that thread after the bounces is applied, its
+// latency reported, before the next render.
+TEST(IdleWorkerThreadTest, BouncesOnTheHostsOwnThreadHaveEachStepInItsBlockAndLeaveTheThreadToTheHost) {
+  TempConfigFolder prefs;
+  HostConfig stopped;
+  stopped.transport = HostTransport::Stopped;
+  const AudioBuffer input = Noise(0.6);
+  const int64_t step = 50 * kBlock;
+  const auto setGains = [](PluginHost& host, float value) {
+    for (int index = 0; index < 120; ++index) host.SetParameter(index, value);
+  };
+  const auto stepAt = [&](PluginHost& host) {
+    return [&host, step, setGains](int64_t pos) {
+      if (pos == step) setGains(host, 1.0f);
+    };
+  };
+  AudioBuffer offline;
+  {
+    PluginHost host(stopped);
+    Open(host);
+    std::thread([&] { offline = Render(host, input, {kVstProcessLevelOffline}, stepAt(host)); }).join();
+  }
+  ASSERT_GT(MaxDiff(offline, input, step + kMediumLatency, input.NumFrames()), 0.1) << "the step is heard";
+  for (const VstInt32 level : {kVstProcessLevelUnknown, kVstProcessLevelUser}) {
+    SCOPED_TRACE("process level " + std::to_string(level));
+    TempConfigFolder linkedModes;  // the mode stays with this host
+    PluginHost host(stopped);
+    Open(host);
+    for (int bounce = 0; bounce < 3; ++bounce) {
+      setGains(host, 0.5f);
+      host.Dispatch(effMainsChanged, 0, 0);
+      host.Dispatch(effMainsChanged, 0, 1);
+      const AudioBuffer rendered = Render(host, input, {level, false, false}, stepAt(host));
+      EXPECT_LT(MaxDiff(rendered, offline, 0, input.NumFrames()), 1e-6) << "bounce " << bounce;
+    }
+    // "Maximum", set with the transport stopped by a host that makes no
+    // other request before its next render.
+    host.SetParameter(298, 80.0f / 999.0f);
+    EXPECT_EQ(host.Latency(), 32768 - 24576 + 24576 / 2);
+  }
+}
+
+// A host that applies an effect on its user-interface thread in 8192-frame
+// blocks, as fast as it goes, answering "user thread" to the process-level
+// request, in the order such a host makes its calls: opened and resumed at
+// 44.1 kHz, every parameter set inside a program bracket, then 48 kHz and
+// the render at once, with no suspend. It renders what a host renders that
+// set everything at 48 kHz and waited, in a short mode and in the longest.
+TEST(IdleWorkerThreadTest, AHostThatSetsTheRateLastAndRendersAtOnceRendersAsOneThatWaited) {
+  constexpr int kAppBlock = 8192;
+  const AudioBuffer input = Noise(1.5);
+  for (const int rating : {30, 80}) {
+    SCOPED_TRACE("rating " + std::to_string(rating));
+    TempConfigFolder prefs;
+    // Every parameter as the effect holds it, the first 30 bands +20 dB.
+    const auto setAll = [rating](PluginHost& host) {
+      const int count = host.QueryInfo().numParams;
+      for (int index = 0; index < count; ++index)
+        host.SetParameter(index, index < 30 ? 1.0f : index == 298 ? float(rating) / 999.0f : host.GetParameter(index));
+    };
+    AudioBuffer waited;
+    {
+      PluginHost host;
+      ASSERT_TRUE(host.Load(QVX2_MASTER_PLUGIN)) << host.Error();
+      host.Start(kRate, kAppBlock);
+      setAll(host);
+      host.IdleFor(600);
+      std::thread([&] { waited = Render(host, input, {kVstProcessLevelOffline, false, true, kAppBlock}); }).join();
+    }
+    PluginHost host;
+    ASSERT_TRUE(host.Load(QVX2_MASTER_PLUGIN)) << host.Error();
+    host.Dispatch(effOpen);
+    host.Dispatch(effSetProgram, 0, 0);
+    host.Dispatch(effSetSampleRate, 0, 0, nullptr, 44100.0f);
+    host.Dispatch(effSetBlockSize, 0, kAppBlock);
+    host.Dispatch(effMainsChanged, 0, 1);
+    host.Dispatch(effStartProcess);
+    host.Dispatch(effBeginSetProgram);
+    setAll(host);
+    host.Dispatch(effEndSetProgram);
+    host.Dispatch(effSetSampleRate, 0, 0, nullptr, float(kRate));
+    host.Dispatch(effSetBlockSize, 0, kAppBlock);
+    const AudioBuffer atOnce = Render(host, input, {kVstProcessLevelUser, false, false, kAppBlock});
+    double error = 0.0, power = 0.0;
+    for (int c = 0; c < 2; ++c)
+      for (int64_t f = 0; f < input.NumFrames(); ++f) {
+        error += std::pow(double(atOnce.channels[c][size_t(f)]) - waited.channels[c][size_t(f)], 2.0);
+        power += std::pow(double(waited.channels[c][size_t(f)]), 2.0);
+      }
+    ASSERT_GT(power, 0.0);
+    EXPECT_LT(10.0 * std::log10(error / power + 1e-30), -100.0) << "null against the render that waited, dB";
   }
 }

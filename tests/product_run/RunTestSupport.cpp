@@ -30,6 +30,8 @@ VstIntPtr HostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void* ptr
     }
     case audioMasterIOChanged: IOChangedCount().fetch_add(1); return 1;
     case audioMasterCanDo: return ptr != nullptr && std::string(static_cast<const char*>(ptr)) == "acceptIOChanges";
+    // A host whose every block is real time, however fast its tests send them.
+    case audioMasterGetCurrentProcessLevel: return kVstProcessLevelRealtime;
     default: return 0;
   }
 }

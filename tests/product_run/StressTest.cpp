@@ -266,7 +266,11 @@ TEST(StressTest, AudioThreadNeverWaitsForALockTheOtherSidesHold) {
   auto* editor = new BusyEditor(&fx);
   delete fx.getEditor();  // in place of the effect's own editor
   fx.setEditor(editor);
+  // "Offline Render" on: a host that reports real-time processing is taken
+  // at its word, and no block waits for a filter update.
+  fx.setParameter(kQvx2OfflineRender, 1.0f);
   fx.SetMode(10, false);
+  ASSERT_TRUE(fx.GetOfflineRender());
   fx.setParameter(kQvx2QMLink, 1.0f);  // quality settings go to the preferences
   s_bEditorEditing = true;
   // The lock file the preference store serialises its writes with.

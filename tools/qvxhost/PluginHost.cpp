@@ -415,8 +415,12 @@ VstIntPtr PluginHost::Answer(AEffect* effect, VstInt32 opcode, VstInt32 index, V
       return m_nMaxBlock.load();
     case audioMasterWillReplaceOrAccumulate:
       return 1;
-    case audioMasterGetCurrentProcessLevel:
-      return m_nProcessLevel.load();
+    case audioMasterGetCurrentProcessLevel: {
+      const VstInt32 level = m_nProcessLevel.load();
+      if (level != kProcessLevelByThread) return level;
+      // As hosts answer: their user-interface thread, or a process thread.
+      return std::this_thread::get_id() == m_UiThread ? kVstProcessLevelUser : kVstProcessLevelRealtime;
+    }
     case audioMasterGetAutomationState:
       return kVstAutomationOff;
     case audioMasterGetVendorString:

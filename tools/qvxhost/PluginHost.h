@@ -117,6 +117,10 @@ class PluginHost {
   // idle timer does between loading an effect and starting playback; work an
   // effect defers to its idle (a new quality mode) is then done.
   void IdleFor(double ms);
+  // What the host answers to the process-level request from now on; by
+  // default (kProcessLevelByThread) "user" on the user-interface thread and
+  // "real time" on any other.
+  static constexpr VstInt32 kProcessLevelByThread = -1;
   void SetProcessLevel(VstInt32 level) { m_nProcessLevel = level; }
 
   // Latency as last read from the record: at load, at Start and after every
@@ -158,7 +162,7 @@ class PluginHost {
   std::atomic<int> m_nMaxBlock{1024};
   std::atomic<int64_t> m_nSamplePos{0};   // written: audio; read: any
   std::atomic<VstInt32> m_nLatency{0};     // written: any thread on ioChanged
-  std::atomic<VstInt32> m_nProcessLevel{kVstProcessLevelUser};
+  std::atomic<VstInt32> m_nProcessLevel{kProcessLevelByThread};
   std::atomic<int> m_nIdleCalls{0};
   std::atomic<int> m_nMasterIdleCalls{0};
   std::atomic<int> m_nOtherThreadCalls{0};

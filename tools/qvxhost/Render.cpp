@@ -201,7 +201,7 @@ bool RenderOffline(PluginHost& host, const AudioBuffer& input, RenderOptions opt
     }
   }
   Finish(stats, rate);
-  host.SetProcessLevel(kVstProcessLevelUser);
+  host.SetProcessLevel(PluginHost::kProcessLevelByThread);
   return true;
 }
 
@@ -237,7 +237,7 @@ struct RealtimeAudio::Impl {
       pos += n;
       position = pos;
     }
-    for (PluginHost* host : hosts) host->SetProcessLevel(kVstProcessLevelUser);
+    for (PluginHost* host : hosts) host->SetProcessLevel(PluginHost::kProcessLevelByThread);
     done = true;
   }
 };

@@ -1,0 +1,89 @@
+// Telling a render that runs faster than real time from one an audio device
+// paces, on a scripted clock: real-time hosts with small blocks, bursts of
+// blocks and a device clock a little fast never count as fast, nor does a
+// render at one and a half times real time; renders at twice real time or
+// flat out do (flat out from the block where the audio rendered leads the
+// clock by half a second and two blocks), and stop counting once real time
+// follows.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "Helpers/AudioThread.h"
+
+namespace {
+
+int64_t g_nNowUs = 0;
+int64_t ScriptedClock() { return g_nNowUs; }
+
+constexpr double kRate = 48000.0;
+
+// A stretch of blocks of one size, each `periodScale` block durations of
+// wall clock after the last (0: flat out), and every `burst` blocks arriving
+// together after `burst` periods.
+struct Stretch {
+  int frames;
+  double seconds;  // of audio
+  double periodScale;
+  int burst = 1;
+  double pauseBefore = 0.0;  // seconds of wall clock
+};
+
+struct Scenario {
+  const char* name;
+  std::vector<Stretch> stretches;
+  // The audio time of the first block judged fast lies within [from, to];
+  // a negative `from`: no block is.
+  double from, to;
+  // The audio time of the last block judged fast is at most this; 0: the
+  // render is fast to its end.
+  double lastBy = 0.0;
+};
+
+}  // namespace
+
+TEST(RenderPaceTest, OnlyRendersFasterThanRealTimeCountAsFast) {
+  const double block256 = 256.0 / kRate;
+  const Scenario scenarios[] = {
+      {"real time, 256 frames", {{256, 600.0, 1.0}}, -1, -1},
+      {"real time, bursts of 8 blocks", {{256, 600.0, 1.0, 8}}, -1, -1},
+      {"a device clock 0.05 % fast, for two hours", {{512, 7200.0, 0.9995}}, -1, -1},
+      {"one and a half times real time", {{1024, 60.0, 2.0 / 3.0}}, -1, -1},
+      {"twice real time", {{1024, 10.0, 0.5}}, 1.3, 1.8},
+      {"flat out, 8192 frames", {{8192, 10.0, 0.0}}, 5 * 8192 / kRate, 5 * 8192 / kRate},
+      {"flat out, then real time", {{8192, 10.0, 0.0}, {256, 60.0, 1.0}}, 0.8, 0.9, 11.5},
+      {"real time, then flat out", {{256, 60.0, 1.0}, {256, 5.0, 0.0}}, 60.5, 60.5 + 3 * block256},
+      {"real time after a stall, then flat out", {{256, 5.0, 1.0}, {8192, 5.0, 0.0, 1, 30.0}}, 5.8, 7.0},
+  };
+  for (const Scenario& s : scenarios) {
+    SCOPED_TRACE(s.name);
+    g_nNowUs = 1000;
+    CRenderPace pace(&ScriptedClock);
+    double audio = 0.0, firstFast = -1.0, lastFast = -1.0;
+    for (const Stretch& stretch : s.stretches) {
+      g_nNowUs += static_cast<int64_t>(stretch.pauseBefore * 1e6);
+      const double block = stretch.frames / kRate;
+      const long blocks = static_cast<long>(stretch.seconds / block);
+      for (long b = 0; b < blocks; ++b) {
+        if (b % stretch.burst == 0 && b > 0)
+          g_nNowUs += static_cast<int64_t>(stretch.burst * block * stretch.periodScale * 1e6);
+        const bool fast = pace.NoteBlock(stretch.frames, kRate);
+        audio += block;
+        if (fast && firstFast < 0.0) firstFast = audio;
+        if (fast) lastFast = audio;
+      }
+    }
+    if (s.from < 0.0) {
+      EXPECT_LT(firstFast, 0.0) << "judged fast at " << firstFast << " s of audio";
+      continue;
+    }
+    EXPECT_GE(firstFast, s.from - 1e-9);
+    EXPECT_LE(firstFast, s.to + 1e-9);
+    if (s.lastBy > 0.0)
+      EXPECT_LE(lastFast, s.lastBy) << "still fast at " << lastFast << " s of audio";
+    else
+      EXPECT_EQ(lastFast, audio) << "fast to the end";
+  }
+}
