@@ -477,7 +477,8 @@ void QVX2Editor::IdleInner() {
   AQVX2* fx = Effect();
   if (!fx) return;
   CheckDisplayLatencyWarning(this, kShowLatencyWarningParam, kFirstRunParam);
-  if (fx->GetLastFilterUpdateTime() + kFilterUpdateGraceMs < GetTickCount() && fx->GetFiltersNeedUpdating())
+  // Wrap-safe, and a clock that went back does not hold the update off.
+  if (MsElapsed(GetTickCount(), fx->GetLastFilterUpdateTime()) > kFilterUpdateGraceMs && fx->GetFiltersNeedUpdating())
     fx->UpdateFiltersIfIdle(true);
   if (m_pGraph) m_pGraph->setDirty(true);
   if (CLevelMeter* meter = m_pLevelMeter.load()) meter->setDirty(true);
