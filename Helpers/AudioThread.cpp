@@ -56,11 +56,15 @@ bool CRenderPace::NoteBlock(int frames, double sampleRate) {
   if (frames <= 0 || !(sampleRate > 0.0)) return false;
   const int64_t now = m_Clock();
   const int64_t last = m_nLastUs.exchange(now, std::memory_order_relaxed);
+  const int64_t excluded = m_nExcludedUs.exchange(0, std::memory_order_relaxed);
   double lead = 0.0;
-  if (m_bStarted.exchange(true, std::memory_order_relaxed)) {
+  const std::thread::id me = std::this_thread::get_id();
+  const bool sameThread = m_Thread.exchange(me, std::memory_order_relaxed) == me;
+  const bool started = m_bStarted.exchange(true, std::memory_order_relaxed) && sameThread;
+  if (started) {
     // Both sums fade by the gap's weight; the wall clock adds the gap's
     // weighted length.
-    const double gap = static_cast<double>(std::max<int64_t>(now - last, 0)) * 1e-6;
+    const double gap = static_cast<double>(std::max<int64_t>(now - last - excluded, 0)) * 1e-6;
     const double fade = std::exp(-gap / kDecaySeconds);
     lead = m_fLeadSeconds.load(std::memory_order_relaxed) * fade - kDecaySeconds * (1.0 - fade);
   }
@@ -68,5 +72,7 @@ bool CRenderPace::NoteBlock(int frames, double sampleRate) {
   const double threshold = kLeadSeconds + 2.0 * block;
   lead = std::min(lead + block, 2.0 * threshold);
   m_fLeadSeconds.store(lead, std::memory_order_relaxed);
-  return lead > threshold;
+  const bool fast = lead > (started && m_bFast.load(std::memory_order_relaxed) ? kLeadSeconds / 2.0 : threshold);
+  m_bFast.store(fast, std::memory_order_relaxed);
+  return fast;
 }

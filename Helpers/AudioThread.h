@@ -79,9 +79,13 @@ class CAudioThreadSet {
 // device clock a little fast, a burst of blocks or a stall never add up,
 // while a render at twice real time settles a second ahead and one flat out
 // grows without end. The lead is held below twice the threshold, so that
-// real time after a fast render counts as such within a second. A render
+// real time after a fast render counts as such within two seconds. A render
 // that leads by more than kLeadSeconds plus two blocks is faster than real
-// time.
+// time, and stays so until its lead falls below half of kLeadSeconds. Time
+// the effect itself spent on an offline block's work (Exclude) is no
+// evidence of real time and does not count. A render is one thread's: a
+// block on another thread than the last starts the lead again (a host's
+// real-time thread after a bounce on its user-interface thread).
 class CRenderPace {
  public:
   static constexpr double kLeadSeconds = 0.5;
@@ -93,7 +97,10 @@ class CRenderPace {
   // [audio thread] Notes a block of `frames` at `sampleRate`; true when the
   // render runs faster than real time.
   bool NoteBlock(int frames, double sampleRate);
-  // Forgets the lead (a new render starts).
+  // [audio thread] Takes time the effect spent on a block's own work off
+  // the wall clock between this block and the next.
+  void Exclude(int64_t microseconds) { m_nExcludedUs.fetch_add(microseconds, std::memory_order_relaxed); }
+  // Forgets the lead (a new render starts). Any thread.
   void Reset() { m_bStarted.store(false, std::memory_order_relaxed); }
 
   static int64_t MonotonicMicroseconds();
@@ -103,7 +110,10 @@ class CRenderPace {
   // Relaxed atomics: blocks come one at a time, but a pool may send each
   // from another thread.
   std::atomic<bool> m_bStarted{false};
+  std::atomic<std::thread::id> m_Thread{};
   std::atomic<int64_t> m_nLastUs{0};
+  std::atomic<int64_t> m_nExcludedUs{0};
+  std::atomic<bool> m_bFast{false};
   std::atomic<double> m_fLeadSeconds{0.0};
 };
 

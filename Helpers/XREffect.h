@@ -416,6 +416,10 @@ class XREffect : public AudioEffectX {
   virtual bool IsIdleWorkPending();
   // True on a thread that holds the editor's frame (IsInUseOnThisThread).
   bool IsCalledBackFromEditorFrame();
+  // [audio thread] Time an offline block spent on the effect's own work
+  // (waiting for the idle side, completing an update): no sign of a render
+  // paced in real time.
+  void ExcludeFromRenderPace(int64_t microseconds) { m_RenderPace.Exclude(microseconds); }
   // Set by a product's Init to have the idle worker (XREffectWorker.cpp).
   bool m_bIdleWorkerWanted = false;
   // Stores the value of host parameter `index` as setParameter does (an undo
@@ -540,6 +544,10 @@ class XREffect : public AudioEffectX {
   // for the next host thread.
   void NotifyHostOfIOChange();
   bool IsAudioRecent(uint32_t now) const;
+  // Audio runs: a block within kXrAudioRecentMs and the transport playing
+  // (IsAudioPlaying), unless the last block was an offline one of this very
+  // thread, whose render has ended. Idle side and host threads.
+  bool IsAudioRunning(uint32_t now);
 
   // --- the idle worker and the host threads' share (XREffectWorker.cpp) ---
   int RunIdleWorkerPass();

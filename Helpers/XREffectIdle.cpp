@@ -55,6 +55,13 @@ bool XREffect::IsAudioRecent(uint32_t now) const {
          MsElapsed(now, m_dwLastProcessTime.load(std::memory_order_relaxed)) <= kXrAudioRecentMs;
 }
 
+bool XREffect::IsAudioRunning(uint32_t now) {
+  // Hosts that bounce on their own thread may report their transport playing
+  // for the bounce: the thread that rendered knows its render has ended.
+  if (m_OfflineRenderThread.load(std::memory_order_relaxed) == std::this_thread::get_id()) return false;
+  return IsAudioRecent(now) && IsAudioPlaying();
+}
+
 bool XREffect::IsAudioPlaying() {
   XR_TRY
   // The worker never asks the host: it takes the transport as running.
@@ -166,7 +173,7 @@ VstInt32 XREffect::fxIdle() {
   // The rest asks the host for its transport and may tell it of a new
   // latency: never on the worker.
   if (onWorker) return 0;
-  if (IsAudioPlaying() && IsAudioRecent(now)) {
+  if (IsAudioRunning(now)) {
     m_bStopWorkDone.store(false);
     return 0;
   }

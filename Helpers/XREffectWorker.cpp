@@ -153,7 +153,7 @@ void XREffect::RunHostThreadWork() {
   MaybePollLinkedSettings(now);
   if (!IsQualityWorkPending()) return;
   // The transport is asked only once blocks have stopped arriving.
-  if (IsAudioRecent(now) && IsAudioPlaying()) return;
+  if (IsAudioRunning(now)) return;
   std::lock_guard<std::recursive_mutex> lock(m_IdleMutex);
   ApplyPendingQualityWork();
 }

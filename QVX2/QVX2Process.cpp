@@ -210,7 +210,11 @@ void AQVX2::processReplacing(float** inputs, float** outputs, VstInt32 sampleFra
   RegisterProcessBlockSizeToReduceLatency(inputs, n);
   // Offline, the idle side waits for the end of the block.
   std::unique_lock<std::recursive_mutex> idleSide(m_IdleMutex, std::defer_lock);
-  if (block.IsOffline()) EnterIdleSideForOfflineBlock(idleSide);
+  if (block.IsOffline()) {
+    const int64_t start = CRenderPace::MonotonicMicroseconds();
+    EnterIdleSideForOfflineBlock(idleSide);
+    ExcludeFromRenderPace(CRenderPace::MonotonicMicroseconds() - start);
+  }
   // Read once: the whole block follows one reading.
   const bool bBypass = Param(kQvx2Bypass)->load(std::memory_order_relaxed) != 0.0f;
 

@@ -4,11 +4,14 @@
 // render at one and a half times real time; renders at twice real time or
 // flat out do (flat out from the block where the audio rendered leads the
 // clock by half a second and two blocks), and stop counting once real time
-// follows.
+// follows, or at once on another thread; a fast render stays fast at one
+// and a half times real time, and the time the effect spends on its own
+// work is not counted against it.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "Helpers/AudioThread.h"
@@ -29,6 +32,7 @@ struct Stretch {
   double periodScale;
   int burst = 1;
   double pauseBefore = 0.0;  // seconds of wall clock
+  double ownWork = 0.0;      // block durations of the effect's own work a block, taken off
 };
 
 struct Scenario {
@@ -53,9 +57,11 @@ TEST(RenderPaceTest, OnlyRendersFasterThanRealTimeCountAsFast) {
       {"one and a half times real time", {{1024, 60.0, 2.0 / 3.0}}, -1, -1},
       {"twice real time", {{1024, 10.0, 0.5}}, 1.3, 1.8},
       {"flat out, 8192 frames", {{8192, 10.0, 0.0}}, 5 * 8192 / kRate, 5 * 8192 / kRate},
-      {"flat out, then real time", {{8192, 10.0, 0.0}, {256, 60.0, 1.0}}, 0.8, 0.9, 11.5},
+      {"flat out, then real time", {{8192, 10.0, 0.0}, {256, 60.0, 1.0}}, 0.8, 0.9, 12.0},
       {"real time, then flat out", {{256, 60.0, 1.0}, {256, 5.0, 0.0}}, 60.5, 60.5 + 3 * block256},
       {"real time after a stall, then flat out", {{256, 5.0, 1.0}, {8192, 5.0, 0.0, 1, 30.0}}, 5.8, 7.0},
+      {"flat out, then one and a half times real time", {{8192, 2.0, 0.0}, {1024, 30.0, 2.0 / 3.0}}, 0.8, 0.9},
+      {"twice real time, and the effect's own work", {{1024, 10.0, 0.5, 1, 0.0, 1.5}}, 1.3, 1.8},
   };
   for (const Scenario& s : scenarios) {
     SCOPED_TRACE(s.name);
@@ -70,6 +76,9 @@ TEST(RenderPaceTest, OnlyRendersFasterThanRealTimeCountAsFast) {
         if (b % stretch.burst == 0 && b > 0)
           g_nNowUs += static_cast<int64_t>(stretch.burst * block * stretch.periodScale * 1e6);
         const bool fast = pace.NoteBlock(stretch.frames, kRate);
+        const int64_t ownWork = static_cast<int64_t>(stretch.ownWork * block * 1e6);
+        g_nNowUs += ownWork;
+        pace.Exclude(ownWork);
         audio += block;
         if (fast && firstFast < 0.0) firstFast = audio;
         if (fast) lastFast = audio;
@@ -85,5 +94,9 @@ TEST(RenderPaceTest, OnlyRendersFasterThanRealTimeCountAsFast) {
       EXPECT_LE(lastFast, s.lastBy) << "still fast at " << lastFast << " s of audio";
     else
       EXPECT_EQ(lastFast, audio) << "fast to the end";
+    // The next block on another thread starts a render of its own.
+    bool fastElsewhere = true;
+    std::thread([&] { fastElsewhere = pace.NoteBlock(256, kRate); }).join();
+    EXPECT_FALSE(fastElsewhere);
   }
 }

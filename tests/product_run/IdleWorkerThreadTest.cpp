@@ -252,8 +252,12 @@ TEST(IdleWorkerThreadTest, BouncesOnTheHostsOwnThreadHaveEachStepInItsBlockAndLe
       const AudioBuffer rendered = Render(host, input, {level, false, false}, stepAt(host));
       EXPECT_LT(MaxDiff(rendered, offline, 0, input.NumFrames()), 1e-6) << "bounce " << bounce;
     }
-    // "Maximum", set with the transport stopped by a host that makes no
-    // other request before its next render.
+    // The host's real-time thread goes on processing (it does not say so
+    // either); then "Maximum", set with the transport stopped by a host that
+    // makes no other request before its next render.
+    AudioBuffer afterwards;
+    afterwards.Resize(2, 4 * kBlock);
+    std::thread([&] { Render(host, afterwards, {kVstProcessLevelUnknown}); }).join();
     host.SetParameter(298, 80.0f / 999.0f);
     EXPECT_EQ(host.Latency(), 32768 - 24576 + 24576 / 2);
   }
