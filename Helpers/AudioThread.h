@@ -3,14 +3,14 @@
 // "An audio thread" is a thread inside a process call now, or a thread the
 // effect remembers as processing it: the effect marks its process call for
 // its duration (CAudioThreadScope), remembers each thread that processes a
-// real-time block (CAudioThreadSet: hosts that spread plug-ins over a pool
-// of process threads run one instance on whichever is free), and marks host
-// automation arriving between blocks on any of those threads
-// (XREffect::setParameter). A thread stops counting when it acts as the
-// host's user-interface thread (it idles the effect, opens or works the
-// editor) or renders offline; so a host that runs everything on one thread
-// sees its idle, dispatcher and editor calls treated as the user-interface
-// side they are. Work that may wait (a lock the idle or user-interface side
+// block (CAudioThreadSet: hosts that spread plug-ins over a pool of process
+// threads run one instance on whichever is free), and marks host automation
+// arriving between blocks on any of those threads (XREffect::setParameter).
+// A thread that acts as the host's user-interface thread (it opens or idles
+// the effect, opens or works the editor) is never one between blocks; so a
+// host that runs everything on one thread, or renders on its user-interface
+// thread, sees its idle, dispatcher and editor calls treated as the
+// user-interface side they are. Work that may wait (a lock the idle or user-interface side
 // can hold, a preference write, a call into the host) asks IsAudioThread()
 // and, there, tries instead of waiting and hands what it could not do to the
 // idle side.

@@ -171,12 +171,9 @@ CColor XREffect::GetParamAsColor(int index) {
 
 XREffect::CProcessCallScope::CProcessCallScope(XREffect* effect, int sampleFrames)
     : m_bOffline(effect->IsBlockOffline(sampleFrames)) {
-  // An offline render may run on the host's user-interface thread: its
-  // requests after the render are that side's again.
-  if (m_bOffline)
-    effect->ForgetAudioThreadIfCalling();
-  else
-    effect->m_AudioThreads.AddThisThread();
+  // A render on the host's user-interface thread leaves it that side's: its
+  // requests after the render do that side's work.
+  if (!effect->IsUserInterfaceThread()) effect->m_AudioThreads.AddThisThread();
   const std::thread::id renderer = m_bOffline ? std::this_thread::get_id() : std::thread::id();
   if (effect->m_OfflineRenderThread.load(std::memory_order_relaxed) != renderer)
     effect->m_OfflineRenderThread.store(renderer, std::memory_order_relaxed);
@@ -188,7 +185,21 @@ bool XREffect::IsUserInterfaceThread() const {
 
 bool XREffect::IsBlockOffline(int sampleFrames) {
   const bool fasterThanRealTime = m_RenderPace.NoteBlock(sampleFrames, getSampleRate());
-  switch (getCurrentProcessLevel()) {
+  // What the effect tells by itself: the user's setting, the thread, the pace.
+  const bool offlineByItself = m_bOfflineRender.load() || IsUserInterfaceThread() || fasterThanRealTime;
+  const bool pending = IsIdleWorkPending();
+  if (!offlineByItself && !pending) return false;
+  // The host's word holds. It is asked while idle work is pending (an
+  // offline block then waits for the idle side), and otherwise once per
+  // thread: a real-time block asks nothing.
+  const std::thread::id me = std::this_thread::get_id();
+  VstInt32 level = m_nHostProcessLevel.load(std::memory_order_relaxed);
+  if (pending || m_HostProcessLevelThread.load(std::memory_order_relaxed) != me) {
+    level = getCurrentProcessLevel();
+    m_nHostProcessLevel.store(level, std::memory_order_relaxed);
+    m_HostProcessLevelThread.store(me, std::memory_order_relaxed);
+  }
+  switch (level) {
     case kVstProcessLevelRealtime:
     case kVstProcessLevelPrefetch:
       return false;
@@ -196,8 +207,7 @@ bool XREffect::IsBlockOffline(int sampleFrames) {
     case kVstProcessLevelOffline:
       return true;
     default:
-      // The host does not say: the user's setting, the thread, the pace.
-      return m_bOfflineRender.load() || IsUserInterfaceThread() || fasterThanRealTime;
+      return offlineByItself;
   }
 }
 
@@ -216,6 +226,7 @@ void XREffect::NoteDispatcherThread(VstInt32 opcode, VstIntPtr value) {
       // render of its own.
       if (value == 0) m_AudioThreads.Clear();
       m_RenderPace.Reset();
+      m_HostProcessLevelThread.store(std::thread::id(), std::memory_order_relaxed);
       break;
     case effOpen:
       m_UserInterfaceThread.store(std::this_thread::get_id(), std::memory_order_relaxed);

@@ -21,11 +21,12 @@
 //
 // "An audio thread" is the thread inside this effect's process call now
 // (marked for the call, Helpers/AudioThread.h), and, for automation arriving
-// between blocks, any thread that processed a real-time block of it, until
-// the host suspends the effect or that thread idles, opens or works the
-// editor, or renders offline. A host that runs everything on one thread is
-// therefore served as one with two: what its "audio thread" put off is done
-// by its next idle call.
+// between blocks, any thread that processed a block of it, until the host
+// suspends the effect or that thread opens or idles the effect or works the
+// editor; the thread that did so last is the host's user-interface thread,
+// never remembered. A host that runs everything on one thread is therefore
+// served as one with two: its automation between blocks is its
+// user-interface side's.
 //
 // A block is rendered offline when the host says so (its process level is
 // offline, or its user-interface thread), or, when the host does not say,
@@ -360,8 +361,10 @@ class XREffect : public AudioEffectX {
   // [audio thread] Held by the product's process call for its duration:
   // marks the thread as the audio thread, tells whether the block is
   // rendered offline (see the top of this file; the host's process level is
-  // asked once per block) and remembers the thread as one of this effect's
-  // audio threads when it is not, or forgets it when it is.
+  // asked while idle work is pending, and otherwise once per thread when the
+  // effect finds the block offline by itself, never for a block it finds
+  // real-time) and remembers the thread as one of this effect's audio
+  // threads unless it acts as the host's user-interface thread.
   class CProcessCallScope {
    public:
     CProcessCallScope(XREffect* effect, int sampleFrames);
@@ -371,8 +374,8 @@ class XREffect : public AudioEffectX {
     CAudioThreadScope m_Mark;  // not copyable, so neither is the scope
     bool m_bOffline;
   };
-  // True on a thread that processed a real-time block of this effect, while
-  // it is remembered (see the top of this file). Any thread.
+  // True on a thread that processed a block of this effect, while it is
+  // remembered (see the top of this file). Any thread.
   bool IsRememberedAudioThread() const { return m_AudioThreads.HasThisThread(); }
   // True on the thread that last opened or idled the effect or worked its
   // editor. Any thread.
@@ -598,8 +601,8 @@ class XREffect : public AudioEffectX {
   // Reads as 0 for any index outside the program.
   std::atomic<float> m_fOutOfRangeParam{0.0f};
 
-  // The threads that process real-time blocks; added by the process call,
-  // removed by the dispatcher, fxIdle and offline blocks
+  // The threads that process blocks, but the user-interface thread; added
+  // by the process call, removed by the dispatcher and fxIdle
   // (ForgetAudioThreadIfCalling), cleared when the host suspends the effect.
   CAudioThreadSet m_AudioThreads;
   // The thread that last opened or idled the effect or worked its editor;
@@ -607,6 +610,10 @@ class XREffect : public AudioEffectX {
   std::atomic<std::thread::id> m_UserInterfaceThread{};
   // How fast blocks arrive against the wall clock. [audio thread]
   CRenderPace m_RenderPace;
+  // The host's last answer to the process-level request and the thread it
+  // was given on; forgotten at suspend and resume. [audio thread]
+  std::atomic<VstInt32> m_nHostProcessLevel{kVstProcessLevelUnknown};
+  std::atomic<std::thread::id> m_HostProcessLevelThread{};
   // The thread of the last block when it was offline; none after a
   // real-time block. Written by the process call, read by the idle side.
   std::atomic<std::thread::id> m_OfflineRenderThread{};

@@ -42,18 +42,18 @@ bool XREffect::IsIdleWorkPending() { return false; }
 VstIntPtr XREffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
   XR_TRY
   NoteDispatcherThread(opcode, value);
-  // An effect a forked child inherited runs a worker of its own (not started on an audio thread).
-  if (opcode != effClose && !IsAudioThread() && !IsRememberedAudioThread()) m_IdleWorker.RestartIfForkedAway();
-  if (!m_bIdleWorkerWanted) return AudioEffectX::dispatcher(opcode, index, value, ptr, opt);
-  if (opcode == effClose) {
-    m_IdleWorker.Stop();
-    return AudioEffectX::dispatcher(opcode, index, value, ptr, opt);
-  }
   // A request made from inside one of the effect's own calls to the host
   // may come with the editor's locks held further up: it gets no share.
   // Nor do the audio threads, in a block or between blocks, nor the events
   // that come with a block (from a pool thread that has yet to process one).
   const bool hostThread = IsHostThreadRequest() && opcode != effProcessEvents;
+  // An effect a forked child inherited runs a worker of its own.
+  if (hostThread && opcode != effClose) m_IdleWorker.RestartIfForkedAway();
+  if (!m_bIdleWorkerWanted) return AudioEffectX::dispatcher(opcode, index, value, ptr, opt);
+  if (opcode == effClose) {
+    m_IdleWorker.Stop();
+    return AudioEffectX::dispatcher(opcode, index, value, ptr, opt);
+  }
   if (hostThread && opcode != effIdle) RunHostThreadWork();
   const VstIntPtr answer = AudioEffectX::dispatcher(opcode, index, value, ptr, opt);
   if (hostThread && (opcode == effOpen || (opcode == effMainsChanged && value != 0))) {

@@ -285,8 +285,9 @@ class AQVX2 : public XREffect {
   // `idleSide` for its duration and completes a pending update first: every
   // setting and sample rate set before the block shapes it, and no rebuild
   // or commit meets it (no block of silence). Waits for the idle side for a
-  // bounded time, and on a thread that holds the editor's frame only tries
-  // it; false when it was not had. [audio thread, offline only]
+  // bounded time while an update is pending, and otherwise, or on a thread
+  // that holds the editor's frame, only tries it; false when it was not had.
+  // [audio thread, offline only]
   bool EnterIdleSideForOfflineBlock(std::unique_lock<std::recursive_mutex>& idleSide);
   // The kernel update's view of this effect (QVX2Update.cpp).
   class CKernelUpdateClient;

@@ -30,12 +30,12 @@
 //   - the idle worker: a write that marks the filters wakes it without
 //     waiting (CIdleWorker::Wake).
 //   - offline only (see XREffect.h for when a block is), a block takes the
-//     idle mutex for its duration, waiting for it for a bounded time, and
-//     completes a pending filter update first
+//     idle mutex for its duration and completes a pending filter update
+//     first, waiting for the mutex for a bounded time while one is pending
 //     (AQVX2::EnterIdleSideForOfflineBlock); a real-time block never waits.
-//     The host's process level, asked once per block, is the one call into
-//     the host this thread makes (a question hosts answer on their audio
-//     thread).
+//     The host's process level, asked only while idle work is pending, is
+//     the one call into the host this thread makes (a question hosts answer
+//     on their audio thread).
 //   - automation: parameter values are atomics; an undo point is recorded
 //     under a try of the history's mutex or left in a lock-free queue for the
 //     next holder (XREffect::StoreUndoPoint); preference writes of linked
@@ -45,10 +45,10 @@
 //     point, the host's automate) to the idle side; a band-type write never
 //     refits here. Automation here calls nothing in the host.
 // The call marks its thread for its duration and the effect remembers it
-// (each thread that processes real-time blocks, a pool's included) for
-// automation between blocks (CProcessCallScope), so that these paths know
-// it; the mark is a thread-local of the initial-exec model, which never
-// allocates.
+// (each thread that processes blocks, a pool's included, but the host's
+// user-interface thread) for automation between blocks (CProcessCallScope),
+// so that these paths know it; the mark is a thread-local of the
+// initial-exec model, which never allocates.
 #include <algorithm>
 #include <cstring>
 
