@@ -40,13 +40,15 @@
 // of the snapped state to the host and the undo history waits for the next
 // idle); the decision to rebuild, the rebuild and the latency report run on
 // the host's threads (host idle, editor idle, the dispatcher's resume and,
-// with the idle worker, any other host request) under m_IdleMutex, never on
-// the audio thread or the worker and never while audio has run within the
-// last 500 ms. The audio thread meets the idle side only at m_bAudioBusy: it
+// with the idle worker, any other host request and the host's own writes of
+// quality settings) under m_IdleMutex, never on an audio thread or the
+// worker and never while audio runs (a block within the last 500 ms and the
+// transport playing, unless that block was the calling thread's own offline
+// render). The audio thread meets the idle side only at m_bAudioBusy: it
 // skips a block while the idle side holds the flag, and the idle side holds
-// it around every rebuild. (Offline, a product's block may also wait,
-// boundedly, for m_IdleMutex, to complete a pending update first and to
-// hold the idle side off for the block.)
+// it around every rebuild. (Offline, a product's block also takes
+// m_IdleMutex for its duration, waiting for it boundedly to complete a
+// pending update first.)
 //
 // The editor is reached only through XREditorHooks (Helpers/EditorHooks.h),
 // found on the VST editor object; with no editor these calls are skipped.
