@@ -59,8 +59,7 @@ bool CRenderPace::NoteBlock(int frames, double sampleRate) {
   const int64_t excluded = m_nExcludedUs.exchange(0, std::memory_order_relaxed);
   double lead = 0.0;
   const std::thread::id me = std::this_thread::get_id();
-  const bool sameThread = m_Thread.exchange(me, std::memory_order_relaxed) == me;
-  const bool started = m_bStarted.exchange(true, std::memory_order_relaxed) && sameThread;
+  const bool started = m_Thread.exchange(me, std::memory_order_relaxed) == me;
   if (started) {
     // Both sums fade by the gap's weight; the wall clock adds the gap's
     // weighted length.

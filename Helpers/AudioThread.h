@@ -10,10 +10,10 @@
 // the effect, opens or works the editor) is never one between blocks; so a
 // host that runs everything on one thread, or renders on its user-interface
 // thread, sees its idle, dispatcher and editor calls treated as the
-// user-interface side they are. Work that may wait (a lock the idle or user-interface side
-// can hold, a preference write, a call into the host) asks IsAudioThread()
-// and, there, tries instead of waiting and hands what it could not do to the
-// idle side.
+// user-interface side they are. Work that may wait (a lock the idle or
+// user-interface side can hold, a preference write, a call into the host)
+// asks IsAudioThread() and, there, tries instead of waiting and hands what it
+// could not do to the idle side.
 //
 // The mark is a thread-local of the initial-exec model: in a module that a
 // host loads with dlopen the default model reaches the module's TLS block
@@ -51,7 +51,7 @@ class CAudioThreadScope {
 // True on a thread inside a CAudioThreadScope.
 bool IsAudioThread();
 
-// The threads that process an effect in real time. A fixed number of slots,
+// The threads that process an effect. A fixed number of slots,
 // lock-free: a thread takes a free slot, or the oldest taken one when all are
 // taken (a pool larger than that, or threads that ended without the host
 // suspending the effect, only forget the earliest).
@@ -101,7 +101,7 @@ class CRenderPace {
   // the wall clock between this block and the next.
   void Exclude(int64_t microseconds) { m_nExcludedUs.fetch_add(microseconds, std::memory_order_relaxed); }
   // Forgets the lead (a new render starts). Any thread.
-  void Reset() { m_bStarted.store(false, std::memory_order_relaxed); }
+  void Reset() { m_Thread.store(std::thread::id(), std::memory_order_relaxed); }
 
   static int64_t MonotonicMicroseconds();
 
@@ -109,7 +109,7 @@ class CRenderPace {
   const Clock m_Clock;
   // Relaxed atomics: blocks come one at a time, but a pool may send each
   // from another thread.
-  std::atomic<bool> m_bStarted{false};
+  // The thread of the last block; none before the first.
   std::atomic<std::thread::id> m_Thread{};
   std::atomic<int64_t> m_nLastUs{0};
   std::atomic<int64_t> m_nExcludedUs{0};

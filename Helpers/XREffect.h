@@ -171,8 +171,8 @@ class XREffect : public AudioEffectX {
   // With the idle worker (XREffectWorker.cpp): starts it at the host's open
   // and resume, stops it at close, and gives every other request from a host
   // thread the work the worker leaves to those threads. [host threads]
-  // Forgets the remembered audio thread when the host suspends the effect,
-  // or when that thread idles, opens or works the editor.
+  // Forgets the remembered audio threads when the host suspends the effect,
+  // and a thread that opens or idles the effect or works the editor.
   VstIntPtr dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) override;
   // Any thread. Host indexes outside the parameter count and the persistent
   // range are ignored. A quality setting written on one of the host's own
@@ -353,9 +353,7 @@ class XREffect : public AudioEffectX {
   // Asks the worker for a pass. Any thread, the audio thread too: never waits.
   void WakeIdleWorker() { m_IdleWorker.Wake(); }
   bool IsOnIdleWorker() const { return m_IdleWorker.OnWorkerThread(); }
-  // True when the host gives no time information or reports playing, or an
-  // offline render may be under way on another thread (its last block was
-  // offline, on a thread other than the caller's).
+  // True when the host gives no time information or reports playing.
   bool IsAudioPlaying();
   // [audio thread] Stamps the time of the block, before the product takes
   // m_bAudioBusy.
@@ -550,8 +548,9 @@ class XREffect : public AudioEffectX {
   void NotifyHostOfIOChange();
   bool IsAudioRecent(uint32_t now) const;
   // Audio runs: a block within kXrAudioRecentMs and the transport playing
-  // (IsAudioPlaying), unless the last block was an offline one of this very
-  // thread, whose render has ended. Idle side and host threads.
+  // (IsAudioPlaying); when that block was offline, whatever the transport,
+  // unless it was this very thread's, whose render has ended. Idle side and
+  // host threads.
   bool IsAudioRunning(uint32_t now);
 
   // --- the idle worker and the host threads' share (XREffectWorker.cpp) ---

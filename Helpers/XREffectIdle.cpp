@@ -56,20 +56,19 @@ bool XREffect::IsAudioRecent(uint32_t now) const {
 }
 
 bool XREffect::IsAudioRunning(uint32_t now) {
-  // Hosts that bounce on their own thread may report their transport playing
-  // for the bounce: the thread that rendered knows its render has ended.
-  if (m_OfflineRenderThread.load(std::memory_order_relaxed) == std::this_thread::get_id()) return false;
-  return IsAudioRecent(now) && IsAudioPlaying();
+  if (!IsAudioRecent(now)) return false;
+  // Hosts bounce with the transport stopped, or report it playing for the
+  // bounce: the render's own thread knows it has ended, any other must not
+  // rebuild or clear between its blocks.
+  const std::thread::id renderer = m_OfflineRenderThread.load(std::memory_order_relaxed);
+  if (renderer != std::thread::id()) return renderer != std::this_thread::get_id();
+  return IsAudioPlaying();
 }
 
 bool XREffect::IsAudioPlaying() {
   XR_TRY
   // The worker never asks the host: it takes the transport as running.
   if (IsOnIdleWorker()) return true;
-  // Hosts bounce with the transport stopped: the render's own thread knows
-  // it has ended, any other must not rebuild or clear between its blocks.
-  const std::thread::id renderer = m_OfflineRenderThread.load(std::memory_order_relaxed);
-  if (renderer != std::thread::id() && renderer != std::this_thread::get_id()) return true;
   const VstTimeInfo* info = getTimeInfo(kVstTransportPlaying);
   return !info || (info->flags & kVstTransportPlaying) != 0;
   XR_CATCH(true)

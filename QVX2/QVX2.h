@@ -286,9 +286,9 @@ class AQVX2 : public XREffect {
   // setting and sample rate set before the block shapes it, and no rebuild
   // or commit meets it (no block of silence). Waits for the idle side for a
   // bounded time while an update is pending, and otherwise, or on a thread
-  // that holds the editor's frame, only tries it; false when it was not had.
-  // [audio thread, offline only]
-  bool EnterIdleSideForOfflineBlock(std::unique_lock<std::recursive_mutex>& idleSide);
+  // that holds the editor's frame, only tries it. [audio thread, offline
+  // only]
+  void EnterIdleSideForOfflineBlock(std::unique_lock<std::recursive_mutex>& idleSide);
   // The kernel update's view of this effect (QVX2Update.cpp).
   class CKernelUpdateClient;
   // What the bypass path delays by: the latency the processed output has

@@ -6,15 +6,10 @@ std::atomic<unsigned int> g_Now{0};
 
 namespace {
 unsigned int TestClock() { return g_Now.load(); }
-constexpr unsigned int kBehindMachineMs = 60000;
 }  // namespace
 
 ClockScope::ClockScope() {
-  // Behind the machine's clock, so that a test handing over to it moves time
-  // forward however long ago the machine started (1 on a machine up less
-  // than a minute: 0 marks "none" in some due times).
-  const unsigned int machine = GetTickCount();
-  g_Now = machine > kBehindMachineMs ? machine - kBehindMachineMs : 1;
+  g_Now = fxtest::FakeClockStart();
   SetTickCountSourceForTesting(TestClock);
 }
 ClockScope::~ClockScope() { SetTickCountSourceForTesting(nullptr); }

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "Helpers/Assert.h"
+
 namespace fxtest {
 
 HostLog& HostLog::Get() {
@@ -123,6 +125,12 @@ std::vector<TestEffect::Change> TestEffect::Changes() {
 void TestEffect::ClearChanges() {
   std::lock_guard<std::mutex> lock(m_ChangesMutex);
   m_Changes.clear();
+}
+
+unsigned int FakeClockStart() {
+  constexpr unsigned int kBehindMachineMs = 60000;
+  const unsigned int machine = GetTickCount();
+  return machine > kBehindMachineMs ? machine - kBehindMachineMs : 1;
 }
 
 }  // namespace fxtest

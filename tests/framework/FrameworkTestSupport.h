@@ -58,6 +58,12 @@ class HostLog {
 VstIntPtr RecordingHostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
                                 float opt);
 
+// Where a test's fake millisecond clock starts: a minute behind the
+// machine's, so that a test handing over to the machine's clock moves time
+// forward however long ago the machine started (1 on a machine up less than
+// a minute: 0 marks "none" in some due times).
+unsigned int FakeClockStart();
+
 // Ends the process when a test does not finish in time: a deadlock fails the
 // run instead of hanging it.
 class Watchdog {

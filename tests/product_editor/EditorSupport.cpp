@@ -17,16 +17,12 @@ namespace edtest2 {
 namespace {
 std::atomic<unsigned int> g_Now{0};
 unsigned int TestClock() { return g_Now.load(); }
-constexpr unsigned int kBehindMachineMs = 60000;
 }  // namespace
 
 void EditorFixture::SetUp() {
   fxtest::HostLog::Get().Reset();
-  // Behind the machine's clock, so that a test handing over to it after its
-  // settling idles moves time forward however long ago the machine started
-  // (1 on a machine up less than a minute: 0 marks "none" in some due times).
-  const unsigned int machine = GetTickCount();
-  g_Now = machine > kBehindMachineMs ? machine - kBehindMachineMs : 1;
+  // A test may hand over to the machine's clock after its settling idles.
+  g_Now = fxtest::FakeClockStart();
   SetTickCountSourceForTesting(TestClock);
   g_kIdleRate = 10;
   m_pEffect = std::make_unique<EditorQvx2>();

@@ -19,7 +19,7 @@ using namespace edtest2;
 
 namespace {
 
-std::atomic<unsigned int> g_Now{GetTickCount()};  // the sessions' clock starts from the machine's
+std::atomic<unsigned int> g_Now{fxtest::FakeClockStart()};
 unsigned int TestClock() { return g_Now.load(); }
 
 // The value stored under a preference key, read from the file itself (a

@@ -516,43 +516,31 @@ TEST(HostedRunTest, ArdourBouncesAndExportsLandAnAutomatedStepAtItsTimeAndApplyA
   // raised curve as the reference renders it.
   const double riseDb = LevelDb(reference[0], 5.0, 5.9) - LevelDb(bounces.input, 5.0, 5.9);
   ASSERT_GT(riseDb, 10.0);
-  struct Landing {
-    std::string kind;
-    double seconds;
-    long latency;
-  };
-  std::vector<Landing> landings;
   std::ostringstream table;
-  table << "step of " << riseDb << " dB landed at (s; nan: not by 6 s), plug-in latency Ardour reported:";
+  std::vector<double> bounceTimes;
   for (const StepRun& run : runs) {
     const double halfwayDb = LevelDb(run.input, 1.0, 3.5) + 0.5 * riseDb;
     for (const StepRender& r : run.renders) {
-      landings.push_back({r.kind, LandingSeconds(r.audio, halfwayDb), r.latency});
-      table << "\n  " << r.kind << " " << landings.back().seconds << ", " << r.latency;
+      const double landed = LandingSeconds(r.audio, halfwayDb);
+      table << "\n  " << r.kind << " landed at " << landed << " s (nan: not by 6 s), latency " << r.latency;
+      if (r.kind == "maximum") continue;
+      EXPECT_EQ(r.latency, kMediumLatency) << r.kind;
+      EXPECT_TRUE(landed >= 3.95 && landed <= 4.15) << r.kind << " landed at " << landed << " s";
+      if (r.kind == "bounce") bounceTimes.push_back(landed);
     }
   }
-  const AudioBuffer& maximum = bounces.renders.back().audio;
-  const double nullMedium = NullDb(maximum, reference[0], 5.0, 5.9);
-  const double nullMaximum = NullDb(maximum, reference[1], 5.0, 5.9);
-  table << "\nMaximum set after the bounces: latency " << bounces.waitedLatency << " after " << bounces.waitedCycles
-        << " process cycles; the export then nulls " << nullMaximum << " dB against the Maximum reference, "
-        << nullMedium << " dB against Medium";
-  std::cout << table.str() << std::endl;
-
-  std::vector<double> bounceTimes;
-  for (const Landing& l : landings) {
-    if (l.kind == "maximum") continue;
-    EXPECT_EQ(l.latency, kMediumLatency) << l.kind;
-    EXPECT_TRUE(l.seconds >= 3.95 && l.seconds <= 4.15) << l.kind << " landed at " << l.seconds << " s";
-    if (l.kind == "bounce") bounceTimes.push_back(l.seconds);
-  }
+  std::cout << "a step of " << riseDb << " dB:" << table.str() << std::endl;
   ASSERT_EQ(bounceTimes.size(), 3u);
   const auto [first, last] = std::minmax_element(bounceTimes.begin(), bounceTimes.end());
   EXPECT_LE(*last - *first, 0.025) << "the bounces landed from " << *first << " to " << *last << " s";
   // With the editor closed and the transport stopped, Ardour reads the
   // plug-in's new latency within its process cycles, and the next export
   // renders in Maximum.
-  EXPECT_EQ(bounces.waitedLatency, kMaximumLatency) << "Ardour still reads latency " << bounces.waitedLatency;
+  EXPECT_EQ(bounces.waitedLatency, kMaximumLatency)
+      << "Ardour still reads latency " << bounces.waitedLatency << " after " << bounces.waitedCycles << " cycles";
+  const AudioBuffer& maximum = bounces.renders.back().audio;
+  const double nullMedium = NullDb(maximum, reference[0], 5.0, 5.9);
+  const double nullMaximum = NullDb(maximum, reference[1], 5.0, 5.9);
   EXPECT_LT(nullMaximum, nullMedium - 20.0) << "the export after Maximum was set nulls " << nullMaximum
                                             << " dB against Maximum, " << nullMedium << " dB against Medium";
 }
