@@ -166,6 +166,19 @@ class CFrame : public CViewContainer {
   // motion event, true when it is a drag.
   virtual bool waitForDrag();
 
+  // Mouse tracking (see CView::onMouseTrack): from a view's mouse(), the
+  // view follows the mouse until the buttons of its press (buttons) go up.
+  // A tracking under way ends first. [host's thread, under the frame lock]
+  void beginMouseCapture(CView* view, long buttons);
+  // The view tracking the mouse, or null.
+  CView* getMouseCapture() const { return pMouseCapture; }
+  // Ends the tracking under way as a release at the last place seen.
+  void endMouseCapture();
+  // True when view is the tracking view or holds it.
+  bool isMouseCaptureWithin(CView* view) const;
+  // Ends the tracking when so: the view leaves.
+  void endMouseCaptureWithin(CView* view);
+
   // Tells the window whether it wants the keys (a text edit holding the
   // focus is editing); text edits call it when they open or close a field.
   void updateKeyInput();
@@ -224,6 +237,12 @@ class CFrame : public CViewContainer {
   void dispatchKey(const PlatformEvent& event);
   void dispatchMouseMove(const PlatformEvent& event, bool left);
   void dispatchDrag(const PlatformEvent& event);
+  // A mouse event while a view tracks the mouse: true when the tracking took
+  // it, false when it goes its usual way.
+  bool dispatchTracked(const PlatformEvent& event);
+  // Hands the tracking view a motion or its end at a point in frame
+  // coordinates.
+  void sendTracked(const CPoint& framePoint, long buttons, bool end);
   // Notes an area (frame coordinates) to copy onto the window.
   void addDamage(const CRect& rect);
   // (Re)creates the back buffer at the frame's size, keeping its pixels.
@@ -259,6 +278,10 @@ class CFrame : public CViewContainer {
   bool bShown = true;                          // the window can be seen; under the frame lock
   std::atomic<unsigned long> drawCount{0};     // written under the frame lock, read by tests
   CTextEditField* pasteTarget = nullptr;       // remembered until the clipboard's text comes
+  CView* pMouseCapture = nullptr;              // remembered while it tracks the mouse
+  long captureButtons = 0;                     // the mouse buttons that hold the tracking
+  CPoint captureLast;                          // the tracking's last place, frame coordinates
+  CPoint lastMousePoint;                       // of the last press, motion or release
 
   // Idle thread: stop flag written by the destructor, read by the thread.
   std::thread idleThread;

@@ -82,6 +82,16 @@ void CFrame::handlePlatformEvent(const PlatformEvent& event) {
   const CScopedValue<bool> inEvents(bInEvents, true);
   CPoint where(event.x, event.y);
   switch (event.type) {
+    case EPlatformEvent::kMouseDown:
+    case EPlatformEvent::kMouseMove:
+    case EPlatformEvent::kMouseUp:
+      lastMousePoint = where;
+      break;
+    default:
+      break;
+  }
+  if (pMouseCapture && dispatchTracked(event)) return;
+  switch (event.type) {
     case EPlatformEvent::kExpose: {
       // The window lost these pixels; the back buffer is redrawn there (the
       // background once) and copied onto the window.
@@ -140,8 +150,10 @@ void CFrame::handlePlatformEvent(const PlatformEvent& event) {
       }
       break;
     case EPlatformEvent::kDestroyed:
-      // The host's window went, and ours with it: nothing more is served.
+      // The host's window went, and ours with it: nothing more is served,
+      // and a drag under way ends where it was.
       bAlive = false;
+      endMouseCapture();
       break;
     case EPlatformEvent::kDragEnter:
     case EPlatformEvent::kDragMove:
@@ -153,6 +165,88 @@ void CFrame::handlePlatformEvent(const PlatformEvent& event) {
     case EPlatformEvent::kMouseEnter:
     case EPlatformEvent::kResized:
       break;
+  }
+}
+
+namespace {
+constexpr long kMouseButtons = kMouseLeft | kMouseMiddle | kMouseRight;
+}  // namespace
+
+void CFrame::beginMouseCapture(CView* view, long buttons) {
+  CScopedLock hold(frameLock);
+  if (pMouseCapture) endMouseCapture();
+  if (!view || !(buttons & kMouseButtons)) return;
+  view->remember();
+  pMouseCapture = view;
+  captureButtons = buttons & kMouseButtons;
+  captureLast = lastMousePoint;
+}
+
+void CFrame::sendTracked(const CPoint& framePoint, long buttons, bool end) {
+  CView* view = pMouseCapture;
+  if (!view) return;
+  captureLast = framePoint;
+  // Taken out before the call: the view's handler may start a new tracking,
+  // or remove views.
+  if (end) pMouseCapture = nullptr;
+  CPoint where(framePoint);
+  view->frameToLocal(where);
+  CDrawContext* context = createDrawContext();
+  try {
+    if (end)
+      view->onMouseTrackEnd(context, where, buttons & ~captureButtons);
+    else
+      view->onMouseTrack(context, where, buttons);
+  } catch (...) {
+    HandleException(__PRETTY_FUNCTION__);
+  }
+  context->forget();
+  if (end) view->forget();
+}
+
+void CFrame::endMouseCapture() {
+  CScopedLock hold(frameLock);
+  sendTracked(captureLast, 0, true);
+}
+
+bool CFrame::isMouseCaptureWithin(CView* view) const {
+  for (CView* v = pMouseCapture; v && view; v = v->getParentView())
+    if (v == view) return true;
+  return false;
+}
+
+void CFrame::endMouseCaptureWithin(CView* view) {
+  CScopedLock hold(frameLock);
+  if (isMouseCaptureWithin(view)) endMouseCapture();
+}
+
+bool CFrame::dispatchTracked(const PlatformEvent& event) {
+  const CPoint where(event.x, event.y);
+  switch (event.type) {
+    case EPlatformEvent::kMouseMove:
+      // A motion without the drag's buttons: their release was lost (a grab
+      // elsewhere took it); the drag ends and the motion goes on as hover.
+      if (!(event.buttons & captureButtons)) {
+        sendTracked(where, event.buttons, true);
+        return false;
+      }
+      sendTracked(where, event.buttons, false);
+      return true;
+    case EPlatformEvent::kMouseUp:
+      if (!(event.buttons & captureButtons)) sendTracked(where, event.buttons, true);
+      return true;
+    case EPlatformEvent::kMouseDown:
+      // Another button during a drag belongs to the drag; a press of the
+      // drag's own button means its release was lost.
+      if (!(event.buttons & captureButtons)) return true;
+      sendTracked(captureLast, 0, true);
+      return false;
+    case EPlatformEvent::kMouseEnter:
+    case EPlatformEvent::kMouseLeave:
+      // The pointer stays the drag's outside the window: no hover changes.
+      return true;
+    default:
+      return false;
   }
 }
 

@@ -84,6 +84,10 @@ bool CView::hitTest(const CPoint& where, const long) {
          where.v >= mouseableArea.top && where.v <= mouseableArea.bottom;
 }
 
+void CView::onMouseTrack(CDrawContext*, CPoint&, long) {}
+
+void CView::onMouseTrackEnd(CDrawContext*, CPoint&, long) {}
+
 void CView::setViewSize(CRect& rect) {
   size = rect;
   setDirty(true);

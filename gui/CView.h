@@ -42,6 +42,16 @@ class CView : public CReferenceCounter {
   virtual void mouse(CDrawContext* context, CPoint& where, long buttons = -1);
   virtual void mouseMove(CDrawContext* context, CPoint& where, long buttons = -1);
 
+  // Mouse tracking is driven by events, never by a loop inside one: a view
+  // that follows a drag asks its frame for the mouse in mouse()
+  // (CFrame::beginMouseCapture) and returns at once. Each later motion then
+  // arrives here in an event of its own, with the buttons held, in the
+  // coordinates mouse() had; the release arrives at onMouseTrackEnd, also
+  // when the drag is cut short (the view leaves the frame, the editor closes,
+  // the window goes, the release was lost), at the last place seen.
+  virtual void onMouseTrack(CDrawContext* context, CPoint& where, long buttons);
+  virtual void onMouseTrackEnd(CDrawContext* context, CPoint& where, long buttons);
+
   // Remembers the new bitmap before forgetting the old one, then marks dirty.
   virtual void setBackground(CBitmap* background);
   virtual CBitmap* getBackground() const { return pBackground; }

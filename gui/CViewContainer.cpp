@@ -112,6 +112,9 @@ void CViewContainer::deleteNode(CCView* node) {
 }
 
 void CViewContainer::removeView(CView* view, const bool& withForget) {
+  // A drag on the view (or inside it) ends while its place is still known,
+  // before the list is searched: its end may change the list.
+  if (pParentFrame && view) pParentFrame->endMouseCaptureWithin(view);
   const CScopedLockPair hold(FrameLockOf(pParentFrame), lock);
   if (pParentFrame && view && pParentFrame->getFocusView() == view)
     pParentFrame->setFocusView(nullptr);
@@ -126,6 +129,17 @@ void CViewContainer::removeView(CView* view, const bool& withForget) {
 
 void CViewContainer::removeAll(const bool& withForget) {
   const CScopedLock frameFirst(FrameLockOf(pParentFrame));
+  // A drag on a child (or inside one) ends while its place is still known;
+  // its end may change this list, which is walked afresh after it.
+  if (pParentFrame && pParentFrame->getMouseCapture()) {
+    bool within = false;
+    {
+      CScopedLock hold(lock);
+      for (CCView* node = pFirstView; node && !within; node = node->pNext)
+        within = pParentFrame->isMouseCaptureWithin(node->pView);
+    }
+    if (within) pParentFrame->endMouseCapture();
+  }
   RemoveAllChildren(withForget);
 }
 

@@ -403,29 +403,122 @@ TEST_F(FrameEventsTest, AfterTheWindowIsDestroyedNoEventTouchesTheViews) {
   EXPECT_EQ(window->PresentCount(), presents) << "nothing is drawn into a dead window";
 }
 
-TEST_F(FrameEventsTest, ModalMouseLoopReadsThePointerAndRedrawsEachPass) {
-  Deliver(ExposeAll());
-  left->onMouse = [](CDrawContext* context, CPoint&, long) {
-    auto* self = static_cast<RecordingView*>(context->getFrame()->getView(0));
-    CPoint where;
-    while (context->getMouseButtons() & kMouseLeft) {
-      self->getMouseLocation(context, where);
-      self->moves.push_back({where, 0});
-      self->colour = kWhiteCColor;
-      self->setDirty(true);
-      context->getFrame()->doIdleStuff();
-    }
+namespace {
+// A view that tracks every left press and records what the tracking hears,
+// painting itself white while it tracks.
+class TrackingView : public RecordingView {
+ public:
+  using RecordingView::RecordingView;
+  void mouse(CDrawContext* context, CPoint& where, long buttons) override {
+    RecordingView::mouse(context, where, buttons);
+    if (buttons & kMouseLeft) getFrame()->beginMouseCapture(this, buttons);
+  }
+  void onMouseTrack(CDrawContext*, CPoint& where, long buttons) override {
+    tracks.push_back({where, buttons});
+    colour = kWhiteCColor;
+    setDirty(true);
+  }
+  void onMouseTrackEnd(CDrawContext*, CPoint& where, long buttons) override { ends.push_back({where, buttons}); }
+  std::vector<Press> tracks, ends;
+};
+}  // namespace
+
+TEST_F(FrameEventsTest, ADragArrivesAsEventsOfItsOwnAndEndsOnceHoweverItEnds) {
+  // The view sits in a container at (30, 55), so its parent's coordinates
+  // are the frame's less that offset.
+  const CPoint off(30, 55);
+  auto frameEvent = [&](EPlatformEvent type, int x, int y, long buttons) {
+    return MakeEvent(type, x + off.h, y + off.v, buttons);
   };
-  window->SetPointer(20, 30, kMouseLeft);
-  window->QueuePointer(22, 31, kMouseLeft);
-  window->QueuePointer(24, 32, kMouseLeft);
-  window->QueuePointer(24, 32, 0);
-  const int presents = window->PresentCount();
-  Deliver(MakeEvent(EPlatformEvent::kMouseDown, 20, 30, kMouseLeft));
-  ASSERT_GE(left->moves.size(), 2u);
-  EXPECT_EQ(left->moves[0].where, CPoint(22, 31)) << "positions in the view's parent's coordinates";
-  EXPECT_GT(window->PresentCount(), presents) << "the view was redrawn during the drag";
-  EXPECT_EQ(Shown(window, 30, 30), 0xFFFFFFu);
+  enum class End { kRelease, kReleaseOutside, kLostRelease, kPressAgain, kRemoved, kBoxRemoved, kDestroyed, kClosed };
+  for (const End end : {End::kRelease, End::kReleaseOutside, End::kLostRelease, End::kPressAgain, End::kRemoved,
+                        End::kBoxRemoved, End::kDestroyed, End::kClosed}) {
+    SCOPED_TRACE(static_cast<int>(end));
+    if (end == End::kDestroyed || end == End::kClosed) {
+      TearDown();
+      SetUp();
+    }
+    auto* box = new CViewContainer(CRect(off.h, off.v, off.h + 100, off.v + 40), frame);
+    frame->addView(box);
+    auto* view = new TrackingView(CRect(10, 5, 60, 35), kRedCColor);
+    view->remember();
+    box->addView(view);
+    Deliver(ExposeAll());
+    const unsigned long draws = frame->getDrawCount();
+
+    // Press and first motion come in one host call, each later motion in
+    // its own; none of them waits for the release.
+    window->Queue(frameEvent(EPlatformEvent::kMouseDown, 20, 10, kMouseLeft));
+    window->Queue(frameEvent(EPlatformEvent::kMouseMove, 22, 11, kMouseLeft | kModifierShift));
+    editor->idle();
+    ASSERT_EQ(view->mice.size(), 1u);
+    EXPECT_EQ(view->mice[0].where, CPoint(20, 10));
+    EXPECT_EQ(frame->getMouseCapture(), view);
+    // Outside the view and the window the drag stays the view's, hover and
+    // crossings included.
+    Deliver(frameEvent(EPlatformEvent::kMouseLeave, 500, 11, kMouseLeft));
+    Deliver(frameEvent(EPlatformEvent::kMouseMove, 500, -80, kMouseLeft));
+    Deliver(frameEvent(EPlatformEvent::kMouseDown, 24, 12, kMouseRight));
+    ASSERT_EQ(view->tracks.size(), 2u);
+    EXPECT_EQ(view->tracks[0].where, CPoint(22, 11)) << "in the parent's coordinates";
+    EXPECT_EQ(view->tracks[0].buttons, kMouseLeft | kModifierShift);
+    EXPECT_EQ(view->tracks[1].where, CPoint(500, -80));
+    EXPECT_TRUE(view->moves.empty()) << "no hover during a drag";
+    EXPECT_EQ(view->mice.size(), 1u) << "another button's press belongs to the drag";
+    EXPECT_GT(frame->getDrawCount(), draws) << "the view is redrawn while the button is held";
+    EXPECT_TRUE(view->ends.empty());
+
+    CPoint endsAt(500, -80);
+    switch (end) {
+      case End::kRelease:
+        Deliver(frameEvent(EPlatformEvent::kMouseUp, 26, 13, 0));
+        endsAt = CPoint(26, 13);
+        break;
+      case End::kReleaseOutside:
+        Deliver(frameEvent(EPlatformEvent::kMouseUp, 26, 13, kMouseLeft));  // the right one; the left is held
+        EXPECT_TRUE(view->ends.empty());
+        Deliver(frameEvent(EPlatformEvent::kMouseUp, -40, 300, 0));
+        endsAt = CPoint(-40, 300);
+        break;
+      case End::kLostRelease:
+        Deliver(frameEvent(EPlatformEvent::kMouseMove, 27, 14, 0));
+        endsAt = CPoint(27, 14);
+        EXPECT_EQ(view->moves.size(), 1u) << "the motion goes on as hover";
+        break;
+      case End::kPressAgain:
+        Deliver(frameEvent(EPlatformEvent::kMouseDown, 28, 15, kMouseLeft));
+        EXPECT_EQ(view->mice.size(), 2u) << "the new press starts afresh";
+        EXPECT_EQ(frame->getMouseCapture(), view);
+        Deliver(frameEvent(EPlatformEvent::kMouseUp, 28, 15, 0));
+        break;
+      case End::kRemoved:
+        box->removeView(view);
+        break;
+      case End::kBoxRemoved:
+        frame->removeView(box);
+        box = nullptr;
+        break;
+      case End::kDestroyed:
+        window->Destroy();
+        editor->idle();
+        break;
+      case End::kClosed:
+        editor->close();
+        break;
+    }
+    const size_t wantEnds = end == End::kPressAgain ? 2u : 1u;
+    ASSERT_EQ(view->ends.size(), wantEnds);
+    EXPECT_EQ(view->ends[0].where, endsAt) << "at the last place seen";
+    EXPECT_EQ(view->ends[0].buttons & kMouseLeft, 0);
+    if (end != End::kClosed) {
+      EXPECT_EQ(frame->getMouseCapture(), nullptr);
+    }
+    Deliver(frameEvent(EPlatformEvent::kMouseMove, 29, 16, kMouseLeft));
+    EXPECT_EQ(view->tracks.size(), 2u) << "nothing reaches the view after its end";
+    EXPECT_EQ(view->ends.size(), wantEnds);
+    if (box && end != End::kClosed && end != End::kDestroyed) frame->removeView(box);
+    view->forget();
+  }
 }
 
 TEST_F(FrameEventsTest, InvalidateMarksTouchingChildrenOnly) {
