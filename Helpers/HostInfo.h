@@ -2,9 +2,10 @@
 // per loaded plug-in, recognises the hosts that need special treatment, and
 // sets the process-wide values the rest of the framework consults.
 //
-// Thread contract: GetHostInfo runs on the thread that creates an effect,
-// before any editor or audio activity of that effect; it is safe against
-// concurrent creation of several effects. The values are atomics: written at
+// Thread contract: GetHostInfo runs on the thread that opens an effect
+// (effOpen: the host has the record by then), before any editor or audio
+// activity of that effect; it is safe against several effects opened at
+// once. The values are atomics: written at
 // identification (g_kIdleRate also by the "LimitFramerate" preference and the
 // editor's fallback timer), read by the editor's idle source and the effect
 // base on any thread.

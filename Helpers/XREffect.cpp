@@ -61,6 +61,15 @@ XREffect::XREffect(audioMasterCallback audioMaster, int nParams, int nABParams)
   for (auto& v : m_fPersistantParam) v.store(0.0f, std::memory_order_relaxed);
   canProcessReplacing(true);
   CopyName(m_DefaultProgram.name, "Default");
+  XR_CATCH_VOID
+}
+
+void XREffect::open() {
+  XR_TRY
+  // Not in the entry: the host has no record then, and gets no call but the
+  // version (and the current id) before it has one.
+  GetHostInfo(audioMaster);
+  // After the host's own idle settings, which it overrides.
   int limitFramerate = 0;
   if (CPersistantStorage::QueryStoredPluginInt("LimitFramerate", &limitFramerate) && limitFramerate != 0)
     g_kIdleRate.store(100);
@@ -460,6 +469,7 @@ void XREffect::InitAfterProgramsSet() {}
 void XREffect::Cleanup() {}
 
 void XREffect::HostAutomate(int index, float value) {
+  if (m_bConstructing.load()) return;
   // The worker never calls the host: the next host thread reports the value.
   if (IsOnIdleWorker()) {
     DeferHostAutomation(index);

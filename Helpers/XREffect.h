@@ -174,6 +174,9 @@ class XREffect : public AudioEffectX {
   // Forgets the remembered audio threads when the host suspends the effect,
   // and a thread that opens or idles the effect or works the editor.
   VstIntPtr dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) override;
+  // The host has the record: identifies the host (once per process) and
+  // applies the "LimitFramerate" preference after it. [host thread]
+  void open() override;
   // Any thread. Host indexes outside the parameter count and the persistent
   // range are ignored. A quality setting written on one of the host's own
   // threads gets that thread's share of the work, as a request does
@@ -425,6 +428,10 @@ class XREffect : public AudioEffectX {
   void ExcludeFromRenderPace(int64_t microseconds) { m_RenderPace.Exclude(microseconds); }
   // Set by a product's Init to have the idle worker (XREffectWorker.cpp).
   bool m_bIdleWorkerWanted = false;
+  // Set by the product's constructor for its duration: the host has no
+  // record yet, so values adopted meanwhile (stored quality settings) are not
+  // reported to it; it reads them when it asks. [constructing thread]
+  std::atomic<bool> m_bConstructing{false};
   // Stores the value of host parameter `index` as setParameter does (an undo
   // point for a change, the old value kept as the previous one) and tells
   // nobody. Any thread.

@@ -38,13 +38,13 @@ AudioEffect* createEffectInstance(audioMasterCallback audioMaster) {
   // no record, as for any other failed start.
   FFT_Init();
   if (!FFT_PoolReady()) return nullptr;
-  GetHostInfo(audioMaster);
   return new AQVX2(audioMaster);
   XR_CATCH(nullptr)
 }
 
 AQVX2::AQVX2(audioMasterCallback audioMaster) : XREffect(audioMaster, kQvx2NumParams, kQvx2NumABParams) {
   XR_TRY
+  const CFlagScope constructing(m_bConstructing);
   m_nNumPersistantParams = kQvx2NumPersistantParams;
   setNumInputs(kQvx2NumInputs);
   setNumOutputs(kQvx2NumOutputs);

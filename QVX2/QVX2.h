@@ -55,7 +55,8 @@ class AQVX2 : public XREffect {
  public:
   // Runs the whole start-up: base, identity, defaults, persistent
   // parameters, Init, programs, one pass of every parameter through the
-  // writing road, then InitAfterParametersSet. [host thread that creates]
+  // writing road, then InitAfterParametersSet. The host has no record yet:
+  // nothing is asked of it or reported to it. [host thread that creates]
   explicit AQVX2(audioMasterCallback audioMaster);
   ~AQVX2() override;
 
@@ -193,6 +194,9 @@ class AQVX2 : public XREffect {
  public:
   // Quality-mode application and the idle side's hooks. [idle side]
   void InitAfterParametersSet() override;
+  // The host's effOpen: the host is known, and a host that needs "Offline
+  // Render" gets it on. [host thread]
+  void open() override;
   void ApplyQualityModeSettings() override;
   void UpdateAllFFTSettings() override;
   void ClearAllFFTFilters() override;

@@ -60,9 +60,16 @@ void AQVX2::Init() {
 void AQVX2::InitAfterParametersSet() {
   XR_TRY
   XREffect::InitAfterParametersSet();
+  resume();
+  XR_CATCH_VOID
+}
+
+void AQVX2::open() {
+  XR_TRY
+  XREffect::open();
+  // The host is known from here on.
   if (g_eRecognisedHost.load() == kHostNuendo && kQvx2OfflineRender >= 0)
     SetParamAndForceHostUpdate(kQvx2OfflineRender, 1.0f);
-  resume();
   XR_CATCH_VOID
 }
 

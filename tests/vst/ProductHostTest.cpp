@@ -1,6 +1,7 @@
 // Both editions of the product loaded as plug-in modules by the command-line
 // host: what a host sees of them, and the robustness sweep run in-process
 // (so that the sanitizers see every call).
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,12 +10,20 @@
 #include <vector>
 
 #include "prefs/TempConfigFolder.h"
+#include "tests/vst/VstTestSupport.h"
 #include "tools/qvxhost/AudioIO.h"
 #include "tools/qvxhost/PluginHost.h"
 #include "tools/qvxhost/Render.h"
 #include "tools/qvxhost/Sweep.h"
 
 namespace {
+
+int ParameterIndex(const std::vector<ParameterInfo>& params, const std::string& name) {
+  for (const ParameterInfo& p : params)
+    if (p.name == name) return p.index;
+  ADD_FAILURE() << "no parameter named " << name;
+  return 0;
+}
 
 TEST(ProductModuleTest, BothEditionsShowTheirIdentityAndParameters) {
   const struct {
@@ -66,12 +75,7 @@ TEST(ProductModuleTest, ParameterTextsReachTheHostWholeWithinTwentyFourBytes) {
   ASSERT_TRUE(host.Load(QVX_PRODUCT_MODULE)) << host.Error();
   host.Start(48000.0, 512);
   const std::vector<ParameterInfo> params = host.QueryParameters();
-  auto indexOf = [&](const std::string& name) {
-    for (const ParameterInfo& p : params)
-      if (p.name == name) return p.index;
-    ADD_FAILURE() << "no parameter named " << name;
-    return 0;
-  };
+  auto indexOf = [&](const std::string& name) { return ParameterIndex(params, name); };
   const int bandType = indexOf("Band Type");
   const int guide = indexOf("Guide Display");
   indexOf("Quality Mode Rating");
@@ -88,6 +92,50 @@ TEST(ProductModuleTest, ParameterTextsReachTheHostWholeWithinTwentyFourBytes) {
       host.Dispatch(opcode, index, 0, text);
       ASSERT_NE(std::memchr(text, 0, 24), nullptr) << "opcode " << opcode << " index " << index;
       for (int k = 24; k < 64; ++k) ASSERT_EQ(text[k], '#') << "opcode " << opcode << " index " << index;
+    }
+  }
+}
+
+// The host has no record while the entry runs: the effect asks it its
+// version and nothing else (the current id at most), whatever quality mode
+// the preferences hold, and the stored mode is what the host reads once it
+// has opened the effect.
+TEST(ProductModuleTest, TheEntryAsksTheHostOnlyItsVersionWhateverQualityIsStored) {
+  const struct {
+    const char* path;
+    std::vector<int> ratings;
+  } editions[] = {{QVX_PRODUCT_MODULE, {10, 20, 30, 40, 50, 60, 70, 80}}, {QVX_PRODUCT_MODULE_STD, {10, 20, 30, 40}}};
+  for (const auto& e : editions) {
+    for (int rating : e.ratings) {
+      SCOPED_TRACE(std::string(e.path) + " rating " + std::to_string(rating));
+      TempConfigFolder prefs;
+      int quality = 0;
+      std::string mode;
+      {
+        PluginHost storing;
+        ASSERT_TRUE(storing.Load(e.path)) << storing.Error();
+        storing.Start(48000.0, 512);
+        quality = ParameterIndex(storing.QueryParameters(), "Quality Mode Rating");
+        ASSERT_TRUE(storing.SetParameter(quality, static_cast<float>(rating) / 999.0f));
+        mode = storing.DispatchText(effGetParamDisplay, quality);
+      }
+      void* module = ::dlopen(e.path, RTLD_NOW | RTLD_LOCAL);
+      ASSERT_NE(module, nullptr) << ::dlerror();
+      auto entry = reinterpret_cast<AEffect* (*)(audioMasterCallback)>(::dlsym(module, "VSTPluginMain"));
+      ASSERT_NE(entry, nullptr);
+      FakeHost host;
+      host.answer = [](const FakeHost::Call& c) { return c.opcode == audioMasterVersion ? VstIntPtr{2400} : 0; };
+      AEffect* fx = entry(&FakeHost::Callback);
+      ASSERT_NE(fx, nullptr);
+      for (const FakeHost::Call& c : host.calls)
+        EXPECT_TRUE(c.opcode == audioMasterVersion || c.opcode == audioMasterCurrentId)
+            << "opcode " << c.opcode << " index " << c.index << " before the host had the record";
+      fx->dispatcher(fx, effOpen, 0, 0, nullptr, 0.0f);
+      char text[64] = "";
+      fx->dispatcher(fx, effGetParamDisplay, quality, 0, text, 0.0f);
+      EXPECT_EQ(text, mode) << "the stored mode";
+      fx->dispatcher(fx, effClose, 0, 0, nullptr, 0.0f);
+      ::dlclose(module);
     }
   }
 }
