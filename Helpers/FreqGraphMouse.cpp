@@ -1,5 +1,6 @@
 // Mouse handling of the frequency graphs: the tone request, the hover over
-// the zoom strips and the plot, and the frequency zoom drag.
+// the zoom strips and the plot, and the frequency zoom drag with the drags'
+// common start.
 #include <algorithm>
 #include <cmath>
 
@@ -108,38 +109,77 @@ void CFreqGraph::MouseMovedAway(CDrawContext*) {
 
 void CFreqGraph::captureMouse(CDrawContext* ctx, CPoint& where, long buttons) {
   XR_TRY
+  PressDrag(eDragFreqZoom, ctx, where, buttons);
+  XR_CATCH_VOID
+}
+
+void CFreqGraph::PressDrag(EMouseDrag drag, CDrawContext* ctx, CPoint& where, long buttons) {
   buttons = ResolveButtons(ctx, buttons);
   if (ModifierClickTaken(ctx, buttons)) return;
   if (checkDefaultValue(ctx, buttons)) {
-    SetFreqRange(m_fDefFreqMin, m_fDefFreqMax, true);
-    ReportToEditor(0, 1.0f, 0.0f, 0.0f);
-    doIdleStuff();
+    // The host call that brought the click redraws.
+    ResetDrag(drag);
     return;
   }
   if (!(buttons & kMouseLeft) || !ctx) return;
   beginEdit();
-  CPoint previous = where;
-  for (;;) {
-    const long now = ctx->getMouseButtons();
-    if (!(now & kMouseLeft)) {
-      SetFreqRange(m_fFreqMin, m_fFreqMax, true);
-      endEdit();
-      ReportToEditor(0, 1.0f, 0.0f, 0.0f);
-      SetZoomControlState(eZoomNone);
-      setDirty(true);
-      return;
-    }
-    CPoint p = previous;
-    getMouseLocation(ctx, p);
-    if (p != previous) {
-      ZoomFreqStep(previous, p, now);
-      ReportToEditor(0, 0.0f, 0.0f, 0.0f);
-      previous = p;
-      setDirty(true);
-    }
-    doIdleStuff();
-    Sleep(kDragPassMs);
+  BeginDrag(drag, ctx, where, buttons);
+}
+
+void CFreqGraph::BeginDrag(EMouseDrag drag, CDrawContext* ctx, CPoint& where, long buttons) {
+  m_eDrag = drag;
+  m_DragLast = where;
+  onMouseTrack(ctx, where, buttons);
+  FollowMouse(ctx, where, kMouseLeft);
+}
+
+void CFreqGraph::ResetDrag(EMouseDrag drag) {
+  if (drag == eDragFreqZoom) {
+    SetFreqRange(m_fDefFreqMin, m_fDefFreqMax, true);
+    ReportToEditor(0, 1.0f, 0.0f, 0.0f);
+  } else if (drag == eDragDbZoom) {
+    SetDbRange(m_fDefDbMin, m_fDefDbMax);
+    ReportToEditor(1, 1.0f, 0.0f, 0.0f);
   }
+}
+
+void CFreqGraph::onMouseTrack(CDrawContext*, CPoint& where, long buttons) {
+  XR_TRY
+  if (m_eDrag == eDragOwn) {
+    OwnDragMotion(where, buttons);
+    return;
+  }
+  const bool db = m_eDrag == eDragDbZoom;
+  if (!db && m_eDrag != eDragFreqZoom) return;
+  if (where != m_DragLast) {
+    if (db)
+      ZoomDbStep(m_DragLast, where, buttons);
+    else
+      ZoomFreqStep(m_DragLast, where, buttons);
+    ReportToEditor(db ? 1 : 0, 0.0f, 0.0f, 0.0f);
+    m_DragLast = where;
+    setDirty(true);
+  }
+  if (db && m_bDbZoomSettlesEachMotion) ReportToEditor(1, 1.0f, 0.0f, 0.0f);
+  XR_CATCH_VOID
+}
+
+void CFreqGraph::onMouseTrackEnd(CDrawContext*, CPoint&, long) {
+  XR_TRY
+  const EMouseDrag drag = m_eDrag;
+  if (drag == eDragNone) return;
+  m_eDrag = eDragNone;
+  if (drag == eDragOwn) {
+    OwnDragEnd();
+    endEdit();
+    return;
+  }
+  const bool db = drag == eDragDbZoom;
+  if (!db) SetFreqRange(m_fFreqMin, m_fFreqMax, true);
+  endEdit();
+  if (!db || !m_bDbZoomSettlesEachMotion) ReportToEditor(db ? 1 : 0, 1.0f, 0.0f, 0.0f);
+  SetZoomControlState(eZoomNone);
+  setDirty(true);
   XR_CATCH_VOID
 }
 
@@ -167,6 +207,12 @@ void CFreqGraph::ZoomFreqStep(const CPoint& previous, const CPoint& now, long bu
 }
 
 void CFreqGraph::captureMouseDb(CDrawContext*, CPoint&, long) {}
+
+void CFreqGraph::ZoomDbStep(const CPoint&, const CPoint&, long) {}
+
+void CFreqGraph::OwnDragMotion(const CPoint&, long) {}
+
+void CFreqGraph::OwnDragEnd() {}
 
 void CFreqGraph::FillInMouseInfoFor(CPoint&, float) {}
 

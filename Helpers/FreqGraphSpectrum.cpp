@@ -83,7 +83,9 @@ const char* const CCompositeGraph::c_pszWhatToShowName[kNumWhatToShow] = {
 
 CCompositeGraph::CCompositeGraph(const CRect& size, AEffGUIEditor* editor,
                                  CControlListener* listener)
-    : CFreqSpectrumGraph(size, editor, listener) {}
+    : CFreqSpectrumGraph(size, editor, listener) {
+  m_bDbZoomSettlesEachMotion = true;
+}
 
 void CCompositeGraph::SetWhatToShow(EWhatToShow mode) {
   XR_TRY
@@ -119,37 +121,7 @@ void CCompositeGraph::TriggerGenerateToneFor(CPoint& point, float freq) {
 
 void CCompositeGraph::captureMouseDb(CDrawContext* ctx, CPoint& where, long buttons) {
   XR_TRY
-  if (buttons == -1) buttons = ctx ? ctx->getMouseButtons() : 0;
-  if (ModifierClickTaken(ctx, buttons)) return;
-  if (checkDefaultValue(ctx, buttons)) {
-    SetDbRange(m_fDefDbMin, m_fDefDbMax);
-    ReportToEditor(1, 1.0f, 0.0f, 0.0f);
-    doIdleStuff();
-    return;
-  }
-  if (!(buttons & kMouseLeft) || !ctx) return;
-  beginEdit();
-  CPoint previous = where;
-  for (;;) {
-    const long now = ctx->getMouseButtons();
-    if (!(now & kMouseLeft)) {
-      endEdit();
-      SetZoomControlState(eZoomNone);
-      setDirty(true);
-      return;
-    }
-    CPoint p = previous;
-    getMouseLocation(ctx, p);
-    if (p != previous) {
-      ZoomDbStep(previous, p, now);
-      ReportToEditor(1, 0.0f, 0.0f, 0.0f);
-      previous = p;
-      setDirty(true);
-    }
-    ReportToEditor(1, 1.0f, 0.0f, 0.0f);
-    doIdleStuff();
-    Sleep(kDragPassMs);
-  }
+  PressDrag(eDragDbZoom, ctx, where, buttons);
   XR_CATCH_VOID
 }
 

@@ -15,7 +15,7 @@
 // Source files: FreqGraphs.cpp (ranges, peaks, freeze, slots, reports),
 // FreqGraphExtract.cpp (spectrum to columns, band tables),
 // FreqGraphGrid.cpp (grids, labels, text helpers), FreqGraphMouse.cpp
-// (hover, strips, frequency zoom), FreqGraphSpectrum.cpp (colours, second
+// (hover, strips, the drags), FreqGraphSpectrum.cpp (colours, second
 // pair, scales, modes, dB zoom, read-out, tones), FreqGraphComposite.cpp
 // (the composite graph's frame and grid layer). The family's other members,
 // which no editor of this plug-in shows: the stereo graph (StereoGraph.h)
@@ -173,11 +173,16 @@ class CFreqGraph : public CLayeredOwnerDrawControl {
   // A left click with Command alone (17) or a double click.
   bool checkDefaultValue(CDrawContext* ctx, long buttons) override;
   void MouseMovedAway(CDrawContext* ctx) override;
-  // The frequency zoom drag (modal, 10 ms per pass): up and down scale the
-  // span about the frequency under the mouse, left and right move it.
+  // The frequency zoom drag, from its press: up and down scale the span
+  // about the frequency under the mouse, left and right move it; each
+  // motion (onMouseTrack) zooms by its move from the one before.
   virtual void captureMouse(CDrawContext* ctx, CPoint& where, long buttons);
   // The dB zoom drag; nothing here.
   virtual void captureMouseDb(CDrawContext* ctx, CPoint& where, long buttons);
+  // A motion of the drag under way and its end: the two zooms', and a
+  // derived display's own drag through OwnDragMotion and OwnDragEnd.
+  void onMouseTrack(CDrawContext* ctx, CPoint& where, long buttons) override;
+  void onMouseTrackEnd(CDrawContext* ctx, CPoint& where, long buttons) override;
   // Hover read-out and tone request at a view-relative point; nothing here.
   virtual void FillInMouseInfoFor(CPoint& point, float freq);
   virtual void TriggerGenerateToneFor(CPoint& point, float freq);
@@ -244,6 +249,32 @@ class CFreqGraph : public CLayeredOwnerDrawControl {
   // A modifier click taken by the listener.
   bool ModifierClickTaken(CDrawContext* ctx, long buttons);
 
+  // What the mouse drags, from the press to the drag's end: a zoom, or the
+  // one drag a derived display adds.
+  enum EMouseDrag { eDragNone = 0, eDragFreqZoom, eDragDbZoom, eDragOwn };
+  // A press where `drag` starts: a modifier click the listener takes, a
+  // default click (ResetDrag), or with the left button the drag itself in
+  // an edit bracket, the press its first motion.
+  void PressDrag(EMouseDrag drag, CDrawContext* ctx, CPoint& where, long buttons);
+  // Starts a drag at its press: the press is its first motion, and the
+  // frame hands it the others (FollowMouse).
+  void BeginDrag(EMouseDrag drag, CDrawContext* ctx, CPoint& where, long buttons);
+  // What a default click where `drag` starts restores, reported to the
+  // editor: the zooms' default ranges here.
+  virtual void ResetDrag(EMouseDrag drag);
+  // One step of the dB zoom for a move from `previous` to `now`; nothing
+  // here.
+  virtual void ZoomDbStep(const CPoint& previous, const CPoint& now, long buttons);
+  // A derived display's own drag (eDragOwn): a motion, the press included,
+  // and what its end does before the edit bracket closes; nothing here.
+  virtual void OwnDragMotion(const CPoint& where, long buttons);
+  virtual void OwnDragEnd();
+  EMouseDrag m_eDrag = eDragNone;
+  CPoint m_DragLast;  // where the drag's last handled motion was
+  // The dB zoom reports its range as settled (1) after every motion rather
+  // than once at its end.
+  bool m_bDbZoomSettlesEachMotion = false;
+
  private:
   void ExtractLineChart(float* column, const double* bins, int half, double binsPerHz, float gain,
                         float rise, float fall, float cavg, bool keepTail);
@@ -309,8 +340,8 @@ class CCompositeGraph : public CFreqSpectrumGraph {
   void DoOwnerDrawInner(CDrawContext* ctx) override;
   // The grid layer: background, frequency lines, dB lines, title.
   void DoDrawBackground(CDrawContext* ctx) override;
-  // The dB zoom drag (modal, 10 ms per pass): left and right scale the span
-  // about the dB under the mouse, up and down move it.
+  // The dB zoom drag: left and right scale the span about the dB under the
+  // mouse, up and down move it.
   void captureMouseDb(CDrawContext* ctx, CPoint& where, long buttons) override;
   // "<frequency>, <dB>dB" on the visible dB range, or nothing outside it.
   void FillInMouseInfoFor(CPoint& point, float freq) override;
@@ -323,9 +354,9 @@ class CCompositeGraph : public CFreqSpectrumGraph {
 
  protected:
   EWhatToShow m_eWhatToShow = eAverage;
+  void ZoomDbStep(const CPoint& previous, const CPoint& now, long buttons) override;
 
  private:
-  void ZoomDbStep(const CPoint& previous, const CPoint& now, long buttons);
   // Trace values of column x by the mode: one or two traces and peaks.
   int ModeValues(int x, float trace[2], float peak[2]) const;
 };

@@ -81,4 +81,12 @@ void COwnerDrawControl::doIdleStuff() {
   g_bCanDoPntFillRectQuartzOptimisations = true;
 }
 
+void COwnerDrawControl::FollowMouse(CDrawContext* ctx, CPoint& where, long buttons) {
+  CFrame* frame = getFrame();
+  if (frame) frame->beginMouseCapture(this, buttons);
+  if (frame && frame->getMouseCapture() == this) return;
+  CPoint at(where);
+  onMouseTrackEnd(ctx, at, 0);
+}
+
 void COwnerDrawControl::PostDraw(CDrawContext*) {}

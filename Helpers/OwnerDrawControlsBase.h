@@ -4,9 +4,10 @@
 // the screen with one copy.
 //
 // COwnerDrawControl hands its drawing to a plain draw function and guards
-// each frame with a lock of its own. While the mouse is held inside a
-// control's tracking loop, doIdleStuff keeps the editor redrawing, at most
-// once every 20 ms per control.
+// each frame with a lock of its own. A drag on a control is followed through
+// the frame's events (FollowMouse): each motion arrives in the host call
+// that brings it, which also redraws what the motion changed, so no control
+// holds a host call for the length of a drag.
 //
 // CLayeredOwnerDrawControl adds a cached background layer (grid, scales,
 // legends) that is redrawn only when flagged dirty and otherwise copied under
@@ -61,8 +62,14 @@ class COwnerDrawControl : public CControl {
   bool removed(CView* parent) override;
   // One idle pass of the frame (which redraws dirty views), at most every
   // kOwnerDrawIdleIntervalMs, with the direct rectangle fills switched off
-  // meanwhile. A call made while one runs returns at once.
+  // meanwhile. A call made while one runs returns at once. The displays'
+  // own drags no longer ask for it: their events' host calls redraw.
   void doIdleStuff() override;
+  // From mouse(): the control follows the mouse until `buttons` go up. The
+  // frame hands each motion to onMouseTrack and the end to onMouseTrackEnd,
+  // each in its own event, and this returns at once. Without a frame (or
+  // without a button) the end comes at once, at `where`.
+  void FollowMouse(CDrawContext* ctx, CPoint& where, long buttons);
 
   // After the off-screen has been copied to the screen; empty here.
   virtual void PostDraw(CDrawContext* screen);

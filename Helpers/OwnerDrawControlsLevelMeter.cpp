@@ -289,44 +289,62 @@ void CLevelMeter::captureMouse(CDrawContext* ctx, CPoint& where, long buttons) {
   buttons = resolveButtons(ctx, buttons);
   if (modifierClickTaken(ctx, buttons)) return;
   if (checkDefaultValue(ctx, buttons)) {
+    // The host call that brought the click redraws.
     fBottomDb = -60.0f;
     fTopDb = 0.0f;
     bBackgroundDirty = true;
     ReportDbZoom(1.0f);
-    doIdleStuff();
     return;
   }
   if ((buttons & kMouseLeft) && ctx) {
-    const bool vertical = eBarDir != eBD_Horizontal;
-    const float extent = static_cast<float>(vertical ? size.height() : size.width());
-    CPoint last = where;
-    long held;
-    while ((held = ctx->getMouseButtons()) & kMouseLeft) {
-      getMouseLocation(ctx, where);
-      const float pos = static_cast<float>(vertical ? where.v - size.top : where.h - size.left);
-      const float anchor = (fBottomDb - fTopDb) * pos / extent + fTopDb;
-      const float k = (held & kModifierShift) ? 0.1f : 1.0f;
-      if (where != last && extent > 0.0f) {
-        const float across = static_cast<float>(vertical ? where.h - last.h : where.v - last.v);
-        const float along = static_cast<float>(vertical ? last.v - where.v : where.h - last.h);
-        const float span = fTopDb - fBottomDb;
-        float zoom = std::exp(across * 0.01f * k);
-        if (zoom < 1.0f) {
-          // Zooming in stops at the narrowest span, also within one move.
-          if (span <= kfMinSpanDb) zoom = 1.0f;
-          else zoom = std::max(zoom, kfMinSpanDb / span);
-        }
-        const float shift = along / extent * span * k;
-        fBottomDb = std::clamp((fBottomDb - anchor) * zoom + anchor - shift, -120.0f, -2.0f);
-        fTopDb = std::clamp((fTopDb - anchor) * zoom + anchor - shift, -118.0f, 0.0f);
-        bBackgroundDirty = true;
-        last = where;
-      }
-      ReportDbZoom(0.0f);
-      doIdleStuff();
-      Sleep(kDragPassMs);
-    }
+    // The press is the drag's first motion.
+    bScaleDragging = true;
+    scaleDragLast = where;
+    onMouseTrack(ctx, where, buttons);
+    FollowMouse(ctx, where, kMouseLeft);
+    return;
   }
+  nScaleStripState = 0;
+  ReportDbZoom(1.0f);
+  XR_CATCH_VOID
+}
+
+void CLevelMeter::onMouseTrack(CDrawContext*, CPoint& where, long buttons) {
+  XR_TRY
+  if (!bScaleDragging) return;
+  const bool vertical = eBarDir != eBD_Horizontal;
+  const float extent = static_cast<float>(vertical ? size.height() : size.width());
+  const float pos = static_cast<float>(vertical ? where.v - size.top : where.h - size.left);
+  const float anchor = (fBottomDb - fTopDb) * pos / extent + fTopDb;
+  const float k = (buttons & kModifierShift) ? 0.1f : 1.0f;
+  const CPoint& last = scaleDragLast;
+  if (where != last && extent > 0.0f) {
+    const float across = static_cast<float>(vertical ? where.h - last.h : where.v - last.v);
+    const float along = static_cast<float>(vertical ? last.v - where.v : where.h - last.h);
+    const float span = fTopDb - fBottomDb;
+    float zoom = std::exp(across * 0.01f * k);
+    if (zoom < 1.0f) {
+      // Zooming in stops at the narrowest span, also within one move.
+      if (span <= kfMinSpanDb)
+        zoom = 1.0f;
+      else
+        zoom = std::max(zoom, kfMinSpanDb / span);
+    }
+    const float shift = along / extent * span * k;
+    fBottomDb = std::clamp((fBottomDb - anchor) * zoom + anchor - shift, -120.0f, -2.0f);
+    fTopDb = std::clamp((fTopDb - anchor) * zoom + anchor - shift, -118.0f, 0.0f);
+    bBackgroundDirty = true;
+    setDirty(true);
+    scaleDragLast = where;
+  }
+  ReportDbZoom(0.0f);
+  XR_CATCH_VOID
+}
+
+void CLevelMeter::onMouseTrackEnd(CDrawContext*, CPoint&, long) {
+  XR_TRY
+  if (!bScaleDragging) return;
+  bScaleDragging = false;
   nScaleStripState = 0;
   ReportDbZoom(1.0f);
   XR_CATCH_VOID

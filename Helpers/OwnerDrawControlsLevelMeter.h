@@ -110,8 +110,11 @@ class CLevelMeter : public CLayeredOwnerDrawControl, public CLevelMeterMetering 
   void mouseMove(CDrawContext* ctx, CPoint& where, long buttons = -1) override;
   void MouseMovedAway(CDrawContext* ctx) override;
   // The scale zoom: a default click restores -60..0 dB; a left drag zooms
-  // and shifts until the button is released, redrawing meanwhile.
+  // and shifts with each motion (onMouseTrack) until the button is
+  // released (onMouseTrackEnd).
   virtual void captureMouse(CDrawContext* ctx, CPoint& where, long buttons);
+  void onMouseTrack(CDrawContext* ctx, CPoint& where, long buttons) override;
+  void onMouseTrackEnd(CDrawContext* ctx, CPoint& where, long buttons) override;
   // A left click with Command alone (17) or a double click. The meter has
   // no parameter, so no edit bracket reaches the host.
   bool checkDefaultValue(CDrawContext* ctx, long buttons) override;
@@ -162,6 +165,8 @@ class CLevelMeter : public CLayeredOwnerDrawControl, public CLevelMeterMetering 
   int nScaleStripState = 0;  // 0 idle, 1 hovered, 2 dragging
   int nScaleStripWidth = 12;
   CRect rectScaleStrip;      // control coordinates
+  bool bScaleDragging = false;  // from the scale drag's press to its end
+  CPoint scaleDragLast;         // the scale drag's last handled motion
 
  private:
   // Bar rows of the layout.

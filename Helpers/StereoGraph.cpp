@@ -208,35 +208,7 @@ void CStereoGraph::TriggerGenerateToneFor(CPoint& point, float freq) {
 
 void CStereoGraph::captureMouseDb(CDrawContext* ctx, CPoint& where, long buttons) {
   XR_TRY
-  if (buttons == -1) buttons = ctx ? ctx->getMouseButtons() : 0;
-  if (ModifierClickTaken(ctx, buttons)) return;
-  if (checkDefaultValue(ctx, buttons)) {
-    SetDbRange(m_fDefDbMin, m_fDefDbMax);
-    ReportToEditor(1, 1.0f, 0.0f, 0.0f);
-    doIdleStuff();
-    return;
-  }
-  if (!(buttons & kMouseLeft) || !ctx) return;
-  beginEdit();
-  CPoint previous = where;
-  for (;;) {
-    const long now = ctx->getMouseButtons();
-    if (!(now & kMouseLeft)) break;
-    CPoint p = previous;
-    getMouseLocation(ctx, p);
-    if (p != previous) {
-      ZoomDbStep(previous, p, now);
-      ReportToEditor(1, 0.0f, 0.0f, 0.0f);
-      previous = p;
-      setDirty(true);
-    }
-    doIdleStuff();
-    Sleep(kDragPassMs);
-  }
-  endEdit();
-  ReportToEditor(1, 1.0f, 0.0f, 0.0f);
-  SetZoomControlState(eZoomNone);
-  setDirty(true);
+  PressDrag(eDragDbZoom, ctx, where, buttons);
   XR_CATCH_VOID
 }
 

@@ -34,8 +34,8 @@ class CStereoGraph : public CFreqSpectrumGraph {
   // Background, frequency lines, the dB lines mirrored about the centre,
   // the title.
   void DoDrawBackground(CDrawContext* layer) override;
-  // The dB zoom drag of the graph family (10 ms per pass): left and right
-  // scale the span about the dB under the mouse, up and down move it.
+  // The dB zoom drag of the graph family: left and right scale the span
+  // about the dB under the mouse, up and down move it.
   void captureMouseDb(CDrawContext* ctx, CPoint& where, long buttons) override;
   // "<frequency>, <dB>dB L" above the centre, "... R" below it.
   void FillInMouseInfoFor(CPoint& point, float freq) override;
@@ -55,8 +55,10 @@ class CStereoGraph : public CFreqSpectrumGraph {
   // second below it; true shows only their difference, above or below.
   bool m_bFrozenDifference = false;
 
+ protected:
+  void ZoomDbStep(const CPoint& previous, const CPoint& now, long buttons) override;
+
  private:
-  void ZoomDbStep(const CPoint& previous, const CPoint& now, long buttons);
 
   EWhatToShow m_eWhatToShow = eDynamic;
 };

@@ -247,34 +247,26 @@ void CWaterfall::mouseMove(CDrawContext* ctx, CPoint& where, long buttons) {
 
 void CWaterfall::captureMouseColorBar(CDrawContext* ctx, CPoint& where, long buttons) {
   XR_TRY
-  if (buttons == -1) buttons = ctx ? ctx->getMouseButtons() : 0;
-  if (ModifierClickTaken(ctx, buttons)) return;
-  if (checkDefaultValue(ctx, buttons)) {
-    SetColorBarOffset(0.0f);
-    ReportToEditor(4, fColorBarOffset, 0.0f, 0.0f);
-    doIdleStuff();
+  PressDrag(eDragOwn, ctx, where, buttons);
+  XR_CATCH_VOID
+}
+
+void CWaterfall::ResetDrag(EMouseDrag drag) {
+  if (drag != eDragOwn) {
+    CFreqGraph::ResetDrag(drag);
     return;
   }
-  if (!(buttons & kMouseLeft) || !ctx) return;
+  SetColorBarOffset(0.0f);
+  ReportToEditor(4, fColorBarOffset, 0.0f, 0.0f);
+}
+
+void CWaterfall::OwnDragMotion(const CPoint& where, long buttons) {
+  if (where == m_DragLast) return;
   const float width = static_cast<float>(std::max(rectColorBar.width(), 1L));
-  beginEdit();
-  CPoint previous = where;
-  for (;;) {
-    const long now = ctx->getMouseButtons();
-    if (!(now & kMouseLeft)) break;
-    CPoint p = previous;
-    getMouseLocation(ctx, p);
-    if (p != previous) {
-      const float k = (now & kModifierShift) ? 0.1f : 1.0f;
-      const float moved = static_cast<float>(p.h - previous.h) / width * k;
-      const float limit = std::fabs(fColorUpper);
-      SetColorBarOffset(std::clamp(fColorBarOffset + moved, -limit, limit));
-      ReportToEditor(4, fColorBarOffset, 0.0f, 0.0f);
-      previous = p;
-    }
-    doIdleStuff();
-    Sleep(kDragPassMs);
-  }
-  endEdit();
-  XR_CATCH_VOID
+  const float k = (buttons & kModifierShift) ? 0.1f : 1.0f;
+  const float moved = static_cast<float>(where.h - m_DragLast.h) / width * k;
+  const float limit = std::fabs(fColorUpper);
+  SetColorBarOffset(std::clamp(fColorBarOffset + moved, -limit, limit));
+  ReportToEditor(4, fColorBarOffset, 0.0f, 0.0f);
+  m_DragLast = where;
 }

@@ -97,6 +97,9 @@ class CWaterfall : public CFreqGraph {
   std::unique_ptr<CColor[]> pRows[kCachedRows];  // a colour per column each
 
  protected:
+  // The colour bar's default offset, 0, and its drag.
+  void ResetDrag(EMouseDrag drag) override;
+  void OwnDragMotion(const CPoint& where, long buttons) override;
   // Writes the cached rows at the top of `ctx`: row i on pixel row
   // count - i - 1.
   void DrawCachedTopLines(CDrawContext* ctx);

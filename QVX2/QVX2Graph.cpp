@@ -30,25 +30,6 @@ long Row(double y) {
   return static_cast<long>(std::max(-kRowLimit, std::min(kRowLimit, y)));
 }
 
-// Ends a curve drag on every way out of the drag loop. The graph's edit
-// bracket is the editor's gesture: every band it writes, the partner
-// channel's mirrored ones included, reaches the host inside one bracket.
-class CCurveDrag {
- public:
-  explicit CCurveDrag(QVX2CompositeGraph& graph) : m_Graph(graph) {
-    m_Graph.m_bDragging = true;
-    m_Graph.beginEdit();
-  }
-  ~CCurveDrag() {
-    m_Graph.m_bDragging = false;
-    m_Graph.endEdit();
-  }
-  CCurveDrag(const CCurveDrag&) = delete;
-  CCurveDrag& operator=(const CCurveDrag&) = delete;
-
- private:
-  QVX2CompositeGraph& m_Graph;
-};
 }  // namespace
 
 QVX2CompositeGraph::QVX2CompositeGraph(const CRect& size, QVX2Editor* editor)
@@ -269,53 +250,59 @@ void QVX2CompositeGraph::mouse(CDrawContext* ctx, CPoint& where, long buttons) {
   if (buttons == -1) buttons = ctx ? ctx->getMouseButtons() : 0;
   if (!(buttons & kMouseLeft) || !ctx) return;
   PreparePlot();
-  CCurveDrag drag(*this);
-  int previousBand = -1;
-  float previousDb = 0.0f;
-  bool firstPass = true;
-  CPoint last = where;
-  for (;;) {
-    g_MousePointerID = static_cast<int>(kDragPointer);
-    const long now = ctx->getMouseButtons();
-    if (!(now & kMouseLeft)) break;
-    getMouseLocation(ctx, where);
-    const int band = (firstPass || where != last) ? GetNearestHandle(static_cast<int>(where.h)) : -1;
-    if (band >= 0) {
-      if (band != m_nHoveredHandle) {
-        m_nHoveredHandle = band;
-        setDirty(true);
-      }
-      float db = m_fDbMin + static_cast<float>(m_rectPlot.bottom - where.v) / static_cast<float>(m_rectPlot.height()) *
-                                (m_fDbMax - m_fDbMin);
-      if (now & kModifierCommand) db = previousDb = 0.0f;
-      // The bands the pointer skipped, from the previous band towards this one.
-      if (previousBand != -1 && std::abs(previousBand - band) > 1) {
-        const int step = band > previousBand ? 1 : -1;
-        for (int k = previousBand + step; k != band; k += step) {
-          const float value = static_cast<float>(k - previousBand) * (db - previousDb) /
-                                  static_cast<float>(band - previousBand) + previousDb;
-          m_pEditor->ControlCallback(DivuVazize::eCC_BandEdit, this, static_cast<float>(k), value, 0.0f);
-        }
-      }
-      m_pEditor->ControlCallback(DivuVazize::eCC_BandEdit, this, static_cast<float>(band), db, 0.0f);
-      last = where;
-      m_pEditor->MarkCurveStale();
-      m_bHandlesCached = false;
-      previousBand = band;
-      previousDb = db;
+  // The graph's edit bracket is the editor's gesture: every band the drag
+  // writes, the partner channel's mirrored ones included, reaches the host
+  // inside one bracket, closed at the drag's end however it ends.
+  m_bDragging = true;
+  beginEdit();
+  m_nPreviousBand = -1;
+  m_fPreviousDb = 0.0f;
+  m_bFirstPass = true;
+  BeginDrag(eDragOwn, ctx, where, buttons);
+  XR_CATCH_VOID
+}
+
+void QVX2CompositeGraph::OwnDragMotion(const CPoint& where, long buttons) {
+  XR_TRY
+  g_MousePointerID = static_cast<int>(kDragPointer);
+  const int band = (m_bFirstPass || where != m_DragLast) ? GetNearestHandle(static_cast<int>(where.h)) : -1;
+  m_bFirstPass = false;
+  if (band >= 0) {
+    if (band != m_nHoveredHandle) {
+      m_nHoveredHandle = band;
+      setDirty(true);
     }
-    firstPass = false;
-    if (m_bMouseInfo && m_rectPlot.width() > 0) {
-      CPoint local(where.h - m_rectPlot.left, where.v - m_rectPlot.top);
-      FillInMouseInfoFor(local, std::exp(static_cast<float>(local.h) * m_pEditor->LogFreqRange() /
-                                             static_cast<float>(m_rectPlot.width()) +
-                                         m_pEditor->LogMinFreq()));
+    float db = m_fDbMin + static_cast<float>(m_rectPlot.bottom - where.v) / static_cast<float>(m_rectPlot.height()) *
+                              (m_fDbMax - m_fDbMin);
+    if (buttons & kModifierCommand) db = m_fPreviousDb = 0.0f;
+    // The bands the pointer skipped, from the previous band towards this one.
+    const int previous = m_nPreviousBand;
+    if (previous != -1 && std::abs(previous - band) > 1) {
+      const int step = band > previous ? 1 : -1;
+      for (int k = previous + step; k != band; k += step) {
+        const float value =
+            static_cast<float>(k - previous) * (db - m_fPreviousDb) / static_cast<float>(band - previous) +
+            m_fPreviousDb;
+        m_pEditor->ControlCallback(DivuVazize::eCC_BandEdit, this, static_cast<float>(k), value, 0.0f);
+      }
     }
-    doIdleStuff();
-    Sleep(kDragPassMs);
+    m_pEditor->ControlCallback(DivuVazize::eCC_BandEdit, this, static_cast<float>(band), db, 0.0f);
+    m_DragLast = where;
+    m_pEditor->MarkCurveStale();
+    m_bHandlesCached = false;
+    m_nPreviousBand = band;
+    m_fPreviousDb = db;
+  }
+  if (m_bMouseInfo && m_rectPlot.width() > 0) {
+    CPoint local(where.h - m_rectPlot.left, where.v - m_rectPlot.top);
+    FillInMouseInfoFor(local, std::exp(static_cast<float>(local.h) * m_pEditor->LogFreqRange() /
+                                           static_cast<float>(m_rectPlot.width()) +
+                                       m_pEditor->LogMinFreq()));
   }
   XR_CATCH_VOID
 }
+
+void QVX2CompositeGraph::OwnDragEnd() { m_bDragging = false; }
 
 void QVX2CompositeGraph::mouseMove(CDrawContext* ctx, CPoint& where, long buttons) {
   XR_TRY

@@ -2,8 +2,9 @@
 // with the equaliser curve of each channel drawn under it (as the editor's
 // curve cache holds it), one handle per band on the edited channel's curve,
 // and the instrument guide. A left drag across the graph draws the curve:
-// each pass sets the band nearest the pointer to the dB under it, and the
-// bands the pointer skipped take values interpolated between the two.
+// the press and each motion set the band nearest the pointer to the dB under
+// it, and the bands the pointer skipped take values interpolated between the
+// two.
 //
 // Coordinates. The plot is the whole view: curve column i, handle x and the
 // spectrum's column i all sit on pixel i of the view, so the curve, its
@@ -55,9 +56,20 @@ class QVX2CompositeGraph : public CCompositeGraph {
   CQvxGuide m_Guide;
   int m_nHandleSize = 3;
 
+ protected:
+  // The curve drag: the press and each motion set bands, the end closes
+  // the editor's gesture (the base's edit bracket).
+  void OwnDragMotion(const CPoint& where, long buttons) override;
+  void OwnDragEnd() override;
+
  private:
   // Plot area from the view's rectangle; the handles when none are cached.
   void PreparePlot();
   QVX2Editor* m_pEditor;
+  // The curve drag: the band and dB its last motion set (-1: none yet), and
+  // whether the next motion is its press.
+  int m_nPreviousBand = -1;
+  float m_fPreviousDb = 0.0f;
+  bool m_bFirstPass = false;
   CPoint m_CurvePoints[2][QVX2Editor::kCurveColumns];
 };

@@ -1,11 +1,10 @@
 // The editor's idle work inside every mouse-tracking loop: while the user
-// holds a knob, a slider, a drag field or a meter's scale, the passes of the
+// holds a knob, a slider or a drag field, the passes of the
 // control's loop run the editor's idle, IdleInner included, at its usual
 // pace, as the window's event loop delivers the press.
 #include <functional>
 #include <vector>
 
-#include "Helpers/OwnerDrawControlsLevelMeter.h"
 #include "editor/EditorTestSupport.h"
 #include "gui/CAnimKnob.h"
 #include "gui/CSlider.h"
@@ -35,13 +34,6 @@ TEST_F(EditorGestureTest, EveryTrackingLoopRunsTheEditorsIdleWorkWhileTheButtonI
                                        CTextDrag::eTDT_Linear);
        },
        310, 106},
-      {"meter scale",
-       [&] {
-         auto* meter = new CLevelMeter(CRect(450, 40, 493, 268), 12, m_pEditor, m_pEditor);
-         m_pEditor->Frame()->addView(meter);
-         return meter;
-       },
-       485, 150},
   };
   // The machine's clock: each loop paces itself and the editor's idle by it.
   SetTickCountSourceForTesting(nullptr);

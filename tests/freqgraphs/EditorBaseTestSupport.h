@@ -1,13 +1,14 @@
-// An editor on the editor base for the displays' mouse tests: its idle
-// passes move the headless window's pointer on by one state of a script, as
-// a hand would between two polls, and it records what the displays report
-// through ControlCallback.
+// An editor on the editor base for the displays' mouse tests: it plays a
+// press and the pointer's states after it as the window's events, each in
+// an editor idle call of its own as the host makes them, and it records what
+// the displays report through ControlCallback.
 #pragma once
 
 #include <vector>
 
 #include "Helpers/DivuVazize.h"
 #include "gui/CFrame.h"
+#include "gui_frame/FrameTestSupport.h"
 #include "platform/HeadlessWindow.h"
 
 namespace displaytest {
@@ -24,16 +25,24 @@ class ScriptedEditor : public DivuVazize {
   // The tests add their displays themselves.
   void AddFrontViewsInner() override {}
   void InnerZeroControlPtrs() override {}
-  void doIdleStuff() override {
-    ++idlePasses;
-    if (frame) frame->idle();
-    if (pWindow && next < script.size()) {
-      const PointerState& s = script[next++];
-      pWindow->SetPointer(s.x, s.y, s.buttons);
-    }
-  }
   void ControlCallbackInner(EControlCallback kind, CControl* control, float a, float b, float c) override {
     reports.push_back({kind, control, a, b, c, IsChangeFromGui()});
+  }
+
+  // A press at frame point (x, y) with `buttons`, then a motion to each
+  // state of `script` that holds a button and a release at the first that
+  // holds none.
+  void Drag(int x, int y, long buttons, const std::vector<PointerState>& script) {
+    Deliver(frametest::MakeEvent(EPlatformEvent::kMouseDown, x, y, buttons));
+    for (const PointerState& s : script) {
+      const bool held = (s.buttons & (kMouseLeft | kMouseMiddle | kMouseRight)) != 0;
+      Deliver(frametest::MakeEvent(held ? EPlatformEvent::kMouseMove : EPlatformEvent::kMouseUp, s.x, s.y, s.buttons));
+      if (!held) break;
+    }
+  }
+  void Deliver(const PlatformEvent& event) {
+    pWindow->Queue(event);
+    idle();
   }
 
   struct Report {
@@ -44,9 +53,6 @@ class ScriptedEditor : public DivuVazize {
   };
   std::vector<Report> reports;
   CHeadlessWindow* pWindow = nullptr;
-  std::vector<PointerState> script;
-  size_t next = 0;
-  int idlePasses = 0;
 };
 
 }  // namespace displaytest

@@ -49,31 +49,19 @@ class MouseTest : public ::testing::Test {
     graph->SetFreqRange(100.0f, 10000.0f, true);
     frame->addView(graph);
     frame->draw(static_cast<CView*>(nullptr));
-    // Every clock reading moves on, so the paced idle passes of the drag
-    // loops always run.
-    g_nStep = 25;
   }
-  void TearDown() override {
-    g_nStep = 0;
-    editor->close();
-  }
+  void TearDown() override { editor->close(); }
 
-  // A press at graph-local (x, y) with `buttons`, then the pointer follows
-  // `script` (graph-local too), one state per idle pass. Presses lie far
-  // enough apart not to pair into double clicks.
+  // A press at graph-local (x, y) with `buttons`, then the pointer's states
+  // of `script` (graph-local too) as events, each in a host idle call of
+  // its own. Presses lie far enough apart not to pair into double clicks.
   void Press(int x, int y, long buttons, std::vector<PointerState> script = {}) {
     g_nNow += 1000;
     for (PointerState& s : script) {
       s.x += kGraphRect.left;
       s.y += kGraphRect.top;
     }
-    editor->pWindow->SetPointer(x + kGraphRect.left, y + kGraphRect.top, buttons);
-    editor->script = std::move(script);
-    editor->next = 0;
-    CDrawContext* context = frame->createDrawContext();
-    CPoint where(x + kGraphRect.left, y + kGraphRect.top);
-    frame->mouse(context, where, -1);
-    context->forget();
+    editor->Drag(x + kGraphRect.left, y + kGraphRect.top, buttons, script);
   }
   void Hover(int x, int y, long buttons = 0) {
     editor->pWindow->SetPointer(x + kGraphRect.left, y + kGraphRect.top, buttons);

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -80,8 +79,8 @@ TEST(LevelMeterHoverTest, ScaleStripLightsWhileHoveredWhenTheDragIsEnabled) {
   EXPECT_EQ(m.nScaleStripState, 0);
 }
 
-// GetTickCount moves on with every reading, so the meter's paced idle
-// redraws (and with them the pointer script) keep running during a drag.
+// A clock of the test's own: presses lie far apart on it, so they never
+// pair into a double click.
 std::atomic<unsigned int> g_nNow{100000};
 unsigned int AdvancingClock() { return g_nNow.fetch_add(30) + 30; }
 
@@ -120,19 +119,15 @@ class LevelMeterDragTest : public ::testing::Test {
     SetTickCountSourceForTesting(nullptr);
   }
 
-  // A press at frame point (x, y), then the pointer follows `script`, one
-  // state per idle pass. Presses lie far apart, so they never pair into a
-  // double click.
-  void Click(int x, int y, long buttons, std::vector<displaytest::PointerState> script = {}) {
+  // A press at frame point (x, y), then the pointer's states of `script`
+  // as events, each in a host idle call of its own.
+  void Click(int x, int y, long buttons, const std::vector<displaytest::PointerState>& script = {}) {
     g_nNow += 1000;
     editor->reports.clear();
-    editor->pWindow->SetPointer(x, y, buttons);
-    editor->script = std::move(script);
-    editor->next = 0;
-    CDrawContext* context = frame->createDrawContext();
-    CPoint where(x, y);
-    frame->mouse(context, where, -1);
-    context->forget();
+    editor->Drag(x, y, buttons, script);
+  }
+  void Deliver(EPlatformEvent type, int x, int y, long buttons) {
+    editor->Deliver(frametest::MakeEvent(type, x, y, buttons));
   }
 
   // The range after a zoom by exp(across / 100 * k) and a shift of `up`
@@ -156,15 +151,18 @@ class LevelMeterDragTest : public ::testing::Test {
 };
 
 TEST_F(LevelMeterDragTest, DragAcrossTheScaleZoomsAboutTheLevelUnderThePress) {
-  Click(kScaleX, kPressY, kMouseLeft,
-        {{kScaleX + 50, kPressY, kMouseLeft}, {kScaleX + 50, kPressY, 0}});
+  Click(kScaleX, kPressY, kMouseLeft);
+  EXPECT_EQ(meter->nScaleStripState, 2);
+  const unsigned long draws = frame->getDrawCount();
+  Deliver(EPlatformEvent::kMouseMove, kScaleX + 50, kPressY, kMouseLeft);
+  EXPECT_GT(frame->getDrawCount(), draws) << "the meter redraws while dragged";
+  Deliver(EPlatformEvent::kMouseUp, kScaleX + 50, kPressY, 0);
   double bottom, top;
   Expected(50, 0, 1.0, bottom, top);
   EXPECT_NEAR(meter->fBottomDb, bottom, 1e-3);
   EXPECT_NEAR(meter->fTopDb, top, 1e-3);
   EXPECT_EQ(meter->fTopDb, 0.0f) << "the top never passes full scale";
   EXPECT_EQ(meter->nScaleStripState, 0);
-  EXPECT_GE(editor->idlePasses, 2) << "the meter redraws while dragged";
   // A dB zoom report per pass, then the final one, each as an edit from
   // the editor.
   ASSERT_GE(editor->reports.size(), 3u);
@@ -177,16 +175,28 @@ TEST_F(LevelMeterDragTest, DragAcrossTheScaleZoomsAboutTheLevelUnderThePress) {
   }
 }
 
-// A pointer held still is polled at a pace, not in a spin: every pass of
-// the drag waits.
-TEST_F(LevelMeterDragTest, StillPointerIsPolledAtAPace) {
-  std::vector<displaytest::PointerState> script(20, {kScaleX, kPressY, kMouseLeft});
-  script.push_back({kScaleX, kPressY, 0});
-  const auto start = std::chrono::steady_clock::now();
-  Click(kScaleX, kPressY, kMouseLeft, script);
-  const auto elapsed = std::chrono::steady_clock::now() - start;
-  EXPECT_GE(editor->idlePasses, 20);
-  EXPECT_GE(elapsed, std::chrono::milliseconds(20 * 5));
+// A drag cut short (the meter removed with the panel, the editor closed)
+// ends as a release does, once: the strip unlit and the final report.
+TEST_F(LevelMeterDragTest, ADragCutShortEndsOnceWithItsFinalReport) {
+  for (const bool closed : {false, true}) {
+    SCOPED_TRACE(closed ? "editor closed" : "meter removed");
+    meter->remember();
+    Click(kScaleX, kPressY, kMouseLeft, {{kScaleX + 20, kPressY, kMouseLeft}});
+    if (closed)
+      editor->close();
+    else
+      frame->removeView(meter);
+    EXPECT_EQ(meter->nScaleStripState, 0);
+    ASSERT_FALSE(editor->reports.empty());
+    EXPECT_EQ(editor->reports.back().a, 1.0f);
+    int finals = 0;
+    for (const auto& r : editor->reports) finals += r.a == 1.0f;
+    EXPECT_EQ(finals, 1);
+    meter->forget();
+    if (closed) return;
+    meter = new CLevelMeter(kOnFrame, 12, editor, &listener);
+    frame->addView(meter);
+  }
 }
 
 TEST_F(LevelMeterDragTest, DragAlongTheScaleShiftsItAndShiftMakesItFiner) {

@@ -132,17 +132,10 @@ TEST_F(WaterfallTest, ColourBarDragShiftsTheScaleAndReportsIt) {
   CFrame* frame = editor->getFrame();
   auto* onFrame = new CCompositeWaterfall(CRect(10, 10, 310, 160), editor, nullptr);
   frame->addView(onFrame);
-  g_nStep = 25;  // paced idle passes keep running during the drag
-  auto press = [&](int x, int y, long buttons, std::vector<displaytest::PointerState> script) {
-    g_nNow += 1000;
+  auto press = [&](int x, int y, long buttons, const std::vector<displaytest::PointerState>& script) {
+    g_nNow += 1000;  // no double click
     editor->reports.clear();
-    editor->pWindow->SetPointer(x, y, buttons);
-    editor->script = std::move(script);
-    editor->next = 0;
-    CDrawContext* context = frame->createDrawContext();
-    CPoint where(x, y);
-    frame->mouse(context, where, -1);
-    context->forget();
+    editor->Drag(x, y, buttons, script);
   };
   // The bar spans 260 columns: 26 to the right move the scale by 0.1.
   const int y = 10 + 150 - 16;
@@ -160,7 +153,6 @@ TEST_F(WaterfallTest, ColourBarDragShiftsTheScaleAndReportsIt) {
   EXPECT_EQ(onFrame->fColorBarOffset, 0.0f);
   ASSERT_EQ(editor->reports.size(), 1u);
   EXPECT_EQ(editor->reports[0].a, 0.0f);
-  g_nStep = 0;
   editor->close();
 }
 

@@ -201,58 +201,82 @@ TEST_F(CurveTest, QVX2_SUITE(CommittedResponseReadsStayInsideTheSpectrumAndFloor
   Idle();  // and it draws
 }
 
-TEST_F(CurveTest, QVX2_SUITE(ADragSetsTheSkippedBandsByInterpolationInsideOneEdit)) {
+TEST_F(CurveTest, QVX2_SUITE(ADragSetsTheSkippedBandsByInterpolationInsideOneEditHoweverItEnds)) {
   m_pEffect->setParameter(kQvx2BandType, 2.0f / 99.0f);  // Thirds: 31 bands
   m_pEffect->FinishUpdate();
   Reopen();
-  fxtest::HostLog::Get().Reset();
-  const QVX2CompositeGraph& g = *Graph();
-  // From band 10 at +10 dB to band 20 at -8 dB in one move.
-  const CPoint from(g.m_Handles[10].h, g_rectCompositeGraph.top + RowOf(g, 10.0));
-  const CPoint to(g.m_Handles[20].h, g_rectCompositeGraph.top + RowOf(g, -8.0));
-  m_pWindow->SetPointer(static_cast<int>(from.h), static_cast<int>(from.v), kMouseLeft);
-  for (int i = 0; i < 3; ++i) m_pWindow->QueuePointer(static_cast<int>(from.h), static_cast<int>(from.v), kMouseLeft);
-  for (int i = 0; i < 3; ++i) m_pWindow->QueuePointer(static_cast<int>(to.h), static_cast<int>(to.v), kMouseLeft);
-  m_pWindow->QueuePointer(static_cast<int>(to.h), static_cast<int>(to.v), 0);
-  m_pWindow->Queue(frametest::MakeEvent(EPlatformEvent::kMouseDown, static_cast<int>(from.h),
-                                        static_cast<int>(from.v), kMouseLeft));
-  m_pWindow->Queue(frametest::MakeEvent(EPlatformEvent::kMouseUp, static_cast<int>(to.h), static_cast<int>(to.v), 0));
-  Idle();
-
-  // The dB under each pointer position, on the graph's law.
-  const float db0 = g.m_fDbMin + (g.m_fDbMax - g.m_fDbMin) * (kPlotHeight - (from.v - g_rectCompositeGraph.top)) /
-                                     static_cast<float>(kPlotHeight);
-  const float db1 = g.m_fDbMin + (g.m_fDbMax - g.m_fDbMin) * (kPlotHeight - (to.v - g_rectCompositeGraph.top)) /
-                                     static_cast<float>(kPlotHeight);
-  // Snap mirrors each band onto the right channel.
-  std::set<int> written;
-  for (int b = 10; b <= 20; ++b) {
-    const float db = db0 + (db1 - db0) * (b - 10) / 10.0f;
-    for (int index : {nParamG[b], nParamG[b + kQvx2NumBands]}) {
-      EXPECT_NEAR(m_pEffect->getParameter(index), GainValue(db), 1e-5) << "band " << b << ", index " << index;
-      written.insert(index);
+  enum class End { kRelease, kReleaseOutside, kLostRelease, kEditorClosed, kWindowGone };
+  for (const End end : {End::kRelease, End::kReleaseOutside, End::kLostRelease, End::kEditorClosed, End::kWindowGone}) {
+    SCOPED_TRACE(static_cast<int>(end));
+    fxtest::HostLog::Get().Reset();
+    const QVX2CompositeGraph& g = *Graph();
+    // From band 10 at +10 dB to band 20 at -8 dB in one move; press, move
+    // and release reach the editor in one host call.
+    const CPoint from(g.m_Handles[10].h, g_rectCompositeGraph.top + RowOf(g, 10.0));
+    const CPoint to(g.m_Handles[20].h, g_rectCompositeGraph.top + RowOf(g, -8.0));
+    // The dB under each pointer position, on the graph's law (read before
+    // the graph may go with the editor).
+    const float db0 = g.m_fDbMin + (g.m_fDbMax - g.m_fDbMin) * (kPlotHeight - (from.v - g_rectCompositeGraph.top)) /
+                                       static_cast<float>(kPlotHeight);
+    const float db1 = g.m_fDbMin + (g.m_fDbMax - g.m_fDbMin) * (kPlotHeight - (to.v - g_rectCompositeGraph.top)) /
+                                       static_cast<float>(kPlotHeight);
+    auto queue = [&](EPlatformEvent type, const CPoint& at, long buttons) {
+      m_pWindow->Queue(frametest::MakeEvent(type, static_cast<int>(at.h), static_cast<int>(at.v), buttons));
+    };
+    queue(EPlatformEvent::kMouseDown, from, kMouseLeft);
+    queue(EPlatformEvent::kMouseMove, to, kMouseLeft);
+    switch (end) {
+      case End::kRelease:
+        queue(EPlatformEvent::kMouseUp, to, 0);
+        break;
+      case End::kReleaseOutside:
+        queue(EPlatformEvent::kMouseUp, CPoint(-300, 900), 0);
+        break;
+      case End::kLostRelease:
+        queue(EPlatformEvent::kMouseMove, to, 0);
+        break;
+      default:
+        break;
     }
-  }
-  EXPECT_FLOAT_EQ(m_pEffect->getParameter(nParamG[9]), 0.5f);
-  EXPECT_FLOAT_EQ(m_pEffect->getParameter(nParamG[21]), 0.5f);
+    Idle();
+    if (end == End::kEditorClosed) m_pEditor->close();
+    if (end == End::kWindowGone) {
+      m_pWindow->Destroy();
+      Idle();
+    }
 
-  // Every parameter the drag wrote, and no other, reaches the host as
-  // automation after its one begin edit; all end edits come at the release,
-  // after the last automation.
-  std::string order;
-  const std::map<int, std::string> seen = HostEditMarks(&order);
-  std::set<int> bracketed;
-  for (const auto& [index, marks] : seen) {
-    bracketed.insert(index);
-    EXPECT_TRUE(std::regex_match(marks, std::regex(R"(\(a+\))"))) << "index " << index << ": " << marks;
-  }
-  EXPECT_EQ(bracketed, written);
-  EXPECT_EQ(order.find(')'), order.find_last_of("(a") + 1) << order;
-  // One undo step takes the whole drag back.
-  m_pEffect->beginEdit(kXrUndoRequest);
-  m_pEffect->endEdit(kXrUndoRequest);
-  for (int b = 10; b <= 20; ++b) {
-    EXPECT_FLOAT_EQ(m_pEffect->getParameter(nParamG[b]), 0.5f) << "band " << b;
-    EXPECT_FLOAT_EQ(m_pEffect->getParameter(nParamG[b + kQvx2NumBands]), 0.5f) << "band " << b;
+    // Snap mirrors each band onto the right channel.
+    std::set<int> written;
+    for (int b = 10; b <= 20; ++b) {
+      const float db = db0 + (db1 - db0) * (b - 10) / 10.0f;
+      for (int index : {nParamG[b], nParamG[b + kQvx2NumBands]}) {
+        EXPECT_NEAR(m_pEffect->getParameter(index), GainValue(db), 1e-5) << "band " << b << ", index " << index;
+        written.insert(index);
+      }
+    }
+    EXPECT_FLOAT_EQ(m_pEffect->getParameter(nParamG[9]), 0.5f);
+    EXPECT_FLOAT_EQ(m_pEffect->getParameter(nParamG[21]), 0.5f);
+
+    // Every parameter the drag wrote, and no other, reaches the host as
+    // automation after its one begin edit; all end edits come at the drag's
+    // end, after the last automation.
+    std::string order;
+    const std::map<int, std::string> seen = HostEditMarks(&order);
+    std::set<int> bracketed;
+    for (const auto& [index, marks] : seen) {
+      bracketed.insert(index);
+      EXPECT_TRUE(std::regex_match(marks, std::regex(R"(\(a+\))"))) << "index " << index << ": " << marks;
+    }
+    EXPECT_EQ(bracketed, written);
+    EXPECT_EQ(order.find(')'), order.find_last_of("(a") + 1) << order;
+    // One undo step takes the whole drag back.
+    m_pEffect->beginEdit(kXrUndoRequest);
+    m_pEffect->endEdit(kXrUndoRequest);
+    for (int b = 10; b <= 20; ++b) {
+      EXPECT_FLOAT_EQ(m_pEffect->getParameter(nParamG[b]), 0.5f) << "band " << b;
+      EXPECT_FLOAT_EQ(m_pEffect->getParameter(nParamG[b + kQvx2NumBands]), 0.5f) << "band " << b;
+    }
+    if (end == End::kEditorClosed || end == End::kWindowGone) Reopen();
+    Settle();
   }
 }

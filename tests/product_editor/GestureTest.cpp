@@ -56,41 +56,46 @@ TEST_F(GestureThreadTest, QVX2_SUITE(ACurveDragShowsTheNewCurveAndLiveDisplaysBe
   m_pEffect->FinishUpdate();
   Reopen();
   // From here the clock is the machine's: the editor's idle paces itself
-  // inside the drag loop as it does for a user.
+  // as it does for a user.
   SetTickCountSourceForTesting(nullptr);
   NoisePlayer audio(m_pEffect->getAeffect());
   Idle();
   const Sample before = Take();
 
-  // A drag across two thirds of the bands at +14 dB, then held still there.
+  // A drag across two thirds of the bands at +14 dB, then held still there:
+  // the press and each motion come in a host idle call of their own.
   const QVX2CompositeGraph& g = *Graph();
   const float db = 14.0f;
   const int row = static_cast<int>(g_rectCompositeGraph.top + 228 - 228 * (db - g.m_fDbMin) / (g.m_fDbMax - g.m_fDbMin));
   const int lastBand = 24;
   const int from = static_cast<int>(g.m_Handles[4].h), to = static_cast<int>(g.m_Handles[lastBand].h);
-  m_pWindow->SetPointer(from, row, kMouseLeft);
-  for (int i = 0; i <= 8; ++i) m_pWindow->QueuePointer(from + (to - from) * i / 8, row, kMouseLeft);
   m_pWindow->Queue(frametest::MakeEvent(EPlatformEvent::kMouseDown, from, row, kMouseLeft));
+  Idle();
+  for (int i = 1; i <= 8; ++i) {
+    m_pWindow->Queue(frametest::MakeEvent(EPlatformEvent::kMouseMove, from + (to - from) * i / 8, row, kMouseLeft));
+    Idle();
+  }
 
-  // The host watches the window at each idle call the loop gives it; once
-  // the pointer rests and the curve is up to date, it lets go after the
+  // The host idles the editor with the button held and watches the window
+  // after each call; once the curve is up to date, it lets go after the
   // spectrum and the meter have each shown four different pictures.
   Sample mid;
   std::set<uint64_t> graphs, meters;
   std::vector<double> curve;
-  const auto deadline = Clock::now() + kPatience;
-  fxtest::HostLog::Get().m_OnIdle = [&] {
-    const bool resting = std::fabs(m_pEffect->getParameter(nParamG[lastBand]) - GainValue(db)) < 0.02f;
-    if (resting) mid = Take();
-    if (resting && !m_pEffect->GetFiltersNeedUpdating() && !m_pEditor->IsCurveStale()) {
+  ASSERT_NEAR(m_pEffect->getParameter(nParamG[lastBand]), GainValue(db), 0.02f) << "the bands follow the motions";
+  for (const auto deadline = Clock::now() + kPatience;
+       (graphs.size() < 4 || meters.size() < 4) && Clock::now() < deadline;) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    Idle();
+    mid = Take();
+    if (!m_pEffect->GetFiltersNeedUpdating() && !m_pEditor->IsCurveStale()) {
       graphs.insert(mid.graph);
       meters.insert(mid.meter);
       curve.assign(m_pEditor->Curve(0), m_pEditor->Curve(0) + 472);
     }
-    if ((graphs.size() >= 4 && meters.size() >= 4) || Clock::now() > deadline) m_pWindow->SetPointer(to, row, 0);
-  };
-  Idle();  // the press: the loop runs until the host lets go
-  fxtest::HostLog::Get().m_OnIdle = nullptr;
+  }
+  EXPECT_EQ(m_pEditor->Frame()->getMouseCapture(), Graph()) << "the drag is still under way";
+  m_pWindow->Queue(frametest::MakeEvent(EPlatformEvent::kMouseUp, to, row, 0));
   Settle();
   const Sample after = Take();
 
