@@ -52,10 +52,11 @@ CInvisibleButton::CInvisibleButton(const CRect& size, CControlListener* listener
 
 void CInvisibleButton::draw(CDrawContext*) { setDirty(false); }
 
-void CInvisibleButton::mouse(CDrawContext* context, CPoint&, long) {
+void CInvisibleButton::mouse(CDrawContext* context, CPoint&, long buttons) {
   XR_TRY
   if (!bMouseEnabled) return;
-  if (!(currentButtons(context) & kMouseLeft)) return;
+  // The press's own buttons: a click whose release came with it counts.
+  if (!(resolveButtons(context, buttons) & kMouseLeft)) return;
   value = value != 0.0f ? 0.0f : 1.0f;
   if (listener) listener->valueChanged(context, this);
   XR_CATCH_VOID

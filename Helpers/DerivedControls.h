@@ -69,7 +69,7 @@ class CInvisibleButton : public CControl {
  public:
   CInvisibleButton(const CRect& size, CControlListener* listener, bool standardPointer);
   void draw(CDrawContext* context) override;
-  // The passed buttons are not used: the current ones are read.
+  // The press's buttons decide (-1: the current ones).
   void mouse(CDrawContext* context, CPoint& where, long buttons = -1) override;
   // Asks for the standard pointer when so made.
   void mouseMove(CDrawContext* context, CPoint& where, long buttons = -1) override;
@@ -229,8 +229,11 @@ class CTextDrag : public CTextEditExtended, public virtual CMouseMoveAwayHook {
   // false while mouse handling is off.
   bool onWheel(CDrawContext* context, const CPoint& where, float distance) override;
   using CTextEditExtended::onWheel;
-  // The modifier screening, the Command-click reset and the drag loop.
+  // The modifier screening, the Command-click reset and the start of the
+  // drag, which its motions then follow.
   virtual void captureMouse(CDrawContext* context, CPoint& where, long buttons);
+  void onMouseTrack(CDrawContext* context, CPoint& where, long buttons) override;
+  void onMouseTrackEnd(CDrawContext* context, CPoint& where, long buttons) override;
   bool isTypeOf(const char* type) const override;
 
   // The value steps from the press value P after `steps` drag steps (up is
@@ -255,6 +258,10 @@ class CTextDrag : public CTextEditExtended, public virtual CMouseMoveAwayHook {
   const char* pszKFormat = nullptr;  // into szKFormat, or null
   char szFormat[32] = {};
   char szKFormat[32] = {};
+  // The drag under way: every step counts from the press's value and height.
+  float dragPressValue = 0.0f;
+  long dragPressY = 0;
+  CPoint dragLast;  // the last point that moved the value
 };
 
 // A button of n states: each left click advances the state, wrapping to 0;

@@ -221,30 +221,32 @@ void CTextDrag::captureMouse(CDrawContext* context, CPoint& where, long buttons)
   }
   if (!(buttons & kMouseLeft)) return;
 
-  // Every pass measures from the press, so the value never drifts. The
-  // listener hears of a pass that moved the value or its text: taking the
+  // Every step measures from the press, so the value never drifts. The
+  // listener hears of a step that moved the value or its text: taking the
   // focus at beginEdit marks the field dirty, so dirtiness cannot tell.
-  const float pressValue = getValue();
-  const long pressY = where.v;
-  CPoint last = where;
+  dragPressValue = getValue();
+  dragPressY = where.v;
+  dragLast = where;
   beginEdit();
-  for (;;) {
-    const long held = currentButtons(context);
-    if (!(held & kMouseLeft)) break;
-    const bool shift = (held & kModifierShift) != 0;
-    const bool linear = shift && eType == eTDT_Octaves;
-    const double factor = shift && !linear ? kFineFactor : 1.0;
-    CPoint now = last;
-    getMouseLocation(context, now);
-    if (now != last) {
-      const long steps = truncToLong(factor * static_cast<double>((now.v - pressY) / kPixelsPerStep));
-      const bool moved = MoveTo(DragLawValue(pressValue, steps, linear));
-      last = now;
-      if (moved) tellListener(context);
-    }
-    doIdleStuff();
-    Sleep(kDragPassMs);
-  }
+  if (!trackMouse(buttons)) endEdit();
+  XR_CATCH_VOID
+}
+
+void CTextDrag::onMouseTrack(CDrawContext* context, CPoint& where, long buttons) {
+  XR_TRY
+  if (where == dragLast) return;
+  const bool shift = (buttons & kModifierShift) != 0;
+  const bool linear = shift && eType == eTDT_Octaves;
+  const double factor = shift && !linear ? kFineFactor : 1.0;
+  const long steps = truncToLong(factor * static_cast<double>((where.v - dragPressY) / kPixelsPerStep));
+  const bool moved = MoveTo(DragLawValue(dragPressValue, steps, linear));
+  dragLast = where;
+  if (moved) tellListener(context);
+  XR_CATCH_VOID
+}
+
+void CTextDrag::onMouseTrackEnd(CDrawContext*, CPoint&, long) {
+  XR_TRY
   endEdit();
   XR_CATCH_VOID
 }

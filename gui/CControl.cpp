@@ -36,6 +36,23 @@ void CControl::doIdleStuff() {
   if (pParentFrame) pParentFrame->doIdleStuff();
 }
 
+bool CControl::trackMouse(long buttons) {
+  trackedButtons = buttons;
+  if (!pParentFrame) return false;
+  pParentFrame->beginMouseCapture(this, buttons);
+  return pParentFrame->getMouseCapture() == this;
+}
+
+void CControl::endTracking() {
+  if (pParentFrame && pParentFrame->getMouseCapture() == this) pParentFrame->endMouseCapture();
+}
+
+bool CControl::keepsPressButtons(long buttons) {
+  if (buttons == trackedButtons) return true;
+  endTracking();
+  return false;
+}
+
 void CControl::beginEdit() {
   // A control outside a frame has no editor to bracket for.
   if (!pParentFrame) return;

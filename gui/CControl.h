@@ -13,9 +13,13 @@
 //   endEdit(), which reach the editor's edit brackets through the frame;
 //   inside, the listener hears valueChanged only while isDirty() (a change
 //   that does not move the value tells nobody).
-// - Mouse tracking is modal: a control's mouse() loops until the button is
-//   released, reading the pointer and running doIdleStuff() once per pass so
-//   the display redraws during the drag.
+// - Mouse tracking follows events and never holds the host's call: mouse()
+//   does the press's work from the press event's buttons and place (never
+//   from the pointer as it is now), asks the frame for the mouse
+//   (trackMouse) and returns. Each motion then arrives at onMouseTrack and
+//   the release at onMouseTrackEnd (also when the drag is cut short), each
+//   in a call of its own; the edit bracket spans them. The editor's idle
+//   redraws the control between events while the button is held.
 // - Default reset: knob-like controls call checkDefaultValue first; a left
 //   click with Command and nothing else (button word 17) or a double click
 //   restores defaultValue inside an edit bracket.
@@ -119,6 +123,18 @@ class CControl : public CView {
   // range are held at its ends, so a stray value never makes a wild offset.
   static long truncToLong(double x);
 
+  // From mouse(): the frame sends this control the drag of the press whose
+  // buttons these are (onMouseTrack, onMouseTrackEnd). False without a
+  // frame: no event follows, and the caller ends the drag itself.
+  bool trackMouse(long buttons);
+  // Ends this control's drag before its release (onMouseTrackEnd comes now).
+  // The last thing a handler does: the end may release the control.
+  void endTracking();
+  // For drags that last only while the buttons (modifiers included) stay as
+  // they were at the press: true while they do; else the drag ends here and
+  // the caller returns at once.
+  bool keepsPressButtons(long buttons);
+
   // Screening steps shared by the stock controls' click handlers.
   // A button word of -1 replaced by the context's current buttons.
   static long resolveButtons(CDrawContext* context, long buttons);
@@ -159,6 +175,7 @@ class CControl : public CView {
   float wheelInc = 0.1f;
   long lastClickTicks = -1;
   long doubleClickTicks;
+  long trackedButtons = 0;  // of the press whose drag trackMouse follows
   CPoint backOffset;
 };
 

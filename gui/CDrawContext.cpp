@@ -196,10 +196,3 @@ void CDrawContext::getMouseLocation(CPoint& point) {
   pFrame->getViewSize(frameSize);
   point = CPoint(where.h + frameSize.left - offsetScreen.h, where.v + frameSize.top - offsetScreen.v);
 }
-
-bool CDrawContext::waitDoubleClick() { return pFrame ? pFrame->waitForDoubleClick() : false; }
-
-bool CDrawContext::waitDrag() {
-  if (!pFrame || !(getMouseButtons() & kMouseLeft)) return false;
-  return pFrame->waitForDrag();
-}

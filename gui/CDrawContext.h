@@ -164,12 +164,11 @@ class CDrawContext : public CReferenceCounter {
   void drawString(const char* text, const CRect& rect, const short opaque = 0,
                   const CHoriTxtAlign hAlign = kAlignCenter);
 
-  // Mouse state from the frame's window: button word (CButtonState),
-  // position in the context's coordinates, and modal waits.
+  // Mouse state from the frame's window as it is now: button word
+  // (CButtonState) and position in the context's coordinates. Handlers take
+  // both from their event; these serve callers without one.
   long getMouseButtons();
   void getMouseLocation(CPoint& point);
-  bool waitDoubleClick();
-  bool waitDrag();
 
  protected:
   // Image memory that the direct writers use: 32-bit premultiplied ARGB

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "Helpers/Assert.h"
+#include "Helpers/ScopedValue.h"
 #include "gui/AEffGUIEditor.h"
 #include "gui/CDrawContext.h"
 #include "gui/CTextEdit.h"
@@ -137,6 +138,12 @@ void CFrame::updateKeyInput() {
   const bool editing = pFocusView && pFocusView->isTypeOf("CTextEdit") &&
                        static_cast<const CTextEdit*>(pFocusView)->isEditing();
   if (pPlatform) pPlatform->SetKeyInput(editing);
+}
+
+bool CFrame::getPressPoint(CPoint& where) const {
+  if (!pPressPoint) return false;
+  where = *pPressPoint;
+  return true;
 }
 
 bool CFrame::getCurrentLocation(CPoint& where) {
@@ -367,6 +374,8 @@ void CFrame::draw(CView* view) {
 
 void CFrame::mouse(CDrawContext* context, CPoint& where, long buttons) {
   if (!context) context = pCurrentDrawContext;
+  const CPoint press(where);
+  const CScopedValue<const CPoint*> pressing(pPressPoint, &press);
   // Any click takes the keyboard focus away.
   if (pFocusView) setFocusView(nullptr);
   if (buttons == -1 && context) buttons = context->getMouseButtons();

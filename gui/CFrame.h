@@ -98,7 +98,7 @@ class CFrame : public CViewContainer {
   // Redraws the dirty views (after the first draw, while open).
   virtual void idle();
   // One idle pass of the editor (editor's doIdleStuff), then flushes the
-  // current drawing context. Mouse-tracking loops call it once per pass.
+  // current drawing context.
   virtual void doIdleStuff();
   virtual unsigned long getTicks() const;
   virtual long getKnobMode() const;
@@ -159,12 +159,9 @@ class CFrame : public CViewContainer {
   // the window reports it (modifier keys mapped as platform/X11Input.h says);
   // false when the pointer cannot be read.
   virtual bool getPointerState(CPoint& where, long& buttons);
-  // Waits up to the double-click time for the next click; true for a click.
-  // Other events that arrive meanwhile are kept for the next event pass.
-  virtual bool waitForDoubleClick();
-  // False unless the left button is down; else waits for the next button or
-  // motion event, true when it is a drag.
-  virtual bool waitForDrag();
+  // While a press is handed to the views (mouse): true, and its place in
+  // frame coordinates; a view that loses the focus to it asks.
+  bool getPressPoint(CPoint& where) const;
 
   // Mouse tracking (see CView::onMouseTrack): from a view's mouse(), the
   // view follows the mouse until the buttons of its press (buttons) go up.
@@ -191,7 +188,8 @@ class CFrame : public CViewContainer {
   // host's editor-idle call, on the thread that made the frame, and on the
   // idle thread, where it serves only exposes, size and visibility changes
   // and only while the host's calls stay away (hostIdleStale); input waits
-  // for the host's thread. Nothing inside an event (a mouse-tracking loop).
+  // for the host's thread. Nothing inside an event. On the host's thread a
+  // drag under way then hears of the pass (CView::onMouseTrackIdle).
   void handlePlatformEvents();
   // One event, as the window reports it (the toolkit's event handler).
   void handlePlatformEvent(const PlatformEvent& event);
@@ -240,9 +238,10 @@ class CFrame : public CViewContainer {
   // A mouse event while a view tracks the mouse: true when the tracking took
   // it, false when it goes its usual way.
   bool dispatchTracked(const PlatformEvent& event);
-  // Hands the tracking view a motion or its end at a point in frame
-  // coordinates.
-  void sendTracked(const CPoint& framePoint, long buttons, bool end);
+  // Hands the tracking view a motion, a pass without one, or its end at a
+  // point in frame coordinates.
+  enum class ETracked { kMotion, kIdle, kEnd };
+  void sendTracked(const CPoint& framePoint, long buttons, ETracked call);
   // Notes an area (frame coordinates) to copy onto the window.
   void addDamage(const CRect& rect);
   // (Re)creates the back buffer at the frame's size, keeping its pixels.
@@ -270,7 +269,7 @@ class CFrame : public CViewContainer {
   CRect damage;                                // drawn, not yet presented
   bool bHasDamage = false;
   bool bInEvents = false;                      // an event pass is running
-  std::deque<PlatformEvent> deferredEvents;    // taken out by a modal wait or the idle thread
+  std::deque<PlatformEvent> deferredEvents;    // input the idle thread keeps for the host's thread
   std::thread::id hostThread;                  // made the frame
   // GetTickCount of the host thread's last event pass: written there, read
   // by the idle thread.
@@ -281,7 +280,9 @@ class CFrame : public CViewContainer {
   CView* pMouseCapture = nullptr;              // remembered while it tracks the mouse
   long captureButtons = 0;                     // the mouse buttons that hold the tracking
   CPoint captureLast;                          // the tracking's last place, frame coordinates
+  long captureHeld = 0;                        // the buttons and modifiers last seen in it
   CPoint lastMousePoint;                       // of the last press, motion or release
+  const CPoint* pPressPoint = nullptr;         // the press being handed to the views
 
   // Idle thread: stop flag written by the destructor, read by the thread.
   std::thread idleThread;

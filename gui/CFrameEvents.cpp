@@ -1,7 +1,6 @@
 // The frame's window events: each event the window reports becomes calls on
 // the views, under the frame lock, with g_bAmHandlingCarbonEvent set on the
 // host's thread.
-#include <chrono>
 #include <optional>
 
 #include "Helpers/Assert.h"
@@ -66,9 +65,17 @@ void CFrame::handlePlatformEvents() {
     // A failing event is dropped; the ones after it are still served.
     try {
       handlePlatformEvent(event);
+      // What a press or a release changed shows before the next event is
+      // handled, so that two clicks in one pass act as two.
+      if (event.type == EPlatformEvent::kMouseDown || event.type == EPlatformEvent::kMouseUp) idle();
     } catch (...) {
       HandleException(__PRETTY_FUNCTION__);
     }
+  }
+  // A drag hears of every pass, also while the pointer rests.
+  if (onHost && pMouseCapture && bAlive) {
+    const CFlagScope<std::atomic<bool>> handling(g_bAmHandlingCarbonEvent);
+    sendTracked(captureLast, captureHeld, ETracked::kIdle);
   }
 }
 
@@ -179,13 +186,16 @@ void CFrame::beginMouseCapture(CView* view, long buttons) {
   view->remember();
   pMouseCapture = view;
   captureButtons = buttons & kMouseButtons;
+  captureHeld = buttons;
   captureLast = lastMousePoint;
 }
 
-void CFrame::sendTracked(const CPoint& framePoint, long buttons, bool end) {
+void CFrame::sendTracked(const CPoint& framePoint, long buttons, ETracked call) {
   CView* view = pMouseCapture;
   if (!view) return;
+  const bool end = call == ETracked::kEnd;
   captureLast = framePoint;
+  if (!end) captureHeld = buttons;
   // Taken out before the call: the view's handler may start a new tracking,
   // or remove views.
   if (end) pMouseCapture = nullptr;
@@ -195,6 +205,8 @@ void CFrame::sendTracked(const CPoint& framePoint, long buttons, bool end) {
   try {
     if (end)
       view->onMouseTrackEnd(context, where, buttons & ~captureButtons);
+    else if (call == ETracked::kIdle)
+      view->onMouseTrackIdle(context, where, buttons);
     else
       view->onMouseTrack(context, where, buttons);
   } catch (...) {
@@ -206,7 +218,7 @@ void CFrame::sendTracked(const CPoint& framePoint, long buttons, bool end) {
 
 void CFrame::endMouseCapture() {
   CScopedLock hold(frameLock);
-  sendTracked(captureLast, 0, true);
+  sendTracked(captureLast, 0, ETracked::kEnd);
 }
 
 bool CFrame::isMouseCaptureWithin(CView* view) const {
@@ -227,19 +239,22 @@ bool CFrame::dispatchTracked(const PlatformEvent& event) {
       // A motion without the drag's buttons: their release was lost (a grab
       // elsewhere took it); the drag ends and the motion goes on as hover.
       if (!(event.buttons & captureButtons)) {
-        sendTracked(where, event.buttons, true);
+        sendTracked(where, event.buttons, ETracked::kEnd);
         return false;
       }
-      sendTracked(where, event.buttons, false);
+      sendTracked(where, event.buttons, ETracked::kMotion);
       return true;
     case EPlatformEvent::kMouseUp:
-      if (!(event.buttons & captureButtons)) sendTracked(where, event.buttons, true);
+      if (!(event.buttons & captureButtons))
+        sendTracked(where, event.buttons, ETracked::kEnd);
+      else
+        captureHeld = event.buttons;
       return true;
     case EPlatformEvent::kMouseDown:
       // Another button during a drag belongs to the drag; a press of the
       // drag's own button means its release was lost.
       if (!(event.buttons & captureButtons)) return true;
-      sendTracked(captureLast, 0, true);
+      sendTracked(captureLast, 0, ETracked::kEnd);
       return false;
     case EPlatformEvent::kMouseEnter:
     case EPlatformEvent::kMouseLeave:
@@ -328,42 +343,4 @@ bool CFrame::getPointerState(CPoint& where, long& buttons) {
   pPlatform->QueryPointer(x, y, buttons);
   where = CPoint(x, y);
   return true;
-}
-
-bool CFrame::waitForDoubleClick() {
-  CScopedLock hold(frameLock);
-  if (!pPlatform || !isOnHostThread()) return false;
-  using Clock = std::chrono::steady_clock;
-  const auto deadline = Clock::now() + std::chrono::milliseconds(pPlatform->DoubleClickTime());
-  PlatformEvent event;
-  for (;;) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-    if (left.count() <= 0 || !pPlatform->WaitEvent(event, static_cast<int>(left.count()))) return false;
-    if (event.type == EPlatformEvent::kMouseDown) return true;
-    if (event.type == EPlatformEvent::kMouseMove && (event.buttons & (kMouseLeft | kMouseMiddle | kMouseRight)))
-      return false;
-    deferredEvents.push_back(std::move(event));
-  }
-}
-
-bool CFrame::waitForDrag() {
-  CScopedLock hold(frameLock);
-  if (!pPlatform || !isOnHostThread()) return false;
-  CPoint where;
-  long buttons = 0;
-  if (!getPointerState(where, buttons) || !(buttons & kMouseLeft)) return false;
-  PlatformEvent event;
-  while (pPlatform->WaitEvent(event, -1)) {
-    switch (event.type) {
-      case EPlatformEvent::kMouseMove:
-        return true;
-      case EPlatformEvent::kMouseDown:
-      case EPlatformEvent::kMouseUp:
-        return false;
-      default:
-        deferredEvents.push_back(std::move(event));
-        break;
-    }
-  }
-  return false;
 }

@@ -57,28 +57,33 @@ void CHorizontalSwitch::mouse(CDrawContext* context, CPoint& where, long buttons
   if (!screenClick(context, buttons)) return;
   if (checkDefaultValue(context, buttons)) return;
 
+  beginEdit();
+  pickAt(context, where);
+  if (!trackMouse(buttons)) endEdit();
+}
+
+void CHorizontalSwitch::onMouseTrack(CDrawContext* context, CPoint& where, long buttons) {
+  if (keepsPressButtons(buttons)) pickAt(context, where);
+}
+
+void CHorizontalSwitch::onMouseTrackEnd(CDrawContext*, CPoint&, long) { endEdit(); }
+
+void CHorizontalSwitch::pickAt(CDrawContext* context, const CPoint& where) {
   // Images side by side are as wide as the control: the positions share its
   // width, not the whole row of images.
   const long span = imagesSideBySide ? imageWidth : (pBackground ? pBackground->getWidth() : 0);
   const double step = positionCount > 0 ? static_cast<double>(span) / positionCount : 0.0;
-  beginEdit();
-  do {
-    // A switch of one position (or none) has nothing to choose.
-    if (positionCount > 1 && step > 0.0) {
-      value = static_cast<float>(truncToLong((where.h - size.left) / step)) /
-              static_cast<float>(positionCount - 1);
-      if (value > 1.0f)
-        value = 1.0f;
-      else if (value < 0.0f)
-        value = 0.0f;
-    } else {
+  // A switch of one position (or none) has nothing to choose.
+  if (positionCount > 1 && step > 0.0) {
+    value = static_cast<float>(truncToLong((where.h - size.left) / step)) / static_cast<float>(positionCount - 1);
+    if (value > 1.0f)
+      value = 1.0f;
+    else if (value < 0.0f)
       value = 0.0f;
-    }
-    tellListenerIfDirty(context);
-    getMouseLocation(context, where);
-    doIdleStuff();
-  } while (currentButtons(context) == buttons);
-  endEdit();
+  } else {
+    value = 0.0f;
+  }
+  tellListenerIfDirty(context);
 }
 
 bool CHorizontalSwitch::isTypeOf(const char* type) const {

@@ -26,9 +26,15 @@ class CHorizontalSwitch : public CControl {
 
   void draw(CDrawContext* context) override;
   void mouse(CDrawContext* context, CPoint& where, long buttons = -1) override;
+  // The drag picks positions while the buttons stay as they were at the press.
+  void onMouseTrack(CDrawContext* context, CPoint& where, long buttons) override;
+  void onMouseTrackEnd(CDrawContext* context, CPoint& where, long buttons) override;
   bool isTypeOf(const char* type) const override;
 
  protected:
+  // The position under where (parent coordinates), told when it changed.
+  void pickAt(CDrawContext* context, const CPoint& where);
+
   CPoint offset;
   long imageCount;
   long positionCount;

@@ -38,21 +38,29 @@ void CKickButton::mouse(CDrawContext* context, CPoint& where, long buttons) {
   if (modifierClickTaken(context, buttons)) return;
   if (!(buttons & kMouseLeft)) return;
 
-  const float entryValue = value;
-  const float pressedValue = (entryValue == 0.0f) ? 1.0f : 0.0f;
+  entryValue = value;
+  pressedValue = (entryValue == 0.0f) ? 1.0f : 0.0f;
   beginEdit();
-  if (currentButtons(context) == kMouseLeft) {
-    do {
-      value = insideWithEdges(where) ? pressedValue : entryValue;
-      tellListenerIfDirty(context);
-      getMouseLocation(context, where);
-      doIdleStuff();
-    } while (currentButtons(context) == kMouseLeft);
+  if (buttons == kMouseLeft) {
+    value = insideWithEdges(where) ? pressedValue : entryValue;
+    tellListenerIfDirty(context);
+    if (trackMouse(buttons)) return;
   } else {
-    // Released already, or a modifier is held: one press without tracking.
+    // A modifier is held: one press without tracking.
     value = (value == 0.0f) ? 1.0f : 0.0f;
     tellListener(context);
   }
+  onMouseTrackEnd(context, where, 0);
+}
+
+void CKickButton::onMouseTrack(CDrawContext* context, CPoint& where, long buttons) {
+  // Only the left button alone keeps the button pressed.
+  if (!keepsPressButtons(buttons)) return;
+  value = insideWithEdges(where) ? pressedValue : entryValue;
+  tellListenerIfDirty(context);
+}
+
+void CKickButton::onMouseTrackEnd(CDrawContext* context, CPoint&, long) {
   value = 0.0f;
   tellListener(context);
   endEdit();

@@ -160,6 +160,12 @@ void CKnob::drawHandle(CDrawContext* context) {
   context->lineTo(origin);
 }
 
+namespace {
+float LinearCoefficient(float range, float zoomFactor, long buttons) {
+  return range / ((buttons & kModifierShift) ? kLinearDragRange * zoomFactor : kLinearDragRange);
+}
+}  // namespace
+
 void CKnob::mouse(CDrawContext* context, CPoint& where, long buttons) {
   if (!bMouseEnabled) return;
   buttons = resolveButtons(context, buttons);
@@ -169,62 +175,62 @@ void CKnob::mouse(CDrawContext* context, CPoint& where, long buttons) {
 
   const long knobMode = pParentFrame ? pParentFrame->getKnobMode() : static_cast<long>(kCircularMode);
   const bool option = (buttons & kModifierOption) != 0;
-  const bool linear = (knobMode == kLinearMode) != option;
-
-  auto coefficientFor = [this](long held) {
-    const float range = (held & kModifierShift) ? kLinearDragRange * zoomFactor : kLinearDragRange;
-    return (maxValue - minValue) / range;
-  };
-  float coef = 0.0f;
-  float entryValue = value;
-  CPoint firstPoint(where);
-  long rememberedButtons = buttons;
-  float previous = 0.0f;
-  float halfRange = 0.0f;
-  if (linear) {
-    coef = coefficientFor(buttons);
+  drag = Drag{};
+  drag.linear = (knobMode == kLinearMode) != option;
+  if (drag.linear) {
+    drag.coef = LinearCoefficient(maxValue - minValue, zoomFactor, buttons);
+    drag.entryValue = value;
+    drag.firstPoint = where;
+    drag.buttons = buttons;
   } else {
     CPoint local(where);
     local.offset(-size.left, -size.top);
-    previous = valueFromPoint(local);
-    halfRange = (maxValue - minValue) * 0.5f;
+    drag.previous = valueFromPoint(local);
+    drag.halfRange = (maxValue - minValue) * 0.5f;
   }
+  drag.lastPoint = CPoint(-1, -1);
 
   beginEdit();
-  CPoint lastPoint(-1, -1);
-  do {
-    buttons = currentButtons(context);
-    if (where != lastPoint) {
-      lastPoint = where;
-      if (linear) {
-        const long d = (firstPoint.v - where.v) + (where.h - firstPoint.h);
-        if (buttons != rememberedButtons) {
-          // A change of Shift re-bases the drag so that the value does not jump.
-          const float newCoef = coefficientFor(buttons);
-          entryValue += static_cast<float>(d) * (coef - newCoef);
-          coef = newCoef;
-          rememberedButtons = buttons;
-        }
-        value = entryValue + static_cast<float>(d) * coef;
-        bounceValue();
-      } else {
-        where.offset(-size.left, -size.top);
-        const float v = valueFromPoint(where);
-        if (previous - v > halfRange) {
-          value = maxValue;
-        } else if (v - previous > halfRange) {
-          value = minValue;
-        } else {
-          value = v;
-          previous = v;
-        }
-      }
-      tellListenerIfDirty(context);
-    }
-    getMouseLocation(context, where);
-    doIdleStuff();
-  } while (buttons & kMouseLeft);
+  dragTo(context, where, buttons);
+  if (!trackMouse(buttons)) endEdit();
+}
+
+void CKnob::onMouseTrack(CDrawContext* context, CPoint& where, long buttons) { dragTo(context, where, buttons); }
+
+void CKnob::onMouseTrackEnd(CDrawContext* context, CPoint& where, long buttons) {
+  // The release's own point counts as one more step.
+  dragTo(context, where, buttons);
   endEdit();
+}
+
+void CKnob::dragTo(CDrawContext* context, const CPoint& where, long buttons) {
+  if (where == drag.lastPoint) return;
+  drag.lastPoint = where;
+  if (drag.linear) {
+    const long d = (drag.firstPoint.v - where.v) + (where.h - drag.firstPoint.h);
+    if (buttons != drag.buttons) {
+      // A change of Shift re-bases the drag so that the value does not jump.
+      const float newCoef = LinearCoefficient(maxValue - minValue, zoomFactor, buttons);
+      drag.entryValue += static_cast<float>(d) * (drag.coef - newCoef);
+      drag.coef = newCoef;
+      drag.buttons = buttons;
+    }
+    value = drag.entryValue + static_cast<float>(d) * drag.coef;
+    bounceValue();
+  } else {
+    CPoint local(where);
+    local.offset(-size.left, -size.top);
+    const float v = valueFromPoint(local);
+    if (drag.previous - v > drag.halfRange) {
+      value = maxValue;
+    } else if (v - drag.previous > drag.halfRange) {
+      value = minValue;
+    } else {
+      value = v;
+      drag.previous = v;
+    }
+  }
+  tellListenerIfDirty(context);
 }
 
 long CKnob::onKeyDown(VstKeyCode& keyCode) { return arrowKeyStep(keyCode); }

@@ -14,8 +14,10 @@
 // Option swaps the two. Linear: 200 pixels for the full range, moving up or
 // right raises the value, Shift makes it zoomFactor times finer. Circular:
 // the value follows the pointer's angle; a jump across the gap below the
-// knob pins the value at the end it came from. Command-click or a double
-// click resets to the default value and no drag follows. The wheel and the
+// knob pins the value at the end it came from. A drag follows the mouse's
+// events (CControl): the press sets the value from its point, each motion
+// and the release from theirs. Command-click or a double click resets to
+// the default value and no drag follows. The wheel and the
 // arrow keys step by wheelInc (a tenth of it with Shift).
 //
 // Thread contract: user-interface thread only.
@@ -54,6 +56,8 @@ class CKnob : public CControl {
 
   void draw(CDrawContext* context) override;
   void mouse(CDrawContext* context, CPoint& where, long buttons = -1) override;
+  void onMouseTrack(CDrawContext* context, CPoint& where, long buttons) override;
+  void onMouseTrackEnd(CDrawContext* context, CPoint& where, long buttons) override;
   long onKeyDown(VstKeyCode& keyCode) override;
   bool onWheel(CDrawContext* context, const CPoint& where, float distance) override;
   using CControl::onWheel;
@@ -62,6 +66,10 @@ class CKnob : public CControl {
  protected:
   // Derives valuePerRadian, valueAtZeroAngle and halfGapAngle; marks dirty.
   void compute();
+  // One step of the drag to where (parent coordinates) with the buttons
+  // held: the value from the point, when it moved; Shift re-bases a linear
+  // drag so that the value does not jump.
+  void dragTo(CDrawContext* context, const CPoint& where, long buttons);
 
   CPoint offset;  // top-left point in the background bitmap
   CColor colorHandle = kWhiteCColor;
@@ -75,6 +83,18 @@ class CKnob : public CControl {
   float valueAtZeroAngle = 0.0f;
   float radius;
   float zoomFactor = 1.5f;
+
+  // The drag under way, set up by the press.
+  struct Drag {
+    bool linear = false;
+    float coef = 0.0f;        // linear: value per pixel
+    float entryValue = 0.0f;  // linear: the value the pixels count from
+    CPoint firstPoint;        // linear: the press point
+    long buttons = 0;         // linear: the buttons coef was taken for
+    float previous = 0.0f;    // circular: the last value followed
+    float halfRange = 0.0f;   // circular: a larger jump crossed the gap
+    CPoint lastPoint;         // the last point used
+  } drag;
 };
 
 // The angle of `point` seen from `centre`, in 1/64 degree counter-clockwise

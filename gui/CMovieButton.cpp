@@ -8,10 +8,6 @@
 
 XR_REGISTER_SOURCE_FILE("gui/CMovieButton");
 
-namespace {
-constexpr long kAnyMouseButton = kMouseLeft | kMouseMiddle | kMouseRight;
-}
-
 CMovieButton::CMovieButton(const CRect& rect, CControlListener* l, long t, long heightOfOneImage,
                            CBitmap* background, CPoint& off)
     : CControl(rect, l, t, background), offset(off), imageHeight(heightOfOneImage) {}
@@ -38,20 +34,21 @@ void CMovieButton::draw(CDrawContext* context) {
 void CMovieButton::mouse(CDrawContext* context, CPoint& where, long buttons) {
   if (!screenClick(context, buttons)) return;
 
-  const float entryValue = value;
-  const float toggled = (entryValue == 0.0f) ? 1.0f : 0.0f;
+  entryValue = value;
+  toggledValue = (entryValue == 0.0f) ? 1.0f : 0.0f;
   beginEdit();
-  if (currentButtons(context) & kAnyMouseButton) {
-    do {
-      value = insideWithEdges(where) ? toggled : entryValue;
-      tellListenerIfDirty(context);
-      getMouseLocation(context, where);
-      doIdleStuff();
-    } while (currentButtons(context) == buttons);
-  } else {
-    value = toggled;
-    tellListener(context);
-  }
+  value = insideWithEdges(where) ? toggledValue : entryValue;
+  tellListenerIfDirty(context);
+  if (!trackMouse(buttons)) onMouseTrackEnd(context, where, 0);
+}
+
+void CMovieButton::onMouseTrack(CDrawContext* context, CPoint& where, long buttons) {
+  if (!keepsPressButtons(buttons)) return;
+  value = insideWithEdges(where) ? toggledValue : entryValue;
+  tellListenerIfDirty(context);
+}
+
+void CMovieButton::onMouseTrackEnd(CDrawContext*, CPoint&, long) {
   endEdit();
   buttonState = value;
 }

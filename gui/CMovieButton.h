@@ -20,10 +20,15 @@ class CMovieButton : public CControl {
 
   void draw(CDrawContext* context) override;
   void mouse(CDrawContext* context, CPoint& where, long buttons = -1) override;
+  void onMouseTrack(CDrawContext* context, CPoint& where, long buttons) override;
+  void onMouseTrackEnd(CDrawContext* context, CPoint& where, long buttons) override;
   bool isTypeOf(const char* type) const override;
 
  protected:
   CPoint offset;
   long imageHeight;
   float buttonState = 0.0f;  // the value at the last draw or click
+  // The press under way: its value, and the value over the button.
+  float entryValue = 0.0f;
+  float toggledValue = 1.0f;
 };

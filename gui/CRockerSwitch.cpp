@@ -8,10 +8,6 @@
 
 XR_REGISTER_SOURCE_FILE("gui/CRockerSwitch");
 
-namespace {
-constexpr long kAnyMouseButton = kMouseLeft | kMouseMiddle | kMouseRight;
-}
-
 CRockerSwitch::CRockerSwitch(const CRect& rect, CControlListener* l, long t, long heightOfOneImage,
                              CBitmap* background, CPoint& off, const long s)
     : CControl(rect, l, t, background), offset(off), imageHeight(heightOfOneImage), style(s) {}
@@ -46,19 +42,19 @@ float CRockerSwitch::valueAt(const CPoint& where, float entryValue) const {
 void CRockerSwitch::mouse(CDrawContext* context, CPoint& where, long buttons) {
   if (!screenClick(context, buttons)) return;
 
-  const float entryValue = value;
+  entryValue = value;
   beginEdit();
-  if (currentButtons(context) & kAnyMouseButton) {
-    do {
-      value = valueAt(where, entryValue);
-      tellListenerIfDirty(context);
-      getMouseLocation(context, where);
-      doIdleStuff();
-    } while (currentButtons(context) & kAnyMouseButton);
-  } else {
-    value = valueAt(where, entryValue);
-    tellListener(context);
-  }
+  value = valueAt(where, entryValue);
+  tellListenerIfDirty(context);
+  if (!trackMouse(buttons)) onMouseTrackEnd(context, where, 0);
+}
+
+void CRockerSwitch::onMouseTrack(CDrawContext* context, CPoint& where, long) {
+  value = valueAt(where, entryValue);
+  tellListenerIfDirty(context);
+}
+
+void CRockerSwitch::onMouseTrackEnd(CDrawContext* context, CPoint&, long) {
   value = 0.0f;
   tellListener(context);
   endEdit();

@@ -23,6 +23,8 @@ class CRockerSwitch : public CControl {
   // The image at offset for -1, one image lower for 0, two lower for 1.
   void draw(CDrawContext* context) override;
   void mouse(CDrawContext* context, CPoint& where, long buttons = -1) override;
+  void onMouseTrack(CDrawContext* context, CPoint& where, long buttons) override;
+  void onMouseTrackEnd(CDrawContext* context, CPoint& where, long buttons) override;
   bool onWheel(CDrawContext* context, const CPoint& where, float distance) override;
   using CControl::onWheel;
   bool isTypeOf(const char* type) const override;
@@ -35,4 +37,5 @@ class CRockerSwitch : public CControl {
   CPoint offset;
   long imageHeight;
   long style;
+  float entryValue = 0.0f;  // of the press under way
 };

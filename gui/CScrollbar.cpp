@@ -91,53 +91,63 @@ void CScrollbar::moveTo(CDrawContext* context, float newValue) {
 }
 
 void CScrollbar::dragScroller(CDrawContext* context, const CPoint& where) {
-  const long pressed = along(where);
-  const long startScroller = startOf(getScrollerRect());
   const long travel = extent(scrollerArea) - scrollerLength;
-  while (context->waitDrag()) {
-    CPoint pointer;
-    getMouseLocation(context, pointer);
-    const long scrollerStart = startScroller + along(pointer) - pressed;
-    if (travel > 0)
-      moveTo(context, static_cast<float>(scrollerStart - startOf(scrollerArea)) / static_cast<float>(travel));
-    doIdleStuff();
-  }
+  const long scrollerStart = dragStartScroller + along(where) - dragPressed;
+  if (travel > 0)
+    moveTo(context, static_cast<float>(scrollerStart - startOf(scrollerArea)) / static_cast<float>(travel));
 }
 
-void CScrollbar::pageToward(CDrawContext* context, CPoint where) {
+bool CScrollbar::pageToward(CDrawContext* context, const CPoint& where) {
   const float step = static_cast<float>(scrollerLength) / static_cast<float>(extent(scrollerArea));
-  for (;;) {
-    const CRect scroller = getScrollerRect();
-    const long pointer = along(where);
-    if (pointer < startOf(scroller)) {
-      if (value <= 0.0f) return;
-      moveTo(context, value - step);
-    } else if (pointer >= startOf(scroller) + scrollerLength) {
-      if (value >= 1.0f) return;
-      moveTo(context, value + step);
-    } else {
-      return;
-    }
-    const unsigned int start = pParentFrame ? static_cast<unsigned int>(pParentFrame->getTicks()) : 0u;
-    for (;;) {
-      doIdleStuff();
-      if (!(context->getMouseButtons() & kMouseLeft)) return;
-      if (!pParentFrame || MsElapsed(static_cast<unsigned int>(pParentFrame->getTicks()), start) >= kPageRepeatMs)
-        break;
-    }
-    getMouseLocation(context, where);
+  const CRect scroller = getScrollerRect();
+  const long pointer = along(where);
+  if (pointer < startOf(scroller)) {
+    if (value <= 0.0f) return false;
+    moveTo(context, value - step);
+  } else if (pointer >= startOf(scroller) + scrollerLength) {
+    if (value >= 1.0f) return false;
+    moveTo(context, value + step);
+  } else {
+    return false;
   }
+  pagedAt = pParentFrame ? static_cast<unsigned int>(pParentFrame->getTicks()) : 0u;
+  return true;
+}
+
+void CScrollbar::pageOn(CDrawContext* context, const CPoint& where) {
+  if (!pParentFrame || MsElapsed(static_cast<unsigned int>(pParentFrame->getTicks()), pagedAt) < kPageRepeatMs) return;
+  if (!pageToward(context, where)) endTracking();
 }
 
 void CScrollbar::mouse(CDrawContext* context, CPoint& where, long buttons) {
   if (!bMouseEnabled || !context) return;
   buttons = resolveButtons(context, buttons);
   if (!(buttons & kMouseLeft) || scrollerLength <= 0) return;
-  if (getScrollerRect().pointInside(where))
-    dragScroller(context, where);
-  else if (scrollerArea.pointInside(where))
-    pageToward(context, where);
+  if (getScrollerRect().pointInside(where)) {
+    // The scroller moves with the drag's motions, not with the press.
+    drag = EDrag::kScroller;
+    dragPressed = along(where);
+    dragStartScroller = startOf(getScrollerRect());
+  } else if (scrollerArea.pointInside(where) && pageToward(context, where)) {
+    drag = EDrag::kPaging;
+  } else {
+    return;
+  }
+  if (!trackMouse(buttons)) drag = EDrag::kNone;
 }
+
+void CScrollbar::onMouseTrack(CDrawContext* context, CPoint& where, long) {
+  if (drag == EDrag::kScroller)
+    dragScroller(context, where);
+  else if (drag == EDrag::kPaging)
+    pageOn(context, where);
+}
+
+void CScrollbar::onMouseTrackIdle(CDrawContext* context, CPoint& where, long) {
+  if (drag == EDrag::kPaging) pageOn(context, where);
+}
+
+void CScrollbar::onMouseTrackEnd(CDrawContext*, CPoint&, long) { drag = EDrag::kNone; }
 
 bool CScrollbar::onWheel(CDrawContext* context, const CPoint&, float distance) {
   if (!bMouseEnabled) return false;

@@ -1,7 +1,7 @@
 // CScrollbar: a control whose value (0 to 1) is a scroll position, drawn as
 // a bar with a scroller whose length shows the visible share of the content.
-// Dragging the scroller moves it; a press elsewhere pages toward the pointer;
-// the wheel steps it.
+// Dragging the scroller moves it; a press elsewhere pages toward the pointer,
+// and on every 100 ms while the button stays down; the wheel steps it.
 //
 // Thread contract: user-interface thread only.
 #pragma once
@@ -54,6 +54,9 @@ class CScrollbar : public CControl {
   virtual void drawBackground(CDrawContext* context);
   virtual void drawScroller(CDrawContext* context, const CRect& rect);
   void mouse(CDrawContext* context, CPoint& where, long buttons = -1) override;
+  void onMouseTrack(CDrawContext* context, CPoint& where, long buttons) override;
+  void onMouseTrackIdle(CDrawContext* context, CPoint& where, long buttons) override;
+  void onMouseTrackEnd(CDrawContext* context, CPoint& where, long buttons) override;
   // distance steps of the wheel increment (a tenth with Shift, the other
   // way); horizontal bars take the distance negated.
   bool onWheel(CDrawContext* context, const CPoint& where, float distance) override;
@@ -65,8 +68,13 @@ class CScrollbar : public CControl {
   long startOf(const CRect& r) const { return direction == kHorizontal ? r.left : r.top; }
   // Sets the value clamped to 0..1 and tells the listener when it moved.
   void moveTo(CDrawContext* context, float newValue);
+  // The scroller follows the pointer from the press.
   void dragScroller(CDrawContext* context, const CPoint& where);
-  void pageToward(CDrawContext* context, CPoint where);
+  // One page toward where; false when the scroller has reached it (or an
+  // end), and paging is over.
+  bool pageToward(CDrawContext* context, const CPoint& where);
+  // A page more once the last one is 100 ms old.
+  void pageOn(CDrawContext* context, const CPoint& where);
 
   long direction;
   CRect scrollSize;
@@ -77,4 +85,12 @@ class CScrollbar : public CControl {
   CColor scrollerColor = {0, 0, 255, 255};
   CColor backgroundColor = {255, 255, 255, 200};
   IScrollbarDrawer* drawer = nullptr;
+
+  // The press under way: what it does, where the scroller was grabbed and
+  // started, and when it paged last (frame ticks).
+  enum class EDrag { kNone, kScroller, kPaging };
+  EDrag drag = EDrag::kNone;
+  long dragPressed = 0;
+  long dragStartScroller = 0;
+  unsigned int pagedAt = 0;
 };

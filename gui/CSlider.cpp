@@ -138,31 +138,34 @@ void CSlider::mouse(CDrawContext* context, CPoint& where, long buttons) {
     grab += horizontal ? where.h - r.left : where.v - r.top;
   }
 
-  float rememberedValue = value;
-  long rememberedButtons = buttons;
+  dragGrab = grab;
+  dragBaseValue = value;
+  dragButtons = buttons;
   beginEdit();
-  for (;;) {
-    buttons = currentButtons(context);
-    if (!(buttons & kMouseLeft)) break;
-    if (buttons != rememberedButtons && (buttons & kModifierShift)) {
-      rememberedValue = value;
-      rememberedButtons = buttons;
-    } else if (!(buttons & kModifierShift)) {
-      rememberedValue = value;
-    }
-    // A slider without travel has no position to take from the pointer.
-    if (rangeHandle != 0) {
-      const long along = horizontal ? where.h - grab : where.v - grab;
-      value = static_cast<float>(along) / static_cast<float>(rangeHandle);
-      if (style & (kRight | kBottom)) value = 1.0f - value;
-      if (buttons & kModifierShift) value = rememberedValue + (value - rememberedValue) / zoomFactor;
-      bounceValue();
-    }
-    tellListenerIfDirty(context);
-    getMouseLocation(context, where);
-    doIdleStuff();
+  dragTo(context, where, buttons);
+  if (!trackMouse(buttons)) endEdit();
+}
+
+void CSlider::onMouseTrack(CDrawContext* context, CPoint& where, long buttons) { dragTo(context, where, buttons); }
+
+void CSlider::onMouseTrackEnd(CDrawContext*, CPoint&, long) { endEdit(); }
+
+void CSlider::dragTo(CDrawContext* context, const CPoint& where, long buttons) {
+  if (buttons != dragButtons && (buttons & kModifierShift)) {
+    dragBaseValue = value;
+    dragButtons = buttons;
+  } else if (!(buttons & kModifierShift)) {
+    dragBaseValue = value;
   }
-  endEdit();
+  // A slider without travel has no position to take from the pointer.
+  if (rangeHandle != 0) {
+    const long along = isHorizontal() ? where.h - dragGrab : where.v - dragGrab;
+    value = static_cast<float>(along) / static_cast<float>(rangeHandle);
+    if (style & (kRight | kBottom)) value = 1.0f - value;
+    if (buttons & kModifierShift) value = dragBaseValue + (value - dragBaseValue) / zoomFactor;
+    bounceValue();
+  }
+  tellListenerIfDirty(context);
 }
 
 long CSlider::onKeyDown(VstKeyCode& keyCode) { return arrowKeyStep(keyCode); }

@@ -7,8 +7,10 @@
 // A click makes the handle's centre jump to the pointer (free click), or,
 // with free click off, must fall on the handle, which then keeps the
 // pointer's place on it. While Shift is held the value moves a zoomFactor-th
-// as fast. Command-click or a double click resets to the default value. The
-// wheel and the arrow keys step as a knob's do.
+// as fast. The press sets the value from its point and each motion of the
+// drag from its own (CControl's event-driven tracking). Command-click or a
+// double click resets to the default value. The wheel and the arrow keys
+// step as a knob's do.
 //
 // Positions along the axis are in pixels from the control's left (or top):
 // the handle's leading edge is at the handle offset plus the value's share
@@ -46,6 +48,8 @@ class CSlider : public CControl {
 
   void draw(CDrawContext* context) override;
   void mouse(CDrawContext* context, CPoint& where, long buttons = -1) override;
+  void onMouseTrack(CDrawContext* context, CPoint& where, long buttons) override;
+  void onMouseTrackEnd(CDrawContext* context, CPoint& where, long buttons) override;
   long onKeyDown(VstKeyCode& keyCode) override;
   bool onWheel(CDrawContext* context, const CPoint& where, float distance) override;
   using CControl::onWheel;
@@ -55,6 +59,9 @@ class CSlider : public CControl {
   // The handle's rectangle for the current value, in parent coordinates.
   CRect handleRect() const;
   bool isHorizontal() const { return (style & kHorizontal) != 0; }
+  // One step of the drag to where (parent coordinates) with the buttons
+  // held.
+  void dragTo(CDrawContext* context, const CPoint& where, long buttons);
 
   CPoint offset;        // background bitmap point
   CPoint offsetHandle;  // handle origin inside the control
@@ -71,6 +78,11 @@ class CSlider : public CControl {
   float zoomFactor = 10.0f;
   bool drawTransparentHandle = true;
   bool freeClick = true;
+
+  // The drag under way, set up by the press.
+  long dragGrab = 0;           // the pointer's place along the axis at value 0
+  float dragBaseValue = 0.0f;  // Shift moves the value from here
+  long dragButtons = 0;        // the buttons dragBaseValue was taken for
 };
 
 class CHorizontalSlider : public CSlider {

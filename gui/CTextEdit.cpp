@@ -146,9 +146,7 @@ void CTextEdit::takeFocus(CDrawContext* context) {
 bool CTextEdit::pressInField() const {
   if (!platformEditor || !pParentFrame || !pParentFrame->isChild(platformEditor)) return false;
   CPoint where;
-  long buttons = 0;
-  if (!pParentFrame->getPointerState(where, buttons)) return false;
-  if (!(buttons & (kMouseLeft | kMouseMiddle | kMouseRight))) return false;
+  if (!pParentFrame->getPressPoint(where)) return false;
   CRect field;
   platformEditor->getViewSize(field);
   return field.pointInside(where);

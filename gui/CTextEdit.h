@@ -64,7 +64,7 @@ class CTextEdit : public CParamDisplay {
  protected:
   // The rectangle of the edit field in frame coordinates.
   CRect editRect(CDrawContext* context) const;
-  // True when a button is down with the pointer inside the open field.
+  // True while a press inside the open field is handed to the views.
   bool pressInField() const;
   // Takes the field out of the frame and forgets it.
   void closeField();

@@ -155,16 +155,15 @@ void CTextEditField::mouse(CDrawContext* context, CPoint& where, long buttons) {
   buffer.SetCaret(positionAt(context, where.h), (buttons & kModifierShift) != 0);
   setDirty(true);
   // Dragging with the button held selects from the press.
-  while (context->getMouseButtons() & kMouseLeft) {
-    CPoint pointer;
-    context->getMouseLocation(pointer);
-    const size_t position = positionAt(context, pointer.h);
-    if (position != buffer.Caret()) {
-      buffer.SetCaret(position, true);
-      setDirty(true);
-    }
-    if (!pParentFrame) break;
-    pParentFrame->doIdleStuff();
+  if (pParentFrame) pParentFrame->beginMouseCapture(this, buttons);
+}
+
+void CTextEditField::onMouseTrack(CDrawContext* context, CPoint& where, long) {
+  if (!context) return;
+  const size_t position = positionAt(context, where.h);
+  if (position != buffer.Caret()) {
+    buffer.SetCaret(position, true);
+    setDirty(true);
   }
 }
 

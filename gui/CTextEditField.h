@@ -39,8 +39,10 @@ class CTextEditField : public CView {
 
   void draw(CDrawContext* context) override;
   // A press places the caret (Shift extends the selection, a double click
-  // selects all); dragging with the button held selects.
+  // selects all); dragging with the button held selects, from the drag's
+  // motions.
   void mouse(CDrawContext* context, CPoint& where, long buttons = -1) override;
+  void onMouseTrack(CDrawContext* context, CPoint& where, long buttons) override;
   // 1 for every key but Tab, which goes to the frame (-1).
   long onKeyDown(VstKeyCode& keyCode) override;
   bool isTypeOf(const char* type) const override;

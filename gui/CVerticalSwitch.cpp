@@ -54,25 +54,30 @@ void CVerticalSwitch::mouse(CDrawContext* context, CPoint& where, long buttons) 
   if (!screenClick(context, buttons)) return;
   if (checkDefaultValue(context, buttons)) return;
 
-  const double step = positionCount > 0 ? static_cast<double>(imageHeight) / positionCount : 0.0;
   beginEdit();
-  do {
-    // A switch of one position (or none) has nothing to choose.
-    if (positionCount > 1 && step > 0.0) {
-      value = static_cast<float>(truncToLong((where.v - size.top) / step)) /
-              static_cast<float>(positionCount - 1);
-      if (value > 1.0f)
-        value = 1.0f;
-      else if (value < 0.0f)
-        value = 0.0f;
-    } else {
+  pickAt(context, where);
+  if (!trackMouse(buttons)) endEdit();
+}
+
+void CVerticalSwitch::onMouseTrack(CDrawContext* context, CPoint& where, long buttons) {
+  if (keepsPressButtons(buttons)) pickAt(context, where);
+}
+
+void CVerticalSwitch::onMouseTrackEnd(CDrawContext*, CPoint&, long) { endEdit(); }
+
+void CVerticalSwitch::pickAt(CDrawContext* context, const CPoint& where) {
+  const double step = positionCount > 0 ? static_cast<double>(imageHeight) / positionCount : 0.0;
+  // A switch of one position (or none) has nothing to choose.
+  if (positionCount > 1 && step > 0.0) {
+    value = static_cast<float>(truncToLong((where.v - size.top) / step)) / static_cast<float>(positionCount - 1);
+    if (value > 1.0f)
+      value = 1.0f;
+    else if (value < 0.0f)
       value = 0.0f;
-    }
-    tellListenerIfDirty(context);
-    getMouseLocation(context, where);
-    doIdleStuff();
-  } while (currentButtons(context) == buttons);
-  endEdit();
+  } else {
+    value = 0.0f;
+  }
+  tellListenerIfDirty(context);
 }
 
 bool CVerticalSwitch::isTypeOf(const char* type) const {

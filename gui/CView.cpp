@@ -88,6 +88,8 @@ void CView::onMouseTrack(CDrawContext*, CPoint&, long) {}
 
 void CView::onMouseTrackEnd(CDrawContext*, CPoint&, long) {}
 
+void CView::onMouseTrackIdle(CDrawContext*, CPoint&, long) {}
+
 void CView::setViewSize(CRect& rect) {
   size = rect;
   setDirty(true);

@@ -51,6 +51,10 @@ class CView : public CReferenceCounter {
   // the window goes, the release was lost), at the last place seen.
   virtual void onMouseTrack(CDrawContext* context, CPoint& where, long buttons);
   virtual void onMouseTrackEnd(CDrawContext* context, CPoint& where, long buttons);
+  // While the drag's buttons stay held: once per pass of the host's events,
+  // moved or not, at the last place seen with the buttons last seen, for a
+  // view that repeats while the button is held (a scroll bar's paging).
+  virtual void onMouseTrackIdle(CDrawContext* context, CPoint& where, long buttons);
 
   // Remembers the new bitmap before forgetting the old one, then marks dirty.
   virtual void setBackground(CBitmap* background);

@@ -130,8 +130,9 @@ class CPlatformWindow {
   // Waits up to timeoutMs (negative: without limit) for the next event; false
   // when none came or the window is gone.
   virtual bool WaitEvent(PlatformEvent& event, int timeoutMs) = 0;
-  // The pointer's position in window pixels and the button word now (the
-  // modal mouse loops poll this).
+  // The pointer's position in window pixels and the button word now, for
+  // callers without an event (the host's wheel and mouse calls); handlers
+  // take both from their event.
   virtual void QueryPointer(int& x, int& y, long& buttons) = 0;
   // Copies `area` of the back buffer (an ARGB32 image surface of the window's
   // size, pixel (0, 0) at the window's top-left) onto the window.

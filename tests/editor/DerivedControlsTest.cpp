@@ -58,7 +58,6 @@ TEST(DerivedControlsStandaloneTest, OptionMenuTakesTheEntryNearestToTheParameter
 }
 
 TEST_F(DerivedControlsTest, OnlyTheLeftButtonClicksTheFlipArea) {
-  m_pWindow->SetPointer(400, 10, kMouseRight);
   m_pWindow->Queue(frametest::MakeEvent(EPlatformEvent::kMouseDown, 400, 10, kMouseRight));
   IdleAfter(1);
   EXPECT_EQ(m_pEditor->m_nFlipAtTicks.load(), 0u);

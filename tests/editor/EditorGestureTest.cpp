@@ -1,7 +1,8 @@
-// The editor's idle work inside every mouse-tracking loop: while the user
-// holds a knob, a slider or a drag field, the passes of the
-// control's loop run the editor's idle, IdleInner included, at its usual
-// pace, as the window's event loop delivers the press.
+// The editor while the user holds a knob, a slider or a drag field: the
+// press, each motion and the release come in host calls of their own that
+// return at once, the editor's idle work (IdleInner) runs between them at
+// its usual pace, and the host hears one edit of the parameter and never
+// its own idle call.
 #include <functional>
 #include <vector>
 
@@ -17,42 +18,50 @@ class EditorGestureTest : public EditorFixture {};
 
 }  // namespace
 
-TEST_F(EditorGestureTest, EveryTrackingLoopRunsTheEditorsIdleWorkWhileTheButtonIsHeld) {
-  struct Loop {
+TEST_F(EditorGestureTest, ADragComesAsHostCallsOfItsOwnWithTheEditorsIdleWorkBetween) {
+  struct Gesture {
     const char* name;
     std::function<CView*()> add;  // puts the control on the front
     int x, y;                     // frame point of the press
+    int dx, dy;                   // each motion's step
   };
-  const std::vector<Loop> loops = {
-      {"knob", [&] { return m_pEditor->AddAnimKnob(CPoint(300, 150), 152, kBoundTag, 127); }, 324, 174},
+  const std::vector<Gesture> gestures = {
+      {"knob", [&] { return m_pEditor->AddAnimKnob(CPoint(300, 150), 152, kBoundTag, 127); }, 324, 174, 0, -4},
       {"slider",
-       [&] { return m_pEditor->AddHorizontalSlider(CPoint(300, 220), 111, 145, kBoundTag, 0, 0, CPoint(0, 0)); },
-       330, 240},
+       [&] { return m_pEditor->AddHorizontalSlider(CPoint(300, 220), 111, 145, kBoundTag, 0, 0, CPoint(0, 0)); }, 330,
+       240, 4, 0},
       {"drag field",
        [&] {
          return m_pEditor->AddTextDrag(CRect(300, 100, 340, 112), kBoundTag, kFontNormal, kFaceNormal, -1,
                                        CTextDrag::eTDT_Linear);
        },
-       310, 106},
+       310, 106, 0, -3},
   };
-  // The machine's clock: each loop paces itself and the editor's idle by it.
-  SetTickCountSourceForTesting(nullptr);
-  for (const Loop& loop : loops) {
-    ASSERT_NE(loop.add(), nullptr) << loop.name;
+  constexpr int kMotions = 5;
+  for (const Gesture& g : gestures) {
+    SCOPED_TRACE(g.name);
+    CView* control = g.add();
+    ASSERT_NE(control, nullptr);
     IdleAfter(1);
-    // The button stays down until IdleInner has run three times inside the
-    // press's event, or for a few thousand reads of the pointer, which take
-    // far longer than three idle intervals.
-    int during = 0;
-    m_pEditor->m_OnIdleInner = [&] {
-      if (g_bAmHandlingCarbonEvent.load() && ++during >= 3) m_pWindow->SetPointer(loop.x, loop.y, 0);
-    };
-    m_pWindow->SetPointer(loop.x, loop.y, kMouseLeft);
-    for (int i = 0; i < 3000; ++i) m_pWindow->QueuePointer(loop.x, loop.y, kMouseLeft);
-    m_pWindow->QueuePointer(loop.x, loop.y, 0);
-    m_pWindow->Queue(frametest::MakeEvent(EPlatformEvent::kMouseDown, loop.x, loop.y, kMouseLeft));
-    IdleAfter(1);
-    m_pEditor->m_OnIdleInner = nullptr;
-    EXPECT_GE(during, 3) << loop.name;
+    Host().Reset();
+    const float before = m_pEffect->getParameter(kBoundTag);
+    const int idleInner = m_pEditor->m_nIdleInner;
+    using frametest::MakeEvent;
+    m_pWindow->Queue(MakeEvent(EPlatformEvent::kMouseDown, g.x, g.y, kMouseLeft));
+    IdleAfter(20);
+    EXPECT_EQ(m_pEditor->Frame()->getMouseCapture(), control) << "the press returned with the drag under way";
+    for (int i = 1; i <= kMotions; ++i) {
+      m_pWindow->Queue(MakeEvent(EPlatformEvent::kMouseMove, g.x + i * g.dx, g.y + i * g.dy, kMouseLeft));
+      IdleAfter(20);
+    }
+    EXPECT_EQ(m_pEditor->m_nIdleInner - idleInner, 1 + kMotions) << "the idle work ran in every call";
+    EXPECT_NE(m_pEffect->getParameter(kBoundTag), before) << "the drag moved the parameter";
+    EXPECT_TRUE(Host().CallsOf(audioMasterEndEdit).empty()) << "the edit is open while the button is held";
+    m_pWindow->Queue(MakeEvent(EPlatformEvent::kMouseUp, g.x + kMotions * g.dx, g.y + kMotions * g.dy, 0));
+    IdleAfter(20);
+    EXPECT_EQ(Host().CallsOf(audioMasterBeginEdit).size(), 1u);
+    EXPECT_EQ(Host().CallsOf(audioMasterEndEdit).size(), 1u);
+    EXPECT_GE(AutomationsOf(kBoundTag), 1);
+    EXPECT_EQ(m_pEditor->Frame()->getMouseCapture(), nullptr);
   }
 }

@@ -104,8 +104,6 @@ void EditorFixture::IdleAfter(unsigned int ms) {
 }
 
 void EditorFixture::Click(long x, long y) {
-  m_pWindow->SetPointer(static_cast<int>(x), static_cast<int>(y), kMouseLeft);
-  m_pWindow->QueuePointer(static_cast<int>(x), static_cast<int>(y), 0);
   m_pWindow->Queue(frametest::MakeEvent(EPlatformEvent::kMouseDown, static_cast<int>(x), static_cast<int>(y),
                                         kMouseLeft));
   m_pWindow->Queue(frametest::MakeEvent(EPlatformEvent::kMouseUp, static_cast<int>(x), static_cast<int>(y), 0));

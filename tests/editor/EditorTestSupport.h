@@ -146,7 +146,8 @@ class EditorFixture : public ::testing::Test {
 
   // One host editor-idle call after the clock moved by ms.
   void IdleAfter(unsigned int ms);
-  // A left click at (x, y) delivered on the next idle.
+  // A left click at (x, y): press and release, both delivered on the next
+  // idle.
   void Click(long x, long y);
   // Flips and idles until the flip has run.
   void FlipToBack();

@@ -43,16 +43,13 @@ class FactoryFixture : public edtest::EditorFixture {
     view->getViewSize(r);
     return r;
   }
-  // A press at (x, y) whose pointer then moves to (x, y + dy) and is
-  // released there, delivered at the next idle.
+  // A press at (x, y), a motion to (x, y + dy) and the release there, the
+  // window's events of the next idle.
   void DragAt(long x, long y, long dy, long buttons = kMouseLeft) {
-    const int px = static_cast<int>(x), py = static_cast<int>(y);
-    m_pWindow->SetPointer(px, py, buttons);
-    m_pWindow->QueuePointer(px, py + static_cast<int>(dy), buttons);
-    m_pWindow->QueuePointer(px, py + static_cast<int>(dy), buttons);
-    m_pWindow->QueuePointer(px, py + static_cast<int>(dy), 0);
+    const int px = static_cast<int>(x), py = static_cast<int>(y), to = py + static_cast<int>(dy);
     m_pWindow->Queue(frametest::MakeEvent(EPlatformEvent::kMouseDown, px, py, buttons));
-    m_pWindow->Queue(frametest::MakeEvent(EPlatformEvent::kMouseUp, px, py + static_cast<int>(dy), 0));
+    m_pWindow->Queue(frametest::MakeEvent(EPlatformEvent::kMouseMove, px, to, buttons));
+    m_pWindow->Queue(frametest::MakeEvent(EPlatformEvent::kMouseUp, px, to, buttons & kModifierMask));
     IdleAfter(1);
   }
   static std::string TextOf(const CTextEdit* edit) {

@@ -154,35 +154,46 @@ TEST_F(ButtonTest, KickDraggedOutSendsTheEntryValueThenTheFinalZero) {
 TEST_F(ButtonTest, KickShowsThePressedImageWhileHeld) {
   AddKick();
   frame->draw(static_cast<CView*>(nullptr));
-  Click(110, 20, kMouseLeft, {{110, 20, kMouseLeft}, {110, 20, 0}});
-  EXPECT_EQ(ImageOf(Shown(110, 20)), 1) << "the last idle pass ran while the value was 1";
-  frame->idle();
+  Deliver({Press(110, 20, kMouseLeft)});
+  EXPECT_EQ(ImageOf(Shown(110, 20)), 1) << "the host call that brought the press redrew it";
+  Deliver({MoveOrRelease({111, 21, kMouseLeft})});
+  EXPECT_EQ(ImageOf(Shown(110, 20)), 1) << "held";
+  Deliver({MoveOrRelease({111, 21, 0})});
   EXPECT_EQ(ImageOf(Shown(110, 20)), 0) << "released";
 }
 
-TEST_F(ButtonTest, KickWithoutTrackingFlipsOnce) {
+TEST_F(ButtonTest, KickClickedInOneCallOrWithAModifierSendsOneThenZero) {
   CKickButton* button = AddKick();
-  // The button was released before the handler looked.
-  window->SetPointer(110, 20, 0);
-  CDrawContext* context = frame->createDrawContext();
-  CPoint where(110, 20);
-  button->mouse(context, where, kMouseLeft);
+  // Press and release arrive together.
+  Deliver({Press(110, 20, kMouseLeft), MoveOrRelease({110, 20, 0})});
   EXPECT_EQ(ChangedValues(log), std::vector<float>({1.0f, 0.0f}));
-  EXPECT_EQ(Count(log, Event::kIdle), 0);
+  EXPECT_EQ(Count(log, Event::kBegin), 1);
+  EXPECT_EQ(Count(log, Event::kEnd), 1);
+  EXPECT_EQ(button->getValue(), 0.0f);
 
-  // A modifier held: asked first, then one flip.
+  // A modifier held: asked first, then one flip without tracking.
   log.clear();
-  Click(110, 20, kMouseLeft | kModifierOption);
+  Deliver({Press(110, 20, kMouseLeft | kModifierOption)});
   ASSERT_FALSE(log.empty());
   EXPECT_EQ(log[0].kind, Event::kModifier);
   EXPECT_EQ(ChangedValues(log), std::vector<float>({1.0f, 0.0f}));
+  EXPECT_EQ(frame->getMouseCapture(), nullptr);
+  Deliver({MoveOrRelease({110, 20, kModifierOption})});
+
+  // Pressing a modifier during the drag ends it.
+  log.clear();
+  Deliver({Press(110, 20, kMouseLeft), MoveOrRelease({111, 20, kMouseLeft | kModifierShift}),
+           MoveOrRelease({112, 20, kMouseLeft | kModifierShift})});
+  EXPECT_EQ(ChangedValues(log), std::vector<float>({1.0f, 0.0f}));
+  EXPECT_EQ(Count(log, Event::kEnd), 1);
+  Deliver({MoveOrRelease({112, 20, kModifierShift})});
+  EXPECT_EQ(Count(log, Event::kEnd), 1);
 
   // The modifier question comes before the left-button test.
   log.clear();
   Click(110, 20, kMouseRight | kModifierShift);
   ASSERT_EQ(log.size(), 1u);
   EXPECT_EQ(log[0].kind, Event::kModifier);
-  context->forget();
 }
 
 TEST(KickButtonDrawTest, PressedImageLiesOneImageHeightBelow) {

@@ -2,6 +2,7 @@
 // default clicks inside edit brackets, the type names of every control.
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <limits>
 
 #include "ControlTestSupport.h"
@@ -172,6 +173,7 @@ TEST_F(ControlFrameTest, CommandClickResetsInsideOneBracketWithoutTheClock) {
   // the first one.
   log.clear();
   control->setValue(0.2f);
+  control->draw(nullptr);
   Click(5, 5, kMouseLeft);
   EXPECT_EQ(control->getValue(), 0.75f) << "double click with the first plain click";
   EXPECT_EQ(ChangedValues(log), std::vector<float>({0.75f}));
@@ -193,6 +195,85 @@ TEST_F(ControlFrameTest, CommandWithShiftIsNoDefaultClick) {
   EXPECT_FALSE(control->checkDefaultValue(nullptr, kMouseLeft | kModifierCommand | kModifierShift));
   EXPECT_EQ(control->getValue(), 0.1f);
   EXPECT_TRUE(log.empty());
+}
+
+TEST_F(ControlFrameTest, EveryClickCountsAndADragCutShortClosesItsBracketOnce) {
+  AEffGUIEditor::knobMode = kLinearMode;
+  CPoint origin(0, 0);
+  StripBitmap* strip = new StripBitmap(40, 40, 5);
+  // Each control over (10, 10)-(50, 50), pressed at (39, 30); what one
+  // click tells and what two quick clicks tell (a double click resets the
+  // knob-like ones to their default, 0.25).
+  struct Case {
+    const char* name;
+    std::function<CControl*()> make;
+    float start;
+    std::vector<float> once, twice;
+  };
+  const CRect r(10, 10, 50, 50);
+  const Case cases[] = {
+      {"on/off", [&] { return new COnOffButton(r, &listener, 1, strip); }, 0.0f, {1.0f}, {1.0f, 0.0f}},
+      {"kick",
+       [&] { return new CKickButton(r, &listener, 2, strip, origin); },
+       0.0f,
+       {1.0f, 0.0f},
+       {1.0f, 0.0f, 1.0f, 0.0f}},
+      {"knob", [&] { return new CKnob(r, &listener, 3, strip, nullptr, origin); }, 0.5f, {0.5f}, {0.5f, 0.25f}},
+      {"slider",
+       [&] { return new CHorizontalSlider(r, &listener, 4, 10, 30, strip, strip, origin); },
+       0.0f,
+       {0.5f},
+       {0.5f, 0.25f}},
+      {"switch",
+       [&] { return new CVerticalSwitch(r, &listener, 5, 5, 40, 5, strip, origin); },
+       0.0f,
+       {0.5f},
+       {0.5f, 0.25f}},
+      {"movie button", [&] { return new CMovieButton(r, &listener, 6, strip, origin); }, 0.0f, {1.0f}, {1.0f, 0.0f}},
+      {"rocker",
+       [&] { return new CRockerSwitch(r, &listener, 7, 40, strip, origin, kVertical); },
+       0.0f,
+       {-1.0f, 0.0f},
+       {-1.0f, 0.0f, -1.0f, 0.0f}},
+  };
+  auto reset = [&](CControl* control, float value) {
+    control->setValue(value);
+    control->setDirty(true);
+    frame->idle();
+    log.clear();
+  };
+  const PlatformEvent press = Press(39, 30, kMouseLeft), release = MoveOrRelease({39, 30, 0});
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CControl* control = Add(c.make());
+    control->setDefaultValue(0.25f);
+    // Press and release in one host call, then two such clicks at once.
+    g_nTestNow += 1000;
+    reset(control, c.start);
+    Deliver({press, release});
+    EXPECT_EQ(ChangedValues(log), c.once);
+    EXPECT_TRUE(ChangesInsideBrackets(log));
+    g_nTestNow += 1000;
+    reset(control, c.start);
+    Deliver({press, release, press, release});
+    EXPECT_EQ(ChangedValues(log), c.twice);
+    EXPECT_TRUE(ChangesInsideBrackets(log));
+
+    // Held, moved, then taken out of the frame: the bracket closes there
+    // and nothing after reaches the control.
+    g_nTestNow += 1000;
+    reset(control, c.start);
+    control->remember();
+    Deliver({press, MoveOrRelease({31, 31, kMouseLeft})});
+    frame->removeView(control);
+    const int begins = Count(log, Event::kBegin);
+    EXPECT_EQ(Count(log, Event::kEnd), begins);
+    const size_t logged = log.size();
+    Deliver({MoveOrRelease({12, 12, kMouseLeft}), release});
+    EXPECT_EQ(log.size(), logged);
+    control->forget();
+  }
+  strip->forget();
 }
 
 TEST(ControlTypeTest, EveryControlAnswersItsOwnNameAndItsBases) {

@@ -1,8 +1,7 @@
 // Doubles for the control tests: bitmaps of solid-coloured images built in
 // memory, a listener and an editor that write one shared log (edit brackets,
-// value changes, idle passes), a pointer script that advances one state per
-// idle pass, a settable clock, and a fixture with a frame in a headless
-// window.
+// value changes, idle passes), a settable clock, and a fixture with a frame
+// in a headless window whose clicks and drags come as the window's events.
 #pragma once
 
 #include <cairo.h>
@@ -123,14 +122,13 @@ class RecordingListener : public CControlListener {
   long takeModifierClicks = 0;
 };
 
+// A place of the pointer with the buttons and modifiers held there.
 struct PointerState {
   int x, y;
   long buttons;
 };
 
-// An editor whose edit brackets and idle passes go to the log. Each idle
-// pass redraws the dirty views and then moves the window's pointer on to
-// the next state of the script (the last state stays).
+// An editor whose edit brackets and idle passes go to the log.
 class ControlEditor : public frametest::FrameEditor {
  public:
   ControlEditor(AudioEffect* effect, Log& log) : FrameEditor(effect, kFrameWidth, kFrameHeight), log(log) {}
@@ -146,16 +144,9 @@ class ControlEditor : public frametest::FrameEditor {
   void doIdleStuff() override {
     log.push_back({Event::kIdle});
     if (frame) frame->idle();
-    if (window && next < script.size()) {
-      const PointerState& s = script[next++];
-      window->SetPointer(s.x, s.y, s.buttons);
-    }
   }
 
   Log& log;
-  CHeadlessWindow* window = nullptr;
-  std::vector<PointerState> script;
-  size_t next = 0;
 };
 
 // A clock the tests set (GetTickCount and so the frame's ticks).
@@ -176,7 +167,6 @@ class ControlFixture : public ::testing::Test {
     frame = editor->getFrame();
     window = LastHeadlessWindow();
     ASSERT_NE(window, nullptr);
-    editor->window = window;
     frame->draw(static_cast<CView*>(nullptr));
   }
   void TearDown() override {
@@ -194,20 +184,35 @@ class ControlFixture : public ::testing::Test {
     return control;
   }
 
-  // A press at (x, y) with `buttons`, clickGapMs after the previous one,
-  // handed to the frame as a click is (buttons read from the pointer, the
-  // frame lock held as for every event); then the pointer follows `script`,
-  // one state per idle pass.
-  void Click(int x, int y, long buttons, std::vector<PointerState> script = {}) {
+  // The window's events, handed to the editor in one host call (its idle,
+  // which then redraws what they changed).
+  void Deliver(std::initializer_list<PlatformEvent> events) {
+    for (const PlatformEvent& event : events) window->Queue(event);
+    editor->idle();
+  }
+  static PlatformEvent Press(int x, int y, long buttons) {
+    return frametest::MakeEvent(EPlatformEvent::kMouseDown, x, y, buttons);
+  }
+  // A motion while a mouse button is held, else a release.
+  static PlatformEvent MoveOrRelease(const PointerState& s) {
+    const bool held = (s.buttons & (kMouseLeft | kMouseMiddle | kMouseRight)) != 0;
+    return frametest::MakeEvent(held ? EPlatformEvent::kMouseMove : EPlatformEvent::kMouseUp, s.x, s.y, s.buttons);
+  }
+
+  // A press at (x, y) with `buttons`, clickGapMs after the previous one, in
+  // a host call of its own; then each state of `moves` in a call of its own
+  // (a motion, or the release); when `moves` ends with the button held, the
+  // release follows at the last place.
+  void Click(int x, int y, long buttons, std::vector<PointerState> moves = {}) {
     g_nTestNow += clickGapMs;
-    window->SetPointer(x, y, buttons);
-    editor->script = std::move(script);
-    editor->next = 0;
-    CScopedLock hold(frame->getFrameLock());
-    CDrawContext* context = frame->createDrawContext();
-    CPoint where(x, y);
-    frame->mouse(context, where, -1);
-    context->forget();
+    Deliver({Press(x, y, buttons)});
+    PointerState last{x, y, buttons};
+    for (const PointerState& s : moves) {
+      Deliver({MoveOrRelease(s)});
+      last = s;
+    }
+    if (last.buttons & (kMouseLeft | kMouseMiddle | kMouseRight))
+      Deliver({MoveOrRelease({last.x, last.y, last.buttons & kModifierMask})});
   }
 
   // The pixel the window shows at (x, y), as 0xAARRGGBB with alpha forced.

@@ -2,6 +2,10 @@
 // content, and the bars' scroller, dragging, paging and wheel.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <vector>
+
+#include "Helpers/Assert.h"
 #include "TextTestSupport.h"
 #include "gui/CScrollContainer.h"
 #include "gui/CScrollView.h"
@@ -172,6 +176,11 @@ TEST(ScrollViewTest, WheelStepsTheBarOfItsAxis) {
   across->forget();
 }
 
+namespace {
+std::atomic<unsigned int> g_ScrollNow{0};  // a test clock, ms
+unsigned int ScrollNow() { return g_ScrollNow.load(); }
+}  // namespace
+
 TEST(ScrollViewTest, DraggingTheScrollerAndPagingInAFrame) {
   FrameFixture fixture;
   CScrollView* view = new CScrollView(kViewRect, kContent, fixture.frame, 2 | 4, kBar);
@@ -179,15 +188,12 @@ TEST(ScrollViewTest, DraggingTheScrollerAndPagingInAFrame) {
   CScrollbar* across = view->getHorizontalScrollbar();
 
   // Press on the scroller at x 20, drag 48 pixels right, release.
-  fixture.window->SetPointer(20, 90, kMouseLeft);
-  fixture.window->QueuePointer(20, 90, kMouseLeft);
-  fixture.window->QueuePointer(68, 90, kMouseLeft);
-  fixture.window->QueuePointer(68, 90, 0);
-  fixture.window->Queue(frametest::MakeEvent(EPlatformEvent::kMouseDown, 20, 90, kMouseLeft));
-  fixture.window->Queue(frametest::MakeEvent(EPlatformEvent::kMouseMove, 68, 90, kMouseLeft));
-  fixture.editor->idle();
+  fixture.Press(20, 90);
+  EXPECT_EQ(across->getValue(), 0.0f) << "the press alone moves nothing";
+  fixture.Move(68, 90);
   EXPECT_FLOAT_EQ(across->getValue(), 0.5f) << "scroller from x 2 to x 50 of a travel of 96";
   EXPECT_EQ(view->getScrollContainer()->getScrollOffset().h, -108);
+  fixture.Release(68, 90);
 
   // A press beyond the scroller pages once toward it: one scroller length.
   fixture.Click(170, 90);
@@ -198,6 +204,23 @@ TEST(ScrollViewTest, DraggingTheScrollerAndPagingInAFrame) {
   EXPECT_NEAR(across->getValue(), 1.0f - 85.0f / 181.0f, 1e-6);
   fixture.Click(100, 90, kMouseRight);
   EXPECT_NEAR(across->getValue(), 1.0f - 85.0f / 181.0f, 1e-6) << "only the left button";
+
+  // Held beyond the scroller it pages on, every 100 ms of the host's passes,
+  // until the scroller reaches the pointer.
+  g_ScrollNow = 5000;
+  SetTickCountSourceForTesting(&ScrollNow);
+  fixture.Click(5, 90);
+  fixture.Click(5, 90);
+  ASSERT_EQ(across->getValue(), 0.0f);
+  fixture.Press(182, 90);
+  const std::vector<float> pages = {85.0f / 181.0f, 85.0f / 181.0f, 170.0f / 181.0f, 170.0f / 181.0f, 1.0f};
+  for (size_t i = 0; i < pages.size(); ++i) {
+    EXPECT_NEAR(across->getValue(), pages[i], 1e-6) << "pass " << i;
+    g_ScrollNow += 60;
+    fixture.editor->idle();
+  }
+  fixture.Release(182, 90);
+  SetTickCountSourceForTesting(nullptr);
 }
 
 TEST(ScrollViewTest, NewContentSizeReachesContentAndBars) {

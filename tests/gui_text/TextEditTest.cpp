@@ -197,12 +197,9 @@ TEST_F(TextEditTest, DoubleClickInTheFieldSelectsAllAndDraggingSelects) {
   EXPECT_EQ(field->getBuffer().SelectedText(), "abcdef");
 
   // Press at the start, drag to the far end, release there.
-  fixture.window->Queue(frametest::MakeEvent(EPlatformEvent::kMouseDown, static_cast<int>(rect.left + 2),
-                                             static_cast<int>(rect.top + 5), kMouseLeft));
-  fixture.window->SetPointer(static_cast<int>(rect.left + 2), static_cast<int>(rect.top + 5), kMouseLeft);
-  fixture.window->QueuePointer(static_cast<int>(rect.right - 2), static_cast<int>(rect.top + 5), kMouseLeft);
-  fixture.window->QueuePointer(static_cast<int>(rect.right - 2), static_cast<int>(rect.top + 5), 0);
-  fixture.editor->idle();
+  fixture.Press(rect.left + 2, rect.top + 5);
+  fixture.Move(rect.right - 2, rect.top + 5);
+  fixture.Release(rect.right - 2, rect.top + 5);
   EXPECT_EQ(field->getBuffer().SelectedText(), "abcdef");
   EXPECT_EQ(field->getBuffer().Anchor(), 0u);
   EXPECT_EQ(field->getBuffer().Caret(), 6u);

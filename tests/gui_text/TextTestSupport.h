@@ -77,19 +77,18 @@ class FrameFixture {
   FrameFixture(const FrameFixture&) = delete;
   FrameFixture& operator=(const FrameFixture&) = delete;
 
-  // A press at (x, y) in the frame as the window reports it. The pointer
-  // reads as held there `heldReads` times (modal loops poll it), then as
-  // released.
-  void Press(long x, long y, long buttons = kMouseLeft, int heldReads = 1) {
-    const int px = static_cast<int>(x), py = static_cast<int>(y);
-    window->SetPointer(px, py, buttons & (kMouseLeft | kMouseMiddle | kMouseRight));
-    for (int i = 1; i < heldReads; ++i) window->QueuePointer(px, py, buttons & (kMouseLeft | kMouseMiddle | kMouseRight));
-    window->QueuePointer(px, py, 0);
-    window->Queue(frametest::MakeEvent(EPlatformEvent::kMouseDown, px, py, buttons));
+  // A press at (x, y) in the frame as the window reports it, in a host call
+  // of its own.
+  void Press(long x, long y, long buttons = kMouseLeft) {
+    window->Queue(frametest::MakeEvent(EPlatformEvent::kMouseDown, static_cast<int>(x), static_cast<int>(y), buttons));
+    editor->idle();
+  }
+  // A motion with the buttons held.
+  void Move(long x, long y, long buttons = kMouseLeft) {
+    window->Queue(frametest::MakeEvent(EPlatformEvent::kMouseMove, static_cast<int>(x), static_cast<int>(y), buttons));
     editor->idle();
   }
   void Release(long x, long y) {
-    window->SetPointer(static_cast<int>(x), static_cast<int>(y), 0);
     window->Queue(frametest::MakeEvent(EPlatformEvent::kMouseUp, static_cast<int>(x), static_cast<int>(y), 0));
     editor->idle();
   }

@@ -175,6 +175,37 @@ TEST_F(EditTest, QVX2_SUITE(EveryWriteOfAnEditorActionReachesTheHostInsideOneBra
   }
 }
 
+// Every click counts, however short: a press and its release that reach the
+// editor in one idle call ("settings >", "Click here to return", BYPASS),
+// and two quick clicks in one call, act as the clicks they are.
+TEST_F(EditTest, QVX2_SUITE(ClicksWhosePressAndReleaseComeTogetherFlipThePanelAndToggleAButton)) {
+  Settle();
+  auto click = [&](const CRect& at, int times) {
+    const int x = static_cast<int>(at.left + 5), y = static_cast<int>(at.top + 5);
+    for (int i = 0; i < times; ++i) {
+      m_pWindow->Queue(frametest::MakeEvent(EPlatformEvent::kMouseDown, x, y, kMouseLeft));
+      m_pWindow->Queue(frametest::MakeEvent(EPlatformEvent::kMouseUp, x, y, 0));
+    }
+    Idle();
+  };
+  fxtest::HostLog::Get().Reset();
+  click(CRect(27, 7, 30, 10), 1);
+  EXPECT_EQ(Value(kQvx2Bypass), 1.0f) << "BYPASS on";
+  click(CRect(27, 7, 30, 10), 2);
+  EXPECT_EQ(Value(kQvx2Bypass), 1.0f) << "off and on again";
+  EXPECT_EQ(HostEditMarks()[kQvx2Bypass], "(a)(a)(a)");
+
+  click(CRect(390, 0, 600, 25), 1);
+  Settle();
+  ASSERT_FALSE(m_pEditor->IsFrontShown()) << "settings >";
+  ASSERT_NE(m_pEditor->m_pReturnButton, nullptr);
+  CRect back;
+  m_pEditor->m_pReturnButton->getViewSize(back);
+  click(back, 1);
+  Settle();
+  EXPECT_TRUE(m_pEditor->IsFrontShown()) << "Click here to return";
+}
+
 TEST_F(EditTest, QVX2_SUITE(PanelBuiltWhileAnotherThreadsRebuildWaitsForTheFrameTakesTheStoresLater)) {
   // A quality-mode rebuild holds the effect's idle mutex and then waits for
   // the frame lock to remove the editor's views. Here it comes while the

@@ -60,6 +60,7 @@ class EditorProbe : public QVX2Editor {
   using QVX2Editor::m_pLevelMeter;
   using QVX2Editor::m_pQualityMenu;
   using QVX2Editor::m_pResetButton;
+  using QVX2Editor::m_pReturnButton;
   using QVX2Editor::m_pRightButton;
   CFrame* Frame() const { return frame; }
   // Runs once inside the next front build, under the frame lock, before the
