@@ -172,8 +172,8 @@ void DivuVazize::RemoveAllControls() {
 
 bool DivuVazize::TryRemoveAllControls() {
   XR_TRY
-  // Inside this thread's own use of the views (an event, a tracking loop, a
-  // host call to the editor): they stay until it has left.
+  // Inside this thread's own use of the views (an event, a host call to the
+  // editor): they stay until it has left.
   if (IsInUseOnThisThread()) return false;
   RemoveAllControls();
   return true;
@@ -233,9 +233,9 @@ void DivuVazize::ToggleFrontAndBack() {
 
 void DivuVazize::RefreshFrontOrBack() {
   XR_TRY
-  // Off the user-interface thread, or inside an event (whose views the
-  // rebuild would delete under it), the next quiet idle rebuilds.
-  if (!OnUiThread() || g_bAmHandlingCarbonEvent.load()) {
+  // Off the user-interface thread, inside an event (whose views the rebuild
+  // would delete under it) or during a drag, the next quiet idle rebuilds.
+  if (!OnUiThread() || g_bAmHandlingCarbonEvent.load() || DragUnderway()) {
     m_bPendingRefresh.store(true);
     return;
   }

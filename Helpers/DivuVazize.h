@@ -30,12 +30,12 @@
 //   TryRemoveAllControls waits for the frame lock (the effect frees what the
 //   views read right after it), but refuses on the thread that holds it;
 //   RefreshFrontOrBack rebuilds at once on the user-interface thread outside
-//   an event, else at the next idle.
+//   an event and a drag, else at the next idle that is outside both.
 // - Lock order: the frame lock, then lock A, then lock B. Lock B covers the
 //   frame's event and redraw pass in idle (the window's events are read
-//   before the in-idle guard, so that a tracking loop's passes run the
-//   deferred work, less rebuilds and flips, which would remove the views in
-//   use); removals take A then B; the audio thread takes lock A only (around
+//   before the in-idle guard, so that an idle a control's handler makes runs
+//   the deferred work, less rebuilds and flips, which would remove the views
+//   in use); removals take A then B; the audio thread takes lock A only (around
 //   the level meter's input), after reading IsOpen(). The effect's idle runs
 //   after idle has left the frame lock, so its rebuild (effect's idle mutex,
 //   then the frame lock) keeps one order; what the editor needs from the
@@ -142,8 +142,8 @@ class DivuVazize : public AEffGUIEditor, public CControlListener, public XREdito
   // nothing, while the calling thread is using the views (IsInUseOnThisThread).
   bool TryRemoveAllControls() override;
   // [any thread] True on the user-interface thread while it holds the frame
-  // lock: inside an event, a tracking loop, a text commit or a host call to
-  // the editor, whose calls to the host may come back into the effect.
+  // lock: inside an event, a text commit or a host call to the editor, whose
+  // calls to the host may come back into the effect.
   bool IsInUseOnThisThread() const override;
   // Rebuilds the side shown (front, or the back of the last back type).
   void RefreshFrontOrBack() override;
@@ -171,9 +171,11 @@ class DivuVazize : public AEffGUIEditor, public CControlListener, public XREdito
 
   // --- idle [user-interface thread] ------------------------------------------
   // The deferred work; nested calls return at once. `viewsInUse`: called
-  // inside an event that uses the views (a tracking loop's pass, a text
-  // commit), so rebuilds and flips wait for a later idle.
+  // inside an event that uses the views (a text commit), so rebuilds and
+  // flips wait for a later idle, as they do during a drag.
   void MaybeCallIdleInner(bool viewsInUse = false);
+  // A drag holds a view of the frame until its release. [user-interface thread]
+  bool DragUnderway() const;
   // The deferred work with IdleInner due now, then the effect's idle.
   void ForceCallIdleInner();
   // The effect's idle (at most every 100 ms, by the effect's own pacing);

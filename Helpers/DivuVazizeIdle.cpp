@@ -23,8 +23,9 @@ constexpr long kFirstPersistantTag = 9000;
 void DivuVazize::idle() {
   XR_TRY
   if (!frame) return;
-  // Entered with the frame lock held: a pass of a tracking loop, or a text
-  // commit, inside an event or a host call that uses the views.
+  // Entered with the frame lock held: from inside an event or a host call
+  // that uses the views (a button redrawn between its notifications, a text
+  // commit).
   const bool nested = frame->getFrameLock().IsHeldByCurrentThread();
   bool ranWork = false;
   {
@@ -37,11 +38,9 @@ void DivuVazize::idle() {
       // below may rebuild a panel, which takes lock A before lock B like
       // every other removal.
       CScopedLock holdB(m_lockB);
-      // The window's events come before the in-idle guard: a press may
-      // start a mouse-tracking loop, and each pass of it idles the editor
-      // again (doIdleStuff), which must find the guard free to run the
-      // deferred work, IdleInner included, at its usual pace. Inside an
-      // event this returns at once.
+      // The window's events come before the in-idle guard: a control's
+      // handler may idle the editor once more (doIdleStuff), which must find
+      // the guard free. Inside an event this returns at once.
       frame->handlePlatformEvents();
       if (!frame || !m_bOpen.load()) return;
       const CFlagScope inIdle(m_bInIdle);
@@ -60,8 +59,7 @@ void DivuVazize::idle() {
   }
   // Outside the frame lock: the effect's idle may rebuild its filters and
   // then this editor's panel, which a nested pass would have to put off
-  // (its views are in use); the host's idle call that such a pass makes may
-  // reach the effect's idle anyway.
+  // (its views are in use).
   if (ranWork && !nested) CallEffectIdle();
   XR_CATCH_VOID
 }
@@ -94,15 +92,17 @@ void DivuVazize::MaybeCallIdleInner(bool viewsInUse) {
   // written on another thread) is served at the next idle.
   if (m_bPendingUpdateUi.exchange(false)) UpdateUi();
 
-  // A pass of a tracking loop (or a text commit) leaves rebuilds and flips
-  // for later: they would remove the views its event is using.
-  if (m_bPendingRefresh.load() && effectQuiet && !g_bAmHandlingCarbonEvent.load() && !viewsInUse) {
+  // Rebuilds and flips remove views: not under an event that uses them, nor
+  // during a drag, which spans host calls until its release; the first idle
+  // after it serves them.
+  const bool viewsHeld = viewsInUse || DragUnderway();
+  if (m_bPendingRefresh.load() && effectQuiet && !g_bAmHandlingCarbonEvent.load() && !viewsHeld) {
     m_bPendingRefresh.store(false);
     RefreshFrontOrBack();
   }
 
   const unsigned int flipAt = m_nFlipAtTicks.load();
-  if (flipAt != 0 && static_cast<int32_t>(GetTickCount() - flipAt) > 0 && effectQuiet && !viewsInUse) {
+  if (flipAt != 0 && static_cast<int32_t>(GetTickCount() - flipAt) > 0 && effectQuiet && !viewsHeld) {
     m_nFlipAtTicks.store(0);
     ToggleFrontAndBack();
   }
@@ -117,6 +117,8 @@ void DivuVazize::MaybeCallIdleInner(bool viewsInUse) {
   }
   XR_CATCH_VOID
 }
+
+bool DivuVazize::DragUnderway() const { return frame && frame->getMouseCapture(); }
 
 void DivuVazize::CallEffectIdle() {
   XR_TRY

@@ -19,6 +19,15 @@ CView* ViewAt(CFrame* frame, const CRect& rect) {
 
 class EditorPanelsTest : public EditorFixture {};
 
+// A view that follows every press until its release, and counts the ends.
+class HoldingView : public CView {
+ public:
+  using CView::CView;
+  void mouse(CDrawContext*, CPoint&, long buttons) override { getFrame()->beginMouseCapture(this, buttons); }
+  void onMouseTrackEnd(CDrawContext*, CPoint&, long) override { ++ends; }
+  int ends = 0;
+};
+
 }  // namespace
 
 TEST_F(EditorPanelsTest, OpenBuildsTheFrontAtTheFrontBitmapsSize) {
@@ -134,6 +143,30 @@ TEST_F(EditorPanelsTest, FlipWaitsUntilTheEditGestureEnds) {
   m_pEffect->endEdit(kBoundTag);
   IdleAfter(1);
   EXPECT_FALSE(m_pEditor->IsFrontShown());
+}
+
+TEST_F(EditorPanelsTest, FlipAndRebuildsWaitForADragsRelease) {
+  auto* held = new HoldingView(CRect(200, 150, 250, 200));
+  held->remember();
+  m_pEditor->Frame()->addView(held);
+  Click(400, 10);
+  IdleAfter(0);
+  m_pWindow->Queue(frametest::MakeEvent(EPlatformEvent::kMouseDown, 210, 160, kMouseLeft));
+  IdleAfter(1);
+  m_pEditor->m_bPendingRefresh.store(true);
+  m_pEditor->RefreshFrontOrBack();  // as the effect asks, outside an event
+  IdleAfter(300);
+  EXPECT_TRUE(m_pEditor->IsFrontShown()) << "the user holds a view";
+  EXPECT_EQ(m_pEditor->m_nFrontBuilds, 1);
+  EXPECT_TRUE(m_pEditor->m_bPendingRefresh.load());
+  EXPECT_EQ(held->ends, 0);
+  m_pWindow->Queue(frametest::MakeEvent(EPlatformEvent::kMouseUp, 210, 160, 0));
+  IdleAfter(1);
+  EXPECT_EQ(held->ends, 1);
+  EXPECT_EQ(m_pEditor->m_nFrontBuilds, 2) << "the rebuild came with the first idle after the release";
+  EXPECT_FALSE(m_pEditor->IsFrontShown()) << "and so did the flip";
+  EXPECT_FALSE(m_pEditor->m_bPendingRefresh.load());
+  held->forget();
 }
 
 TEST_F(EditorPanelsTest, ReturnButtonLeadsBackToTheFront) {
