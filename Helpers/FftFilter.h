@@ -30,9 +30,12 @@
 //   - ValuesIn, CompleteProcessing, ValuesOut: the audio thread; each holds
 //     m_Lock (recursive) for its whole body and the callback runs under it.
 //     They allocate nothing: every buffer is made by the constructor.
-//   - Clear, ClearOutput, NotifyOfProcessingBlockSize, GetOutputLatency,
-//     PadWithExtraLatency, SetAnalysisWindow: the idle side, unlocked, only
-//     while no streaming call can run (audio stopped or held off).
+//   - Clear, ClearOutput: the streaming thread between its streaming calls,
+//     or another thread while none can run (audio stopped or held off).
+//     They allocate nothing.
+//   - NotifyOfProcessingBlockSize, GetOutputLatency, PadWithExtraLatency,
+//     SetAnalysisWindow: the idle side, unlocked, only while no streaming
+//     call can run.
 //   - SetDitherType / m_eDitherType: any thread (atomic).
 #pragma once
 
@@ -128,7 +131,7 @@ class FftFilter : public FreqDomainOperator<FTYPE> {
   int GetSkip() const { return m_nSkip; }
 
   // Samples taken in per frame; callers read it to size their chunks.
-  // Changes only in the constructors and Clear (idle side).
+  // Changes only in the constructors and Clear.
   int m_nHop;
   // Written by the effect on its parameter thread; read by ValuesOut on the
   // audio thread. Relaxed: the value is self-contained.

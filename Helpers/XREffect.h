@@ -44,11 +44,13 @@
 // quality settings) under m_IdleMutex, never on an audio thread or the
 // worker and never while audio runs (a block within the last 500 ms and the
 // transport playing, unless that block was the calling thread's own offline
-// render). The audio thread meets the idle side only at m_bAudioBusy: it
-// skips a block while the idle side holds the flag, and the idle side holds
-// it around every rebuild. (Offline, a product's block also takes
-// m_IdleMutex for its duration, waiting for it boundedly to complete a
-// pending update first.)
+// render). The audio thread meets a rebuild only at m_bAudioBusy: it skips a
+// block while the idle side holds the flag, and the idle side holds it only
+// around a rebuild. Whatever else the idle side changes for the audio path
+// it hands over for the start of the next block, which never waits for it:
+// a clear of the product's streams (RequestStreamClear) and the product's
+// own hand-overs. (Offline, a product's block also takes m_IdleMutex for its
+// duration, waiting for it boundedly to complete a pending update first.)
 //
 // The editor is reached only through XREditorHooks (Helpers/EditorHooks.h),
 // found on the VST editor object; with no editor these calls are skipped.
@@ -261,6 +263,8 @@ class XREffect : public AudioEffectX {
   virtual void UpdateAllFFTSettings();
   // The product calls InPlaceUpdateFFTSettings for each filter.
   virtual void InPlaceApplyQualityModeSettings();
+  // The product's filters lose their history (a new stream); the product
+  // may leave that to its next block (RequestStreamClear).
   virtual void ClearAllFFTFilters();
   // Parameter indexes of the quality settings; -1 when the product has none.
   virtual int GetQMLinkParamNum();
@@ -361,6 +365,12 @@ class XREffect : public AudioEffectX {
   // [audio thread] Stamps the time of the block, before the product takes
   // m_bAudioBusy.
   void RegisterProcessBlockSizeToReduceLatency(float** inputs, int sampleFrames);
+  // Asks the audio thread to start a new stream (clear the product's
+  // filters) at its next block. Any thread; never waits.
+  void RequestStreamClear();
+  // [audio thread] At the start of a block: true, once, when this block
+  // starts a new stream.
+  bool TakeStreamClear();
   // [audio thread] Held by the product's process call for its duration:
   // marks the thread as the audio thread, tells whether the block is
   // rendered offline (see the top of this file; the host's process level is
@@ -512,6 +522,9 @@ class XREffect : public AudioEffectX {
   // Held by the audio thread for each block and by the idle side around a
   // rebuild; taken with one atomic exchange.
   std::atomic<bool> m_bAudioBusy{false};
+  // A stream clear waiting for the next block: raised by any thread
+  // (RequestStreamClear), taken by the audio thread (TakeStreamClear).
+  std::atomic<bool> m_bStreamClear{false};
   std::atomic<uint32_t> m_dwNextLinkPoll{0};
   std::atomic<uint32_t> m_dwLastProcessTime{0};  // written: audio thread; read: idle side
   std::atomic<bool> m_bBlockProcessed{false};    // written: audio thread; read: idle side

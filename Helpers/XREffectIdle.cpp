@@ -1,6 +1,7 @@
 // Idle scheduling and audio activity: one idle entry gathers the heavy work,
 // rate-limits it, and holds it back while audio runs; the audio side leaves a
-// time stamp per block and meets the idle side only at m_bAudioBusy.
+// time stamp per block, takes the stream clears asked of it at the start of a
+// block, and meets the idle side's engine replacement at m_bAudioBusy.
 #include "Helpers/Assert.h"
 #include "Helpers/EditorHooks.h"
 #include "Helpers/PersistantStorage.h"
@@ -48,6 +49,12 @@ XREffect::CAudioBusyTry::~CAudioBusyTry() {
 void XREffect::RegisterProcessBlockSizeToReduceLatency(float**, int) {
   m_dwLastProcessTime.store(GetTickCount(), std::memory_order_relaxed);
   m_bBlockProcessed.store(true, std::memory_order_release);
+}
+
+void XREffect::RequestStreamClear() { m_bStreamClear.store(true); }
+
+bool XREffect::TakeStreamClear() {
+  return m_bStreamClear.load(std::memory_order_relaxed) && m_bStreamClear.exchange(false);
 }
 
 bool XREffect::IsAudioRecent(uint32_t now) const {
@@ -179,9 +186,8 @@ VstInt32 XREffect::fxIdle() {
   ApplyPendingQualityWork();
   if (!m_bStopWorkDone.load()) {
     if (!m_bOfflineRender.load()) {
-      // Hosts may go on processing with the transport stopped: the filters
-      // are reset with the audio thread held off.
-      CAudioBusyHold hold(this);
+      // Hosts may go on processing with the transport stopped: the product
+      // has its next block start a new stream.
       ClearAllFFTFilters();
       UpdateAllFFTSettings();
     }

@@ -27,7 +27,8 @@
 // QVX2Response.cpp (the calc cache and the per-bin response),
 // QVX2Reactions.cpp (reactions to writes, the band-type refit),
 // QVX2KernelUpdate.h/.cpp and QVX2Update.cpp (the kernel update and the
-// effect's side of it), FftQVX2.h/.cpp (the channel kernel), QVX2Engine.h
+// effect's side of it), QVX2KernelHandOver.h/.cpp (the committed pair on its
+// way to the audio thread), FftQVX2.h/.cpp (the channel kernel), QVX2Engine.h
 // (what one quality mode builds), QVX2Lifecycle.cpp (quality-mode
 // application, rebuilds, teardown), QVX2Process.cpp (the audio path and its
 // thread contract), QVX2Callbacks.h (the spectrum callbacks),
@@ -184,13 +185,16 @@ class AQVX2 : public XREffect {
   // (QVX2Process.cpp, QVX2Update.cpp, QVX2Lifecycle.cpp)
   //
   // The audio path runs on an engine (QVX2Engine.h) built per quality mode.
-  // The audio thread touches it only while it holds m_bAudioBusy; every
-  // idle-side change of it (rebuild, kernel commit, filter reset, delay
-  // lines) holds m_bAudioBusy too, and every idle-side filter update and
-  // rebuild is serialised by the effect base's m_IdleMutex (the band-type
-  // refit, which runs in an editor event, suspends the kernel update
-  // instead). The audio thread never waits: a block that finds the flag held
-  // is output as silence. All locks in one order: docs/synchronisation.md.
+  // The audio thread touches it only while it holds m_bAudioBusy, which the
+  // idle side holds only to replace the engine (a rebuild, teardown): a block
+  // that finds the flag held is output as silence. Every other change
+  // reaches the audio thread at the start of a block, without a wait and
+  // without a block lost: the committed kernel pair through the engine's
+  // hand-over, a clear of the filters and bypass lines as a request
+  // (ClearAllFFTFilters), the dither type as a flag. Every idle-side filter
+  // update and rebuild is serialised by the effect base's m_IdleMutex (the
+  // band-type refit, which runs in an editor event, suspends the kernel
+  // update instead). All locks in one order: docs/synchronisation.md.
  public:
   // Quality-mode application and the idle side's hooks. [idle side]
   void InitAfterParametersSet() override;
@@ -209,9 +213,10 @@ class AQVX2 : public XREffect {
   // Stores the rate and marks the filters; nothing is rebuilt. [dispatcher]
   void setSampleRate(float sampleRate) override;
 
-  // Advances the kernel update within its time slice; bTakeAudioBusy false
-  // when the caller already holds m_bAudioBusy (the commit's hold is
-  // re-entrant, so it is taken either way). [idle side, any idle thread]
+  // Advances the kernel update within its time slice. The commit hands the
+  // pair over without the audio-busy flag, so bTakeAudioBusy (false where
+  // the caller holds the flag, a rebuild) changes nothing. [idle side, any
+  // idle thread]
   void UpdateFilters(bool bTakeAudioBusy);
   // Frees the engine (waits for a running update). [idle side]
   void CleanupFFTObjects();
@@ -299,9 +304,16 @@ class AQVX2 : public XREffect {
   // when it is reported, 0 otherwise.
   int BypassLatency();
 
+  // [audio thread] At the start of a block, the stream clear asked for: the
+  // filters, the bypass lines and a waiting left frame.
+  void ClearStreams(CQVX2Engine& engine);
+
   // Written only with m_bAudioBusy held and under m_IdleMutex; read by the
   // audio thread while it holds m_bAudioBusy, and by the idle side.
   std::unique_ptr<CQVX2Engine> m_pEngine;
+  // Set while ApplyQualityModeSettings builds an engine. [idle side, under
+  // m_IdleMutex]
+  bool m_bBuildingEngine = false;
   FilterCallBack0<float> m_FloatCallBack0;
   FilterCallBack1<float> m_FloatCallBack1;
   FilterCallBack0<double> m_DoubleCallBack0;

@@ -56,8 +56,8 @@ class CQVX2KernelUpdate {
     // size.
     virtual Kernel* KernelToDesign(int channel) = 0;
     virtual float DesignSampleRate() = 0;
-    // Publishes both finished designs (CommitSetup on each) in one gap
-    // between two audio blocks.
+    // Publishes both finished designs together (CommitSetup on each): the
+    // audio thread takes them both at the start of one block.
     virtual void CommitTogether(Kernel& left, Kernel& right) = 0;
     virtual bool IsWysiwyg() = 0;
     // The editor redraws its curve.

@@ -4,9 +4,11 @@
 //
 // A rebuild builds a complete new engine first and swaps it in only then, so
 // a failure (no memory, sizes the engine refuses) keeps the old engine and
-// the effect keeps running on it. The swap, the filter resets and the bypass
-// delay lines are changed only with m_bAudioBusy held, and all of it runs
-// under m_IdleMutex.
+// the effect keeps running on it. The swap and the settings pushed into the
+// new engine's filters and bypass delay lines are done only with
+// m_bAudioBusy held, and all of it runs under m_IdleMutex. Outside a rebuild
+// the filters and lines are the audio thread's: a clear is asked of its next
+// block.
 #include <algorithm>
 #include <mutex>
 #include <new>
@@ -14,6 +16,7 @@
 #include "Helpers/Assert.h"
 #include "Helpers/FFTPool.h"
 #include "Helpers/HostInfo.h"
+#include "Helpers/ScopedValue.h"
 #include "QVX2/QVX2.h"
 #include "QVX2/QVX2Editor.h"
 #include "QVX2/QVX2Engine.h"
@@ -101,6 +104,7 @@ std::unique_ptr<CQVX2Engine> AQVX2::BuildEngine() {
     if (!store->IsUsable()) throw std::bad_alloc();
   }
   for (int c = 0; c < 2; ++c) engine->pKernel[c].reset(new FftQVX2(N, L, passes, c, this));
+  engine->pKernelHandOver.reset(new CQVX2KernelHandOver(N));
   engine->pScratch.reset(new float[static_cast<size_t>(N)]());
   engine->nScratch = N;
   return engine;
@@ -111,6 +115,7 @@ void AQVX2::ApplyQualityModeSettings() {
   std::lock_guard<std::recursive_mutex> serialise(m_IdleMutex);
   // The base holds the flag already; the hold is re-entrant.
   CAudioBusyHold hold(this);
+  const CFlagScope<bool> building(m_bBuildingEngine);
   std::unique_ptr<CQVX2Engine> engine = BuildEngine();
   const int N = engine->nFftSize;
   const size_t bins = static_cast<size_t>(N / 2 + 1);
@@ -147,7 +152,10 @@ int AQVX2::BypassLatency() {
 void AQVX2::UpdateAllFFTSettings() {
   XR_TRY
   std::lock_guard<std::recursive_mutex> serialise(m_IdleMutex);
-  CAudioBusyHold hold(this);
+  // Only a rebuild has settings to push: every latency setting rebuilds, and
+  // after a stop the filters and lines need only the clear that comes with
+  // it (ClearAllFFTFilters). Outside a rebuild they are the audio thread's.
+  if (!m_bBuildingEngine) return;
   CQVX2Engine* engine = m_pEngine.get();
   if (engine == nullptr) return;
   for (auto& f : engine->pFloatFilter) UpdateFFTSettings(f.get());
@@ -170,20 +178,9 @@ void AQVX2::InPlaceApplyQualityModeSettings() {
 
 void AQVX2::ClearAllFFTFilters() {
   XR_TRY
-  std::lock_guard<std::recursive_mutex> serialise(m_IdleMutex);
-  CAudioBusyHold hold(this);
-  CQVX2Engine* engine = m_pEngine.get();
-  if (engine == nullptr) return;
-  for (auto& f : engine->pFloatFilter)
-    if (f) f->Clear();
-  for (auto& f : engine->pDoubleFilter)
-    if (f) f->Clear();
-  // The bypassed signal follows the filtered one.
-  for (auto& line : engine->pBypass)
-    if (line) line->Clear();
-  // A left frame waiting in a cleared filter is gone.
-  m_FloatCallBack0.Forget();
-  m_DoubleCallBack0.Forget();
+  // Made by the audio thread at the start of its next block
+  // (ClearStreams): a block never meets it half done, nor is one lost to it.
+  RequestStreamClear();
   XR_CATCH_VOID
 }
 

@@ -11,13 +11,19 @@
 // It never allocates, never prints and never waits for anything the idle or
 // user-interface side can hold. What it touches that other threads touch:
 //   - m_bAudioBusy: one test-and-set per block; while the idle side holds it
-//     (a rebuild, a kernel commit, the filters' reset) the block is output as
+//     (it replaces the engine: a rebuild, teardown) the block is output as
 //     silence instead of waiting.
-//   - the engine (filters, kernels, data stores, bypass lines), only while it
-//     holds m_bAudioBusy; the idle side replaces, clears and commits them
-//     only while it holds the flag itself. So the kernels are read without
-//     their lock, and each filter's own Lock, taken by its streaming calls,
-//     is only ever taken by this thread.
+//   - the engine (filters, data stores, bypass lines, the kernel pair's
+//     hand-over), only while it holds m_bAudioBusy. Its filters and bypass
+//     lines are this thread's alone: the idle side changes them only while
+//     it holds the flag to build the engine, and otherwise asks this thread
+//     to clear them (m_bStreamClear, taken at the start of a block). So each
+//     filter's own Lock, taken by its streaming calls, is only ever taken by
+//     this thread.
+//   - the kernels: never the kernel objects (the idle side's), but the pair
+//     taken from the engine's hand-over at the start of each block with one
+//     atomic exchange (CQVX2KernelHandOver::Acquire), read without a lock
+//     for the whole block while the idle side commits and publishes others.
 //   - the FFT pool: per transform a spin on the sample type's claim flag,
 //     held by any thread only for a scan of 16 entries, and one object of the
 //     size, waited for (spinning) only while all 16 are in transforms.
@@ -81,15 +87,16 @@ void FeedDataStore(CFrequencyDataStore* store, FTYPE* packed, int N) {
   if (store != nullptr) store->StoreValuesForGraphPacked(packed, N);
 }
 
+using KernelPair = CQVX2KernelHandOver::Pair;
+
 template <typename FTYPE>
-void ApplyKernels(Complex<FTYPE>* left, Complex<FTYPE>* right, const FftQVX2& k0, const FftQVX2& k1, int N,
-                  bool bMidSide) {
-  Qvx2ApplyKernels(left, right, k0.m_pResponse, k1.m_pResponse, N / 2 + 1, bMidSide);
+void ApplyKernels(Complex<FTYPE>* left, Complex<FTYPE>* right, const KernelPair& k, int N, bool bMidSide) {
+  Qvx2ApplyKernels(left, right, k.pBins[0].get(), k.pBins[1].get(), N / 2 + 1, bMidSide);
 }
 
 template <typename FTYPE>
-void ApplyKernels(FTYPE* left, FTYPE* right, const FftQVX2& k0, const FftQVX2& k1, int N, bool bMidSide) {
-  Qvx2ApplyKernelsPacked(left, right, k0.m_pPackedResponse, k1.m_pPackedResponse, N, bMidSide);
+void ApplyKernels(FTYPE* left, FTYPE* right, const KernelPair& k, int N, bool bMidSide) {
+  Qvx2ApplyKernelsPacked(left, right, k.packed[0].get(), k.packed[1].get(), N, bMidSide);
 }
 
 }  // namespace
@@ -149,16 +156,12 @@ void AQVX2::ProcessSpectra(int N, SPECTRUM* left, SPECTRUM* right) {
     FeedDataStore(engine->pDataStore[0].get(), left, N);
     FeedDataStore(engine->pDataStore[1].get(), right, N);
   }
-  // The kernels are committed only while the idle side holds the audio-busy
-  // flag, which this thread holds now: the committed responses cannot change
-  // under the multiplication, so the kernels' own lock (which waits) is not
-  // needed here.
-  const FftQVX2* k0 = engine->pKernel[0].get();
-  const FftQVX2* k1 = engine->pKernel[1].get();
-  if (k0 != nullptr && k1 != nullptr && k0->m_bHasResponse.load() && k1->m_bHasResponse.load() &&
-      k0->m_nFftSize == N && k1->m_nFftSize == N) {
+  // The pair this block took: no commit changes it under the
+  // multiplication. A missing kernel leaves the spectra as they are.
+  const CQVX2KernelHandOver* handOver = engine->pKernelHandOver.get();
+  if (handOver != nullptr && handOver->InUse().bValid && engine->pKernel[0] && engine->pKernel[1]) {
     const bool bMidSide = Param(kQvx2MSMode)->load(std::memory_order_relaxed) != 0.0f;
-    ApplyKernels(left, right, *k0, *k1, N, bMidSide);
+    ApplyKernels(left, right, handOver->InUse(), N, bMidSide);
   }
   if (!bSourceIn) {
     FeedDataStore(engine->pDataStore[0].get(), left, N);
@@ -202,6 +205,19 @@ bool AQVX2::RunFilters(FftFilterWithCallBack<FTYPE>* const* filters, CQVX2Engine
   return true;
 }
 
+void AQVX2::ClearStreams(CQVX2Engine& engine) {
+  for (auto& f : engine.pFloatFilter)
+    if (f) f->Clear();
+  for (auto& f : engine.pDoubleFilter)
+    if (f) f->Clear();
+  // The bypassed signal follows the filtered one.
+  for (auto& line : engine.pBypass)
+    if (line) line->Clear();
+  // A left frame waiting in a cleared filter is gone.
+  m_FloatCallBack0.Forget();
+  m_DoubleCallBack0.Forget();
+}
+
 void AQVX2::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) {
   XR_TRY
   if (outputs == nullptr || outputs[0] == nullptr || outputs[1] == nullptr || sampleFrames <= 0) return;
@@ -224,10 +240,14 @@ void AQVX2::processReplacing(float** inputs, float** outputs, VstInt32 sampleFra
     WriteSilence(outputs, n);
     return;
   }
+  // What the idle side handed over since the last block, before anything
+  // of this one: the dither type, a new stream, the newest kernel pair.
   if (m_bDitherPending.exchange(false)) {
     for (auto& f : engine->pFloatFilter) InPlaceUpdateFFTSettings(f.get());
     for (auto& f : engine->pDoubleFilter) InPlaceUpdateFFTSettings(f.get());
   }
+  if (TakeStreamClear()) ClearStreams(*engine);
+  if (engine->pKernelHandOver) engine->pKernelHandOver->Acquire();
 
   // The bypass lines take every sample the filters take (also in place,
   // before the filters overwrite the input), so that both stay aligned

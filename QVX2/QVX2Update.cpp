@@ -1,14 +1,16 @@
 // Filter updates: the effect's side of the kernel update
 // (QVX2KernelUpdate.h). The effect gives the state machine its response
-// model, its kernels and the audio-busy hold around the commit, and runs it
+// model, its kernels and the hand-over of the committed pair, and runs it
 // from its idle hook (the host's idle, the editor's idle or the effect's idle
 // worker), from the quality-mode build, from the editor's idle and, when the
 // block is rendered offline, from the audio thread before the block.
 //
 // Every step runs under the effect base's m_IdleMutex, which also serialises
 // the quality-mode rebuilds, so the host's idle and the editor's idle task
-// may both call in. Only the two pointer swaps run with m_bAudioBusy held;
-// the design runs outside it.
+// may both call in. No step holds the audio thread off: the commit copies
+// both kernels into the engine's hand-over (QVX2KernelHandOver.h), which the
+// audio thread takes at the start of its next block, so no block waits for a
+// commit or is lost to one.
 #include <chrono>
 #include <mutex>
 #include <thread>
@@ -55,13 +57,12 @@ class AQVX2::CKernelUpdateClient final : public CQVX2KernelUpdate::CClient {
   }
   float DesignSampleRate() override { return m_Fx.getSampleRate(); }
   void CommitTogether(CQVX2KernelUpdate::Kernel& left, CQVX2KernelUpdate::Kernel& right) override {
-    // Taken whatever UpdateFilters was told: the hold is re-entrant, so a
-    // caller that holds the flag already (the quality-mode build) is not
-    // blocked by it, and a caller that wrongly claims to hold it still never
-    // commits while a block runs.
-    CAudioBusyHold hold(&m_Fx);
+    // The kernels themselves are the idle side's (the editor draws them);
+    // the audio thread multiplies by its copy of the pair.
     left.CommitSetup();
     right.CommitSetup();
+    CQVX2Engine* engine = m_Fx.m_pEngine.get();
+    if (engine != nullptr && engine->pKernelHandOver) engine->pKernelHandOver->Publish(left, right);
   }
   bool IsWysiwyg() override { return m_Fx.m_bWysiwyg.load(); }
   void MarkCurveStale() override { m_Fx.MarkEditorCurveStale(); }

@@ -1,7 +1,8 @@
 // The audio path allocates nothing: every allocation of this program is
 // counted while processReplacing runs, in every quality mode, on both
-// paths, bypassed, in mid/side form and with the analysers fed after the
-// kernels, for block sizes from 1 to several hops.
+// paths, bypassed, in mid/side form, with the analysers fed after the
+// kernels, and taking a new kernel pair and a stream clear, for block sizes
+// from 1 to several hops.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -25,10 +26,16 @@ TEST(AudioPathAllocationTest, ProcessingAllocatesNothing) {
       float* ins[2] = {inL.data(), inR.data()};
       float* outs[2] = {outL.data(), outR.data()};
       alloccount::g_nAllocations = 0;
-      for (int pass = 0; pass < 4; ++pass) {
+      for (int pass = 0; pass < 5; ++pass) {
         // Settings change between blocks as automation would change them.
         fx.setParameter(kQvx2Bypass, pass == 1 ? 1.0f : 0.0f);
         fx.setParameter(kQvx2MSMode, pass == 2 ? 1.0f : 0.0f);
+        if (pass == 3) {
+          // The next block takes a new kernel pair and clears the streams.
+          fx.setParameter(10, 0.2f);
+          fx.FinishUpdate();
+          fx.ClearAllFFTFilters();
+        }
         alloccount::g_bCounting = true;
         for (int n : blocks) fx.processReplacing(ins, outs, n);
         alloccount::g_bCounting = false;

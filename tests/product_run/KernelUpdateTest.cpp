@@ -1,14 +1,18 @@
 // The kernel update on its own, driven by a recording client and a scripted
 // clock: the order of its steps and slices within the time budget, the commit
 // only once the response is complete, and failed designs or missing kernels
-// that keep both committed kernels.
+// that keep both committed kernels; and the hand-over of the committed pair
+// to an audio thread that takes one per block.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <stdexcept>
 #include <string>
+#include <thread>
 
-#include "QVX2/QVX2KernelUpdate.h"
 #include "ExceptionCheck.h"
+#include "QVX2/QVX2KernelHandOver.h"
+#include "QVX2/QVX2KernelUpdate.h"
 
 namespace {
 
@@ -132,4 +136,48 @@ TEST(KernelUpdateTest, AFailedDesignOrAMissingKernelKeepsBothCommittedKernels) {
     update.Step(client);
     EXPECT_EQ(client.m_Log, missing ? "" : "RCcs") << "fault " << fault;
   }
+}
+
+// One thread publishes 20000 pairs while another takes one per block, as
+// fast as both go: every pair taken is whole (both channels, bins and packed
+// order, from one publication), none is older than the one before, and the
+// first block after the last publication takes that one.
+TEST(KernelUpdateTest, TheAudioThreadTakesWholePairsNewestFirstWhileTheyArePublished) {
+  constexpr int N = 256, kPairs = 20000;
+  CQVX2KernelHandOver handOver(N);
+  Kernel left(N, 0, 1), right(N, 0, 1);
+  auto commit = [](Kernel& k, double v) {
+    for (int b = 0; b <= N / 2; ++b) k.m_pResponse[b] = Complex<double>{v, -v};
+    for (int i = 0; i < N; ++i) k.m_pPackedResponse[i] = v;
+    k.m_bHasResponse = true;
+  };
+  EXPECT_FALSE(handOver.Acquire().bValid) << "nothing published yet";
+  std::atomic<bool> done{false};
+  std::thread idle([&] {
+    for (int p = 1; p <= kPairs; ++p) {
+      commit(left, p);
+      commit(right, p + 0.5);
+      handOver.Publish(left, right);
+    }
+    done = true;
+  });
+  double last = 0.0;
+  int taken = 0, torn = 0, older = 0;
+  for (bool finished = false; !finished;) {
+    finished = done.load();
+    const CQVX2KernelHandOver::Pair& pair = handOver.Acquire();
+    if (!pair.bValid) continue;
+    const double v = pair.packed[0][0];
+    for (int b = 0; b <= N / 2; ++b)
+      torn += pair.pBins[0][b].re != v || pair.pBins[0][b].im != -v || pair.pBins[1][b].re != v + 0.5 ? 1 : 0;
+    for (int i = 0; i < N; ++i) torn += pair.packed[0][i] != v || pair.packed[1][i] != v + 0.5 ? 1 : 0;
+    older += v < last ? 1 : 0;
+    taken += v != last ? 1 : 0;
+    last = v;
+  }
+  idle.join();
+  EXPECT_EQ(torn, 0);
+  EXPECT_EQ(older, 0);
+  EXPECT_EQ(last, kPairs) << "the last pair published";
+  EXPECT_GT(taken, 1);
 }

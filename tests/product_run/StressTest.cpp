@@ -1,29 +1,32 @@
 // The effect under concurrent use, as hosts drive it: quality-mode switches
-// while audio runs, and an audio thread, host automation and two idle callers
-// (the host's idle and the editor's idle task) with rebuilds and band-type
-// refits all at once; and an audio thread that must go on while the other
-// sides hold each of their locks. A watchdog fails the test instead of
+// while audio runs; a bounce's blocks back to back with kernel commits; an
+// audio thread, host automation and two idle callers (the host's idle and
+// the editor's idle task) with rebuilds and band-type refits all at once;
+// and an audio thread that must go on while the other sides hold each of
+// their locks. A watchdog fails the test instead of
 // letting a deadlock hang it. Meant to run under AddressSanitizer (tools/run_tests.sh)
 // and ThreadSanitizer (QVX_TSAN=ON, see the README).
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 #include <atomic>
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
 #include <cstdio>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
 #include <cstdlib>
 #include <mutex>
 #include <random>
+#include <string>
 #include <thread>
 
 #include "Helpers/EditorHooks.h"
 #include "Helpers/FrequencyDataStore.h"
 #include "Helpers/Lock.h"
 #include "Helpers/PersistantStorage.h"
+#include "QVX2/QVX2Model.h"
 #include "RunTestSupport.h"
 #include "framework/FrameworkTestSupport.h"
 #include "platform/PrefStore.h"
@@ -210,9 +213,84 @@ TEST(StressTest, AudioAutomationAndTwoIdleCallersRunCleanUnderWatchdog) {
   EXPECT_EQ(fx.GetFilterUpdateState(), 0);
 }
 
+// A bounce: blocks back to back, the curve moved every 20 ms of audio or as
+// soon after as the idle side, on another thread, has designed and committed
+// the last move. Every band is raised alike and the moves are of Depth, so
+// each design is one flat gain: its kernel is that gain times a pure delay,
+// and every output sample must be its input sample at the reported latency
+// times one of the gains the curve took. A block lost to a commit (silence)
+// or shifted by one fails. The input repeats a table of noise, so that each
+// block is checked as it comes out.
+TEST(StressTest, BackToBackBlocksWithTheCurveMovingAreEachFilteredAtTheLatency) {
+  fxtest::Watchdog watchdog(std::chrono::seconds(240));
+  constexpr int kBlock = 256, kBlocksPerMove = 4;
+  constexpr size_t kTable = size_t{1} << 17;  // longer than any latency
+  const float depths[] = {0.5f, 0.25f, 0.75f, 0.375f};
+  Stereo table = Noise(static_cast<int>(kTable), 31);
+  struct Case {
+    int nRating;
+    bool bDouble;
+    int nMoves;
+  };
+  for (const Case c : {Case{30, false, 100}, Case{80, true, 12}}) {
+    RunQvx2 fx;
+    fx.SetMode(c.nRating, c.bDouble);
+    fx.SetAllGains(0.6f);
+    // The gains the model gives each Depth: the curve the kernels follow.
+    std::vector<double> gains;
+    for (float depth : depths) {
+      fx.setParameter(kQvx2Depth, depth);
+      fx.FinishUpdate();
+      gains.push_back(std::pow(10.0, fx.GetFilterResponseDb(Qvx2PositionOfFrequency(1000.0f), 0) / 20.0));
+    }
+    const size_t latency = static_cast<size_t>(fx.HostLatency());
+    std::atomic<bool> stop{false};
+    std::thread idle([&] {
+      while (!stop.load()) {
+        fx.fxIdleInner();
+        std::this_thread::yield();
+      }
+    });
+    std::vector<float> outL(kBlock), outR(kBlock);
+    std::string failure;
+    int switches = 0, last = -1;
+    size_t pos = 0;
+    for (int move = 0; move < c.nMoves && failure.empty(); ++move) {
+      fx.setParameter(kQvx2Depth, depths[move % 4]);
+      for (int b = 0; (b < kBlocksPerMove || fx.IsIdleWorkPending()) && failure.empty(); ++b, pos += kBlock) {
+        float* ins[2] = {&table.l[pos % kTable], &table.r[pos % kTable]};
+        float* outs[2] = {outL.data(), outR.data()};
+        fx.processReplacing(ins, outs, kBlock);
+        // Each sample against the gain nearest to its own; the right channel
+        // against the left one's.
+        for (size_t j = pos < latency ? std::min<size_t>(kBlock, latency - pos) : 0; j < kBlock; ++j) {
+          const size_t at = (pos + j - latency) % kTable;
+          const double x = table.l[at], y = table.r[at];
+          if (std::fabs(x) < 0.1) continue;
+          int nearest = 0;
+          for (int g = 1; g < 4; ++g)
+            if (std::fabs(outL[j] - gains[g] * x) < std::fabs(outL[j] - gains[nearest] * x)) nearest = g;
+          if (std::fabs(outL[j] - gains[nearest] * x) > 2e-5 || std::fabs(outR[j] - gains[nearest] * y) > 2e-5) {
+            failure = "sample " + std::to_string(pos + j) + " (block " + std::to_string(pos / kBlock) +
+                      "): " + std::to_string(outL[j]) + ", " + std::to_string(outR[j]) + " for input " +
+                      std::to_string(x) + ", " + std::to_string(y);
+            break;
+          }
+          switches += last != -1 && nearest != last ? 1 : 0;
+          last = nearest;
+        }
+      }
+    }
+    stop = true;
+    idle.join();
+    EXPECT_EQ(failure, "") << "mode " << c.nRating;
+    EXPECT_GE(switches, c.nMoves / 2) << "mode " << c.nRating << ": the moves reached the output";
+  }
+}
+
 // Hosts that go on processing with the transport stopped: every stop makes
-// the idle side clear the filters and rebuild the bypass lines while blocks
-// keep arriving; it must hold the audio thread off for that.
+// the idle side ask for the filters' and bypass lines' clear while blocks
+// keep arriving; the next block makes it, and none is lost to it.
 TEST(StressTest, StopWorkWhileBlocksKeepArriving) {
   fxtest::Watchdog watchdog(std::chrono::seconds(120));
   class CountingQvx2 : public RunQvx2 {
