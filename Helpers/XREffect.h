@@ -363,13 +363,16 @@ class XREffect : public AudioEffectX {
   // True when the host gives no time information or reports playing.
   bool IsAudioPlaying();
   // [audio thread] Stamps the time of the block, before the product takes
-  // m_bAudioBusy.
+  // m_bAudioBusy, notes whether it comes after a quiet interval, and has the
+  // idle worker watch for the quiet after it.
   void RegisterProcessBlockSizeToReduceLatency(float** inputs, int sampleFrames);
   // Asks the audio thread to start a new stream (clear the product's
   // filters) at its next block. Any thread; never waits.
   void RequestStreamClear();
-  // [audio thread] At the start of a block: true, once, when this block
-  // starts a new stream.
+  // [audio thread] After RegisterProcessBlockSizeToReduceLatency: true, once,
+  // when this block starts a new stream: one was asked for, or the idle
+  // worker asked for one after a quiet interval and this block is the first
+  // since.
   bool TakeStreamClear();
   // [audio thread] Held by the product's process call for its duration:
   // marks the thread as the audio thread, tells whether the block is
@@ -522,9 +525,17 @@ class XREffect : public AudioEffectX {
   // Held by the audio thread for each block and by the idle side around a
   // rebuild; taken with one atomic exchange.
   std::atomic<bool> m_bAudioBusy{false};
-  // A stream clear waiting for the next block: raised by any thread
-  // (RequestStreamClear), taken by the audio thread (TakeStreamClear).
-  std::atomic<bool> m_bStreamClear{false};
+  // Stream clears waiting for the next block: raised by any thread
+  // (RequestStreamClear) and the worker (ClearAfterQuietAudio), taken by the
+  // audio thread (TakeStreamClear).
+  static constexpr unsigned kStreamClearNow = 1;
+  static constexpr unsigned kStreamClearIfQuiet = 2;
+  std::atomic<unsigned> m_nStreamClear{0};
+  // Written by the audio thread for each block, read by it in the same block.
+  std::atomic<bool> m_bBlockAfterQuiet{false};
+  // Set by the first block after a quiet interval, which wakes the worker;
+  // cleared by the worker once no block has come for the interval.
+  std::atomic<bool> m_bQuietWatch{false};
   std::atomic<uint32_t> m_dwNextLinkPoll{0};
   std::atomic<uint32_t> m_dwLastProcessTime{0};  // written: audio thread; read: idle side
   std::atomic<bool> m_bBlockProcessed{false};    // written: audio thread; read: idle side
@@ -575,6 +586,11 @@ class XREffect : public AudioEffectX {
 
   // --- the idle worker and the host threads' share (XREffectWorker.cpp) ---
   int RunIdleWorkerPass();
+  // The worker's watch for the end of audio: once no block has come for
+  // longer than kXrAudioRecentMs after a block, the next block is asked to
+  // start a new stream. Answers the milliseconds until it looks again, or
+  // CIdleWorker::kUntilWoken.
+  int ClearAfterQuietAudio();
   // The host's or the editor's idle runs: the worker stands by.
   void NoteHostOrEditorIdle();
   // The linked settings' poll, at most every kXrLinkPollMs.

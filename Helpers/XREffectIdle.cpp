@@ -47,14 +47,24 @@ XREffect::CAudioBusyTry::~CAudioBusyTry() {
 // --- audio activity --------------------------------------------------------------------
 
 void XREffect::RegisterProcessBlockSizeToReduceLatency(float**, int) {
-  m_dwLastProcessTime.store(GetTickCount(), std::memory_order_relaxed);
+  const uint32_t now = GetTickCount();
+  m_bBlockAfterQuiet.store(!IsAudioRecent(now), std::memory_order_relaxed);
+  m_dwLastProcessTime.store(now, std::memory_order_relaxed);
   m_bBlockProcessed.store(true, std::memory_order_release);
+  // The worker watches for the quiet after these blocks (ClearAfterQuietAudio).
+  if (m_bIdleWorkerWanted && !m_bQuietWatch.load(std::memory_order_relaxed) && !m_bQuietWatch.exchange(true))
+    WakeIdleWorker();
 }
 
-void XREffect::RequestStreamClear() { m_bStreamClear.store(true); }
+void XREffect::RequestStreamClear() { m_nStreamClear.fetch_or(kStreamClearNow); }
 
 bool XREffect::TakeStreamClear() {
-  return m_bStreamClear.load(std::memory_order_relaxed) && m_bStreamClear.exchange(false);
+  if (m_nStreamClear.load(std::memory_order_relaxed) == 0) return false;
+  const unsigned asked = m_nStreamClear.exchange(0);
+  // A clear asked for after a quiet interval is dropped once a block has
+  // come within it: the stream it meant has gone on.
+  return (asked & kStreamClearNow) != 0 ||
+         ((asked & kStreamClearIfQuiet) != 0 && m_bBlockAfterQuiet.load(std::memory_order_relaxed));
 }
 
 bool XREffect::IsAudioRecent(uint32_t now) const {

@@ -17,7 +17,7 @@
 //     hand-over), only while it holds m_bAudioBusy. Its filters and bypass
 //     lines are this thread's alone: the idle side changes them only while
 //     it holds the flag to build the engine, and otherwise asks this thread
-//     to clear them (m_bStreamClear, taken at the start of a block). So each
+//     to clear them (m_nStreamClear, taken at the start of a block). So each
 //     filter's own Lock, taken by its streaming calls, is only ever taken by
 //     this thread.
 //   - the kernels: never the kernel objects (the idle side's), but the pair
@@ -33,8 +33,8 @@
 //   - the editor: only through its hooks, which off the user-interface thread
 //     raise flags for the editor's idle; the level meter's feed takes the
 //     editor's lock A only by trying it and skips the block when it is held.
-//   - the idle worker: a write that marks the filters wakes it without
-//     waiting (CIdleWorker::Wake).
+//   - the idle worker: a write that marks the filters, and the first block
+//     after a quiet interval, wake it without waiting (CIdleWorker::Wake).
 //   - offline only (see XREffect.h for when a block is), a block takes the
 //     idle mutex for its duration and completes a pending filter update
 //     first, waiting for the mutex for a bounded time while one is pending

@@ -1,9 +1,11 @@
 // The effect's idle worker lives from the host's open to its close: no thread
 // is left after effClose, also when the close comes while the worker runs a
-// filter update at the largest FFT size (under the sanitizers too). A host
-// that forks while the worker is busy gets a child that can use the effect;
-// there the inherited effect runs a worker of the child's own, effects open
-// and close beside it in any order, and Stop joins the child's threads only.
+// filter update at the largest FFT size (under the sanitizers too), and
+// without any host or editor idle it has a play after a stop start from
+// silence. A host that forks while the worker is busy gets a child that can
+// use the effect; there the inherited effect runs a worker of the child's
+// own, effects open and close beside it in any order, and Stop joins the
+// child's threads only.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -13,6 +15,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -111,6 +114,65 @@ TEST(IdleWorkerThreadTest, TheWorkerEndsWithTheEffectAlsoWhenClosedDuringAnUpdat
     EXPECT_EQ(WorkerThreadsDownTo(0), 0) << "round " << round;
   }
   EXPECT_GT(closedDuringUpdate, 0) << "no close met an update under way";
+}
+
+// A host that stops calling process when its transport stops and never
+// idles the effect (its editor closed): the next play, or export, starts
+// from silence after the latency's worth of its own audio, not with the
+// audio of the stop. Each run plays noise, pauses a second and more, until
+// the worker has seen the quiet, and plays new noise through the flat curve;
+// then a slow render, whose blocks never leave the quiet interval, goes on
+// without a clear.
+TEST(IdleWorkerThreadTest, APlayAfterAStopStartsFromSilenceWithoutAnyIdle) {
+  struct Case {
+    int nRating;
+    double fTolerance;  // the flat curve's error on the float path
+  };
+  for (const Case c : {Case{30, 3e-6}, Case{80, 4e-4}}) {
+    runtest::RunQvx2& fx = *new runtest::RunQvx2(c.nRating);
+    fx.Open();
+    // The host's close stops the worker before the effect goes.
+    const std::unique_ptr<AEffect, void (*)(AEffect*)> close(
+        fx.getAeffect(), [](AEffect* e) { e->dispatcher(e, effClose, 0, 0, nullptr, 0.0f); });
+    const int latency = fx.HostLatency();
+    runtest::Stream(fx, runtest::Noise(2 * latency, 41), {512});
+    const auto stopped = std::chrono::steady_clock::now();
+    const auto deadline = stopped + std::chrono::seconds(10);
+    while ((std::chrono::steady_clock::now() < stopped + std::chrono::seconds(1) || !fx.StreamClearAsked()) &&
+           std::chrono::steady_clock::now() < deadline)
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_TRUE(fx.StreamClearAsked()) << "mode " << c.nRating << ": the worker saw no quiet";
+    const runtest::Stereo second = runtest::Noise(2 * latency, 42);
+    const runtest::Stereo out = runtest::Stream(fx, second, {512});
+    EXPECT_LT(runtest::MaxAbs(out.l, 0, latency), c.fTolerance)
+        << "mode " << c.nRating << ": audio from before the stop";
+    EXPECT_LT(runtest::MaxAbs(out.r, 0, latency), c.fTolerance) << "mode " << c.nRating;
+    EXPECT_LT(runtest::MaxDelayedError(out.l, second.l, latency), c.fTolerance) << "mode " << c.nRating;
+
+    // A render whose blocks come a tenth of a second apart is never cleared
+    // between them: its output goes on from the play's.
+    const runtest::Stereo slow = runtest::Noise(10 * 512, 43);
+    std::vector<float> expected(slow.l.size());
+    for (size_t i = 0; i < expected.size(); ++i)
+      expected[i] = i < static_cast<size_t>(latency) ? second.l[second.l.size() - latency + i] : slow.l[i - latency];
+    runtest::Stereo slowOut = runtest::Silence(static_cast<int>(slow.Size()));
+    auto previous = std::chrono::steady_clock::now();
+    std::chrono::steady_clock::duration longest{};
+    for (size_t at = 0; at < slow.Size(); at += 512) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      longest = std::max(longest, std::chrono::steady_clock::now() - previous);
+      previous = std::chrono::steady_clock::now();
+      runtest::Stereo block{{slow.l.begin() + at, slow.l.begin() + at + 512},
+                            {slow.r.begin() + at, slow.r.begin() + at + 512}};
+      const runtest::Stereo blockOut = runtest::Stream(fx, block, {512});
+      std::copy(blockOut.l.begin(), blockOut.l.end(), slowOut.l.begin() + at);
+    }
+    // A machine that held this thread up for most of the quiet interval
+    // proves nothing either way.
+    if (longest < std::chrono::milliseconds(400)) {
+      EXPECT_LT(runtest::MaxDelayedError(slowOut.l, expected, 0), c.fTolerance) << "mode " << c.nRating;
+    }
+  }
 }
 
 // Not under ThreadSanitizer, which ends a forked child that starts a thread

@@ -53,6 +53,10 @@ class RunQvx2 : public AQVX2 {
   int HostLatency() { return getAeffect()->initialDelay; }
   int LastLatency() const { return m_nLastLatency.load(); }
   bool AudioBusyHeld() const { return m_bAudioBusy.load(); }
+  // A stream clear waits for the next block.
+  bool StreamClearAsked() const { return m_nStreamClear.load() != 0; }
+  // The host's open: starts the effect's idle worker.
+  void Open() { getAeffect()->dispatcher(getAeffect(), effOpen, 0, 0, nullptr, 0.0f); }
   bool FiltersMarked() const { return m_KernelUpdate.IsMarked(); }
   bool IdleBusy() const { return m_bIdleBusy.load(); }
   void ForceModeSizes(int fftSize, int kernelSize) {
