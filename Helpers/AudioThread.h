@@ -21,19 +21,23 @@
 // take the loader's lock, and that would be the first block on a new audio
 // thread. Every thread-local the audio thread touches has that model.
 //
-// Thread contract: CAudioThreadScope and IsAudioThread act on the calling
-// thread only. CAudioThreadSet: every operation on any thread at once,
-// never waiting and never allocating. CRenderPace: one block at a time (the
-// host processes an instance on one thread at a time). CAudioThreadQueue:
-// Push from any number of threads at once, never waiting and never
-// allocating; Pop from one thread at a time (its users pop under a lock of
-// their own or from the idle side).
+// Threads are told apart by ThisThreadSerial, never by std::thread::id or
+// pthread_t: glibc gives an ended thread's id to the next thread it starts,
+// and a host's loader or request thread that ends would hand its role to
+// whichever thread comes next.
+//
+// Thread contract: CAudioThreadScope, IsAudioThread and ThisThreadSerial act
+// on the calling thread only. CAudioThreadSet: every operation on any thread
+// at once, never waiting and never allocating. CRenderPace: one block at a
+// time (the host processes an instance on one thread at a time).
+// CAudioThreadQueue: Push from any number of threads at once, never waiting
+// and never allocating; Pop from one thread at a time (its users pop under a
+// lock of their own or from the idle side).
 #pragma once
 
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
-#include <thread>
 
 // [audio thread] Marks the calling thread as the audio thread while it lives
 // (when `mark` is true); nests, and restores the thread's mark at its end.
@@ -51,13 +55,24 @@ class CAudioThreadScope {
 // True on a thread inside a CAudioThreadScope.
 bool IsAudioThread();
 
-// The threads that process an effect. A fixed number of slots,
-// lock-free: a thread takes a free slot, or the oldest taken one when all are
-// taken (a pool larger than that, or threads that ended without the host
-// suspending the effect, only forget the earliest).
+// The calling thread's serial number: 1 for the first thread that asks, 2
+// for the next, and so on (each module counts its own); no other thread has
+// it, before or after, and 0 is no thread. Never allocates and never waits (a thread-local
+// of the initial-exec model and one atomic increment on the first call).
+uint64_t ThisThreadSerial();
+
+// The threads that process an effect, by serial: a preallocated
+// open-addressing set, lock-free. Each serial has a run of kProbes slots
+// from its hash; a thread takes the first free slot of its run. Sized so
+// that a pool of hundreds of threads taking turns all stay in; only when
+// every slot of a run is taken (threads that ended without the host
+// suspending the effect, by the thousand) does an add take over the run's
+// first slot, forgetting that thread until its next block.
 class CAudioThreadSet {
  public:
-  static constexpr unsigned kSlots = 16;
+  static constexpr unsigned kSlotBits = 10;
+  static constexpr unsigned kSlots = 1u << kSlotBits;
+  static constexpr unsigned kProbes = 16;
 
   // Adds the calling thread; nothing when it is in already.
   void AddThisThread();
@@ -67,9 +82,13 @@ class CAudioThreadSet {
   void Clear();
 
  private:
-  std::atomic<std::thread::id> m_Slots[kSlots]{};
-  // The slot the next add takes over when none is free.
-  std::atomic<unsigned> m_nNextEvicted{0};
+  // The first slot of a serial's run.
+  static unsigned RunStart(uint64_t serial);
+  // The calling thread's slot, or null. Only the thread itself adds or
+  // removes its serial, so it is in one slot at most.
+  std::atomic<uint64_t>* FindThisThread() const;
+
+  mutable std::atomic<uint64_t> m_Slots[kSlots]{};
 };
 
 // Tells a render that runs faster than real time from one paced by an
@@ -101,7 +120,7 @@ class CRenderPace {
   // the wall clock between this block and the next.
   void Exclude(int64_t microseconds) { m_nExcludedUs.fetch_add(microseconds, std::memory_order_relaxed); }
   // Forgets the lead (a new render starts). Any thread.
-  void Reset() { m_Thread.store(std::thread::id(), std::memory_order_relaxed); }
+  void Reset() { m_nThread.store(0, std::memory_order_relaxed); }
 
   static int64_t MonotonicMicroseconds();
 
@@ -109,8 +128,8 @@ class CRenderPace {
   const Clock m_Clock;
   // Relaxed atomics: blocks come one at a time, but a pool may send each
   // from another thread.
-  // The thread of the last block; none before the first.
-  std::atomic<std::thread::id> m_Thread{};
+  // The serial of the last block's thread; 0 before the first.
+  std::atomic<uint64_t> m_nThread{0};
   std::atomic<int64_t> m_nLastUs{0};
   std::atomic<int64_t> m_nExcludedUs{0};
   std::atomic<bool> m_bFast{false};

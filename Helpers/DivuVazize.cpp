@@ -92,7 +92,7 @@ bool DivuVazize::open(void* window) {
   AEffGUIEditor::open(window);
   ZeroControlPtrs(true);
   DropFrame(false);
-  m_UiThread.store(std::this_thread::get_id());
+  m_nUiThread.store(ThisThreadSerial());
   const long width = m_pFrontBitmap ? m_pFrontBitmap->getWidth() : 0;
   const long height = m_pFrontBitmap ? m_pFrontBitmap->getHeight() : 0;
   frame = new CFrame(CRect(0, 0, width, height), window, this);

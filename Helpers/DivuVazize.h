@@ -295,7 +295,7 @@ class DivuVazize : public AEffGUIEditor, public CControlListener, public XREdito
     Lock* m_pLock = nullptr;
     bool m_bEntered = false;
   };
-  bool OnUiThread() const { return m_UiThread.load() == std::this_thread::get_id(); }
+  bool OnUiThread() const { return m_nUiThread.load() == ThisThreadSerial(); }
 
   // --- fields (observers of views the frame owns unless said otherwise) ----
   std::atomic<unsigned int> m_nFlipAtTicks{0};  // 0: no flip pending; UI thread
@@ -371,7 +371,7 @@ class DivuVazize : public AEffGUIEditor, public CControlListener, public XREdito
   bool QualityMenuChanged(CControl* control);
   void WaitWhileAudioBusy();
 
-  std::atomic<std::thread::id> m_UiThread{};  // set by open
+  std::atomic<uint64_t> m_nUiThread{0};  // ThisThreadSerial; set by open
   std::atomic<uint64_t> m_PendingTags[kPendingTagWords] = {};
   std::atomic<bool> m_bPendingTagUpdates{false};
   std::atomic<bool> m_bPendingUndoRedo{false};

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Helpers/Assert.h"
+#include "Helpers/AudioThread.h"
 
 XR_REGISTER_SOURCE_FILE("Helpers/IdleWorker");
 
@@ -50,7 +51,7 @@ void CIdleWorker::AfterForkInChild() {
     // One that was ending is not started again.
     worker->m_bForkedAway.store(worker->m_Thread.joinable() && !worker->m_bStop.load());
     Abandon(worker->m_Thread);
-    worker->m_WorkerId.store(std::thread::id());
+    worker->m_nWorkerThread.store(0);
   }
   Running().clear();
   g_RegistryLock.unlock();
@@ -132,7 +133,7 @@ void CIdleWorker::Wake() {
   if (!m_bWakePosted.exchange(true)) sem_post(&m_Wake);
 }
 
-bool CIdleWorker::OnWorkerThread() const { return m_WorkerId.load() == std::this_thread::get_id(); }
+bool CIdleWorker::OnWorkerThread() const { return m_nWorkerThread.load() == ThisThreadSerial(); }
 
 void CIdleWorker::Sleep(int ms) {
   if (ms == kUntilWoken) {
@@ -153,7 +154,7 @@ void CIdleWorker::Sleep(int ms) {
 }
 
 void CIdleWorker::Main() {
-  m_WorkerId.store(std::this_thread::get_id());
+  m_nWorkerThread.store(ThisThreadSerial());
   int wait = 0;
   while (!m_bStop.load()) {
     if (wait != 0) Sleep(wait);
@@ -169,5 +170,5 @@ void CIdleWorker::Main() {
     }
     if (wait < 0) wait = kUntilWoken;
   }
-  m_WorkerId.store(std::thread::id());
+  m_nWorkerThread.store(0);
 }

@@ -31,6 +31,7 @@
 #include <semaphore.h>
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <thread>
@@ -85,7 +86,7 @@ class CIdleWorker {
   std::atomic<bool> m_bForkedAway{false};
   std::atomic<bool> m_bWakePosted{false};
   std::atomic<bool> m_bStop{false};
-  std::atomic<std::thread::id> m_WorkerId{};
+  std::atomic<uint64_t> m_nWorkerThread{0};  // ThisThreadSerial of the running worker
   std::mutex m_Control;  // Start and Stop
   std::thread m_Thread;  // under m_Control; set with the registry's lock held too
 };

@@ -7,7 +7,7 @@ Lock::Lock() {}
 Lock::~Lock() {}
 
 void Lock::Entered() {
-  if (m_nDepth++ == 0) m_Owner.store(std::this_thread::get_id(), std::memory_order_relaxed);
+  if (m_nDepth++ == 0) m_nOwner.store(ThisThreadSerial(), std::memory_order_relaxed);
 }
 
 void Lock::HoldLock() {
@@ -19,7 +19,7 @@ void Lock::HoldLock() {
 
 void Lock::ReleaseLock() {
   XR_TRY
-  if (--m_nDepth == 0) m_Owner.store(std::thread::id(), std::memory_order_relaxed);
+  if (--m_nDepth == 0) m_nOwner.store(0, std::memory_order_relaxed);
   m_Mutex.unlock();
   XR_CATCH_VOID
 }

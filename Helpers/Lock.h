@@ -5,8 +5,10 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <mutex>
-#include <thread>
+
+#include "Helpers/AudioThread.h"
 
 class Lock {
  public:
@@ -21,14 +23,15 @@ class Lock {
   bool TryHoldLock();
   // True when the calling thread holds the lock (a thread that already holds
   // it would take it again at once, so a try tells it nothing).
-  bool IsHeldByCurrentThread() const { return m_Owner.load(std::memory_order_relaxed) == std::this_thread::get_id(); }
+  bool IsHeldByCurrentThread() const { return m_nOwner.load(std::memory_order_relaxed) == ThisThreadSerial(); }
 
  private:
   void Entered();
   std::recursive_mutex m_Mutex;
-  // The holder and its depth: written by the holder only, while it holds
-  // the mutex; another thread never reads its own id here.
-  std::atomic<std::thread::id> m_Owner{};
+  // The holder's serial (ThisThreadSerial) and its depth: written by the
+  // holder only, while it holds the mutex; another thread never reads its
+  // own serial here.
+  std::atomic<uint64_t> m_nOwner{0};
   unsigned int m_nDepth = 0;
 };
 

@@ -183,13 +183,13 @@ XREffect::CProcessCallScope::CProcessCallScope(XREffect* effect, int sampleFrame
   // A render on the host's user-interface thread leaves it that side's: its
   // requests after the render do that side's work.
   if (!effect->IsUserInterfaceThread()) effect->m_AudioThreads.AddThisThread();
-  const std::thread::id renderer = m_bOffline ? std::this_thread::get_id() : std::thread::id();
-  if (effect->m_OfflineRenderThread.load(std::memory_order_relaxed) != renderer)
-    effect->m_OfflineRenderThread.store(renderer, std::memory_order_relaxed);
+  const uint64_t renderer = m_bOffline ? ThisThreadSerial() : 0;
+  if (effect->m_nOfflineRenderThread.load(std::memory_order_relaxed) != renderer)
+    effect->m_nOfflineRenderThread.store(renderer, std::memory_order_relaxed);
 }
 
 bool XREffect::IsUserInterfaceThread() const {
-  return m_UserInterfaceThread.load(std::memory_order_relaxed) == std::this_thread::get_id();
+  return m_nUserInterfaceThread.load(std::memory_order_relaxed) == ThisThreadSerial();
 }
 
 bool XREffect::IsBlockOffline(int sampleFrames) {
@@ -201,12 +201,12 @@ bool XREffect::IsBlockOffline(int sampleFrames) {
   // The host's word holds. It is asked while idle work is pending (an
   // offline block then waits for the idle side), and otherwise once per
   // thread: a real-time block asks nothing.
-  const std::thread::id me = std::this_thread::get_id();
+  const uint64_t me = ThisThreadSerial();
   VstInt32 level = m_nHostProcessLevel.load(std::memory_order_relaxed);
-  if (pending || m_HostProcessLevelThread.load(std::memory_order_relaxed) != me) {
+  if (pending || m_nHostProcessLevelThread.load(std::memory_order_relaxed) != me) {
     level = getCurrentProcessLevel();
     m_nHostProcessLevel.store(level, std::memory_order_relaxed);
-    m_HostProcessLevelThread.store(me, std::memory_order_relaxed);
+    m_nHostProcessLevelThread.store(me, std::memory_order_relaxed);
   }
   switch (level) {
     case kVstProcessLevelRealtime:
@@ -235,10 +235,10 @@ void XREffect::NoteDispatcherThread(VstInt32 opcode, VstIntPtr value) {
       // render of its own.
       if (value == 0) m_AudioThreads.Clear();
       m_RenderPace.Reset();
-      m_HostProcessLevelThread.store(std::thread::id(), std::memory_order_relaxed);
+      m_nHostProcessLevelThread.store(0, std::memory_order_relaxed);
       break;
     case effOpen:
-      m_UserInterfaceThread.store(std::this_thread::get_id(), std::memory_order_relaxed);
+      m_nUserInterfaceThread.store(ThisThreadSerial(), std::memory_order_relaxed);
       break;
     case effIdle:
     case effEditOpen:
@@ -251,7 +251,7 @@ void XREffect::NoteDispatcherThread(VstInt32 opcode, VstIntPtr value) {
       // writes until its next block is the user-interface side's, and a
       // block it processes is an offline render.
       ForgetAudioThreadIfCalling();
-      m_UserInterfaceThread.store(std::this_thread::get_id(), std::memory_order_relaxed);
+      m_nUserInterfaceThread.store(ThisThreadSerial(), std::memory_order_relaxed);
       break;
     default:
       break;

@@ -32,7 +32,9 @@
 // offline, or its user-interface thread), or, when the host does not say,
 // when "Offline Render" is on, the block runs on the thread that acts as the
 // host's user-interface thread, or the render runs faster than real time.
-// A host that reports real-time processing is taken at its word.
+// A host that reports real-time processing is taken at its word. Threads
+// are told apart by their serials (Helpers/AudioThread.h), never by ids
+// that a later thread may get.
 //
 // Quality modes and idle work (XREffectQuality.cpp, XREffectIdle.cpp): the
 // quality settings are parameters, so their setters run wherever parameters
@@ -458,10 +460,10 @@ class XREffect : public AudioEffectX {
   UndoEntry m_UndoEntries[2][kXrUndoRingSize];
   int m_nUndoHead[2];
   // Set while this effect re-applies values for undo, redo or an A/B switch;
-  // only writes made on m_DontStoreUndoThread skip their undo point, so
+  // only writes made on m_nDontStoreUndoThread skip their undo point, so
   // automation from another thread meanwhile is still recorded.
   std::atomic<bool> m_bDontStoreUndo{false};
-  std::atomic<std::thread::id> m_DontStoreUndoThread{};
+  std::atomic<uint64_t> m_nDontStoreUndoThread{0};  // ThisThreadSerial
   // Written under m_UndoMutex; read by the editor.
   std::atomic<bool> m_bCanUndo{false};
   std::atomic<bool> m_bCanRedo{false};
@@ -642,18 +644,21 @@ class XREffect : public AudioEffectX {
   // by the process call, removed by the dispatcher and fxIdle
   // (ForgetAudioThreadIfCalling), cleared when the host suspends the effect.
   CAudioThreadSet m_AudioThreads;
-  // The thread that last opened or idled the effect or worked its editor;
-  // written by the dispatcher, read by the process call.
-  std::atomic<std::thread::id> m_UserInterfaceThread{};
+  // The serial (ThisThreadSerial) of the thread that last opened or idled
+  // the effect or worked its editor; written by the dispatcher, read by the
+  // process call.
+  std::atomic<uint64_t> m_nUserInterfaceThread{0};
   // How fast blocks arrive against the wall clock. [audio thread]
   CRenderPace m_RenderPace;
-  // The host's last answer to the process-level request and the thread it
-  // was given on; forgotten at suspend and resume. [audio thread]
+  // The host's last answer to the process-level request and the serial of
+  // the thread it was given on; forgotten at suspend and resume. [audio
+  // thread]
   std::atomic<VstInt32> m_nHostProcessLevel{kVstProcessLevelUnknown};
-  std::atomic<std::thread::id> m_HostProcessLevelThread{};
-  // The thread of the last block when it was offline; none after a
-  // real-time block. Written by the process call, read by the idle side.
-  std::atomic<std::thread::id> m_OfflineRenderThread{};
+  std::atomic<uint64_t> m_nHostProcessLevelThread{0};
+  // The serial of the last block's thread when that block was offline; 0
+  // after a real-time block. Written by the process call, read by the idle
+  // side.
+  std::atomic<uint64_t> m_nOfflineRenderThread{0};
   void ForgetAudioThreadIfCalling() { m_AudioThreads.RemoveThisThread(); }
   // [audio thread] Whether a block of `sampleFrames` is rendered offline.
   bool IsBlockOffline(int sampleFrames);

@@ -44,13 +44,13 @@ class CDontStoreUndoScope {
   explicit CDontStoreUndoScope(XREffect* effect)
       : m_pEffect(effect),
         m_bWasSet(effect->m_bDontStoreUndo.load()),
-        m_PreviousThread(effect->m_DontStoreUndoThread.load()) {
-    m_pEffect->m_DontStoreUndoThread.store(std::this_thread::get_id());
+        m_nPreviousThread(effect->m_nDontStoreUndoThread.load()) {
+    m_pEffect->m_nDontStoreUndoThread.store(ThisThreadSerial());
     m_pEffect->m_bDontStoreUndo.store(true);
   }
   ~CDontStoreUndoScope() {
     m_pEffect->m_bDontStoreUndo.store(m_bWasSet);
-    m_pEffect->m_DontStoreUndoThread.store(m_PreviousThread);
+    m_pEffect->m_nDontStoreUndoThread.store(m_nPreviousThread);
   }
   CDontStoreUndoScope(const CDontStoreUndoScope&) = delete;
   CDontStoreUndoScope& operator=(const CDontStoreUndoScope&) = delete;
@@ -58,5 +58,5 @@ class CDontStoreUndoScope {
  private:
   XREffect* m_pEffect;
   bool m_bWasSet;
-  std::thread::id m_PreviousThread;
+  uint64_t m_nPreviousThread;
 };

@@ -77,8 +77,8 @@ bool XREffect::IsAudioRunning(uint32_t now) {
   // Hosts bounce with the transport stopped, or report it playing for the
   // bounce: the render's own thread knows it has ended, any other must not
   // rebuild or clear between its blocks.
-  const std::thread::id renderer = m_OfflineRenderThread.load(std::memory_order_relaxed);
-  if (renderer != std::thread::id()) return renderer != std::this_thread::get_id();
+  const uint64_t renderer = m_nOfflineRenderThread.load(std::memory_order_relaxed);
+  if (renderer != 0) return renderer != ThisThreadSerial();
   return IsAudioPlaying();
 }
 

@@ -17,7 +17,7 @@ constexpr int kMaxUndoableIndex = 9998;
 }
 
 bool XREffect::ShouldSkipUndoStore() const {
-  return m_bDontStoreUndo.load() && m_DontStoreUndoThread.load() == std::this_thread::get_id();
+  return m_bDontStoreUndo.load() && m_nDontStoreUndoThread.load() == ThisThreadSerial();
 }
 
 bool XREffect::UpdateCanUndoRedoLocked() {

@@ -6,15 +6,19 @@
 // clock by half a second and two blocks), and stop counting once real time
 // follows, or at once on another thread; a fast render stays fast at one
 // and a half times real time, and the time the effect spends on its own
-// work is not counted against it.
+// work is not counted against it. Then the effect's threads, told apart by
+// serials that no later thread gets.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "Helpers/AudioThread.h"
+#include "framework/QualityTestFixture.h"
 
 namespace {
 
@@ -99,4 +103,57 @@ TEST(RenderPaceTest, OnlyRendersFasterThanRealTimeCountAsFast) {
     std::thread([&] { fastElsewhere = pace.NoteBlock(256, kRate); }).join();
     EXPECT_FALSE(fastElsewhere);
   }
+}
+
+namespace {
+
+using fxtest::QualityTestEffect;
+
+// Judges a block as the product's process call does.
+class JudgedEffect : public QualityTestEffect {
+ public:
+  bool Block() { return CProcessCallScope(this, 16).IsOffline(); }
+};
+
+class AudioThreadRoleTest : public fxtest::QualityTestBase {};
+
+}  // namespace
+
+// glibc starts the next thread with the id of the one that ended last: an
+// ended audio thread's id does not make a request thread an audio thread,
+// nor the id of the loader thread that opened the effect the audio thread
+// the host's user-interface thread. And 64 threads are all remembered.
+TEST_F(AudioThreadRoleTest, ThreadsAreToldApartBySerialsNeverByIdsALaterThreadGets) {
+  JudgedEffect fx;
+  std::thread::id endedId;
+  // Runs f on a new thread to its end; true when it had the last one's id.
+  const auto run = [&endedId](const std::function<void()>& f) {
+    std::thread thread(f);
+    const bool reused = thread.get_id() == endedId;
+    endedId = thread.get_id();
+    thread.join();
+    return reused;
+  };
+  bool remembered = false, offline = true;
+  run([&] { fx.Block(); });
+  ASSERT_TRUE(run([&] { remembered = fx.IsRememberedAudioThread(); }));
+  EXPECT_FALSE(remembered) << "a request thread with an ended audio thread's id";
+  run([&] { fx.dispatcher(effOpen, 0, 0, nullptr, 0.0f); });
+  ASSERT_TRUE(run([&] {
+    offline = fx.Block();
+    remembered = fx.IsRememberedAudioThread();
+  }));
+  EXPECT_FALSE(offline) << "an audio thread with the id of the loader that opened the effect";
+  EXPECT_TRUE(remembered);
+
+  std::atomic<int> arrived{0}, forgotten{0};
+  std::vector<std::thread> pool;
+  for (int i = 0; i < 64; ++i)
+    pool.emplace_back([&] {
+      fx.Block();
+      for (++arrived; arrived.load() < 64;) std::this_thread::yield();
+      if (!fx.IsRememberedAudioThread()) ++forgotten;
+    });
+  for (std::thread& thread : pool) thread.join();
+  EXPECT_EQ(forgotten.load(), 0) << "threads of a pool of 64";
 }
