@@ -1,9 +1,13 @@
 #include "tests/vst/PassThroughEditor.h"
 
+#include <cairo.h>
+
 #include <algorithm>
 
+#include "gui/CBitmap.h"
 #include "gui/CDrawContext.h"
 #include "gui/CFrame.h"
+#include "gui/CSlider.h"
 #include "tests/vst/PassThroughEffect.h"
 
 namespace {
@@ -12,8 +16,8 @@ constexpr CColor kBackground = {40, 44, 52, 255};
 constexpr CColor kTrack = {20, 20, 24, 255};
 constexpr CColor kLit = {90, 200, 120, 255};
 
-// Follows the pointer while the left button is held, in the toolkit's modal
-// tracking loop.
+// Follows the pointer while the left button is held: the press and each
+// motion set the value, each in the host call that brings it.
 class GainBar : public CControl {
  public:
   GainBar(const CRect& size, CControlListener* listener, long tag) : CControl(size, listener, tag) {}
@@ -34,15 +38,30 @@ class GainBar : public CControl {
   void mouse(CDrawContext* context, CPoint& where, long buttons) override {
     if (!screenClick(context, buttons)) return;
     beginEdit();
-    while (currentButtons(context) & kMouseLeft) {
-      value = std::clamp(static_cast<float>(where.h - size.left) / static_cast<float>(size.width()), 0.0f, 1.0f);
-      tellListenerIfDirty(context);
-      getMouseLocation(context, where);
-      doIdleStuff();
-    }
-    endEdit();
+    onMouseTrack(context, where, buttons);
+    CFrame* frame = getFrame();
+    if (frame) frame->beginMouseCapture(this, kMouseLeft);
+    if (!frame || frame->getMouseCapture() != this) endEdit();
   }
+  void onMouseTrack(CDrawContext* context, CPoint& where, long) override {
+    value = std::clamp(static_cast<float>(where.h - size.left) / static_cast<float>(size.width()), 0.0f, 1.0f);
+    tellListenerIfDirty(context);
+  }
+  void onMouseTrackEnd(CDrawContext*, CPoint&, long) override { endEdit(); }
 };
+
+// An image of one colour.
+CBitmap* Painted(CFrame& frame, long width, long height, const CColor& colour) {
+  auto* bitmap = new CBitmap(frame, width, height);
+  if (cairo_surface_t* pixels = bitmap->getHandle()) {
+    cairo_t* cr = cairo_create(pixels);
+    cairo_set_source_rgb(cr, colour.red / 255.0, colour.green / 255.0, colour.blue / 255.0);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    cairo_surface_flush(pixels);
+  }
+  return bitmap;
+}
 
 }  // namespace
 
@@ -57,10 +76,21 @@ bool PassThroughEditor::open(void* window) {
   frame = new CFrame(CRect(0, 0, kWidth, kHeight), window, this);
   auto* bar = new GainBar(CRect(kBarLeft, kBarTop, kBarRight, kBarBottom), this, PassThroughEffect::kGain);
   bar->setValue(effect->getParameter(PassThroughEffect::kGain));
+  // The toolkit's slider: a handle in the bar's lit colour over its track.
+  CBitmap* handle = Painted(*frame, kSliderHandle, kSliderBottom - kSliderTop, kLit);
+  CBitmap* track = Painted(*frame, kBarRight - kBarLeft, kSliderBottom - kSliderTop, kTrack);
+  CPoint origin(0, 0);
+  auto* slider =
+      new CHorizontalSlider(CRect(kBarLeft, kSliderTop, kBarRight, kSliderBottom), this, PassThroughEffect::kDelay,
+                            kBarLeft, kBarRight - kSliderHandle, handle, track, origin);
+  handle->forget();
+  track->forget();
+  slider->setValue(effect->getParameter(PassThroughEffect::kDelay));
   // The frame's idle thread runs already.
   CScopedLock hold(frame->getFrameLock());
   frame->setBackgroundColor(kBackground);
   frame->addView(bar);
+  frame->addView(slider);
   return true;
 }
 

@@ -6,6 +6,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <ostream>
@@ -164,6 +165,113 @@ TEST_P(ProductEditorHostTest, TwoInstancesWithOpenEditorsTakeTheirOwnDrags) {
   Gains gains = ReadGains(r.out);
   ExpectOneDraggedRun(gains[1]['L'], true, 10, "instance 1");
   ExpectOneDraggedRun(gains[2]['L'], false, 5, "instance 2");
+}
+
+// A host that serialises every dispatcher call and every audio block with
+// one lock, as some hosts do, while noise plays in real time on its audio
+// thread: a drag of about 3 s by real X input must never hold a host call
+// (nor so the audio) for long, must not ask for the host's idle, must bracket
+// each parameter it moves once, and must show itself while the button is
+// held, on each kind of control.
+struct HeldDrag {
+  const char* name;
+  const char* module;
+  const char* args;    // host options before the editor opens
+  int x0, y0, x1, y1;  // from the press to the release, in the editor's window
+  const char* shows;   // an area that shows the drag while it lasts
+  size_t least, most;  // how many parameters it moves
+  int moved;           // one of them (-1: any)
+};
+class SerialisingHostTest : public EditorHostTest<> {
+ protected:
+  TempConfigFolder prefs;  // the product keeps preferences
+};
+
+// Bounds of the host's longest call during a drag and of the audio thread's
+// longest wait for the host's lock. Alone on the machine each call takes
+// about 10 ms; with every core busy, preemption and the wait for a redraw
+// pass of the frame's idle thread (which holds the frame lock) stretch one
+// to about 60 ms. A call held for the drag lasts its 3 s. The sanitizer
+// builds run several times slower.
+#ifdef QVX_SANITIZED_MODULES
+constexpr double kSlower = 4.0;
+#else
+constexpr double kSlower = 1.0;
+#endif
+constexpr double kLongestCallMs = 150.0 * kSlower;
+constexpr double kLongestAudioWaitMs = 160.0 * kSlower;
+constexpr int kDragMoves = 30;
+constexpr int kDragMs = 3000;
+
+TEST_F(SerialisingHostTest, ADragNeverHoldsTheHostAndShowsItselfWhileItLasts) {
+  // Show FFT off: only the drag changes the graph. The trims unlinked: the
+  // knob moves the left one alone.
+  const HeldDrag drags[] = {
+      {"curve", QVX_PRODUCT_MODULE, "--set 274=0", 150, 200, 390, 80, kGraphArea, 20, 270, -1},
+      {"band handle", QVX_PRODUCT_MODULE_STD, "--set 274=0", 300, 149, 300, 60, kGraphArea, 2, 2, -1},
+      {"knob", QVX_PRODUCT_MODULE, "--set 272=0", 445, 325, 445, 265, "428,279 480,340", 1, 1, 270},
+      {"slider", QVX_TEST_MODULE_EDITOR, "", 25, 80, 215, 80, "20,70 220,90", 1, 1, 1},
+  };
+  for (const HeldDrag& d : drags) {
+    SCOPED_TRACE(d.name);
+    const std::string shot = testing::TempDir() + "qvx_held_" + std::to_string(::getpid()) + ".png";
+    std::ostringstream script;
+    script << "idle 5; calls; move " << d.x0 << ',' << d.y0 << "; press";
+    for (int i = 1; i <= kDragMoves; ++i) {
+      script << "; move " << d.x0 + (d.x1 - d.x0) * i / kDragMoves << ',' << d.y0 + (d.y1 - d.y0) * i / kDragMoves;
+      if (i == kDragMoves / 2) script << "; shot " << shot;
+      if (i == kDragMoves / 2 + 1) script << "; await change " << d.shows << kPatienceMs;
+      script << "; wait " << kDragMs / kDragMoves;
+    }
+    script << "; release; calls";
+    const RunResult r = RunEditor(d.module, std::string(d.args) + " --one-lock --log --script '" + script.str() + "'");
+    std::remove(shot.c_str());
+    ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
+
+    std::smatch m;
+    static const std::regex kCalls(
+        R"(longest host call ([0-9.]+) ms \(opcode -?\d+\), longest wait of the audio thread for the host's lock )"
+        R"(([0-9.]+) ms, (\d+) audioMasterIdle requests)");
+    std::string rest = r.out, figures;
+    while (std::regex_search(rest, m, kCalls)) {
+      figures = m[0];
+      rest = m.suffix();
+    }
+    ASSERT_TRUE(std::regex_search(figures, m, kCalls)) << r.out;
+    EXPECT_LT(std::stod(m[1]), kLongestCallMs) << figures;
+    EXPECT_LT(std::stod(m[2]), kLongestAudioWaitMs) << figures;
+    EXPECT_EQ(m[3], "0") << figures;
+
+    // One bracket per parameter the drag moves, its automation inside and
+    // spread over the drag: the values follow the pointer, not the release.
+    static const std::regex kPress(R"(step \d+ at ([0-9.]+) ms: press)"),
+        kRelease(R"(step \d+ at ([0-9.]+) ms: release)");
+    ASSERT_TRUE(std::regex_search(r.out, m, kPress)) << r.out;
+    const double pressMs = std::stod(m[1]);
+    ASSERT_TRUE(std::regex_search(r.out, m, kRelease)) << r.out;
+    const double releaseMs = std::stod(m[1]);
+    std::map<int, std::string> marks;
+    std::vector<double> automated;
+    static const std::regex kEdit(
+        R"(host call: (beginEdit|automate|endEdit) index=(\d+)[^(]*\(ui thread, ([0-9.]+) ms\))");
+    for (std::sregex_iterator i(r.out.begin(), r.out.end(), kEdit), end; i != end; ++i) {
+      const std::string call = (*i)[1];
+      marks[std::stoi((*i)[2])] += call == "beginEdit" ? '(' : call == "endEdit" ? ')' : 'a';
+      if (call == "automate") automated.push_back(std::stod((*i)[3]));
+    }
+    EXPECT_GE(marks.size(), d.least);
+    EXPECT_LE(marks.size(), d.most);
+    if (d.moved >= 0) {
+      EXPECT_EQ(marks.count(d.moved), 1u) << d.moved;
+    }
+    for (const auto& [index, seen] : marks)
+      EXPECT_TRUE(std::regex_match(seen, std::regex(R"(\(a+\))"))) << index << ": " << seen;
+    ASSERT_FALSE(automated.empty());
+    const double half = pressMs + (releaseMs - pressMs) / 2, lastQuarter = releaseMs - (releaseMs - pressMs) / 4;
+    EXPECT_LT(*std::min_element(automated.begin(), automated.end()), half);
+    EXPECT_TRUE(
+        std::any_of(automated.begin(), automated.end(), [&](double ms) { return ms > lastQuarter && ms < releaseMs; }));
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Editions, ProductEditorHostTest,

@@ -48,7 +48,8 @@ const struct StepVerb {
               {"take-focus", StepKind::TakeFocus, "take-focus"},
               {"host-xerror", StepKind::HostXError, "host-xerror"},
               {"fatal-xerrors", StepKind::FatalXErrors, "fatal-xerrors"},
-              {"destroy", StepKind::Destroy, "destroy"}};
+              {"destroy", StepKind::Destroy, "destroy"},
+              {"calls", StepKind::Calls, "calls"}};
 
 const StepVerb* FindVerb(const std::string& verb) {
   for (const StepVerb& v : kVerbs)
@@ -121,7 +122,8 @@ bool ParseArguments(const std::vector<std::string>& w, ScriptStep& s) {
       return true;
     case StepKind::Instance:
       return n == 2 && ToInt(w[1], 1, 64, s.count);
-    default:  // close, open, hide, show, draws, dnd-enter-gone, take-focus, host-xerror, fatal-xerrors, destroy
+    default:  // close, open, hide, show, draws, dnd-enter-gone, take-focus, host-xerror, fatal-xerrors, destroy,
+              // calls
       return n == 1;
   }
 }

@@ -45,6 +45,11 @@
 //                                (awaits time out after 5000 ms by default, and a
 //                                timeout fails the run)
 //   instance N                   later steps act on instance N (from 1) and raise its window
+//   calls                        prints the instance's longest dispatcher call, the audio
+//                                thread's longest wait for the host's one lock (--one-lock)
+//                                and its audioMasterIdle requests since the last calls step
+//                                (or the start), a call or wait under way counted as far as
+//                                it has gone, and starts them afresh
 #pragma once
 
 #include <string>
@@ -55,7 +60,7 @@
 enum class StepKind {
   Move, Press, Release, Click, Drag, Wheel, Key, KeyDown, KeyUp,
   Wait, Idle, Shot, Set, Close, Open, Await, Instance, Type, Hide, Show, Draws, DndEnterGone,
-  TakeFocus, HostXError, FatalXErrors, Destroy
+  TakeFocus, HostXError, FatalXErrors, Destroy, Calls
 };
 
 enum class AwaitKind { Begin, Automate, End, Key, Focus, Redraw, XError, Change };

@@ -203,6 +203,13 @@ bool Session::Step(const ScriptStep& step, size_t number, std::string& error) {
       OnUiThread([&] { m_Ui.DestroyWindow(window); });
       instance.windowGone = true;
       return true;
+    case StepKind::Calls: {
+      const CallFigures f = instance.host->TakeCallFigures();
+      Say("  instance %d: longest host call %.1f ms (opcode %d), longest wait of the audio thread for the host's "
+          "lock %.1f ms, %d audioMasterIdle requests",
+          instance.number, f.longestCallMs, f.longestOpcode, f.longestWaitMs, f.masterIdles);
+      return true;
+    }
     case StepKind::Instance: {
       if (step.count > static_cast<int>(m_Instances.size()))
         return fail("there are " + std::to_string(m_Instances.size()) + " instances");

@@ -93,6 +93,8 @@ const char* HostUsage() {
          "    await key NAME [MS] | await focus editor|host [MS] | await redraw [MS] | await xerror [MS]\n"
          "    await change X1,Y1 X2,Y2 [MS]  (waits until that area differs from the last shot)\n"
          "    instance N  (later steps act on instance N)\n"
+         "    calls  (the longest host call, the audio thread's longest wait for the one lock and\n"
+         "           the audioMasterIdle requests since the last calls step or the start)\n"
          "Robustness:\n"
          "  --sweep                call every opcode from -1000 to 1000 with odd arguments, then\n"
          "                         parameter calls with bad indexes and non-finite values\n"
@@ -103,7 +105,9 @@ const char* HostUsage() {
          "  --host-product TEXT    product string (default qvxhost)\n"
          "  --host-vendor-version N\n"
          "  --accept-io-changes N  answer to canDo(\"acceptIOChanges\") (default 1)\n"
-         "  --transport MODE       playing (default), stopped, or none (no time information)\n";
+         "  --transport MODE       playing (default), stopped, or none (no time information)\n"
+         "  --one-lock             serialise as some hosts do: one lock held around every dispatcher\n"
+         "                         call and every process block (see the step calls)\n";
 }
 
 bool ParseHostOptions(const std::vector<std::string>& args, HostOptions& o, std::string& error) {
@@ -253,6 +257,8 @@ bool ParseHostOptions(const std::vector<std::string>& args, HostOptions& o, std:
       int n = 0;
       if (!ToInt(v, -1, 1, n)) return bad(v, "1, 0 or -1");
       o.host.acceptIOChanges = n;
+    } else if (a == "--one-lock") {
+      o.host.oneLock = true;
     } else if (a == "--transport") {
       if (!next(v)) return false;
       if (v == "playing")

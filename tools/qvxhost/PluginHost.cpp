@@ -198,7 +198,40 @@ void PluginHost::Start(double sampleRate, int maxBlockSize) {
 VstIntPtr PluginHost::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
   if (!m_pEffect) return 0;
   if (opcode == effIdle) ++m_nIdleCalls;
-  return m_pEffect->dispatcher(m_pEffect, opcode, index, value, ptr, opt);
+  std::unique_lock<std::recursive_mutex> serialised(m_OneLock, std::defer_lock);
+  if (m_Config.oneLock) serialised.lock();
+  const double start = HostClockMs();
+  {
+    std::lock_guard<std::mutex> guard(m_FiguresMutex);
+    m_CallsUnderWay.push_back({opcode, start});
+  }
+  const VstIntPtr answer = m_pEffect->dispatcher(m_pEffect, opcode, index, value, ptr, opt);
+  const double ms = HostClockMs() - start;
+  std::lock_guard<std::mutex> guard(m_FiguresMutex);
+  m_CallsUnderWay.pop_back();
+  NoteCallLocked(opcode, ms);
+  return answer;
+}
+
+void PluginHost::NoteCallLocked(VstInt32 opcode, double ms) {
+  if (ms <= m_Figures.longestCallMs) return;
+  m_Figures.longestCallMs = ms;
+  m_Figures.longestOpcode = opcode;
+}
+
+CallFigures PluginHost::TakeCallFigures() {
+  std::lock_guard<std::mutex> guard(m_FiguresMutex);
+  // A call or a wait under way counts for as long as it has lasted so far.
+  const double now = HostClockMs();
+  for (const CallUnderWay& call : m_CallsUnderWay) NoteCallLocked(call.opcode, now - call.startMs);
+  CallFigures figures = m_Figures;
+  const double waitStart = m_fWaitStartMs.load();
+  figures.longestWaitMs = std::max(m_fLongestWaitMs.exchange(0.0), waitStart >= 0.0 ? now - waitStart : 0.0);
+  const int idles = m_nMasterIdleCalls.load();
+  figures.masterIdles = idles - m_nMasterIdlesTaken;
+  m_nMasterIdlesTaken = idles;
+  m_Figures = CallFigures();
+  return figures;
 }
 
 std::string PluginHost::DispatchText(VstInt32 opcode, VstInt32 index, VstIntPtr value) {
@@ -285,6 +318,17 @@ bool PluginHost::SetProgram(int program) {
 
 void PluginHost::Process(float** inputs, float** outputs, int frames) {
   if (!m_pEffect) return;
+  std::unique_lock<std::recursive_mutex> serialised(m_OneLock, std::defer_lock);
+  if (m_Config.oneLock) {
+    const double asked = HostClockMs();
+    m_fWaitStartMs = asked;
+    serialised.lock();
+    m_fWaitStartMs = -1.0;
+    const double waited = HostClockMs() - asked;
+    double longest = m_fLongestWaitMs.load();
+    while (waited > longest && !m_fLongestWaitMs.compare_exchange_weak(longest, waited)) {
+    }
+  }
   if ((m_pEffect->flags & effFlagsCanReplacing) && m_pEffect->processReplacing) {
     m_pEffect->processReplacing(m_pEffect, inputs, outputs, frames);
   } else if (m_pEffect->process) {

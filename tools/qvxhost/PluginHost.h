@@ -6,7 +6,11 @@
 // interface" thread; Process may run on another (the audio thread) while
 // the user-interface thread dispatches, as in a real host. The host callback
 // may arrive on either. The log is guarded by a mutex (this host is a test
-// tool; a real host would not take a lock on the audio thread).
+// tool; a real host would not take a lock on the audio thread). With
+// oneLock the host plays one that serialises its calls: one lock is held
+// around every dispatcher call and every process block, so a block waits for
+// any dispatcher call under way, and the longest call and the audio
+// thread's longest wait are measured.
 #pragma once
 
 #include <atomic>
@@ -31,6 +35,15 @@ struct HostConfig {
   HostTransport transport = HostTransport::Playing;
   double tempo = 120.0;            // beats per minute in the time info
   bool loadGlobal = false;         // load the module's symbols into the global scope, as some hosts do
+  bool oneLock = false;            // one lock around every dispatcher call and every process block
+};
+
+// How the host's calls went since the last look (PluginHost::TakeCallFigures).
+struct CallFigures {
+  double longestCallMs = 0.0;  // one dispatcher call, from its entry to its return
+  VstInt32 longestOpcode = 0;  // that call's opcode
+  double longestWaitMs = 0.0;  // the audio thread's wait for the one lock before a block
+  int masterIdles = 0;         // audioMasterIdle requests
 };
 
 // The thread a request arrived on: the host's user-interface thread (the one
@@ -133,6 +146,10 @@ class PluginHost {
   // audioMasterIdle requests the effect has made (an editor's mouse-tracking
   // loop makes one each pass).
   int MasterIdleCalls() const { return m_nMasterIdleCalls.load(); }
+  // The figures since the last call (or the load), a call or wait under
+  // way counted for as long as it has lasted, and a fresh start. [any
+  // thread]
+  CallFigures TakeCallFigures();
   // Requests of any kind the effect made from a thread that is neither the
   // user-interface thread nor a marked audio thread (its own threads).
   int CallsFromOtherThreads() const { return m_nOtherThreadCalls.load(); }
@@ -171,6 +188,19 @@ class PluginHost {
   std::atomic<bool> m_bSizeWindow{false};      // a handler is set; read by canDo on any thread
   mutable std::mutex m_LogMutex;
   std::vector<HostCall> m_Log;  // guarded by m_LogMutex
+  std::recursive_mutex m_OneLock;  // with oneLock: held by every dispatcher call and block
+  std::mutex m_FiguresMutex;
+  struct CallUnderWay {
+    VstInt32 opcode;
+    double startMs;
+  };
+  // The longest call so far (guarded by m_FiguresMutex).
+  void NoteCallLocked(VstInt32 opcode, double ms);
+  CallFigures m_Figures;                      // its longest call; guarded by m_FiguresMutex
+  std::vector<CallUnderWay> m_CallsUnderWay;  // innermost last; guarded by m_FiguresMutex
+  int m_nMasterIdlesTaken = 0;                // guarded by m_FiguresMutex
+  std::atomic<double> m_fLongestWaitMs{0.0};  // written: audio thread
+  std::atomic<double> m_fWaitStartMs{-1.0};   // of the audio thread's wait under way; written: audio thread
 };
 
 // "VstP", or the hexadecimal value when the code is not printable.
