@@ -97,9 +97,6 @@ extern std::atomic<unsigned int> g_TestAddGetTickCount;  // written by tests, re
 // host's event loop, so a UI-thread caller must never wait for something
 // only its own event handling would clear. [idle side only]
 void Sleep(int ms);
-// The wait of each pass of a control's modal drag loop, so that a still
-// pointer is polled about 100 times a second instead of spinning a core.
-constexpr int kDragPassMs = 10;
 
 // Formats into one shared 1024-byte buffer and returns it; callers copy the
 // text at once. Floats are passed as doubles and bools as ints, as variadic
