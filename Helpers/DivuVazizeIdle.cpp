@@ -30,9 +30,9 @@ void DivuVazize::idle() {
   bool ranWork = false;
   {
     CScopedLock holdFrame(frame->getFrameLock());
-    // Inside the deferred work (a panel build ends with an idle) or inside
-    // the host's idle call made by doIdleStuff: nothing more.
-    if (!m_bOpen.load() || m_bInIdle || inIdleStuff) return;
+    // Inside the deferred work (a panel build ends with an idle): nothing
+    // more.
+    if (!m_bOpen.load() || m_bInIdle) return;
     {
       // Lock B covers the frame's event and redraw pass; the deferred work
       // below may rebuild a panel, which takes lock A before lock B like

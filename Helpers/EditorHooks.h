@@ -33,10 +33,10 @@ class XREditorHooks {
   // frame. False, removing nothing, on a thread that is using the views
   // itself (IsInUseOnThisThread): the caller puts its rebuild off.
   virtual bool TryRemoveAllControls() = 0;
-  // True while the calling thread holds the editor's frame: its events and
-  // the host's idle call from its tracking loops call the host from there,
-  // and a host that calls back into the effect must not wait for the
-  // effect's idle side, which may be waiting for that frame.
+  // True while the calling thread holds the editor's frame: its events call
+  // the host from there (edit brackets, automation), and a host that calls
+  // back into the effect must not wait for the effect's idle side, which may
+  // be waiting for that frame.
   virtual bool IsInUseOnThisThread() const = 0;
   virtual void RefreshFrontOrBack() = 0;
   virtual void UpdateUndoRedoControls() = 0;

@@ -53,7 +53,7 @@ bool AEffGUIEditor::setKnobMode(VstInt32 val) {
 }
 
 void AEffGUIEditor::idle() {
-  if (inIdleStuff || !frame) return;
+  if (!frame) return;
   frame->handlePlatformEvents();
   frame->idle();
 }
@@ -121,10 +121,4 @@ void AEffGUIEditor::doIdleStuff() {
   // (nested in its own work): the views are redrawn in this pass all the same.
   if (frame) frame->idle();
   lastTicks = now + rate;
-  // Hosts expect their idle call on their own thread only.
-  if (effect && frame && frame->isOnHostThread()) {
-    inIdleStuff = true;
-    effect->masterIdle();
-    inIdleStuff = false;
-  }
 }

@@ -4,7 +4,9 @@
 // the window inside the host's window and starts the idle source).
 //
 // It also paces editor idle: doIdleStuff runs the editor's idle at most every
-// g_kIdleRate milliseconds and gives the host its idle call.
+// g_kIdleRate milliseconds. It never asks the host for its idle
+// (audioMasterIdle, deprecated, and answered by some hosts with their own
+// event loop): the displays stay live from the editor's own idle.
 //
 // Window events are read on the host's editor-idle call (idle). A host that
 // stops idling the editor leaves the window to the frame's idle thread, which
@@ -31,9 +33,8 @@ class AEffGUIEditor : public AEffEditor {
 
   // The editor's rectangle (set by the derived editor); true.
   bool getRect(ERect** rect) override;
-  // The window's pending events (on the host's thread, outside a mouse-
-  // tracking loop), then the frame's redraw of dirty views. Nothing inside
-  // the host's idle call made by doIdleStuff, nor without a frame.
+  // The window's pending events (on the host's thread, outside an event),
+  // then the frame's redraw of dirty views. Nothing without a frame.
   void idle() override;
   // Redraws rect, or the whole frame for null.
   void draw(ERect* rect) override;
@@ -51,11 +52,8 @@ class AEffGUIEditor : public AEffEditor {
   // The effect's edit brackets; their result.
   virtual bool beginEdit(int index);
   virtual bool endEdit(int index);
-  // One paced idle pass under the frame lock: the editor's idle (and the
-  // frame's redraw), then the host's idle call when on the host's thread.
-  // That call comes with the frame lock held (a tracking loop holds it for
-  // its whole gesture); a host that calls back into the effect from it finds
-  // the effect's idle side only tried (docs/synchronisation.md).
+  // One paced idle pass under the frame lock: the editor's idle and the
+  // frame's redraw.
   virtual void doIdleStuff();
   // Marks what the editor's displays show dirty, as the editor's own idle
   // work does on the host's thread: called on the frame's idle thread, under
@@ -75,6 +73,5 @@ class AEffGUIEditor : public AEffEditor {
  protected:
   ERect rect{};                 // reported to the host; the derived editor sets it
   unsigned int lastTicks = 0;   // doIdleStuff does not idle before this time, unless the clock went back
-  bool inIdleStuff = false;     // the host's idle call from doIdleStuff runs
   CFrame* frame = nullptr;      // the open editor's frame (owned by the derived editor)
 };

@@ -62,6 +62,7 @@ TEST_F(EditorGestureTest, ADragComesAsHostCallsOfItsOwnWithTheEditorsIdleWorkBet
     EXPECT_EQ(Host().CallsOf(audioMasterBeginEdit).size(), 1u);
     EXPECT_EQ(Host().CallsOf(audioMasterEndEdit).size(), 1u);
     EXPECT_GE(AutomationsOf(kBoundTag), 1);
+    EXPECT_TRUE(Host().CallsOf(audioMasterIdle).empty());
     EXPECT_EQ(m_pEditor->Frame()->getMouseCapture(), nullptr);
   }
 }

@@ -1,5 +1,5 @@
-// The editor adaptor: idle pacing on the test clock, the host's idle call,
-// the frame's idle thread and its absence, sizing through the host, the
+// The editor adaptor: idle pacing on the test clock without the host's idle
+// call, the frame's idle thread and its absence, sizing through the host, the
 // host's draw and mouse calls, and the editor's record of itself.
 #include <gtest/gtest.h>
 
@@ -77,44 +77,7 @@ TEST(EditorIdleTest, DoIdleStuffIdlesOnceEachIntervalUpTo50MsEarlyAndAtOnceAfter
     editor->doIdleStuff();
     EXPECT_EQ(editor->idleCalls - before, step.idles ? 1 : 0) << step.why;
   }
-  EXPECT_EQ(host.CallsOf(kAudioMasterIdle).size(), static_cast<size_t>(editor->idleCalls))
-      << "the host's idle call follows each idle";
-  editor->close();
-}
-
-TEST(EditorIdleTest, HostIdleCallComesOnlyFromTheHostsThread) {
-  HeadlessScope scope;
-  FakeHost host;
-  MinimalEffect effect(FakeHost::Callback);
-  auto* editor = new TestEditor(&effect);
-  ASSERT_TRUE(editor->open(HostWindow()));
-  std::thread other([&] { editor->doIdleStuff(); });
-  other.join();
-  EXPECT_EQ(editor->idleCalls, 1);
-  EXPECT_TRUE(host.CallsOf(kAudioMasterIdle).empty());
-  editor->close();
-}
-
-TEST(EditorIdleTest, HostIdleCallThatIdlesTheEditorFindsItBusy) {
-  HeadlessScope scope;
-  FakeHost host;
-  MinimalEffect effect(FakeHost::Callback);
-  auto* editor = new TestEditor(&effect);
-  int presentsAfterNested = -1;
-  host.answer = [&](const FakeHost::Call& call) -> VstIntPtr {
-    if (call.opcode == kAudioMasterIdle) {
-      LastHeadlessWindow()->Queue(ExposeAll());
-      Dispatch(effect, effEditIdle);
-      presentsAfterNested = LastHeadlessWindow()->PresentCount();
-    }
-    return 0;
-  };
-  ASSERT_TRUE(editor->open(HostWindow()));
-  editor->doIdleStuff();
-  EXPECT_EQ(editor->idleCalls, 2) << "the nested call enters idle and returns at once";
-  EXPECT_EQ(presentsAfterNested, 0) << "without reading events";
-  editor->idle();
-  EXPECT_GE(LastHeadlessWindow()->PresentCount(), 1) << "the next host idle reads them";
+  EXPECT_TRUE(host.CallsOf(kAudioMasterIdle).empty()) << "the editor never asks the host for its idle";
   editor->close();
 }
 

@@ -177,7 +177,8 @@ TEST_F(EditTest, QVX2_SUITE(EveryWriteOfAnEditorActionReachesTheHostInsideOneBra
 
 // Every click counts, however short: a press and its release that reach the
 // editor in one idle call ("settings >", "Click here to return", BYPASS),
-// and two quick clicks in one call, act as the clicks they are.
+// and two quick clicks in one call, act as the clicks they are; none of
+// them gives the host its idle call.
 TEST_F(EditTest, QVX2_SUITE(ClicksWhosePressAndReleaseComeTogetherFlipThePanelAndToggleAButton)) {
   Settle();
   auto click = [&](const CRect& at, int times) {
@@ -204,6 +205,7 @@ TEST_F(EditTest, QVX2_SUITE(ClicksWhosePressAndReleaseComeTogetherFlipThePanelAn
   click(back, 1);
   Settle();
   EXPECT_TRUE(m_pEditor->IsFrontShown()) << "Click here to return";
+  EXPECT_TRUE(fxtest::HostLog::Get().CallsOf(audioMasterIdle).empty());
 }
 
 TEST_F(EditTest, QVX2_SUITE(PanelBuiltWhileAnotherThreadsRebuildWaitsForTheFrameTakesTheStoresLater)) {

@@ -132,18 +132,11 @@ void Session::MainLoop() {
 }
 
 void Session::IdlePass() {
-  m_nMasterIdlesAtPassStart = MasterIdleCalls();
   m_PassStartMs = HostClockMs();
   m_nPassStarts.fetch_add(1);
   for (const auto& i : m_Instances)
     if (i->window.load()) i->host->Idle();
   m_nPassEnds.fetch_add(1);
-}
-
-int Session::MasterIdleCalls() const {
-  int calls = 0;
-  for (const auto& i : m_Instances) calls += i->host->MasterIdleCalls();
-  return calls;
 }
 
 void Session::Place(const Instance& instance, int width, int height, int& x, int& y) {

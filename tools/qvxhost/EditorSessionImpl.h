@@ -88,8 +88,6 @@ class Session {
   // The host's user-interface thread.
   void MainLoop();
   void IdlePass();
-  // audioMasterIdle requests of every instance so far.
-  int MasterIdleCalls() const;
   // Where an instance's window of this size goes on the screen.
   void Place(const Instance& instance, int width, int height, int& x, int& y);
   Opening OpenEditor(Instance& instance);
@@ -135,7 +133,6 @@ class Session {
   // Idle passes of the user-interface thread, for the script's pacing.
   std::atomic<uint64_t> m_nPassStarts{0}, m_nPassEnds{0};
   std::atomic<double> m_PassStartMs{0.0};
-  std::atomic<int> m_nMasterIdlesAtPassStart{0};
 
   // Script thread only.
   size_t m_nCurrent = 0;

@@ -286,26 +286,19 @@ bool Session::Input(const ScriptStep& s, unsigned long window, std::string& erro
 }
 
 // Lets the editor take one injected event as a user's: until an idle pass
-// that began after it has ended; while the editor holds an idle pass (a
-// mouse-tracking loop), until the loop has asked the host for idle twice
-// since (its next pass then read the pointer after the event), or for two
-// idle periods while it has not asked yet.
+// that began after it has ended (each event of a drag comes in a pass of its
+// own); while the editor holds an idle pass (an open pop-up menu), for two
+// idle periods.
 bool Session::Settle(std::string& error) {
   const uint64_t pass = m_nPassStarts.load() + 1;
-  const int masterIdles = MasterIdleCalls();
   const double period = m_Options.render.idleIntervalMs;
   const double start = HostClockMs();
   for (;;) {
     if (m_nPassEnds.load() >= pass) return true;
     const double now = HostClockMs();
-    if (m_nPassStarts.load() > m_nPassEnds.load()) {
-      const int calls = MasterIdleCalls();
-      if (calls > m_nMasterIdlesAtPassStart.load()) {
-        if (calls - masterIdles >= 2) return true;
-      } else if (now - m_PassStartMs.load() >= 2.0 * period && now - start >= period) {
-        return true;
-      }
-    }
+    if (m_nPassStarts.load() > m_nPassEnds.load() && now - m_PassStartMs.load() >= 2.0 * period &&
+        now - start >= period)
+      return true;
     if (now - start > kHostThreadTimeoutMs) {
       error = "the host's user-interface thread made no idle pass";
       return false;

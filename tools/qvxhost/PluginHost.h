@@ -143,8 +143,7 @@ class PluginHost {
   std::vector<HostCall> Log() const;
   // effIdle requests this host has made so far.
   int IdleCalls() const { return m_nIdleCalls.load(); }
-  // audioMasterIdle requests the effect has made (an editor's mouse-tracking
-  // loop makes one each pass).
+  // audioMasterIdle requests the effect has made (its editor makes none).
   int MasterIdleCalls() const { return m_nMasterIdleCalls.load(); }
   // The figures since the last call (or the load), a call or wait under
   // way counted for as long as it has lasted, and a fresh start. [any
