@@ -2,7 +2,7 @@
 // press, each motion and the release come in host calls of their own that
 // return at once, the editor's idle work (IdleInner) runs between them at
 // its usual pace, and the host hears one edit of the parameter and never
-// its own idle call.
+// its own idle call; an editor closed mid-drag closes the edit once.
 #include <functional>
 #include <vector>
 
@@ -65,4 +65,18 @@ TEST_F(EditorGestureTest, ADragComesAsHostCallsOfItsOwnWithTheEditorsIdleWorkBet
     EXPECT_TRUE(Host().CallsOf(audioMasterIdle).empty());
     EXPECT_EQ(m_pEditor->Frame()->getMouseCapture(), nullptr);
   }
+}
+
+TEST_F(EditorGestureTest, ADragCutShortByTheEditorsCloseEndsItsEditOnce) {
+  ASSERT_NE(m_pEditor->AddAnimKnob(CPoint(300, 150), 152, kBoundTag, 127), nullptr);
+  IdleAfter(1);
+  Host().Reset();
+  m_pWindow->Queue(frametest::MakeEvent(EPlatformEvent::kMouseDown, 324, 174, kMouseLeft));
+  m_pWindow->Queue(frametest::MakeEvent(EPlatformEvent::kMouseMove, 324, 160, kMouseLeft));
+  IdleAfter(20);
+  ASSERT_TRUE(m_pEffect->IsInEditGroup());
+  m_pEditor->close();
+  EXPECT_EQ(Host().CallsOf(audioMasterBeginEdit).size(), 1u);
+  EXPECT_EQ(Host().CallsOf(audioMasterEndEdit).size(), 1u);
+  EXPECT_FALSE(m_pEffect->IsInEditGroup()) << "the effect's gesture is over";
 }
