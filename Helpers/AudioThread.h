@@ -97,18 +97,27 @@ class CAudioThreadSet {
 // their age on the wall clock (a time constant of kDecaySeconds), so that a
 // device clock a little fast, a burst of blocks or a stall never add up,
 // while a render at twice real time settles a second ahead and one flat out
-// grows without end. The lead is held below twice the threshold, so that
-// real time after a fast render counts as such within two seconds. A render
-// that leads by more than kLeadSeconds plus two blocks is faster than real
-// time, and stays so until its lead falls below half of kLeadSeconds. Time
-// the effect itself spent on an offline block's work (Exclude) is no
-// evidence of real time and does not count. A render is one thread's: a
-// block on another thread than the last starts the lead again (a host's
-// real-time thread after a bounce on its user-interface thread).
+// grows without end. The lead never falls below zero: a pause starts it
+// again from nothing, so that a render after a pause is found as soon as
+// the first. A render that leads by more than kLeadSeconds plus two blocks
+// is faster than real time. It stays so until its lead falls below half of
+// kLeadSeconds or blocks arrive at a real-time pace again: over its last
+// kPaceBlocks blocks, each came at least a quarter of the previous block's
+// length after it and together they came at least kPaceShare of those
+// blocks' length after the block before them (a stall between the blocks
+// of a fast render is no real-time pace; blocks that a device asks for in
+// bursts let go when the lead has fallen, within two seconds, since the
+// lead is held below twice the threshold). Letting go starts the lead from
+// zero. Time the effect itself spent on an offline block's work (Exclude)
+// is no evidence of real time and does not count. A render is one
+// thread's: a block on another thread than the last starts the lead again
+// (a host's real-time thread after a bounce on its user-interface thread).
 class CRenderPace {
  public:
   static constexpr double kLeadSeconds = 0.5;
   static constexpr double kDecaySeconds = 1.0;
+  static constexpr unsigned kPaceBlocks = 3;
+  static constexpr double kPaceShare = 0.9;
   // Monotonic microseconds.
   using Clock = int64_t (*)();
   explicit CRenderPace(Clock clock = &MonotonicMicroseconds) : m_Clock(clock) {}
@@ -121,11 +130,17 @@ class CRenderPace {
   void Exclude(int64_t microseconds) { m_nExcludedUs.fetch_add(microseconds, std::memory_order_relaxed); }
   // Forgets the lead (a new render starts). Any thread.
   void Reset() { m_nThread.store(0, std::memory_order_relaxed); }
+  // A scripted clock for tests, set before the first block.
+  void SetClockForTesting(Clock clock) { m_Clock = clock; }
 
   static int64_t MonotonicMicroseconds();
 
  private:
-  const Clock m_Clock;
+  // Whether the block that came `gap` seconds after one of `previous`
+  // seconds completes kPaceBlocks at a real-time pace.
+  bool NotePace(double gap, double previous);
+
+  Clock m_Clock;
   // Relaxed atomics: blocks come one at a time, but a pool may send each
   // from another thread.
   // The serial of the last block's thread; 0 before the first.
@@ -134,6 +149,12 @@ class CRenderPace {
   std::atomic<int64_t> m_nExcludedUs{0};
   std::atomic<bool> m_bFast{false};
   std::atomic<double> m_fLeadSeconds{0.0};
+  std::atomic<double> m_fLastBlockSeconds{0.0};
+  // The last blocks in a row that came at least a quarter of the previous
+  // block's length after it, and by how much each came later than
+  // kPaceShare of it (negative: earlier), by their count modulo kPaceBlocks.
+  std::atomic<unsigned> m_nPacedBlocks{0};
+  std::atomic<double> m_fPaceSurplus[kPaceBlocks]{};
 };
 
 // A bounded lock-free queue of small values (after Vyukov's bounded queue):

@@ -194,29 +194,19 @@ bool XREffect::IsUserInterfaceThread() const {
 
 bool XREffect::IsBlockOffline(int sampleFrames) {
   const bool fasterThanRealTime = m_RenderPace.NoteBlock(sampleFrames, getSampleRate());
-  // What the effect tells by itself: the user's setting, the thread, the pace.
-  const bool offlineByItself = m_bOfflineRender.load() || IsUserInterfaceThread() || fasterThanRealTime;
-  const bool pending = IsIdleWorkPending();
-  if (!offlineByItself && !pending) return false;
-  // The host's word holds. It is asked while idle work is pending (an
-  // offline block then waits for the idle side), and otherwise once per
-  // thread: a real-time block asks nothing.
-  const uint64_t me = ThisThreadSerial();
-  VstInt32 level = m_nHostProcessLevel.load(std::memory_order_relaxed);
-  if (pending || m_nHostProcessLevelThread.load(std::memory_order_relaxed) != me) {
-    level = getCurrentProcessLevel();
-    m_nHostProcessLevel.store(level, std::memory_order_relaxed);
-    m_nHostProcessLevelThread.store(me, std::memory_order_relaxed);
-  }
-  switch (level) {
-    case kVstProcessLevelRealtime:
-    case kVstProcessLevelPrefetch:
-      return false;
+  // The host's word on every block: hosts answer on their audio thread, and
+  // one thread may play in real time and then render offline (freewheel).
+  switch (getCurrentProcessLevel()) {
     case kVstProcessLevelUser:
     case kVstProcessLevelOffline:
       return true;
+    case kVstProcessLevelRealtime:
+    case kVstProcessLevelPrefetch:
+      // No live device plays a render faster than real time, whatever the
+      // host calls it.
+      return fasterThanRealTime;
     default:
-      return offlineByItself;
+      return fasterThanRealTime || m_bOfflineRender.load() || IsUserInterfaceThread();
   }
 }
 
@@ -235,7 +225,6 @@ void XREffect::NoteDispatcherThread(VstInt32 opcode, VstIntPtr value) {
       // render of its own.
       if (value == 0) m_AudioThreads.Clear();
       m_RenderPace.Reset();
-      m_nHostProcessLevelThread.store(0, std::memory_order_relaxed);
       break;
     case effOpen:
       m_nUserInterfaceThread.store(ThisThreadSerial(), std::memory_order_relaxed);

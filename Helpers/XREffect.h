@@ -28,13 +28,13 @@
 // served as one with two: its automation between blocks is its
 // user-interface side's.
 //
-// A block is rendered offline when the host says so (its process level is
-// offline, or its user-interface thread), or, when the host does not say,
-// when "Offline Render" is on, the block runs on the thread that acts as the
-// host's user-interface thread, or the render runs faster than real time.
-// A host that reports real-time processing is taken at its word. Threads
-// are told apart by their serials (Helpers/AudioThread.h), never by ids
-// that a later thread may get.
+// A block is rendered offline when the host says so (its process level,
+// asked for every block, is offline or its user-interface thread), when the
+// render runs faster than real time (no device plays that, whatever the
+// host says), or, when the host does not say, when "Offline Render" is on
+// or the block runs on the thread that acts as the host's user-interface
+// thread. Threads are told apart by their serials (Helpers/AudioThread.h),
+// never by ids that a later thread may get.
 //
 // Quality modes and idle work (XREffectQuality.cpp, XREffectIdle.cpp): the
 // quality settings are parameters, so their setters run wherever parameters
@@ -379,10 +379,8 @@ class XREffect : public AudioEffectX {
   // [audio thread] Held by the product's process call for its duration:
   // marks the thread as the audio thread, tells whether the block is
   // rendered offline (see the top of this file; the host's process level is
-  // asked while idle work is pending, and otherwise once per thread when the
-  // effect finds the block offline by itself, never for a block it finds
-  // real-time) and remembers the thread as one of this effect's audio
-  // threads unless it acts as the host's user-interface thread.
+  // asked for every block) and remembers the thread as one of this effect's
+  // audio threads unless it acts as the host's user-interface thread.
   class CProcessCallScope {
    public:
     CProcessCallScope(XREffect* effect, int sampleFrames);
@@ -441,6 +439,8 @@ class XREffect : public AudioEffectX {
   // (waiting for the idle side, completing an update): no sign of a render
   // paced in real time.
   void ExcludeFromRenderPace(int64_t microseconds) { m_RenderPace.Exclude(microseconds); }
+  // The render pace's clock, scripted by tests before the first block.
+  void SetRenderPaceClockForTesting(CRenderPace::Clock clock) { m_RenderPace.SetClockForTesting(clock); }
   // Set by a product's Init to have the idle worker (XREffectWorker.cpp).
   bool m_bIdleWorkerWanted = false;
   // Set by the product's constructor for its duration: the host has no
@@ -632,9 +632,9 @@ class XREffect : public AudioEffectX {
   // One host thread's share at a time; nested and concurrent requests skip it.
   std::atomic<bool> m_bInHostThreadWork{false};
 
-  // The idle side's hold on m_bAudioBusy: the owning thread and its depth
-  // (the depth is touched only by the owner).
-  std::atomic<std::thread::id> m_AudioBusyOwner{};
+  // The idle side's hold on m_bAudioBusy: the owning thread's serial and its
+  // depth (the depth is touched only by the owner).
+  std::atomic<uint64_t> m_nAudioBusyOwner{0};
   int m_nAudioBusyDepth = 0;
 
   // Reads as 0 for any index outside the program.
@@ -650,11 +650,6 @@ class XREffect : public AudioEffectX {
   std::atomic<uint64_t> m_nUserInterfaceThread{0};
   // How fast blocks arrive against the wall clock. [audio thread]
   CRenderPace m_RenderPace;
-  // The host's last answer to the process-level request and the serial of
-  // the thread it was given on; forgotten at suspend and resume. [audio
-  // thread]
-  std::atomic<VstInt32> m_nHostProcessLevel{kVstProcessLevelUnknown};
-  std::atomic<uint64_t> m_nHostProcessLevelThread{0};
   // The serial of the last block's thread when that block was offline; 0
   // after a real-time block. Written by the process call, read by the idle
   // side.

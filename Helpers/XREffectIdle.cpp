@@ -20,20 +20,20 @@ const char* const XREffect::s_szFxIdleCalledFromString[5] = {"Editor", "SetParam
 // --- the audio-busy flag -----------------------------------------------------------
 
 XREffect::CAudioBusyHold::CAudioBusyHold(XREffect* effect) : m_pEffect(effect) {
-  const std::thread::id me = std::this_thread::get_id();
-  if (m_pEffect->m_AudioBusyOwner.load() == me) {
+  const uint64_t me = ThisThreadSerial();
+  if (m_pEffect->m_nAudioBusyOwner.load() == me) {
     ++m_pEffect->m_nAudioBusyDepth;
     return;
   }
   // The audio thread holds the flag for one block at most.
   while (m_pEffect->m_bAudioBusy.exchange(true, std::memory_order_acquire)) std::this_thread::yield();
   m_pEffect->m_nAudioBusyDepth = 1;
-  m_pEffect->m_AudioBusyOwner.store(me);
+  m_pEffect->m_nAudioBusyOwner.store(me);
 }
 
 XREffect::CAudioBusyHold::~CAudioBusyHold() {
   if (--m_pEffect->m_nAudioBusyDepth > 0) return;
-  m_pEffect->m_AudioBusyOwner.store(std::thread::id());
+  m_pEffect->m_nAudioBusyOwner.store(0);
   m_pEffect->m_bAudioBusy.store(false, std::memory_order_release);
 }
 

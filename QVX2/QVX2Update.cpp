@@ -112,10 +112,9 @@ void AQVX2::CompleteFilterUpdate() {
 
 void AQVX2::EnterIdleSideForOfflineBlock(std::unique_lock<std::recursive_mutex>& idleSide) {
   XR_TRY
-  // Waits only for an update to complete (the block was judged from the
-  // host's answer then), and never when a host renders from inside an editor
-  // event: the idle side may be waiting for that very frame (a rebuild
-  // removes the views first).
+  // Waits only for an update to complete, and never when a host renders
+  // from inside an editor event: the idle side may be waiting for that very
+  // frame (a rebuild removes the views first).
   const bool wait = m_KernelUpdate.IsPending() && !IsCalledBackFromEditorFrame();
   if (!(wait ? TryLockFor(idleSide, kOfflineWaitLimit) : idleSide.try_lock())) return;
   if (m_KernelUpdate.IsPending()) CompleteFilterUpdate();

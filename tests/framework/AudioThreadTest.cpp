@@ -3,11 +3,13 @@
 // blocks and a device clock a little fast never count as fast, nor does a
 // render at one and a half times real time; renders at twice real time or
 // flat out do (flat out from the block where the audio rendered leads the
-// clock by half a second and two blocks), and stop counting once real time
-// follows, or at once on another thread; a fast render stays fast at one
-// and a half times real time, and the time the effect spends on its own
-// work is not counted against it. Then the effect's threads, told apart by
-// serials that no later thread gets.
+// clock by half a second and two blocks, also after a pause), and stop
+// counting by the third block that comes at a real-time pace, or at once on
+// another thread; a fast render stays fast at one and a half times real time
+// and across stalls, and the time the effect spends on its own work is not
+// counted against it. Then the effect's judgement of each block by the
+// host's answer to it, and its threads told apart by serials that no later
+// thread gets.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -53,7 +55,7 @@ struct Scenario {
 }  // namespace
 
 TEST(RenderPaceTest, OnlyRendersFasterThanRealTimeCountAsFast) {
-  const double block256 = 256.0 / kRate;
+  const double block256 = 256.0 / kRate, flatOutEnd = 58 * 8192 / kRate;
   const Scenario scenarios[] = {
       {"real time, 256 frames", {{256, 600.0, 1.0}}, -1, -1},
       {"real time, bursts of 8 blocks", {{256, 600.0, 1.0, 8}}, -1, -1},
@@ -61,7 +63,15 @@ TEST(RenderPaceTest, OnlyRendersFasterThanRealTimeCountAsFast) {
       {"one and a half times real time", {{1024, 60.0, 2.0 / 3.0}}, -1, -1},
       {"twice real time", {{1024, 10.0, 0.5}}, 1.3, 1.8},
       {"flat out, 8192 frames", {{8192, 10.0, 0.0}}, 5 * 8192 / kRate, 5 * 8192 / kRate},
-      {"flat out, then real time", {{8192, 10.0, 0.0}, {256, 60.0, 1.0}}, 0.8, 0.9, 12.0},
+      {"flat out, then real time", {{8192, 10.0, 0.0}, {256, 60.0, 1.0}}, 0.8, 0.9, flatOutEnd + 3 * block256},
+      {"a render too short to be found, a pause, and a second render",
+       {{256, 0.4, 0.0}, {256, 2.0, 0.0, 1, 3.0}},
+       0.9,
+       0.9 + 3 * block256},
+      {"flat out across stalls of four blocks",
+       {{256, 1.0, 0.0}, {256, 0.5, 0.0, 1, 4 * block256}, {256, 0.5, 0.0, 1, 4 * block256}},
+       0.5,
+       0.5 + 3 * block256},
       {"real time, then flat out", {{256, 60.0, 1.0}, {256, 5.0, 0.0}}, 60.5, 60.5 + 3 * block256},
       {"real time after a stall, then flat out", {{256, 5.0, 1.0}, {8192, 5.0, 0.0, 1, 30.0}}, 5.8, 7.0},
       {"flat out, then one and a half times real time", {{8192, 2.0, 0.0}, {1024, 30.0, 2.0 / 3.0}}, 0.8, 0.9},
@@ -95,7 +105,7 @@ TEST(RenderPaceTest, OnlyRendersFasterThanRealTimeCountAsFast) {
     EXPECT_GE(firstFast, s.from - 1e-9);
     EXPECT_LE(firstFast, s.to + 1e-9);
     if (s.lastBy > 0.0)
-      EXPECT_LE(lastFast, s.lastBy) << "still fast at " << lastFast << " s of audio";
+      EXPECT_LE(lastFast, s.lastBy + 1e-9) << "still fast at " << lastFast << " s of audio";
     else
       EXPECT_EQ(lastFast, audio) << "fast to the end";
     // The next block on another thread starts a render of its own.
@@ -107,17 +117,54 @@ TEST(RenderPaceTest, OnlyRendersFasterThanRealTimeCountAsFast) {
 
 namespace {
 
+using fxtest::HostLog;
 using fxtest::QualityTestEffect;
+
+// Each reading a second after the last: a device that asks for every block
+// in time, however fast a test sends them (from any number of threads).
+std::atomic<int64_t> g_nDeviceUs{0};
+int64_t DevicePacedClock() { return g_nDeviceUs += 1000000; }
 
 // Judges a block as the product's process call does.
 class JudgedEffect : public QualityTestEffect {
  public:
+  JudgedEffect() { SetRenderPaceClockForTesting(&DevicePacedClock); }
   bool Block() { return CProcessCallScope(this, 16).IsOffline(); }
 };
 
 class AudioThreadRoleTest : public fxtest::QualityTestBase {};
 
 }  // namespace
+
+// A host that plays in real time and renders in freewheel on one thread,
+// answering each block as it goes, and one that says nothing: each block is
+// judged by the answer to it, by "Offline Render" and by its thread.
+TEST_F(AudioThreadRoleTest, EachBlockIsJudgedByTheHostsAnswerToIt) {
+  JudgedEffect fx;
+  fx.dispatcher(effIdle, 0, 0, nullptr, 0.0f);  // this thread serves the host's idle
+  const struct {
+    bool onAudioThread;
+    VstInt32 answer;
+    bool offlineRender, offline;
+  } blocks[] = {
+      {true, kVstProcessLevelRealtime, false, false},  {true, kVstProcessLevelOffline, false, true},
+      {true, kVstProcessLevelOffline, false, true},    {true, kVstProcessLevelRealtime, false, false},
+      {true, kVstProcessLevelUser, false, true},       {true, kVstProcessLevelPrefetch, false, false},
+      {true, kVstProcessLevelUnknown, false, false},   {true, kVstProcessLevelUnknown, true, true},
+      {true, kVstProcessLevelRealtime, true, false},   {false, kVstProcessLevelUnknown, false, true},
+      {false, kVstProcessLevelRealtime, false, false},
+  };
+  const auto judge = [&](bool onAudioThread) {
+    for (size_t i = 0; i < std::size(blocks); ++i) {
+      if (blocks[i].onAudioThread != onAudioThread) continue;
+      fx.setParameter(QualityTestEffect::kOfflineRenderParam, blocks[i].offlineRender ? 1.0f : 0.5f);
+      HostLog::Get().m_nProcessLevel = blocks[i].answer;
+      EXPECT_EQ(fx.Block(), blocks[i].offline) << "block " << i;
+    }
+  };
+  std::thread(judge, true).join();
+  judge(false);
+}
 
 // glibc starts the next thread with the id of the one that ended last: an
 // ended audio thread's id does not make a request thread an audio thread,

@@ -17,6 +17,7 @@ void HostLog::Reset() {
   m_Calls.clear();
   m_bAcceptIOChanges.store(true);
   m_eTransport.store(Transport::kStopped);
+  m_nProcessLevel.store(kVstProcessLevelUnknown);
   m_OnIdle = nullptr;
 }
 
@@ -55,6 +56,8 @@ VstIntPtr RecordingHostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index
       }
       return 0;
     }
+    case audioMasterGetCurrentProcessLevel:
+      return HostLog::Get().m_nProcessLevel.load();
     case audioMasterCanDo:
       return call.szText == "acceptIOChanges" && HostLog::Get().m_bAcceptIOChanges.load() ? 1 : 0;
     case audioMasterGetTime: {

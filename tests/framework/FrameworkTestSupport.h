@@ -46,6 +46,7 @@ class HostLog {
 
   std::atomic<bool> m_bAcceptIOChanges{true};  // answer to canDo "acceptIOChanges"
   std::atomic<Transport> m_eTransport{Transport::kStopped};  // answer to audioMasterGetTime
+  std::atomic<VstInt32> m_nProcessLevel{kVstProcessLevelUnknown};  // answer to the process-level request
   // What the host does when the effect gives it an idle call (audioMasterIdle),
   // not re-entered from inside itself; set by the test thread.
   std::function<void()> m_OnIdle;

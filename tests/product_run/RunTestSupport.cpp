@@ -14,6 +14,16 @@ std::atomic<bool>& TransportPlaying() {
   return s_bPlaying;
 }
 
+std::atomic<VstInt32>& ProcessLevel() {
+  static std::atomic<VstInt32> s_nLevel{kVstProcessLevelRealtime};
+  return s_nLevel;
+}
+
+int64_t DevicePacedClock() {
+  static std::atomic<int64_t> s_nNowUs{0};
+  return s_nNowUs.fetch_add(1000000) + 1000000;
+}
+
 std::atomic<int>& IOChangedCount() {
   static std::atomic<int> s_nCount{0};
   return s_nCount;
@@ -30,8 +40,8 @@ VstIntPtr HostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void* ptr
     }
     case audioMasterIOChanged: IOChangedCount().fetch_add(1); return 1;
     case audioMasterCanDo: return ptr != nullptr && std::string(static_cast<const char*>(ptr)) == "acceptIOChanges";
-    // A host whose every block is real time, however fast its tests send them.
-    case audioMasterGetCurrentProcessLevel: return kVstProcessLevelRealtime;
+    case audioMasterGetCurrentProcessLevel:
+      return ProcessLevel().load();
     default: return 0;
   }
 }
@@ -43,6 +53,7 @@ RunQvx2::RunQvx2(int firstRating)
                CPersistantStorage::StorePluginInt("QR", firstRating);
              }()),
              HostCallback)) {
+  SetRenderPaceClockForTesting(&DevicePacedClock);
   setParameter(kQvx2QMLink, 0.0f);
   setSampleRate(kRate);
   // The sample rate only marks the filters; the next update designs for it.
@@ -85,7 +96,8 @@ Stereo Silence(int frames) {
   return Stereo{std::vector<float>(static_cast<size_t>(frames)), std::vector<float>(static_cast<size_t>(frames))};
 }
 
-Stereo Stream(AQVX2& fx, const Stereo& input, const std::vector<int>& blocks, bool bInPlace) {
+Stereo Stream(AQVX2& fx, const Stereo& input, const std::vector<int>& blocks, bool bInPlace,
+              const std::function<void(size_t)>& beforeBlock) {
   const size_t total = input.Size();
   Stereo out = Silence(static_cast<int>(total));
   const int maxBlock = *std::max_element(blocks.begin(), blocks.end());
@@ -93,6 +105,7 @@ Stereo Stream(AQVX2& fx, const Stereo& input, const std::vector<int>& blocks, bo
   size_t pos = 0;
   for (size_t b = 0; pos < total; ++b) {
     const int n = static_cast<int>(std::min<size_t>(static_cast<size_t>(blocks[b % blocks.size()]), total - pos));
+    if (beforeBlock) beforeBlock(b);
     std::copy_n(input.l.begin() + static_cast<std::ptrdiff_t>(pos), n, inL.begin());
     std::copy_n(input.r.begin() + static_cast<std::ptrdiff_t>(pos), n, inR.begin());
     float* ins[2] = {inL.data(), inR.data()};

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <vector>
 
@@ -33,14 +34,24 @@ constexpr int ModeLatency(const ModeInfo& m) { return m.nFftSize - m.nKernelSize
 VstIntPtr HostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt);
 // The transport the host reports (stopped unless a test says otherwise).
 std::atomic<bool>& TransportPlaying();
+// What the host answers to the process-level request: real time unless a
+// test says otherwise.
+std::atomic<VstInt32>& ProcessLevel();
+// The render pace's clock of a device that asks for each block a second
+// after the last (each reading a second later), however fast a test sends
+// them: blocks are real time unless the host says otherwise.
+int64_t DevicePacedClock();
 // audioMasterIOChanged requests seen by the host (all effects).
 std::atomic<int>& IOChangedCount();
 
 class RunQvx2 : public AQVX2 {
  public:
   // At 48 kHz, first in the mode of `firstRating`, quality settings not
-  // linked to other instances afterwards.
+  // linked to other instances afterwards; its render pace reads
+  // DevicePacedClock.
   explicit RunQvx2(int firstRating = 30);
+  // Another clock for the render pace, before the first block.
+  void SetPaceClock(CRenderPace::Clock clock) { SetRenderPaceClockForTesting(clock); }
 
   // Applies a quality mode and bit depth as a host's suspend/resume does.
   void SetMode(int rating, bool bDouble);
@@ -90,8 +101,9 @@ struct Stereo {
 Stereo Noise(int frames, uint32_t seed, float amplitude = 0.5f);
 Stereo Silence(int frames);
 // Streams the input through processReplacing in blocks of the given sizes
-// (cycled); in place when asked.
-Stereo Stream(AQVX2& fx, const Stereo& input, const std::vector<int>& blocks, bool bInPlace = false);
+// (cycled); in place when asked; `beforeBlock` gets each block's number.
+Stereo Stream(AQVX2& fx, const Stereo& input, const std::vector<int>& blocks, bool bInPlace = false,
+              const std::function<void(size_t)>& beforeBlock = {});
 // Largest |a[i] - b[i - delay]| over i in [from, a.size()), b read as 0
 // outside it.
 double MaxDelayedError(const std::vector<float>& a, const std::vector<float>& b, int delay, int from = 0);

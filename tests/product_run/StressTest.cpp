@@ -22,6 +22,7 @@
 #include <string>
 #include <thread>
 
+#include "Helpers/Assert.h"
 #include "Helpers/EditorHooks.h"
 #include "Helpers/FrequencyDataStore.h"
 #include "Helpers/Lock.h"
@@ -344,8 +345,9 @@ TEST(StressTest, AudioThreadNeverWaitsForALockTheOtherSidesHold) {
   auto* editor = new BusyEditor(&fx);
   delete fx.getEditor();  // in place of the effect's own editor
   fx.setEditor(editor);
-  // "Offline Render" on: a host that reports real-time processing is taken
-  // at its word, and no block waits for a filter update.
+  // "Offline Render" on: a host that reports real-time processing at a
+  // real-time pace is taken at its word, and no block waits for a filter
+  // update.
   fx.setParameter(kQvx2OfflineRender, 1.0f);
   fx.SetMode(10, false);
   ASSERT_TRUE(fx.GetOfflineRender());
@@ -415,4 +417,57 @@ TEST(StressTest, AudioThreadNeverWaitsForALockTheOtherSidesHold) {
   EXPECT_TRUE(CPersistantStorage::QueryStoredPluginInt("DM", &stored));
   EXPECT_EQ(stored, fx.GetDitherMode() + 1) << "the last dither state reached the preferences";
   EXPECT_TRUE(fx.CanUndo());
+}
+
+namespace {
+std::atomic<unsigned> g_nTickMs{1000};
+unsigned TickClock() { return g_nTickMs.load(); }
+int64_t FrozenClock() { return 0; }
+}  // namespace
+
+// Renders that the idle side meets between blocks, on another thread, as a
+// host's 10 ms idle timer would: a host that answers "offline" and renders
+// at real-time pace with its transport stopped, in Medium and Maximum (an
+// idle call before every block), and one that answers "real time" while it
+// renders flat out with its transport playing (one every 32 blocks). No
+// block is cleared for a stop nor rebuilt for a new bit depth, and a step of
+// every band gain made between two blocks is in the block where it arrives:
+// the render equals one offline from its start with no idle side at all.
+TEST(StressTest, RendersOfflineMeetNoClearBetweenTheirBlocksAndHaveEachStepInItsBlock) {
+  fxtest::Watchdog watchdog(std::chrono::seconds(120));
+  SetTickCountSourceForTesting(&TickClock);
+  const struct {
+    int rating;
+    VstInt32 level;
+    bool flatOut;
+    size_t idleEvery;
+  } rows[] = {{30, kVstProcessLevelOffline, false, 1},
+              {80, kVstProcessLevelOffline, false, 1},
+              {30, kVstProcessLevelRealtime, true, 32}};
+  constexpr size_t kStepBlock = 70;  // 0.75 s in: past the half second a fast render is found in
+  const Stereo input = Noise((kStepBlock + 90) * 512, 3);
+  for (const auto& row : rows) {
+    SCOPED_TRACE("rating " + std::to_string(row.rating) + ", answer " + std::to_string(row.level));
+    const auto render = [&](RunQvx2& fx, VstInt32 level, bool withIdle) {
+      ProcessLevel() = level;
+      return Stream(fx, input, {512}, false, [&](size_t b) {
+        g_nTickMs += row.flatOut ? 2 : 512 * 1000 / 48000;
+        if (withIdle && b % row.idleEvery == 0) std::thread([&] { fx.fxIdle(); }).join();
+        if (b != kStepBlock) return;
+        fx.SetAllGains(0.8f);
+        fx.setParameter(kQvx2BitDepth, 1.0f);  // a rebuild, for once the render has ended
+      });
+    };
+    RunQvx2 offline(row.rating), fx(row.rating);
+    const Stereo reference = render(offline, kVstProcessLevelOffline, false);
+    TransportPlaying() = row.flatOut;
+    if (row.flatOut) fx.SetPaceClock(&FrozenClock);
+    const Stereo out = render(fx, row.level, true);
+    TransportPlaying() = false;
+    ASSERT_GT(MaxDelayedError(reference.l, input.l, fx.HostLatency()), 0.1) << "the step is heard";
+    EXPECT_LT(MaxDelayedError(out.l, reference.l, 0), 1e-6);
+    EXPECT_LT(MaxDelayedError(out.r, reference.r, 0), 1e-6);
+  }
+  ProcessLevel() = kVstProcessLevelRealtime;
+  SetTickCountSourceForTesting(nullptr);
 }
