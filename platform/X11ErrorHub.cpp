@@ -4,6 +4,9 @@
 
 #include <atomic>
 #include <mutex>
+// Last: the error conversion of one connection, and the macros that come
+// with it.
+#include <X11/Xlibint.h>
 
 namespace {
 
@@ -50,6 +53,18 @@ XErrorHandler ForeignAt(int skip) {
     if (skip-- == 0) return f->handler;
   }
   return nullptr;
+}
+
+// Every error of a registered connection stops at the connection: Xlib asks
+// the connection's own conversion of an error first, and a false answer keeps
+// the error from the process's handler, whatever handler a host has put in
+// place since, on whatever thread, and however soon before the error is read.
+// The process's handler (HubHandler) then hears of a registered connection's
+// errors only where an extension converts some of them itself.
+Bool SwallowOwnError(Display* display, XErrorEvent*, xError*) {
+  if (Connection* c = Find(display)) c->errors.fetch_add(1);
+  g_nSwallowed.fetch_add(1);
+  return False;
 }
 
 int HubHandler(Display* display, XErrorEvent* error) {
@@ -103,6 +118,7 @@ void RegisterDisplay(Display* display) {
   }
   slot->errors.store(0);
   slot->display.store(display, std::memory_order_release);
+  for (int code = 0; code < 256; ++code) XESetWireToError(display, code, SwallowOwnError);
   KeepHandlerLocked();
 }
 

@@ -16,11 +16,16 @@
 // The hub's module is pinned (never unloaded) once found, as Xlib may call
 // its handler at any time afterwards.
 //
-// The handler swallows the errors of registered connections and counts them
-// per connection. Any other error goes on to the host: to the handler that
-// was in force before the first module installed the hub's, or to one the
-// host (or another plug-in) put in place of the hub's later, found when the
-// hub's handler is put back (KeepHandler). Such later handlers are kept in
+// A registered connection stops its own errors before any handler hears of
+// them (its error conversion, which Xlib asks first, swallows and counts
+// them): a host may put its handler in place at any moment, on any thread,
+// also between the hub's putting its own back and the read of an error. The
+// hub's handler swallows and counts what still reaches it of registered
+// connections (the errors of an extension that converts its own). Any other
+// error goes on to the host: to the handler that was in force before the
+// first module installed the hub's, or to one the host (or another plug-in)
+// put in place of the hub's later, found when the hub's handler is put back
+// (KeepHandler). Such later handlers are kept in
 // the order they were found; one that chains back to the hub's handler is
 // answered by the one found before it, so nothing is called in a cycle and
 // each error reaches the handler found first (the host's own) at most once.
@@ -46,7 +51,8 @@ struct QvxX11ErrorHub {
   uint32_t version;  // kQvxX11ErrorHubVersion
   uint32_t size;     // sizeof(QvxX11ErrorHub) of the hub's module
   // Makes `display` one of the toolkit's connections (again: its count
-  // restarts) and puts the hub's handler in force.
+  // restarts), which stops its own errors from then on, and puts the hub's
+  // handler in force.
   void (*registerDisplay)(Display* display);
   // Reads the errors still on their way (swallowed as the connection's),
   // closes the connection and forgets it.

@@ -336,11 +336,15 @@ TEST_F(EditorHostX11Test, HidingAndShowingTheHostWindowStopsAndResumesDrawing) {
 // A host destroys its window, with a field open and the idle thread
 // drawing, after putting in place an error handler that would end the
 // process (here: that counts what reaches it), then closes the editor at
-// once or after idling it further. Nothing of the editor's reaches that
-// handler.
+// once, after idling it further, or after a request for which the editor
+// asks the server where the pointer is (its first request since the
+// handler changed). Nothing of the editor's reaches that handler.
 TEST_F(EditorHostX11Test, HostDestroyingItsWindowBeforeCloseEndsNothingWhateverHandlerItInstalled) {
-  for (const bool idleBetween : {true, false}) {
-    SCOPED_TRACE(idleBetween ? "idled between the destroy and the close" : "closed at once");
+  enum class Between { kIdle, kNothing, kPointer };
+  for (const Between between : {Between::kIdle, Between::kNothing, Between::kPointer}) {
+    SCOPED_TRACE(between == Between::kIdle      ? "idled between the destroy and the close"
+                 : between == Between::kPointer ? "the pointer asked for between the destroy and the close"
+                                                : "closed at once");
     if (!hostWindow) hostWindow = x11test::OpenHostWindow(display);
     ASSERT_TRUE(Opened());
     CFrame* frame = editor->getFrame();
@@ -350,9 +354,10 @@ TEST_F(EditorHostX11Test, HostDestroyingItsWindowBeforeCloseEndsNothingWhateverH
     XDestroyWindow(display, hostWindow);
     XSync(display, False);
     hostWindow = 0;
-    if (idleBetween) {
+    if (between == Between::kIdle) {
       EXPECT_TRUE(IdleUntil([&] { return !frame->isAlive(); }));
     }
+    if (between == Between::kPointer) Dispatch(*effect, effEditMouse, 5, 5);
     Dispatch(*effect, effEditClose);
     EXPECT_EQ(editor->getFrame(), nullptr);
     EXPECT_EQ(g_HostErrors, 0);

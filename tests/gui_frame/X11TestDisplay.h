@@ -38,6 +38,52 @@ bool Eventually(Done done) {
   }
 }
 
+// The X errors of one connection caught for a scope (WithoutErrors) rather
+// than passed to the process's handler: Xlib's default one ends the process.
+struct CaughtErrors {
+  static inline std::atomic<Display*> display{nullptr};
+  static inline std::atomic<int> count{0};
+  static inline std::atomic<XErrorHandler> previous{nullptr};
+  static int Handle(Display* d, XErrorEvent* error) {
+    if (d == display.load()) {
+      ++count;
+      return 0;
+    }
+    // Another connection's error goes where it went before.
+    const XErrorHandler before = previous.load();
+    return before ? before(d, error) : 0;
+  }
+};
+
+// Runs `requests` on `display` with that connection's errors caught, for
+// requests about windows another client may take away at any moment (the
+// code under test, on its own connection); true when none failed.
+template <typename Requests>
+bool WithoutErrors(Display* display, Requests requests) {
+  XSync(display, False);
+  const XErrorHandler before = XSetErrorHandler(CaughtErrors::Handle);
+  const bool outermost = before != CaughtErrors::Handle;
+  if (outermost) {
+    CaughtErrors::previous = before;
+    CaughtErrors::display = display;
+  }
+  const int errorsBefore = CaughtErrors::count.load();
+  requests();
+  XSync(display, False);
+  const bool failed = CaughtErrors::count.load() != errorsBefore;
+  if (outermost) {
+    XSetErrorHandler(before);
+    CaughtErrors::display = nullptr;
+  }
+  return !failed;
+}
+
+// A window's attributes; false when it is gone.
+inline bool Attributes(Display* display, Window window, XWindowAttributes& attributes) {
+  Status got = 0;
+  return WithoutErrors(display, [&] { got = XGetWindowAttributes(display, window, &attributes); }) && got;
+}
+
 // The host's window of the tests: 300 x 200 unless asked otherwise, grey, at
 // (kHostX, kHostY) on the screen, mapped.
 constexpr int kHostX = 40;
@@ -87,7 +133,8 @@ inline int ThreadsOfThisProcess() {
 // A window's pixel as the server holds it, 0xRRGGBB; 0xFFFFFFFF when it
 // cannot be read.
 inline unsigned long ServerPixel(Display* display, Window window, int x, int y) {
-  XImage* image = XGetImage(display, window, x, y, 1, 1, AllPlanes, ZPixmap);
+  XImage* image = nullptr;
+  WithoutErrors(display, [&] { image = XGetImage(display, window, x, y, 1, 1, AllPlanes, ZPixmap); });
   if (!image) return 0xFFFFFFFF;
   const unsigned long pixel = XGetPixel(image, 0, 0) & 0xFFFFFF;
   XDestroyImage(image);
@@ -95,12 +142,13 @@ inline unsigned long ServerPixel(Display* display, Window window, int x, int y) 
 }
 
 // A window's children as the server holds them now, bottom first; none when
-// they cannot be read.
+// they cannot be read (the window is gone).
 inline std::vector<Window> Children(Display* display, Window window) {
   Window root = 0, parent = 0, *children = nullptr;
   unsigned int count = 0;
-  XSync(display, False);
-  if (!XQueryTree(display, window, &root, &parent, &children, &count)) return {};
+  Status got = 0;
+  WithoutErrors(display, [&] { got = XQueryTree(display, window, &root, &parent, &children, &count); });
+  if (!got) return {};
   std::vector<Window> list(children, children + count);
   if (children) XFree(children);
   return list;

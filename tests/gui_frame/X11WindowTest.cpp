@@ -59,7 +59,7 @@ class X11WindowTest : public ::testing::Test {
     ASSERT_EQ(children.size(), 1u) << "the editor's window is the host window's one child";
     m_Editor = children[0];
     XWindowAttributes attributes{};
-    ASSERT_TRUE(XGetWindowAttributes(m_pDisplay, m_Editor, &attributes));
+    ASSERT_TRUE(x11test::Attributes(m_pDisplay, m_Editor, attributes));
     EXPECT_EQ(attributes.width, kWidth);
     EXPECT_EQ(attributes.height, kHeight);
     EXPECT_EQ(attributes.map_state, IsViewable);
@@ -98,7 +98,7 @@ class X11WindowTest : public ::testing::Test {
 
   XWindowAttributes EditorAttributes() {
     XWindowAttributes attributes{};
-    XGetWindowAttributes(m_pDisplay, m_Editor, &attributes);
+    x11test::Attributes(m_pDisplay, m_Editor, attributes);
     return attributes;
   }
 

@@ -52,12 +52,13 @@ class X11PopupTest : public ::testing::Test {
     return false;
   }
 
-  // The override-redirect child of the root window covering `area`, or 0.
+  // The override-redirect child of the root window covering `area`, or 0. A
+  // window listed may be gone by the time it is asked about.
   Window FindPopup(const PlatformRect& area) {
     Window found = 0;
     for (Window child : x11test::Children(m_pDisplay, DefaultRootWindow(m_pDisplay))) {
       XWindowAttributes a{};
-      if (XGetWindowAttributes(m_pDisplay, child, &a) && a.override_redirect && a.x == area.left && a.y == area.top &&
+      if (x11test::Attributes(m_pDisplay, child, a) && a.override_redirect && a.x == area.left && a.y == area.top &&
           a.width == area.Width() && a.height == area.Height())
         found = child;
     }

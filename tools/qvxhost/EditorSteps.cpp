@@ -398,6 +398,10 @@ bool Session::Recorded(const ScriptStep& step, Instance& instance, std::string& 
   }
   switch (step.kind) {
     case StepKind::Draws: {
+      if (!m_Recorder.CatchUp(static_cast<int>(kHostThreadTimeoutMs))) {
+        error = "the X server's records of the drawing did not come";
+        return false;
+      }
       const XRecorder::Draws now = m_Recorder.DrawsOn(instance.editor);
       const double nowMs = HostClockMs();
       Say("  instance %d: %ld drawing requests on the editor's window (%ld of all of it) in %.1f ms",

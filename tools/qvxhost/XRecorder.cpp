@@ -4,6 +4,8 @@
 #include <X11/Xproto.h>
 #include <X11/extensions/record.h>
 
+#include <chrono>
+
 namespace {
 
 uint32_t Read32(const unsigned char* p, bool swapped) {
@@ -46,6 +48,7 @@ bool XRecorder::Start(std::string& error) {
   XRecordClientSpec clients = XRecordAllClients;
   m_Context = XRecordCreateContext(control, 0, &clients, 1, &range, 1);
   XFree(range);
+  m_Mark = XCreateSimpleWindow(control, DefaultRootWindow(control), 0, 0, 1, 1, 0, 0, 0);
   XSync(control, False);
   if (!m_Context) {
     error = "the X server refused to record";
@@ -65,6 +68,25 @@ void XRecorder::Stop() {
   XRecordFreeContext(m_Control.Native(), m_Context);
   XSync(m_Control.Native(), False);
   m_Context = 0;
+}
+
+bool XRecorder::CatchUp(int ms) {
+  if (!m_Context) return false;
+  Display* control = m_Control.Native();
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  // A request another client had sent is done, at the latest, in the
+  // server's pass that does the first mark; the second, sent once the first
+  // is done, comes in a later pass, and is recorded after it.
+  for (int mark = 0; mark < 2; ++mark) {
+    const long sent = ++m_nMarksSent;
+    XClearArea(control, m_Mark, 0, 0, 1, 1, False);
+    XSync(control, False);
+    while (m_nMarksSeen.load() < sent) {
+      if (std::chrono::steady_clock::now() > deadline) return false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  }
+  return true;
 }
 
 void XRecorder::Watch(unsigned long window, int width, int height) {
@@ -103,8 +125,9 @@ void XRecorder::Take(Record kind, unsigned long idBase, bool swapped, const unsi
   // A request too long for its 16-bit length carries a 32-bit one after it.
   const unsigned char* body = data + 4;
   if (Read16(data + 2, swapped) == 0) body += 4;
-  if (body + 16 > data + bytes) return;
   const int opcode = data[0];
+  if (opcode == X_ClearArea && body + 4 <= data + bytes && Read32(body, swapped) == m_Mark) m_nMarksSeen.fetch_add(1);
+  if (body + 16 > data + bytes) return;
   // The drawable: the destination of copies, the first field elsewhere.
   const bool copy = opcode == X_CopyArea || opcode == X_CopyPlane;
   if (opcode == X_ClearArea || opcode == X_GetImage) return;

@@ -4,11 +4,16 @@
 // to each client. Drawing on a hidden window reaches the server too, so the
 // counts tell whether an editor draws at all, not only whether it shows.
 //
-// Thread contract: Start, Stop and Watch on one thread (the script's); the
-// counts may be read from any thread. The records are read on a thread of
-// the recorder's own.
+// The records reach the recorder's own thread some time after the server
+// has done the requests, later still on a loaded machine: a count that must
+// hold everything done up to a moment is read after CatchUp.
+//
+// Thread contract: Start, Stop, Watch and CatchUp on one thread (the
+// script's); the counts may be read from any thread. The records are read on
+// a thread of the recorder's own.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <mutex>
@@ -36,6 +41,9 @@ class XRecorder {
   // Counts the drawing on `window` of this size from now on.
   void Watch(unsigned long window, int width, int height);
   Draws DrawsOn(unsigned long window) const;
+  // Waits until the records hold every request any client had sent by the
+  // time of the call (at most `ms`); false when they do not by then.
+  bool CatchUp(int ms);
   // X errors sent to the connection that drew on the watched `window` last
   // (0 before it has drawn).
   long ErrorsToDrawerOf(unsigned long window) const;
@@ -57,6 +65,12 @@ class XRecorder {
 
   XConnection m_Control, m_Data;
   unsigned long m_Context = 0;
+  // A window of the control connection, never shown: a clearing of it is the
+  // mark CatchUp sends and waits to see recorded. Set before the records'
+  // thread starts.
+  unsigned long m_Mark = 0;
+  long m_nMarksSent = 0;              // CatchUp's thread only
+  std::atomic<long> m_nMarksSeen{0};  // written by the records' thread
   std::thread m_Thread;
   mutable std::mutex m_Mutex;
   std::map<unsigned long, Watched> m_Windows;  // guarded by m_Mutex
