@@ -112,15 +112,27 @@ bool DivuVazize::open(void* window) {
 
 void DivuVazize::close() {
   XR_TRY
-  if (frame) frame->prepareClose();
+  // In a child forked with the editor open the views are the parent's
+  // frame's: DropFrame sets it aside with them.
+  const bool inherited = frame && frame->isInheritedByFork();
+  if (frame && !inherited) frame->prepareClose();
   m_bOpen.store(false);
-  RemoveAllControls();
+  if (inherited)
+    ZeroControlPtrs(true);
+  else
+    RemoveAllControls();
   DropFrame(true);
   systemWindow = nullptr;
   XR_CATCH_VOID
 }
 
 void DivuVazize::DropFrame(bool emptyCache) {
+  if (frame && frame->isInheritedByFork()) {
+    // Left as it is, never deleted: its locks may be held by the parent's
+    // threads, and its window's requests would go on the parent's stream.
+    frame = nullptr;
+    return;
+  }
   CFrame* old = nullptr;
   {
     const CScopedLock holdFrame(frame ? &frame->getFrameLock() : nullptr);

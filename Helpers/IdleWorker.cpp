@@ -5,12 +5,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <ctime>
-#include <new>
 #include <utility>
 #include <vector>
 
 #include "Helpers/Assert.h"
 #include "Helpers/AudioThread.h"
+#include "Helpers/ForkedChild.h"
 
 XR_REGISTER_SOURCE_FILE("Helpers/IdleWorker");
 
@@ -20,17 +20,6 @@ std::mutex g_RegistryLock;
 std::vector<CIdleWorker*>& Running() {
   static std::vector<CIdleWorker*> s_Workers;
   return s_Workers;
-}
-
-// Sets aside a thread object whose handle names a thread of the parent
-// process: joining or detaching it would act on whichever thread of the
-// child now has that id, and a joinable object's destructor would end the
-// process. Moved into storage that is never destroyed; each move ends the
-// last one's life without its destructor, whose effects nothing needs. No
-// allocation: the child's fork handler calls it.
-void Abandon(std::thread& thread) {
-  alignas(std::thread) static unsigned char s_Abandoned[sizeof(std::thread)];
-  ::new (static_cast<void*>(s_Abandoned)) std::thread(std::move(thread));
 }
 }  // namespace
 
@@ -50,7 +39,7 @@ void CIdleWorker::AfterForkInChild() {
     worker->m_PassLock.unlock();
     // One that was ending is not started again.
     worker->m_bForkedAway.store(worker->m_Thread.joinable() && !worker->m_bStop.load());
-    Abandon(worker->m_Thread);
+    SetThreadAside(worker->m_Thread);
     worker->m_nWorkerThread.store(0);
   }
   Running().clear();

@@ -54,6 +54,8 @@ CFrame::~CFrame() {
 }
 
 void CFrame::prepareClose() {
+  // A round trip on the parent's connection would take the parent's reply.
+  if (isInheritedByFork()) return;
   CScopedLock hold(frameLock);
   if (pPlatform && !pPlatform->SyncAlive()) bAlive = false;
 }

@@ -33,6 +33,11 @@
 //
 // Visibility. While the window is unmapped or wholly covered the frame draws
 // nothing; when it shows again everything is redrawn.
+//
+// Fork. In a child forked while the frame was open, the frame, its window,
+// display connection, idle thread and locks are the parent's
+// (Helpers/ForkedChild.h): the editor sets the frame aside there untouched,
+// and nothing of it may send a request, take a lock or join the thread.
 #pragma once
 
 #include <atomic>
@@ -43,6 +48,7 @@
 #include <string>
 #include <thread>
 
+#include "Helpers/ForkedChild.h"
 #include "Helpers/Lock.h"
 #include "gui/CViewContainer.h"
 #include "platform/CairoHandles.h"
@@ -89,8 +95,12 @@ class CFrame : public CViewContainer {
   // The editor is about to close: a window the host has destroyed unseen is
   // noticed now (one round trip), so that nothing more is sent to it, and
   // the toolkit's X error handler is put back in force, whatever handler
-  // the host installed since. The destructor does it too.
+  // the host installed since. The destructor does it too. Nothing in a
+  // forked child.
   void prepareClose();
+  // True in a process forked from the one that made the frame: everything
+  // of the frame is the parent's. [any thread]
+  bool isInheritedByFork() const { return process.IsForkedChild(); }
 
   virtual bool open(CPoint* where = nullptr);
   virtual bool close();
@@ -224,7 +234,8 @@ class CFrame : public CViewContainer {
   // buffer; the caller forgets it.
   CDrawContext* createDrawContext();
   // The idle source: a thread that calls doIdleStuff under the frame lock,
-  // or nothing (the host's editor-idle calls drive the editor).
+  // or nothing (the host's editor-idle calls drive the editor). Destroying
+  // it joins the thread; in a forked child it sets the parent's thread aside.
   void CreateIdleTimer();
   void DestroyIdleTimer();
 
@@ -271,6 +282,7 @@ class CFrame : public CViewContainer {
   bool bInEvents = false;                      // an event pass is running
   std::deque<PlatformEvent> deferredEvents;    // input the idle thread keeps for the host's thread
   std::thread::id hostThread;                  // made the frame
+  const CProcessMark process;                  // the process that made the frame
   // GetTickCount of the host thread's last event pass: written there, read
   // by the idle thread.
   std::atomic<unsigned int> lastHostEventPass{0};

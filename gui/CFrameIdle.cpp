@@ -38,6 +38,10 @@ void CFrame::CreateIdleTimer() {
 
 void CFrame::DestroyIdleTimer() {
   if (!idleThread.joinable()) return;
+  if (isInheritedByFork()) {
+    SetThreadAside(idleThread);
+    return;
+  }
   {
     std::lock_guard<std::mutex> guard(idleMutex);
     bStopIdle = true;

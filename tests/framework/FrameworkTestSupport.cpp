@@ -1,5 +1,8 @@
 #include "framework/FrameworkTestSupport.h"
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstring>
 
@@ -128,6 +131,22 @@ std::vector<TestEffect::Change> TestEffect::Changes() {
 void TestEffect::ClearChanges() {
   std::lock_guard<std::mutex> lock(m_ChangesMutex);
   m_Changes.clear();
+}
+
+int InForkedChild(const std::function<int()>& body, unsigned limitSeconds) {
+  const pid_t child = ::fork();
+  if (child < 0) return -2;
+  if (child == 0) {
+    ::alarm(limitSeconds);
+    int code = 99;
+    try {
+      code = body();
+    } catch (...) {
+    }
+    ::_exit(code);
+  }
+  int status = -1;
+  return ::waitpid(child, &status, 0) == child && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 unsigned int FakeClockStart() {

@@ -65,6 +65,14 @@ VstIntPtr RecordingHostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index
 // a minute: 0 marks "none" in some due times).
 unsigned int FakeClockStart();
 
+// Runs `body` in a forked child, which ends with the body's answer as its
+// exit code (by _exit: nothing of the parent's runs at its exit), or by its
+// alarm after `limitSeconds` when it hangs. The child's exit code once it
+// has ended; -1 when a signal ended it, -2 when no child could be forked.
+// Fork tests do not run under ThreadSanitizer, which ends a forked child
+// that starts a thread.
+int InForkedChild(const std::function<int()>& body, unsigned limitSeconds = 30);
+
 // Ends the process when a test does not finish in time: a deadlock fails the
 // run instead of hanging it.
 class Watchdog {

@@ -4,11 +4,14 @@
 // destruction must end cleanly (run under AddressSanitizer and
 // ThreadSanitizer, a freed store or a torn-down effect reached from the idle
 // thread is reported), the editor is closed while the effect is still whole,
-// and the idle thread is gone once effClose returns.
+// and the idle thread is gone once effClose returns. A child forked with the
+// editor open closes it apart from the parent.
 #include <cstdint>
 
 #include "product_editor/EditorSupport.h"
 #include "gui_frame/X11TestDisplay.h"
+// After the test framework: Xlib's macros.
+#include <X11/extensions/XTest.h>
 
 namespace {
 
@@ -94,6 +97,80 @@ TEST(EditorTeardownThreadTest, ClosingTheEffectWhileTheIdleThreadDrawsEndsCleanI
   }
   XCloseDisplay(display);
   g_kIdleRate = 10;
+}
+
+// A host forks with the editor open (to run something apart, in a child);
+// the child closes the effect, or the editor and then the effect, and ends.
+// It sends nothing on the X connection it shares with the parent and joins
+// no thread of the parent's: it exits 0, and the parent's editor then still
+// draws and takes a drag on the curve, which reaches the host as its edits.
+TEST(EditorForkedChildTest, AChildClosingTheEditorOrTheEffectLeavesTheParentsEditorWorking) {
+  Display* display = OpenTestDisplay();
+  if (!display) GTEST_SKIP() << "no X server (Xvfb) for the test";
+  int event = 0, error = 0, major = 0, minor = 0;
+  if (!XTestQueryExtension(display, &event, &error, &major, &minor)) GTEST_SKIP() << "no XTEST";
+  TempConfigFolder prefs;
+  const frametest::RealWindowScope realWindows;  // with the frame's own idle thread
+  for (const bool editorFirst : {false, true}) {
+    SCOPED_TRACE(editorFirst ? "effEditClose, then effClose" : "effClose with the editor open");
+    const Window host = x11test::OpenHostWindow(display, 600, 360);
+    auto* effect = new AQVX2(fxtest::RecordingHostCallback);
+    Dispatch(*effect, effOpen);
+    Dispatch(*effect, effSetSampleRate, 0, 0, nullptr, 48000.0f);
+    Dispatch(*effect, effMainsChanged, 0, 1);
+    ASSERT_EQ(Dispatch(*effect, effEditOpen, 0, 0, reinterpret_cast<void*>(static_cast<uintptr_t>(host))), 1);
+    CFrame* frame = dynamic_cast<AEffGUIEditor*>(effect->getEditor())->getFrame();
+    ASSERT_TRUE(x11test::Eventually([&] {
+      Dispatch(*effect, effEditIdle);
+      return frame->getDrawCount() > 0;
+    }));
+    int closed = -2;
+    {
+      // Forked between two passes of the frame's idle thread: the
+      // sanitizers' allocator has no fork handler, and a pass drawing at the
+      // fork could leave its lock held in the child.
+      const CScopedLock betweenPasses(frame->getFrameLock());
+      closed = fxtest::InForkedChild([&] {
+        if (editorFirst) Dispatch(*effect, effEditClose);
+        Dispatch(*effect, effClose);
+        return 0;
+      });
+    }
+    EXPECT_EQ(closed, 0) << "the child ends cleanly (-1: it hung or was ended by a signal)";
+
+    // A drag on the curve by another client, while the host idles the editor.
+    fxtest::HostLog::Get().Reset();
+    const unsigned long drawn = frame->getDrawCount();
+    const auto seen = [](VstInt32 opcode) { return !fxtest::HostLog::Get().CallsOf(opcode).empty(); };
+    std::atomic<bool> released{false};
+    std::thread user([&] {
+      Display* other = XOpenDisplay(nullptr);
+      XTestFakeMotionEvent(other, -1, x11test::kHostX + 200, x11test::kHostY + 150, CurrentTime);
+      XTestFakeButtonEvent(other, 1, True, CurrentTime);
+      for (int y = 145; y >= 100; y -= 5)
+        XTestFakeMotionEvent(other, -1, x11test::kHostX + 200, x11test::kHostY + y, CurrentTime);
+      XSync(other, False);
+      x11test::Eventually([&] { return seen(audioMasterAutomate); });
+      XTestFakeButtonEvent(other, 1, False, CurrentTime);
+      XCloseDisplay(other);
+      released = true;
+    });
+    const bool edited = x11test::Eventually([&] {
+      Dispatch(*effect, effEditIdle);
+      return released && seen(audioMasterEndEdit);
+    });
+    user.join();
+    EXPECT_TRUE(edited) << "the drag's edits reach the host";
+    EXPECT_TRUE(seen(audioMasterBeginEdit));
+    EXPECT_TRUE(x11test::Eventually([&] {
+      Dispatch(*effect, effEditIdle);
+      return frame->getDrawCount() > drawn;
+    })) << "the editor draws";
+    Dispatch(*effect, effClose);
+    XDestroyWindow(display, host);
+    XSync(display, False);
+  }
+  XCloseDisplay(display);
 }
 
 }  // namespace

@@ -8,9 +8,6 @@
 // child's threads only.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -22,6 +19,7 @@
 
 #include "Helpers/IdleWorker.h"
 #include "RunTestSupport.h"
+#include "framework/FrameworkTestSupport.h"
 #include "prefs/TempConfigFolder.h"
 
 namespace {
@@ -82,12 +80,6 @@ int WorkerThreadsDownTo(int most) {
     n = WorkerThreads();
   }
   return n;
-}
-
-// A child's exit status once it ended; -1 when a signal ended it.
-int ChildStatus(pid_t child) {
-  int status = -1;
-  return ::waitpid(child, &status, 0) == child && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 }  // namespace
@@ -188,14 +180,13 @@ TEST(IdleWorkerForkTest, AChildForkedWhileTheWorkerIsBusyCanUseTheEffect) {
     // Updates of 16385 bins keep the worker in its passes while the host
     // forks; the child resumes the effect, which takes the idle side's lock.
     e->setParameter(e, 2 * round, round % 2 != 0 ? 0.9f : 0.1f);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-      ::alarm(10);  // a child hung on a lock ends by the signal
-      e->dispatcher(e, effMainsChanged, 0, 1, nullptr, 0.0f);
-      ::_exit(0);
-    }
-    ASSERT_EQ(ChildStatus(child), 0) << "the child hung on a lock, round " << round;
+    const int resumed = fxtest::InForkedChild(
+        [&] {
+          e->dispatcher(e, effMainsChanged, 0, 1, nullptr, 0.0f);
+          return 0;
+        },
+        10);
+    ASSERT_EQ(resumed, 0) << "the child hung on a lock, round " << round;
   }
   e->dispatcher(e, effClose, 0, 0, nullptr, 0.0f);
 }
@@ -219,27 +210,32 @@ TEST(IdleWorkerForkTest, AChildOpensAndClosesEffectsBesideAnInheritedOneInEither
     // A change only the worker carries out: it is in its loop at the fork.
     inherited->getAeffect()->setParameter(inherited->getAeffect(), 0, 0.6f);
     ASSERT_TRUE(IdleWorkDone(inherited)) << c.pszName;
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-      ::alarm(30);  // a hung child ends by the signal
+    const int status = fxtest::InForkedChild([&] {
       AQVX2* fresh = nullptr;
       for (size_t i = 0; i < c.steps.size(); ++i) {
         bool ok = true;
         switch (c.steps[i]) {
-          case kOpenNew: fresh = OpenInMode(10); break;
-          case kUseNew: ok = CutIsHeard(fresh); break;
-          case kUseInherited: ok = CutIsHeard(inherited); break;
-          case kCloseNew: fresh->getAeffect()->dispatcher(fresh->getAeffect(), effClose, 0, 0, nullptr, 0.0f); break;
+          case kOpenNew:
+            fresh = OpenInMode(10);
+            break;
+          case kUseNew:
+            ok = CutIsHeard(fresh);
+            break;
+          case kUseInherited:
+            ok = CutIsHeard(inherited);
+            break;
+          case kCloseNew:
+            fresh->getAeffect()->dispatcher(fresh->getAeffect(), effClose, 0, 0, nullptr, 0.0f);
+            break;
           case kCloseInherited:
             inherited->getAeffect()->dispatcher(inherited->getAeffect(), effClose, 0, 0, nullptr, 0.0f);
             break;
         }
-        if (!ok) ::_exit(static_cast<int>(i) + 1);
+        if (!ok) return static_cast<int>(i) + 1;
       }
-      ::_exit(WorkerThreadsDownTo(0) == 0 ? 0 : 100);
-    }
-    EXPECT_EQ(ChildStatus(child), 0) << c.pszName << " (n: step n failed; 100: a worker left; -1: a signal)";
+      return WorkerThreadsDownTo(0) == 0 ? 0 : 100;
+    });
+    EXPECT_EQ(status, 0) << c.pszName << " (n: step n failed; 100: a worker left; -1: a signal)";
     inherited->getAeffect()->dispatcher(inherited->getAeffect(), effClose, 0, 0, nullptr, 0.0f);
   }
 }
@@ -261,17 +257,15 @@ TEST(IdleWorkerForkTest, AWorkerStartedAgainInAForkedChildIsJoinedByStop) {
   const auto started = std::chrono::steady_clock::now() + std::chrono::seconds(10);
   while (!inPass && std::chrono::steady_clock::now() < started) std::this_thread::yield();
   ASSERT_TRUE(inPass);
-  const pid_t child = ::fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
+  const int status = fxtest::InForkedChild([&] {
     worker.Stop();  // the parent's thread, which the child does not have
     worker.Start();
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (!inPass && std::chrono::steady_clock::now() < deadline) std::this_thread::yield();
-    if (!inPass) ::_exit(2);
+    if (!inPass) return 2;
     worker.Stop();
-    ::_exit(inPass ? 1 : 0);
-  }
-  EXPECT_EQ(ChildStatus(child), 0) << "Stop returned during the child's pass";
+    return inPass ? 1 : 0;
+  });
+  EXPECT_EQ(status, 0) << "Stop returned during the child's pass";
   worker.Stop();
 }

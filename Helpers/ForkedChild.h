@@ -1,0 +1,39 @@
+// What a forked child inherits and may not use. A process forked from a host
+// (to run something apart) inherits the effect's and the editor's objects,
+// but only the thread that forked: the parent's other threads (the editor's
+// idle thread, the audio threads, the effect's worker) are not the child's.
+// A lock or flag one of them held at the fork stays held in the child for
+// good, and a thread object names a thread the child does not have (glibc
+// gives its id to the next thread the child starts). The editor's X
+// connections are the parent's too: the child shares their sockets, and a
+// request written there mixes into the parent's stream.
+//
+// So objects that hold such things note the process that made them, and in
+// any other process neither wait for them nor release them: they try, and
+// skip or leave behind what they cannot take.
+//
+// Thread contract: any thread; no lock, no allocation.
+#pragma once
+
+#include <sys/types.h>
+
+#include <thread>
+
+class CProcessMark {
+ public:
+  // Marks the calling process.
+  CProcessMark();
+  // True in a process forked from the one that made the mark (one system
+  // call).
+  bool IsForkedChild() const;
+
+ private:
+  pid_t m_nPid;
+};
+
+// Sets aside a thread object whose handle names a thread of the parent
+// process: joining or detaching it would act on whichever thread of the
+// child now has that id, and a joinable object's destructor would end the
+// process. Moved into storage that is never destroyed, without a pthread
+// call on it. No allocation: a fork handler may call it.
+void SetThreadAside(std::thread& thread);
