@@ -112,6 +112,9 @@ bool DivuVazize::open(void* window) {
 
 void DivuVazize::close() {
   XR_TRY
+  // Closed already (a host's second close, or a forked child's request
+  // after the first set the parent's frame aside): nothing is left to release.
+  if (!frame && !m_bOpen.load()) return;
   // In a child forked with the editor open the views are the parent's
   // frame's: DropFrame sets it aside with them.
   const bool inherited = frame && frame->isInheritedByFork();

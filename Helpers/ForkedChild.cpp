@@ -5,9 +5,9 @@
 #include <new>
 #include <utility>
 
-CProcessMark::CProcessMark() : m_nPid(::getpid()) {}
+void CProcessMark::Mark() { m_nPid.store(::getpid()); }
 
-bool CProcessMark::IsForkedChild() const { return ::getpid() != m_nPid; }
+bool CProcessMark::IsForkedChild() const { return ::getpid() != m_nPid.load(); }
 
 void SetThreadAside(std::thread& thread) {
   // Each move ends the last one's life without its destructor, whose

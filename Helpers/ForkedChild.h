@@ -17,18 +17,19 @@
 
 #include <sys/types.h>
 
+#include <atomic>
 #include <thread>
 
 class CProcessMark {
  public:
   // Marks the calling process.
-  CProcessMark();
-  // True in a process forked from the one that made the mark (one system
-  // call).
+  CProcessMark() { Mark(); }
+  void Mark();
+  // True in a process forked from the one marked last (one system call).
   bool IsForkedChild() const;
 
  private:
-  pid_t m_nPid;
+  std::atomic<pid_t> m_nPid{0};
 };
 
 // Sets aside a thread object whose handle names a thread of the parent

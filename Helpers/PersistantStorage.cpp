@@ -11,6 +11,7 @@
 
 #include "Helpers/Assert.h"
 #include "Helpers/AudioThread.h"
+#include "Helpers/ForkedChild.h"
 #include "platform/PrefStore.h"
 
 XR_REGISTER_SOURCE_FILE("Helpers/PersistantStorage");
@@ -70,6 +71,9 @@ class CDeferredInts {
 };
 CDeferredInts g_DeferredInts;
 std::mutex g_DeferredIntsPopper;  // one draining thread at a time
+// The process the module was loaded in: in a child forked from it, the
+// popper may be held for good by a thread the child does not have.
+const CProcessMark g_LoadedIn;
 
 }  // namespace
 
@@ -90,7 +94,11 @@ bool CPersistantStorage::StorePluginInt(const char* key, int value) {
 void CPersistantStorage::StoreDeferredWrites() {
   XR_TRY
   if (IsAudioThread()) return;
-  std::lock_guard<std::mutex> popper(g_DeferredIntsPopper);
+  std::unique_lock<std::mutex> popper(g_DeferredIntsPopper, std::defer_lock);
+  if (!g_LoadedIn.IsForkedChild())
+    popper.lock();
+  else if (!popper.try_lock())
+    return;
   g_DeferredInts.Drain([](const char* key, int value) { Store().SetInt(key, value); });
   XR_CATCH_VOID
 }

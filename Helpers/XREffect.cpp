@@ -78,7 +78,10 @@ void XREffect::open() {
 
 XREffect::~XREffect() = default;
 
-XREditorHooks* XREffect::GetEditorHooks() { return dynamic_cast<XREditorHooks*>(getEditor()); }
+XREditorHooks* XREffect::GetEditorHooks() {
+  if (m_EditorProcess.IsForkedChild()) return nullptr;
+  return dynamic_cast<XREditorHooks*>(getEditor());
+}
 
 bool XREffect::IsPersistantParam(int index) const {
   const int n = m_nNumPersistantParams < kXrMaxPersistantParams ? m_nNumPersistantParams : kXrMaxPersistantParams;
@@ -247,6 +250,14 @@ void XREffect::NoteDispatcherThread(VstInt32 opcode, VstIntPtr value) {
   }
 }
 
+void XREffect::LeaveEditorToParent() {
+  // Marked first: from here on the editor is this process's, closed.
+  m_EditorProcess.Mark();
+  // In this process the close sets the parent's frame aside untouched.
+  AEffEditor* editor = getEditor();
+  if (editor && editor->isOpen()) editor->close();
+}
+
 void XREffect::CloseEditorForTeardown() {
   XR_TRY
   AEffEditor* editor = getEditor();
@@ -381,7 +392,8 @@ void XREffect::SwitchABProgram() {
   const CFlagScope switching(m_bSwitchingAB);
   bool undoStateChanged = false;
   {
-    std::lock_guard<std::mutex> lock(m_UndoMutex);
+    std::unique_lock<std::mutex> lock(m_UndoMutex, std::defer_lock);
+    if (!Acquire(lock)) return;
     // Waiting points of the audio thread belong to the bank they were made in.
     StoreDeferredUndoPointsLocked();
     // A gesture that opened a group just before the switch would leave a group
@@ -416,7 +428,8 @@ void XREffect::SwitchABProgram() {
 
 void XREffect::CopyAtoB() {
   XR_TRY
-  std::lock_guard<std::mutex> lock(m_UndoMutex);
+  std::unique_lock<std::mutex> lock(m_UndoMutex, std::defer_lock);
+  if (!Acquire(lock)) return;
   StoreDeferredUndoPointsLocked();
   std::atomic<float>* values = Param(0);
   for (int i = 0; i < m_nNumABParams; ++i) values[m_nNumParams + i].store(values[i].load());

@@ -71,6 +71,7 @@
 #include <thread>
 
 #include "Helpers/AudioThread.h"
+#include "Helpers/ForkedChild.h"
 #include "Helpers/IdleWorker.h"
 #include "vst/AudioEffectX.h"
 
@@ -140,16 +141,20 @@ class XREffect : public AudioEffectX {
   static const char* const s_szFxIdleCalledFromString[5];
 
   // Holds m_bAudioBusy for a scope on the idle side, spinning until the audio
-  // thread has finished its block. Re-entrant for the holding thread.
+  // thread has finished its block; in a forked child it only tries, since
+  // the block may be one of a thread the child does not have. Re-entrant for
+  // the holding thread. Unless Held(), the scope's work is skipped.
   class CAudioBusyHold {
    public:
     explicit CAudioBusyHold(XREffect* effect);
     ~CAudioBusyHold();
     CAudioBusyHold(const CAudioBusyHold&) = delete;
     CAudioBusyHold& operator=(const CAudioBusyHold&) = delete;
+    bool Held() const { return m_bHeld; }
 
    private:
     XREffect* m_pEffect;
+    bool m_bHeld = true;
   };
   // The audio thread's side: tries once; the block is skipped unless Held().
   class CAudioBusyTry {
@@ -397,6 +402,11 @@ class XREffect : public AudioEffectX {
   // editor. Any thread.
   bool IsUserInterfaceThread() const;
 
+  // True in a process forked from the one that created the effect: a lock
+  // or flag may be held there for good by a thread of the parent's, so
+  // nothing of the effect waits for one (Acquire, CAudioBusyHold). Any thread.
+  bool IsForkedChild() const { return m_Process.IsForkedChild(); }
+
   // Host parameter count (A, unshared and B settings).
   int GetNumHostParams() const { return m_nNumParams + m_nNumABParams; }
 
@@ -428,8 +438,20 @@ class XREffect : public AudioEffectX {
   int GetHostLatency() const { return m_nHostLatency.load(); }
 
  protected:
-  // The editor's hooks, or null when there is no editor.
+  // The editor's hooks, or null when there is no editor, or when it is the
+  // parent's (a forked child before its first request).
   XREditorHooks* GetEditorHooks();
+  // Takes the lock's mutex, waiting for it, except in a forked child, where
+  // it is only tried: its holder may be a thread the child does not have.
+  // False when not taken: the caller skips its work, or leaves behind what
+  // it cannot release. Every wait for the idle mutex or the undo history
+  // goes through here.
+  template <typename Mutex>
+  bool Acquire(std::unique_lock<Mutex>& lock) const {
+    if (IsForkedChild()) return lock.try_lock();
+    lock.lock();
+    return true;
+  }
   // Work for the idle worker that no host or editor idle has done: the
   // product's (its filter update). The base has none. [any thread]
   virtual bool IsIdleWorkPending();
@@ -682,6 +704,13 @@ class XREffect : public AudioEffectX {
   // A setting's state now to its parameter: at once, or from the audio
   // thread by the next idle.
   void WriteBackQualityState(EQualitySetting setting);
+
+  // The process that created the effect, and the one whose requests reach
+  // its editor: an editor open at a fork is the parent's, and the child's
+  // first request sets it aside (LeaveEditorToParent).
+  const CProcessMark m_Process;
+  CProcessMark m_EditorProcess;
+  void LeaveEditorToParent();
 
   // Last: built after everything its passes use, and stopped first.
   CIdleWorker m_IdleWorker{[this] { return RunIdleWorkerPass(); }};

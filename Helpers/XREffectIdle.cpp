@@ -25,14 +25,20 @@ XREffect::CAudioBusyHold::CAudioBusyHold(XREffect* effect) : m_pEffect(effect) {
     ++m_pEffect->m_nAudioBusyDepth;
     return;
   }
-  // The audio thread holds the flag for one block at most.
-  while (m_pEffect->m_bAudioBusy.exchange(true, std::memory_order_acquire)) std::this_thread::yield();
+  // The audio thread holds the flag for one block at most; in a forked child
+  // the block may be one of a thread the child does not have.
+  if (m_pEffect->IsForkedChild()) {
+    m_bHeld = !m_pEffect->m_bAudioBusy.exchange(true, std::memory_order_acquire);
+    if (!m_bHeld) return;
+  } else {
+    while (m_pEffect->m_bAudioBusy.exchange(true, std::memory_order_acquire)) std::this_thread::yield();
+  }
   m_pEffect->m_nAudioBusyDepth = 1;
   m_pEffect->m_nAudioBusyOwner.store(me);
 }
 
 XREffect::CAudioBusyHold::~CAudioBusyHold() {
-  if (--m_pEffect->m_nAudioBusyDepth > 0) return;
+  if (!m_bHeld || --m_pEffect->m_nAudioBusyDepth > 0) return;
   m_pEffect->m_nAudioBusyOwner.store(0);
   m_pEffect->m_bAudioBusy.store(false, std::memory_order_release);
 }
@@ -135,8 +141,7 @@ bool XREffect::EnterIdleSide(std::unique_lock<std::recursive_mutex>& idleSide) {
   // lock: the idle side may be waiting for that frame (a rebuild removes
   // the views first), so it is only tried, as the editor's own code does.
   if (IsCalledBackFromEditorFrame()) return idleSide.try_lock();
-  idleSide.lock();
-  return true;
+  return Acquire(idleSide);
 }
 
 void XREffect::fxIdleInner() {}
@@ -184,7 +189,9 @@ VstInt32 XREffect::fxIdle() {
   m_dwLastFxIdleTime.store(now);
   if (!m_bInitialised.load()) return 0;
 
-  std::lock_guard<std::recursive_mutex> lock(m_IdleMutex);
+  std::unique_lock<std::recursive_mutex> lock(m_IdleMutex, std::defer_lock);
+
+  if (!Acquire(lock)) return 0;
   MaybePollLinkedSettings(now);
   // The rest asks the host for its transport and may tell it of a new
   // latency: never on the worker.

@@ -242,7 +242,8 @@ void XREffect::WriteBackPendingQualityStates() {
 
 void XREffect::MaybeCheckForChangedLinkedQualitySetting() {
   XR_TRY
-  std::lock_guard<std::recursive_mutex> lock(m_IdleMutex);
+  std::unique_lock<std::recursive_mutex> lock(m_IdleMutex, std::defer_lock);
+  if (!Acquire(lock)) return;
   if (!GetIsQMLinked()) return;
   bool adopted = false;
   int v = 0;
@@ -291,7 +292,8 @@ void XREffect::MaybeCheckForChangedLinkedQualitySetting() {
 
 void XREffect::MaybeUpdateQualityModeSettings() {
   XR_TRY
-  std::lock_guard<std::recursive_mutex> lock(m_IdleMutex);
+  std::unique_lock<std::recursive_mutex> lock(m_IdleMutex, std::defer_lock);
+  if (!Acquire(lock)) return;
   m_bQualityRatingChanged.store(false);
   int fftSize = 0, kernelSize = 0, passes = 0;
   GetQualityModeSettings(fftSize, kernelSize, passes);
@@ -340,7 +342,8 @@ bool XREffect::IsRebuildBlockedByEditor() {
 
 bool XREffect::ApplyQualityModeSettingsOuter() {
   XR_TRY
-  std::lock_guard<std::recursive_mutex> lock(m_IdleMutex);
+  std::unique_lock<std::recursive_mutex> lock(m_IdleMutex, std::defer_lock);
+  if (!Acquire(lock)) return false;
   const bool bitDepthWasChanged = m_bBitDepthChanged.exchange(false);
   XREditorHooks* editor = GetEditorHooks();
   const bool editorOpen = editor && editor->IsOpen();
@@ -353,12 +356,15 @@ bool XREffect::ApplyQualityModeSettingsOuter() {
     if (bitDepthWasChanged) m_bBitDepthChanged.store(true);
     return false;
   }
+  bool applied = false;
   {
     CAudioBusyHold hold(this);
-    ApplyQualityModeSettings();
+    if (hold.Held()) ApplyQualityModeSettings();
+    applied = hold.Held();
   }
   if (editorOpen) editor->RefreshFrontOrBack();
-  return true;
+  if (!applied && bitDepthWasChanged) m_bBitDepthChanged.store(true);
+  return applied;
   XR_CATCH(true)
 }
 
@@ -395,7 +401,8 @@ template <typename T>
 void XREffect::SetLatencyFromFilter(FftFilter<T>* filter) {
   XR_TRY
   if (!filter) return;
-  std::lock_guard<std::recursive_mutex> lock(m_IdleMutex);
+  std::unique_lock<std::recursive_mutex> lock(m_IdleMutex, std::defer_lock);
+  if (!Acquire(lock)) return;
   const int latency = m_bReportLatency.load() ? filter->GetOutputLatency() : 0;
   const bool reportChanged = m_bReportLatencyChanged.load();
   const bool offlineChanged = m_bOfflineRenderChanged.load();
@@ -429,7 +436,8 @@ template void XREffect::SetLatencyFromFilter<double>(FftFilter<double>*);
 
 bool XREffect::ioChanged() {
   XR_TRY
-  std::lock_guard<std::recursive_mutex> lock(m_IdleMutex);
+  std::unique_lock<std::recursive_mutex> lock(m_IdleMutex, std::defer_lock);
+  if (!Acquire(lock)) return false;
   if (!m_bIOChangedAllowed.exchange(false)) return true;  // nested
   xr_detail::ScopeExit allowAgain([this] { m_bIOChangedAllowed.store(true); });
   // The cycle applies pending changes and sets the new initial delay before

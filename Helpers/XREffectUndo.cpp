@@ -38,7 +38,8 @@ void XREffect::CheckForChangeCanUndoOrRedo() {
   XR_TRY
   bool changed = false;
   {
-    std::lock_guard<std::mutex> lock(m_UndoMutex);
+    std::unique_lock<std::mutex> lock(m_UndoMutex, std::defer_lock);
+    if (!Acquire(lock)) return;
     StoreDeferredUndoPointsLocked();
     changed = UpdateCanUndoRedoLocked();
   }
@@ -49,7 +50,8 @@ void XREffect::CheckForChangeCanUndoOrRedo() {
 void XREffect::ClearUndos() {
   XR_TRY
   {
-    std::lock_guard<std::mutex> lock(m_UndoMutex);
+    std::unique_lock<std::mutex> lock(m_UndoMutex, std::defer_lock);
+    if (!Acquire(lock)) return;
     // Points deferred before the clear belong to the history it drops.
     UndoEntry dropped;
     while (m_DeferredUndoPoints.Pop(dropped)) {
@@ -74,12 +76,12 @@ void XREffect::StoreUndoPoint(int index, float value) {
     std::unique_lock<std::mutex> lock(m_UndoMutex, std::try_to_lock);
     if (!lock.owns_lock()) {
       // The audio thread never waits for the user-interface side's undo or
-      // redo: the point waits for the next holder of the lock instead.
-      if (IsAudioThread()) {
+      // redo, nor a forked child for a holder it may not have: the point
+      // waits for the next holder of the lock instead.
+      if (IsAudioThread() || !Acquire(lock)) {
         m_DeferredUndoPoints.Push(UndoEntry{index, value});
         return;
       }
-      lock.lock();
     }
     StoreDeferredUndoPointsLocked();
     StoreUndoPointLocked(index, value);
@@ -171,7 +173,8 @@ void XREffect::RunUndoOrRedo(bool bRedo, bool bInGroup) {
   const int closeMarker = bRedo ? kXrUndoGroupEnd : kXrUndoGroupStart;
   bool changed = false;
   {
-    std::lock_guard<std::mutex> lock(m_UndoMutex);
+    std::unique_lock<std::mutex> lock(m_UndoMutex, std::defer_lock);
+    if (!Acquire(lock)) return;
     StoreDeferredUndoPointsLocked();
     const int bank = m_nUndoBank.load();
     UndoEntry* ring = m_UndoEntries[bank];

@@ -56,6 +56,9 @@ bool XREffect::IsIdleWorkPending() { return false; }
 
 VstIntPtr XREffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
   XR_TRY
+  // An editor open at a fork is the parent's: the child's first request
+  // sets it aside before anything reaches it.
+  if (m_EditorProcess.IsForkedChild()) LeaveEditorToParent();
   NoteDispatcherThread(opcode, value);
   // A request made from inside one of the effect's own calls to the host
   // may come with the editor's locks held further up: it gets no share.
@@ -186,6 +189,7 @@ void XREffect::RunHostThreadWork() {
   if (!IsQualityWorkPending()) return;
   // The transport is asked only once blocks have stopped arriving.
   if (IsAudioRunning(now)) return;
-  std::lock_guard<std::recursive_mutex> lock(m_IdleMutex);
+  std::unique_lock<std::recursive_mutex> lock(m_IdleMutex, std::defer_lock);
+  if (!Acquire(lock)) return;
   ApplyPendingQualityWork();
 }

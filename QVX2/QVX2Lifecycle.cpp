@@ -112,9 +112,11 @@ std::unique_ptr<CQVX2Engine> AQVX2::BuildEngine() {
 
 void AQVX2::ApplyQualityModeSettings() {
   XR_TRY
-  std::lock_guard<std::recursive_mutex> serialise(m_IdleMutex);
+  std::unique_lock<std::recursive_mutex> serialise(m_IdleMutex, std::defer_lock);
+  if (!Acquire(serialise)) return;
   // The base holds the flag already; the hold is re-entrant.
   CAudioBusyHold hold(this);
+  if (!hold.Held()) return;
   const CFlagScope<bool> building(m_bBuildingEngine);
   std::unique_ptr<CQVX2Engine> engine = BuildEngine();
   const int N = engine->nFftSize;
@@ -151,7 +153,8 @@ int AQVX2::BypassLatency() {
 
 void AQVX2::UpdateAllFFTSettings() {
   XR_TRY
-  std::lock_guard<std::recursive_mutex> serialise(m_IdleMutex);
+  std::unique_lock<std::recursive_mutex> serialise(m_IdleMutex, std::defer_lock);
+  if (!Acquire(serialise)) return;
   // Only a rebuild has settings to push: every latency setting rebuilds, and
   // after a stop the filters and lines need only the clear that comes with
   // it (ClearAllFFTFilters). Outside a rebuild they are the audio thread's.
@@ -186,11 +189,20 @@ void AQVX2::ClearAllFFTFilters() {
 
 void AQVX2::CleanupFFTObjects() {
   XR_TRY
+  // A forked child that can take neither the idle side nor the engine
+  // leaves the engine and the responses as they are, never freed: a thread
+  // still using them may be the child's own.
+  const auto leave = [this] {
+    static_cast<void>(m_pEngine.release());
+    for (auto& r : m_pfResponse) static_cast<void>(r.release());
+  };
   // Waits for an update that another idle thread is running.
-  std::lock_guard<std::recursive_mutex> serialise(m_IdleMutex);
+  std::unique_lock<std::recursive_mutex> serialise(m_IdleMutex, std::defer_lock);
+  if (!Acquire(serialise)) return leave();
   std::unique_ptr<CQVX2Engine> engine;
   {
     CAudioBusyHold hold(this);
+    if (!hold.Held()) return leave();
     m_FloatCallBack0.Forget();
     m_DoubleCallBack0.Forget();
     m_pEngine.swap(engine);

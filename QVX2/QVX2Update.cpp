@@ -81,7 +81,8 @@ void AQVX2::fxIdleInner() {
 
 void AQVX2::UpdateFilters([[maybe_unused]] bool bTakeAudioBusy) {
   XR_TRY
-  std::lock_guard<std::recursive_mutex> serialise(m_IdleMutex);
+  std::unique_lock<std::recursive_mutex> serialise(m_IdleMutex, std::defer_lock);
+  if (!Acquire(serialise)) return;
   CKernelUpdateClient client(*this);
   m_KernelUpdate.Step(client);
   XR_CATCH_VOID
@@ -89,7 +90,8 @@ void AQVX2::UpdateFilters([[maybe_unused]] bool bTakeAudioBusy) {
 
 void AQVX2::CompleteFilterUpdate() {
   XR_TRY
-  std::lock_guard<std::recursive_mutex> serialise(m_IdleMutex);
+  std::unique_lock<std::recursive_mutex> serialise(m_IdleMutex, std::defer_lock);
+  if (!Acquire(serialise)) return;
   const CFlagScope idleBusy(m_bIdleBusy);
   // Bounded: writes from other threads may mark the filters again at any
   // time, and a step that keeps failing must not hold the caller for ever.
@@ -113,9 +115,10 @@ void AQVX2::CompleteFilterUpdate() {
 void AQVX2::EnterIdleSideForOfflineBlock(std::unique_lock<std::recursive_mutex>& idleSide) {
   XR_TRY
   // Waits only for an update to complete, and never when a host renders
-  // from inside an editor event: the idle side may be waiting for that very
-  // frame (a rebuild removes the views first).
-  const bool wait = m_KernelUpdate.IsPending() && !IsCalledBackFromEditorFrame();
+  // from inside an editor event (the idle side may be waiting for that very
+  // frame: a rebuild removes the views first) or in a forked child (the
+  // holder may be a thread the child does not have).
+  const bool wait = m_KernelUpdate.IsPending() && !IsCalledBackFromEditorFrame() && !IsForkedChild();
   if (!(wait ? TryLockFor(idleSide, kOfflineWaitLimit) : idleSide.try_lock())) return;
   if (m_KernelUpdate.IsPending()) CompleteFilterUpdate();
   XR_CATCH_VOID

@@ -100,7 +100,8 @@ TEST(EditorTeardownThreadTest, ClosingTheEffectWhileTheIdleThreadDrawsEndsCleanI
 }
 
 // A host forks with the editor open (to run something apart, in a child);
-// the child closes the effect, or the editor and then the effect, and ends.
+// the child closes the effect, or the editor and then the effect, or idles
+// them first, and ends.
 // It sends nothing on the X connection it shares with the parent and joins
 // no thread of the parent's: it exits 0, and the parent's editor then still
 // draws and takes a drag on the curve, which reaches the host as its edits.
@@ -111,8 +112,15 @@ TEST(EditorForkedChildTest, AChildClosingTheEditorOrTheEffectLeavesTheParentsEdi
   if (!XTestQueryExtension(display, &event, &error, &major, &minor)) GTEST_SKIP() << "no XTEST";
   TempConfigFolder prefs;
   const frametest::RealWindowScope realWindows;  // with the frame's own idle thread
-  for (const bool editorFirst : {false, true}) {
-    SCOPED_TRACE(editorFirst ? "effEditClose, then effClose" : "effClose with the editor open");
+  struct Row {
+    const char* name;
+    std::vector<VstInt32> before;  // the child's requests before effClose
+  };
+  const Row rows[] = {{"effClose with the editor open", {}},
+                      {"effEditClose, then effClose", {effEditClose}},
+                      {"effEditIdle and effIdle, then effClose", {effEditIdle, effIdle}}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
     const Window host = x11test::OpenHostWindow(display, 600, 360);
     auto* effect = new AQVX2(fxtest::RecordingHostCallback);
     Dispatch(*effect, effOpen);
@@ -131,7 +139,7 @@ TEST(EditorForkedChildTest, AChildClosingTheEditorOrTheEffectLeavesTheParentsEdi
       // fork could leave its lock held in the child.
       const CScopedLock betweenPasses(frame->getFrameLock());
       closed = fxtest::InForkedChild([&] {
-        if (editorFirst) Dispatch(*effect, effEditClose);
+        for (const VstInt32 opcode : row.before) Dispatch(*effect, opcode);
         Dispatch(*effect, effClose);
         return 0;
       });

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <memory>
 #include <string>
 #include <thread>
@@ -268,4 +269,57 @@ TEST(IdleWorkerForkTest, AWorkerStartedAgainInAForkedChildIsJoinedByStop) {
   });
   EXPECT_EQ(status, 0) << "Stop returned during the child's pass";
   worker.Stop();
+}
+
+// A host forks (to run something apart) while its audio thread renders the
+// effect, offline (each block holds the idle side) or in real time (each
+// block holds the engine), 20 times each: the child has none of the
+// parent's threads, whose holds stay held there for good, and still closes
+// the inherited effect at once, or after processing blocks and idling it,
+// and exits 0. Not under ThreadSanitizer, which ends a forked child that
+// starts a thread.
+TEST(EffectForkTest, AChildForkedDuringPlayOrRenderProcessesIdlesAndClosesTheEffect) {
+  TempConfigFolder prefs;
+  constexpr int kFrames = 256;
+  const runtest::Stereo input = runtest::Noise(kFrames, 5);
+  for (const VstInt32 level : {kVstProcessLevelOffline, kVstProcessLevelRealtime}) {
+    runtest::ProcessLevel() = level;
+    for (const bool useFirst : {false, true}) {
+      SCOPED_TRACE(std::string(level == kVstProcessLevelOffline ? "offline" : "real time") +
+                   (useFirst ? ", the child processes and idles first" : ", the child closes at once"));
+      AQVX2* fx = OpenInMode(10);
+      AEffect* e = fx->getAeffect();
+      ASSERT_TRUE(IdleWorkDone(fx));
+      // Blocks back to back: nearly every fork meets one under way.
+      std::atomic<bool> stop{false};
+      std::atomic<long> blocks{0};
+      const auto play = [&](int count) {
+        runtest::Stereo in = input, out = runtest::Silence(kFrames);
+        float* ins[2] = {in.l.data(), in.r.data()};
+        float* outs[2] = {out.l.data(), out.r.data()};
+        for (int b = 0; b < count && !stop; ++b, ++blocks) e->processReplacing(e, ins, outs, kFrames);
+      };
+      std::thread audio([&] { play(std::numeric_limits<int>::max()); });
+      int ended = 0;
+      for (int fork = 0; fork < 20; ++fork) {
+        const long before = blocks.load();
+        while (blocks.load() == before) std::this_thread::yield();
+        ended += fxtest::InForkedChild(
+                     [&] {
+                       if (useFirst) {
+                         play(8);
+                         e->dispatcher(e, effIdle, 0, 0, nullptr, 0.0f);
+                       }
+                       e->dispatcher(e, effClose, 0, 0, nullptr, 0.0f);
+                       return 0;
+                     },
+                     5) == 0;
+      }
+      stop = true;
+      audio.join();
+      EXPECT_EQ(ended, 20) << "children that exited 0 (the others hung, ended by their alarm)";
+      e->dispatcher(e, effClose, 0, 0, nullptr, 0.0f);
+    }
+  }
+  runtest::ProcessLevel() = kVstProcessLevelRealtime;
 }
