@@ -174,7 +174,8 @@ class DivuVazize : public AEffGUIEditor, public CControlListener, public XREdito
   // inside an event that uses the views (a text commit), so rebuilds and
   // flips wait for a later idle, as they do during a drag.
   void MaybeCallIdleInner(bool viewsInUse = false);
-  // A drag holds a view of the frame until its release. [user-interface thread]
+  // A drag holds a view of the frame until its release, and an open option
+  // menu until its choice is applied. [user-interface thread]
   bool DragUnderway() const;
   // The deferred work with IdleInner due now, then the effect's idle.
   void ForceCallIdleInner();

@@ -93,8 +93,8 @@ void DivuVazize::MaybeCallIdleInner(bool viewsInUse) {
   if (m_bPendingUpdateUi.exchange(false)) UpdateUi();
 
   // Rebuilds and flips remove views: not under an event that uses them, nor
-  // during a drag, which spans host calls until its release; the first idle
-  // after it serves them.
+  // during a drag or while a menu is open, which span host calls; the first
+  // idle after them serves them.
   const bool viewsHeld = viewsInUse || DragUnderway();
   if (m_bPendingRefresh.load() && effectQuiet && !g_bAmHandlingCarbonEvent.load() && !viewsHeld) {
     m_bPendingRefresh.store(false);
@@ -118,7 +118,7 @@ void DivuVazize::MaybeCallIdleInner(bool viewsInUse) {
   XR_CATCH_VOID
 }
 
-bool DivuVazize::DragUnderway() const { return frame && frame->getMouseCapture(); }
+bool DivuVazize::DragUnderway() const { return frame && (frame->getMouseCapture() || frame->getPopupView()); }
 
 void DivuVazize::CallEffectIdle() {
   XR_TRY

@@ -41,6 +41,7 @@ CFrame::~CFrame() {
   DestroyIdleTimer();
   CScopedLock hold(frameLock);
   prepareClose();
+  endPopup();
   if (pModalView) removeView(pModalView, false);
   pModalView = nullptr;
   if (pasteTarget) pasteTarget->forget();

@@ -34,6 +34,13 @@
 // Visibility. While the window is unmapped or wholly covered the frame draws
 // nothing; when it shows again everything is redrawn.
 //
+// Pop-ups. A pop-up that runs apart from the host's calls (an option menu's
+// list, on a thread of its own) is registered with the frame, which asks it
+// at each pass of the host's events whether it has closed and then has it
+// apply its outcome there, as the press that opened it would have; one per
+// frame. While it is open the editor's presses are dropped: the pop-up's own
+// session sees them (a click outside a menu closes it).
+//
 // Fork. In a child forked while the frame was open, the frame, its window,
 // display connection, idle thread and locks are the parent's
 // (Helpers/ForkedChild.h): the editor sets the frame aside there untouched,
@@ -79,6 +86,21 @@ extern std::atomic<bool> g_bAmHandlingCarbonEvent;
 // Milliseconds without the host's editor-idle call after which the idle
 // thread serves the window's exposes and visibility changes itself.
 inline constexpr unsigned int kHostIdleStaleMs = 200;
+
+// A pop-up registered with a frame (CFrame::beginPopup). [host's thread,
+// under the frame lock]
+class CFramePopup {
+ public:
+  // True once it has closed and its outcome waits.
+  virtual bool popupClosed() const = 0;
+  // With apply, applies a closed pop-up's outcome; without, closes one under
+  // way and applies nothing. Either way what its press opened (an edit
+  // bracket) is closed.
+  virtual void popupEnd(bool apply) = 0;
+
+ protected:
+  ~CFramePopup() = default;
+};
 
 class CFrame : public CViewContainer {
  public:
@@ -186,6 +208,20 @@ class CFrame : public CViewContainer {
   // Ends the tracking when so: the view leaves.
   void endMouseCaptureWithin(CView* view);
 
+  // Pop-ups (see the file comment): `popup` is the view's, which is
+  // remembered while it lasts. One under way ends first, as endPopup does.
+  // [host's thread, under the frame lock]
+  void beginPopup(CView* view, CFramePopup* popup);
+  // The view whose pop-up is under way, or null.
+  CView* getPopupView() const { return pPopupView; }
+  // Ends the pop-up under way without its outcome (its view leaves, the
+  // window goes, the editor closes).
+  void endPopup();
+  // True when view is the pop-up's view or holds it.
+  bool isPopupWithin(CView* view) const;
+  // Ends it when so: the view leaves.
+  void endPopupWithin(CView* view);
+
   // Tells the window whether it wants the keys (a text edit holding the
   // focus is editing); text edits call it when they open or close a field.
   void updateKeyInput();
@@ -253,6 +289,9 @@ class CFrame : public CViewContainer {
   // point in frame coordinates.
   enum class ETracked { kMotion, kIdle, kEnd };
   void sendTracked(const CPoint& framePoint, long buttons, ETracked call);
+  // A closed pop-up's outcome is applied. [host's thread, under the frame lock]
+  void servePopup();
+  void finishPopup(bool apply);
   // Notes an area (frame coordinates) to copy onto the window.
   void addDamage(const CRect& rect);
   // (Re)creates the back buffer at the frame's size, keeping its pixels.
@@ -295,6 +334,8 @@ class CFrame : public CViewContainer {
   long captureHeld = 0;                        // the buttons and modifiers last seen in it
   CPoint lastMousePoint;                       // of the last press, motion or release
   const CPoint* pPressPoint = nullptr;         // the press being handed to the views
+  CView* pPopupView = nullptr;                 // remembered while its pop-up is under way
+  CFramePopup* pPopup = nullptr;               // that pop-up
 
   // Idle thread: stop flag written by the destructor, read by the thread.
   std::thread idleThread;

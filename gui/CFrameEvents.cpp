@@ -46,6 +46,12 @@ void CFrame::handlePlatformEvents() {
   CScopedLock hold(frameLock);
   if (bInEvents || !pPlatform) return;
   const CFlagScope inEvents(bInEvents);
+  // A pop-up that closed since the last pass applies its outcome, as the
+  // press that opened it would have.
+  if (onHost && pPopup && bAlive) {
+    const CFlagScope<std::atomic<bool>> handling(g_bAmHandlingCarbonEvent);
+    servePopup();
+  }
   PlatformEvent event;
   for (;;) {
     if (onHost && !deferredEvents.empty()) {
@@ -112,6 +118,10 @@ void CFrame::handlePlatformEvent(const PlatformEvent& event) {
       break;
     }
     case EPlatformEvent::kMouseDown: {
+      // A closed pop-up's outcome comes before the next click; while one is
+      // open, its session has the clicks.
+      if (pPopup && isOnHostThread()) servePopup();
+      if (pPopup) break;
       CDrawContext* context = createDrawContext();
       mouse(context, where, event.buttons);
       context->forget();
@@ -161,6 +171,7 @@ void CFrame::handlePlatformEvent(const PlatformEvent& event) {
       // and a drag under way ends where it was.
       bAlive = false;
       endMouseCapture();
+      endPopup();
       break;
     case EPlatformEvent::kDragEnter:
     case EPlatformEvent::kDragMove:
@@ -177,6 +188,13 @@ void CFrame::handlePlatformEvent(const PlatformEvent& event) {
 
 namespace {
 constexpr long kMouseButtons = kMouseLeft | kMouseMiddle | kMouseRight;
+
+// True when inner is outer or lies inside it.
+bool IsWithin(CView* inner, const CView* outer) {
+  for (CView* v = inner; v && outer; v = v->getParentView())
+    if (v == outer) return true;
+  return false;
+}
 }  // namespace
 
 void CFrame::beginMouseCapture(CView* view, long buttons) {
@@ -221,15 +239,52 @@ void CFrame::endMouseCapture() {
   sendTracked(captureLast, 0, ETracked::kEnd);
 }
 
-bool CFrame::isMouseCaptureWithin(CView* view) const {
-  for (CView* v = pMouseCapture; v && view; v = v->getParentView())
-    if (v == view) return true;
-  return false;
-}
+bool CFrame::isMouseCaptureWithin(CView* view) const { return IsWithin(pMouseCapture, view); }
 
 void CFrame::endMouseCaptureWithin(CView* view) {
   CScopedLock hold(frameLock);
   if (isMouseCaptureWithin(view)) endMouseCapture();
+}
+
+void CFrame::beginPopup(CView* view, CFramePopup* popup) {
+  CScopedLock hold(frameLock);
+  finishPopup(false);
+  if (!view || !popup) return;
+  view->remember();
+  pPopupView = view;
+  pPopup = popup;
+}
+
+void CFrame::finishPopup(bool apply) {
+  CFramePopup* popup = pPopup;
+  CView* view = pPopupView;
+  if (!popup) return;
+  // Taken out before the call: the outcome's handlers may open another
+  // pop-up or remove views.
+  pPopup = nullptr;
+  pPopupView = nullptr;
+  try {
+    popup->popupEnd(apply);
+  } catch (...) {
+    HandleException(__PRETTY_FUNCTION__);
+  }
+  view->forget();
+}
+
+void CFrame::servePopup() {
+  if (pPopup && pPopup->popupClosed()) finishPopup(true);
+}
+
+void CFrame::endPopup() {
+  CScopedLock hold(frameLock);
+  finishPopup(false);
+}
+
+bool CFrame::isPopupWithin(CView* view) const { return IsWithin(pPopupView, view); }
+
+void CFrame::endPopupWithin(CView* view) {
+  CScopedLock hold(frameLock);
+  if (isPopupWithin(view)) finishPopup(false);
 }
 
 bool CFrame::dispatchTracked(const PlatformEvent& event) {

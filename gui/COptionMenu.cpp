@@ -8,6 +8,7 @@
 #include "Helpers/Assert.h"
 #include "gui/CBitmap.h"
 #include "gui/CDrawContext.h"
+#include "gui/COptionMenuPopup.h"
 
 XR_REGISTER_SOURCE_FILE("gui/COptionMenu.cpp");
 
@@ -43,6 +44,9 @@ COptionMenu::COptionMenu(const CRect& rect, CControlListener* l, long t, CBitmap
 }
 
 COptionMenu::~COptionMenu() {
+  // The frame remembers a menu while its pop-up runs, so one runs here only
+  // for a menu that never was in a frame's care: it closes unchosen.
+  delete menuRun;
   removeAllEntry();
   if (bgWhenClick) bgWhenClick->forget();
 }
@@ -260,8 +264,6 @@ void COptionMenu::draw(CDrawContext* context) {
   else
     drawText(context, nullptr);
 }
-
-void COptionMenu::looseFocus(CDrawContext*) { platformMenu = nullptr; }
 
 bool COptionMenu::isTypeOf(const char* type) const {
   if (type && std::strcmp(type, "COptionMenu") == 0) return true;

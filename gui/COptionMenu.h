@@ -13,16 +13,25 @@
 // Every operation that takes an index does nothing and returns false (or -1)
 // for an index outside the entries. At most 1024 entries.
 //
-// Thread contract: user-interface thread only; a click blocks in the pop-up
-// menu's modal loop until the user has chosen.
+// A click opens the edit bracket and the pop-up menu and returns: the menu
+// runs on a thread of its own (CPopupMenuRun), and the frame hands its choice
+// back at its next pass of the host's events (CFrame::beginPopup), where the
+// chosen menu's value is set, the listener told and the bracket closed, as
+// within the click; a dismissed menu only closes the bracket. The pop-up
+// closes without a choice, and the bracket with it, when the control leaves
+// its frame, the window goes or the editor closes.
+//
+// Thread contract: user-interface thread only.
 #pragma once
 
+#include "gui/CFrame.h"
 #include "gui/CParamDisplay.h"
 
 class COptionMenuScheme;
+class CPopupMenuRun;
 struct CPopupMenuTree;
 
-class COptionMenu : public CParamDisplay {
+class COptionMenu : public CParamDisplay, private CFramePopup {
  public:
   // Both bitmaps are remembered; bgWhenClick is shown while the menu is open.
   COptionMenu(const CRect& size, CControlListener* listener, long tag, CBitmap* background = nullptr,
@@ -56,8 +65,8 @@ class COptionMenu : public CParamDisplay {
 
   void draw(CDrawContext* context) override;
   void mouse(CDrawContext* context, CPoint& where, long buttons = -1) override;
-  void looseFocus(CDrawContext* context = nullptr) override;
-  // Pops up the menu and runs it (see the file comment).
+  // Pops up the menu (see the file comment); a pop-up of the frame under way
+  // ends first.
   void takeFocus(CDrawContext* context = nullptr) override;
   // The entry at the value truncated becomes current (ignored outside the
   // entries); with kStyleMultipleCheck its check mark toggles.
@@ -75,12 +84,11 @@ class COptionMenu : public CParamDisplay {
   // Builds this menu and its sub-menus into `tree`; its index there, or -1.
   // offsetIdx grows by the number of entries.
   int appendItems(CPopupMenuTree& tree, long& offsetIdx);
-  // Ends the built menus of this menu and its sub-menus.
-  void removeItems();
   long getLastResult() const { return lastResult; }
   long getLastButton() const { return lastButton; }
   long getMenuID() const { return menuID; }
-  bool isMenuShown() const { return platformMenu != nullptr; }
+  // From the click until its choice is applied or the pop-up ends unchosen.
+  bool isMenuShown() const { return menuRun != nullptr; }
 
  protected:
   // Grow the entry and check arrays, or the sub-menu array, to at least nb
@@ -93,8 +101,13 @@ class COptionMenu : public CParamDisplay {
   int appendItemsAt(CPopupMenuTree& tree, long& offsetIdx, int depth);
   // The entry's text for the control: the prefix's characters skipped.
   const char* shownText(long index) const;
+  // The frame's pop-up hooks.
+  bool popupClosed() const override;
+  void popupEnd(bool apply) override;
+  // What the pop-up's result (as RunPopupMenu's) does.
+  void applyChoice(long result);
 
-  CPopupMenuTree* platformMenu = nullptr;  // while shown
+  CPopupMenuRun* menuRun = nullptr;  // while shown
   char** entries = nullptr;
   COptionMenu** subMenus = nullptr;
   bool* checks = nullptr;

@@ -39,14 +39,15 @@ class CMenuTracker {
   CMenuTracker(const CMenuTracker&) = delete;
   CMenuTracker& operator=(const CMenuTracker&) = delete;
 
-  long Run(long left, long top, long itemAtPoint, long minWidth) {
+  long Run(long left, long top, long itemAtPoint, long minWidth, const std::atomic<bool>* stop) {
     if (!Open(0, left, top, itemAtPoint, minWidth)) return 0;
     PopupEvent event;
-    for (;;) {
-      if (!m_Session.WaitEvent(event, -1)) continue;
+    while (!(stop && stop->load())) {
+      if (!m_Session.WaitEvent(event, stop ? kPopupStopCheckMs : -1)) continue;
       long result = 0;
       if (Handle(event, result)) return result;
     }
+    return 0;
   }
 
  private:
@@ -282,9 +283,9 @@ class CMenuTracker {
 
 }  // namespace
 
-long RunPopupMenu(CPlatformPopup& session, const CPopupMenuTree& tree, long left, long top,
-                  long itemAtPoint, long minWidth) {
+long RunPopupMenu(CPlatformPopup& session, const CPopupMenuTree& tree, long left, long top, long itemAtPoint,
+                  long minWidth, const std::atomic<bool>* stop) {
   if (tree.menus.empty() || tree.menus[0].items.empty()) return 0;
   CMenuTracker tracker(session, tree);
-  return tracker.Run(left, top, itemAtPoint, minWidth);
+  return tracker.Run(left, top, itemAtPoint, minWidth, stop);
 }

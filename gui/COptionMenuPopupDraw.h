@@ -1,6 +1,7 @@
 // Drawing of one pop-up menu into a drawing context (see COptionMenuPopup.h).
 //
-// [user-interface thread]
+// [any thread] The menu's thread draws into contexts of its own, on image
+// surfaces of its own.
 #pragma once
 
 #include "gui/COptionMenuPopup.h"

@@ -1,7 +1,8 @@
-// The option menu's click: building its pop-up menus, placing them at the
-// control, running them and handing the choice to the menu that holds it.
-#include <algorithm>
+// The option menu's click: building its pop-up menus, starting their run at
+// the control, and handing the choice to the menu that holds it when the
+// frame asks.
 #include <cstring>
+#include <utility>
 
 #include "Helpers/Assert.h"
 #include "gui/CBitmap.h"
@@ -10,7 +11,6 @@
 #include "gui/COptionMenu.h"
 #include "gui/COptionMenuEntry.h"
 #include "gui/COptionMenuPopup.h"
-#include "platform/PlatformPopup.h"
 
 XR_REGISTER_SOURCE_FILE("gui/COptionMenuTrack.cpp");
 
@@ -84,17 +84,13 @@ int COptionMenu::appendItemsAt(CPopupMenuTree& tree, long& offsetIdx, int depth)
   return self;
 }
 
-void COptionMenu::removeItems() {
-  for (long i = 0; i < nbSubMenus; ++i)
-    if (subMenus[i]) subMenus[i]->removeItems();
-  platformMenu = nullptr;
-}
-
 void COptionMenu::mouse(CDrawContext* context, CPoint&, long buttons) {
   if (!bMouseEnabled || !pParentFrame || !context) return;
   lastButton = buttons = resolveButtons(context, buttons);
   if (modifierClickTaken(context, buttons)) return;
   if (!(lastButton & (kMouseLeft | kMouseRight | kModifierControl))) return;
+  // A pop-up under way ends, and its bracket closes, before this one opens.
+  pParentFrame->endPopup();
 
   if (bgWhenClick) {
     char text[kParamDisplayTextSize] = {0};
@@ -113,8 +109,9 @@ void COptionMenu::mouse(CDrawContext* context, CPoint&, long buttons) {
   takeFocus(context);
 }
 
-void COptionMenu::takeFocus(CDrawContext* context) {
+void COptionMenu::takeFocus(CDrawContext*) {
   if (!pParentFrame) return;
+  pParentFrame->endPopup();
   lastResult = -1;
   lastMenu = nullptr;
 
@@ -137,52 +134,50 @@ void COptionMenu::takeFocus(CDrawContext* context) {
     return;
   }
 
-  std::unique_ptr<CPlatformPopup> session = CreatePlatformPopup(pParentFrame->getSystemWindow());
+  CPopupMenuTree tree;
+  long offsetIdx = 0;
+  appendItems(tree, offsetIdx);
+  CPopupMenuPlacement placement;
+  placement.left = x + size.left;
+  placement.top = y + ((style & kStylePopup) ? size.top : size.bottom);
+  placement.minWidth = size.width();
+  placement.current = currentIndex;
+  setDirty(false);
+  menuRun = new CPopupMenuRun(pParentFrame->getSystemWindow(), std::move(tree), placement);
+  pParentFrame->beginPopup(this, this);
+}
+
+bool COptionMenu::popupClosed() const {
   long result = 0;
-  if (session) {
-    int left = static_cast<int>(x + size.left);
-    int top = static_cast<int>(y + ((style & kStylePopup) ? size.top : size.bottom));
-    session->HostToScreen(left, top);
+  return !menuRun || menuRun->Closed(result);
+}
 
-    CPopupMenuTree tree;
-    long offsetIdx = 0;
-    appendItems(tree, offsetIdx);
-    platformMenu = &tree;
-    const long menuHeight = LayoutPopupMenu(tree.menus[0], size.width()).height;
-    const long screenBottom = session->ScreenArea().bottom;
-    const long itemHeight = (menuHeight + nbEntries - 1) / nbEntries;
-    setDirty(false);
+void COptionMenu::popupEnd(bool apply) {
+  long result = 0;
+  if (!menuRun || !apply || !menuRun->Closed(result)) result = 0;
+  // A run under way closes its menus and its thread ends here.
+  delete menuRun;
+  menuRun = nullptr;
+  applyChoice(result);
+}
 
-    long itemAtPoint = 0;
-    long popTop = top;
-    if (menuHeight + top < screenBottom - itemHeight / 2) {
-      itemAtPoint = 0;
-    } else if (screenBottom > itemHeight * nbEntries) {
-      popTop = screenBottom - menuHeight - itemHeight;
-    } else {
-      itemAtPoint = std::min(nbEntries, currentIndex + 2) - 1;
-    }
-    result = RunPopupMenu(*session, tree, left, popTop, itemAtPoint, size.width());
-    session.reset();
-    removeItems();
-  }
+void COptionMenu::applyChoice(long result) {
   lastResult = static_cast<short>((result & 0xFFFF) - 1);
-
   if (bgWhenClick) setDirty(true);
+  if (!pParentFrame) return;
 
   long chosenMenu = (result >> 16) & 0xFFFF;
   if (chosenMenu != 0) {
-    CDrawContext* own = nullptr;
-    if (!context) context = own = pParentFrame->createDrawContext();
+    CDrawContext* context = pParentFrame->createDrawContext();
     long idxInMenu = -1;
     if (COptionMenu* menu = getItemMenu(lastResult, idxInMenu, chosenMenu)) {
       lastMenu = menu;
       menu->setValue(static_cast<float>(lastResult));
       if (listener) listener->valueChanged(context, lastMenu);
     }
-    if (own) own->forget();
+    context->forget();
   }
 
-  pParentFrame->setFocusView(nullptr);
+  if (pParentFrame->getFocusView() == this) pParentFrame->setFocusView(nullptr);
   endEdit();
 }

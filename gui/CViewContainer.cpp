@@ -112,9 +112,12 @@ void CViewContainer::deleteNode(CCView* node) {
 }
 
 void CViewContainer::removeView(CView* view, const bool& withForget) {
-  // A drag on the view (or inside it) ends while its place is still known,
-  // before the list is searched: its end may change the list.
-  if (pParentFrame && view) pParentFrame->endMouseCaptureWithin(view);
+  // A drag or pop-up of the view (or inside it) ends while its place is
+  // still known, before the list is searched: its end may change the list.
+  if (pParentFrame && view) {
+    pParentFrame->endMouseCaptureWithin(view);
+    pParentFrame->endPopupWithin(view);
+  }
   const CScopedLockPair hold(FrameLockOf(pParentFrame), lock);
   if (pParentFrame && view && pParentFrame->getFocusView() == view)
     pParentFrame->setFocusView(nullptr);
@@ -129,16 +132,20 @@ void CViewContainer::removeView(CView* view, const bool& withForget) {
 
 void CViewContainer::removeAll(const bool& withForget) {
   const CScopedLock frameFirst(FrameLockOf(pParentFrame));
-  // A drag on a child (or inside one) ends while its place is still known;
-  // its end may change this list, which is walked afresh after it.
-  if (pParentFrame && pParentFrame->getMouseCapture()) {
-    bool within = false;
+  // A drag or pop-up of a child (or inside one) ends while its place is
+  // still known; its end may change this list, which is walked afresh after.
+  if (pParentFrame && (pParentFrame->getMouseCapture() || pParentFrame->getPopupView())) {
+    bool capture = false;
+    bool popup = false;
     {
       CScopedLock hold(lock);
-      for (CCView* node = pFirstView; node && !within; node = node->pNext)
-        within = pParentFrame->isMouseCaptureWithin(node->pView);
+      for (CCView* node = pFirstView; node; node = node->pNext) {
+        capture = capture || pParentFrame->isMouseCaptureWithin(node->pView);
+        popup = popup || pParentFrame->isPopupWithin(node->pView);
+      }
     }
-    if (within) pParentFrame->endMouseCapture();
+    if (capture) pParentFrame->endMouseCapture();
+    if (popup) pParentFrame->endPopup();
   }
   RemoveAllChildren(withForget);
 }

@@ -2,22 +2,32 @@
 
 #include <cairo.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstring>
+#include <thread>
 #include <utility>
 
 namespace {
-// Set by the test before it opens a menu; read on the same thread.
+// Set by the test while no menu runs; read by the menu threads, which start
+// after it.
 CHeadlessPopup::Script g_Script;
-int g_nSessions = 0;
+// Counted by the menu threads, read by the test.
+std::atomic<int> g_nSessions{0};
+std::atomic<int> g_nAlive{0};
 
 std::unique_ptr<CPlatformPopup> MakeHeadlessPopup(void* hostWindow) {
-  ++g_nSessions;
+  g_nSessions.fetch_add(1);
   return std::make_unique<CHeadlessPopup>(hostWindow, g_Script);
 }
 }  // namespace
 
 CHeadlessPopup::CHeadlessPopup(void* hostWindow, Script script)
-    : m_pHostWindow(hostWindow), m_Script(std::move(script)) {}
+    : m_pHostWindow(hostWindow), m_Script(std::move(script)) {
+  g_nAlive.fetch_add(1);
+}
+
+CHeadlessPopup::~CHeadlessPopup() { g_nAlive.fetch_sub(1); }
 
 bool CHeadlessPopup::HostToScreen(int& x, int& y) {
   x += m_nHostX;
@@ -57,10 +67,15 @@ void CHeadlessPopup::Present(int id, cairo_surface_t* image) {
   ++window.presents;
 }
 
-bool CHeadlessPopup::WaitEvent(PopupEvent& event, int) {
+bool CHeadlessPopup::WaitEvent(PopupEvent& event, int timeoutMs) {
   if (m_Events.empty() && m_Script) {
     ++m_nScriptRuns;
+    m_bHold = false;
     m_Script(*this);
+  }
+  if (m_Events.empty() && m_bHold) {
+    if (timeoutMs != 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return false;
   }
   if (m_Events.empty()) {
     event = PopupEvent();
@@ -126,9 +141,11 @@ uint32_t CHeadlessPopup::PixelAt(int id, int x, int y) const {
 }
 
 void UseHeadlessPopups(CHeadlessPopup::Script script) {
-  g_nSessions = 0;
+  g_nSessions.store(0);
   g_Script = std::move(script);
   SetPlatformPopupFactoryForTesting(g_Script ? MakeHeadlessPopup : nullptr);
 }
 
-int HeadlessPopupSessions() { return g_nSessions; }
+int HeadlessPopupSessions() { return g_nSessions.load(); }
+
+int HeadlessPopupSessionsAlive() { return g_nAlive.load(); }

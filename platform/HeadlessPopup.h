@@ -3,9 +3,12 @@
 // events that the script queues. The script runs whenever the session is
 // asked for an event and has none left; it sees the windows opened so far
 // (their areas and presented pixels) and may queue more. A session whose
-// script queues nothing is cancelled, so a modal loop always ends.
+// script queues nothing is cancelled, so a menu always ends, unless the
+// script holds it (Hold): then the wait times out without an event and the
+// script is asked again at the next one.
 //
-// Thread contract: as CPlatformPopup; the script runs on the session's thread.
+// Thread contract: as CPlatformPopup; the script runs on the session's thread
+// (the menu's), and UseHeadlessPopups is called while no menu runs.
 #pragma once
 
 #include <cstdint>
@@ -26,6 +29,7 @@ class CHeadlessPopup final : public CPlatformPopup {
   using Script = std::function<void(CHeadlessPopup&)>;
 
   CHeadlessPopup(void* hostWindow, Script script);
+  ~CHeadlessPopup() override;
 
   PlatformRect ScreenArea() override { return m_Screen; }
   bool HostToScreen(int& x, int& y) override;
@@ -40,6 +44,9 @@ class CHeadlessPopup final : public CPlatformPopup {
   void QueuePress(int x, int y, long buttons = kPlatformLeft);
   void QueueRelease(int x, int y, long buttons = 0);
   void QueueKey(int character, unsigned char virt = 0, unsigned char modifier = 0);
+  // No event yet: this wait times out (after at most a millisecond) instead
+  // of cancelling the session.
+  void Hold() { m_bHold = true; }
   void SetScreen(const PlatformRect& area) { m_Screen = area; }
   // Where the host window's (0, 0) lies on the screen.
   void SetHostOrigin(int x, int y) {
@@ -64,10 +71,13 @@ class CHeadlessPopup final : public CPlatformPopup {
   std::vector<Window> m_Windows;
   std::deque<PopupEvent> m_Events;
   int m_nScriptRuns = 0;
+  bool m_bHold = false;
 };
 
 // Every pop-up session from now on is a headless one running `script`; an
 // empty script restores the X11 sessions.
 void UseHeadlessPopups(CHeadlessPopup::Script script);
-// Sessions made so far since the last UseHeadlessPopups.
+// Sessions made so far since the last UseHeadlessPopups, and those of them
+// not yet destroyed. [any thread]
 int HeadlessPopupSessions();
+int HeadlessPopupSessionsAlive();

@@ -2,7 +2,8 @@
 // on the screen (above every other window, not managed by the window manager)
 // that show an image, and the pointer and keyboard while they are up. The
 // toolkit's option menu draws its menus into images, places them with these
-// windows and runs its modal selection loop on the events reported here.
+// windows and runs its selection loop, on a thread of its own, on the events
+// reported here.
 //
 // Implementations: X11 (X11Popup.cpp: override-redirect windows on a display
 // connection of their own, with pointer and keyboard grabs) and a headless one
@@ -10,9 +11,11 @@
 //
 // Coordinates are screen pixels: (0, 0) at the top-left of the screen.
 //
-// Thread contract: a session is made, used and destroyed on one thread (the
-// host's user-interface thread, inside the frame's event handling); sessions
-// never share state.
+// Thread contract: a session is made, used and destroyed on one thread (an
+// option menu's menu thread, gui/COptionMenuPopup.h); sessions never share
+// state, nor use the editor's window or its connection. WaitEvent with a timeout returns within it (give or take
+// one pass over the events that came), so that the thread can look for a
+// request to stop between two waits.
 #pragma once
 
 #include <memory>

@@ -2,9 +2,15 @@
 // the pop-up menus built from them.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstring>
+#include <memory>
 #include <string>
+#include <thread>
 
+#include "TextTestSupport.h"
+#include "framework/FrameworkTestSupport.h"
 #include "gui/COptionMenu.h"
 #include "gui/COptionMenuPopup.h"
 
@@ -274,4 +280,62 @@ TEST(OptionMenuModelTest, AMenuInsideItselfStopsNesting) {
   EXPECT_LE(tree.menus.size(), 16u);
   EXPECT_EQ(tree.menus.back().items[1].kind, CPopupMenuItem::kDisabled) << "the innermost cannot open again";
   menu->removeAllEntry();  // breaks the cycle of references
+}
+
+TEST(OptionMenuModelTest, APopupRunOnItsThreadOutlivesTheMenuThatBuiltIt) {
+  std::atomic<bool> choose{false};
+  UseHeadlessPopups([&](CHeadlessPopup& popup) {
+    if (!choose.load()) return popup.Hold();
+    popup.QueueKey(0, texttest::kVirtEnd);
+    popup.QueueKey(0, texttest::kVirtReturn);
+  });
+  long id = 0;
+  std::unique_ptr<CPopupMenuRun> run;
+  {
+    Menu menu;
+    menu->addEntry(T("a"));
+    menu->addEntry(T("b"));
+    menu->addEntry(T("c"));
+    CPopupMenuTree tree;
+    long offset = 0;
+    menu->appendItems(tree, offset);
+    id = menu->getMenuID();
+    run = std::make_unique<CPopupMenuRun>(nullptr, std::move(tree), CPopupMenuPlacement{});
+  }
+  long result = -1;
+  EXPECT_FALSE(run->Closed(result)) << "held open";
+  EXPECT_EQ(result, -1);
+  choose = true;
+  EXPECT_TRUE(texttest::Eventually([&] { return run->Closed(result); }));
+  EXPECT_EQ(result, (id << 16) | 3) << "the third item of the menu that went";
+  EXPECT_EQ(HeadlessPopupSessionsAlive(), 0) << "the session goes before the choice is handed over";
+  run.reset();
+  UseHeadlessPopups(nullptr);
+}
+
+TEST(OptionMenuModelTest, APopupRunLeftInAForkedChildIsSetAsideUnjoined) {
+  std::atomic<int> waits{0};
+  UseHeadlessPopups([&](CHeadlessPopup& popup) {
+    waits.fetch_add(1);
+    popup.Hold();
+  });
+  CPopupMenuTree tree;
+  tree.menus.resize(1);
+  tree.menus[0].items.resize(2);
+  auto run = std::make_unique<CPopupMenuRun>(nullptr, std::move(tree), CPopupMenuPlacement{});
+  // Forked while the menu's thread waits, allocating nothing.
+  ASSERT_TRUE(texttest::Eventually([&] { return waits.load() >= 3; }));
+  // The child's first thread gets the id of the parent's menu thread: a join
+  // of that would wait for it, and then it could not be joined again.
+  EXPECT_EQ(fxtest::InForkedChild([&] {
+              std::thread own([] { std::this_thread::sleep_for(std::chrono::milliseconds(300)); });
+              run.reset();
+              own.join();
+              return 0;
+            }),
+            0)
+      << "the child's run let the parent's thread be";
+  run.reset();
+  EXPECT_EQ(HeadlessPopupSessionsAlive(), 0);
+  UseHeadlessPopups(nullptr);
 }

@@ -3,7 +3,10 @@
 // dismissed menu leaves.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <functional>
+#include <thread>
 
 #include "TextTestSupport.h"
 #include "gui/COptionMenu.h"
@@ -87,6 +90,100 @@ TEST_F(OptionMenuPopupTest, ReleaseOverAnEntryChoosesIt) {
   EXPECT_EQ(fixture.editor->brackets, (std::vector<std::string>{"+7", "-7"}));
   EXPECT_EQ(fixture.frame->getFocusView(), nullptr);
   EXPECT_FALSE(menu->isMenuShown());
+}
+
+TEST_F(OptionMenuPopupTest, PressReturnsWithTheMenuOpenAndItsThreadsChoiceIsAppliedOnceAtTheNextPass) {
+  std::atomic<bool> choose{false};
+  std::atomic<int> waits{0};
+  UseHeadlessPopups([&](CHeadlessPopup& popup) {
+    if (!choose.load()) {
+      waits.fetch_add(1);
+      return popup.Hold();
+    }
+    popup.QueueKey(0, kVirtEnd);
+    popup.QueueKey(0, kVirtReturn);
+  });
+  fixture.Press(30, 40);
+  EXPECT_TRUE(menu->isMenuShown()) << "the press returned with the menu open";
+  EXPECT_EQ(fixture.frame->getPopupView(), menu);
+  // The opening click's release, passes while the menu waits, and another
+  // click on the editor: the menu's session has the clicks.
+  ASSERT_TRUE(Eventually([&] { return waits.load() > 0; }));
+  fixture.Release(30, 40);
+  fixture.Press(30, 40);
+  fixture.Release(30, 40);
+  EXPECT_EQ(HeadlessPopupSessions(), 1);
+  EXPECT_EQ(fixture.editor->brackets, (std::vector<std::string>{"+7"}));
+
+  choose = true;
+  // The menu's thread destroys its session before it hands the choice over,
+  // and only a pass of the host's events applies it.
+  ASSERT_TRUE(Eventually([] { return HeadlessPopupSessionsAlive() == 0; }));
+  EXPECT_TRUE(listener.heard.empty());
+  fixture.SettleMenus();
+  for (int i = 0; i < 3; ++i) fixture.editor->idle();
+  ASSERT_EQ(listener.heard.size(), 1u);
+  EXPECT_EQ(listener.heard[0].thread, std::this_thread::get_id()) << "told on the host's thread";
+  EXPECT_FLOAT_EQ(listener.heard[0].value, 2.0f);
+  EXPECT_EQ(menu->getCurrent(), 2);
+  EXPECT_EQ(fixture.editor->brackets, (std::vector<std::string>{"+7", "-7"}));
+  EXPECT_FALSE(menu->isMenuShown());
+}
+
+// A menu held open is cut short by what takes its control, window or editor
+// away: its session and thread end at once, nothing is chosen, and the
+// bracket its press opened closes once.
+TEST(OptionMenuPopupCutTest, ControlOrWindowOrEditorGoingEndsTheMenusThreadUnchosen) {
+  struct Cut {
+    const char* name;
+    void (*cut)(FrameFixture&, COptionMenu*);
+    bool menuStays;
+  };
+  const Cut cuts[] = {
+      {"the control removed",
+       [](FrameFixture&, COptionMenu* m) { static_cast<CViewContainer*>(m->getParentView())->removeView(m); }, false},
+      {"its container removed", [](FrameFixture& f, COptionMenu* m) { f.frame->removeView(m->getParentView()); },
+       false},
+      {"the window destroyed",
+       [](FrameFixture& f, COptionMenu*) {
+         f.window->Queue(frametest::MakeEvent(EPlatformEvent::kDestroyed));
+         f.editor->idle();
+       },
+       true},
+      {"the editor closed", [](FrameFixture& f, COptionMenu*) { f.editor->close(); }, false},
+  };
+  for (const Cut& c : cuts) {
+    SCOPED_TRACE(c.name);
+    FrameFixture fixture;
+    RecordingListener listener;
+    CViewContainer* box = new CViewContainer(CRect(0, 0, kFrameWidth, kFrameHeight), fixture.frame);
+    fixture.frame->addView(box);
+    COptionMenu* menu = new COptionMenu(kMenuRect, &listener, 7, nullptr, nullptr, 0);
+    menu->addEntry(T("Low"));
+    menu->addEntry(T("High"));
+    box->addView(menu);
+    menu->remember();  // for the checks after a removal
+    const long held = menu->getNbReference();
+    std::atomic<int> waits{0};
+    // Held open for good: only the cut ends it.
+    UseHeadlessPopups([&](CHeadlessPopup& popup) {
+      waits.fetch_add(1);
+      popup.Hold();
+    });
+    fixture.Press(30, 40);
+    ASSERT_TRUE(Eventually([&] { return waits.load() >= 3; })) << "the menu waits on its thread";
+
+    c.cut(fixture, menu);
+    EXPECT_EQ(HeadlessPopupSessionsAlive(), 0) << "the session went with its thread";
+    EXPECT_FALSE(menu->isMenuShown());
+    for (int i = 0; i < 3 && c.menuStays; ++i) fixture.editor->idle();
+    EXPECT_TRUE(listener.heard.empty());
+    EXPECT_EQ(menu->getCurrent(), 0);
+    EXPECT_EQ(menu->getLastResult(), -1);
+    EXPECT_EQ(fixture.editor->brackets, (std::vector<std::string>{"+7", "-7"}));
+    EXPECT_EQ(menu->getNbReference(), c.menuStays ? held : 1) << "the frame forgot it";
+    menu->forget();
+  }
 }
 
 TEST_F(OptionMenuPopupTest, MenuOpensBelowTheControlWithItsFirstEntryAtTheControlsCorner) {

@@ -3,8 +3,10 @@
 // hears, and helpers that click and type through the frame's event path.
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "gui/CControl.h"
@@ -38,15 +40,17 @@ class BracketEditor : public frametest::FrameEditor {
   std::vector<std::string> brackets;
 };
 
-// Records every valueChanged: the control and its value at that moment.
+// Records every valueChanged: the control, its value at that moment and the
+// thread that told it.
 class RecordingListener : public CControlListener {
  public:
   struct Heard {
     CControl* control;
     float value;
+    std::thread::id thread;
   };
   void valueChanged(CDrawContext*, CControl* control) override {
-    heard.push_back({control, control->getValue()});
+    heard.push_back({control, control->getValue(), std::this_thread::get_id()});
     if (onChange) onChange(control);
   }
   long controlModifierClicked(CDrawContext*, CControl*, long button) override {
@@ -92,10 +96,16 @@ class FrameFixture {
     window->Queue(frametest::MakeEvent(EPlatformEvent::kMouseUp, static_cast<int>(x), static_cast<int>(y), 0));
     editor->idle();
   }
+  // A click; a menu it opens runs to its end (the script's) and its choice
+  // is applied.
   void Click(long x, long y, long buttons = kMouseLeft) {
     Press(x, y, buttons);
     Release(x, y);
+    SettleMenus();
   }
+  // The host's passes until no pop-up is under way (a menu runs on a thread
+  // of its own and hands its choice to the next pass), for at most 10 s.
+  void SettleMenus();
   // A key through the window (the frame's key path).
   void Key(int character, unsigned char virt = 0, unsigned char modifier = 0) {
     PlatformEvent event = frametest::MakeEvent(EPlatformEvent::kKeyDown);
@@ -116,6 +126,22 @@ class FrameFixture {
   CFrame* frame = nullptr;
   CHeadlessWindow* window = nullptr;
 };
+
+// Waits up to 10 s for `done` to hold (a menu's thread to get somewhere).
+template <class Done>
+bool Eventually(Done done) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!done() && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  return done();
+}
+
+inline void FrameFixture::SettleMenus() {
+  Eventually([this] {
+    if (frame->getPopupView()) editor->idle();
+    return frame->getPopupView() == nullptr;
+  });
+}
 
 // VST virtual keys used by the tests.
 enum : unsigned char {
