@@ -38,8 +38,9 @@
 // list, on a thread of its own) is registered with the frame, which asks it
 // at each pass of the host's events whether it has closed and then has it
 // apply its outcome there, as the press that opened it would have; one per
-// frame. While it is open the editor's presses are dropped: the pop-up's own
-// session sees them (a click outside a menu closes it).
+// frame. Once its session holds the pointer the editor sees no presses; one
+// that still reaches the editor (delivered with the opening click, before the
+// pop-up showed) closes it as a click outside it does, and is used up.
 //
 // Fork. In a child forked while the frame was open, the frame, its window,
 // display connection, idle thread and locks are the parent's
@@ -93,8 +94,8 @@ class CFramePopup {
  public:
   // True once it has closed and its outcome waits.
   virtual bool popupClosed() const = 0;
-  // With apply, applies a closed pop-up's outcome; without, closes one under
-  // way and applies nothing. Either way what its press opened (an edit
+  // Closes it if still under way; with apply, applies the outcome it had
+  // reached, without, nothing. Either way what its press opened (an edit
   // bracket) is closed.
   virtual void popupEnd(bool apply) = 0;
 

@@ -118,9 +118,13 @@ void CFrame::handlePlatformEvent(const PlatformEvent& event) {
       break;
     }
     case EPlatformEvent::kMouseDown: {
-      // A closed pop-up's outcome comes before the next click; while one is
-      // open, its session has the clicks.
-      if (pPopup && isOnHostThread()) servePopup();
+      // A closed pop-up's outcome comes before the next click. A click on
+      // the editor while one is open closes it, as outside its own windows.
+      if (pPopup && isOnHostThread()) {
+        const bool open = !pPopup->popupClosed();
+        finishPopup(true);
+        if (open) break;
+      }
       if (pPopup) break;
       CDrawContext* context = createDrawContext();
       mouse(context, where, event.buttons);

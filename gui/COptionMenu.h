@@ -19,7 +19,8 @@
 // chosen menu's value is set, the listener told and the bracket closed, as
 // within the click; a dismissed menu only closes the bracket. The pop-up
 // closes without a choice, and the bracket with it, when the control leaves
-// its frame, the window goes or the editor closes.
+// its frame, the window goes, the editor closes or a click reaches the
+// editor before the pop-up took the pointer.
 //
 // Thread contract: user-interface thread only.
 #pragma once

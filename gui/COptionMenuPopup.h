@@ -92,10 +92,7 @@ struct CPopupMenuPlacement {
 class CPopupMenuRun {
  public:
   CPopupMenuRun(void* hostWindow, CPopupMenuTree tree, const CPopupMenuPlacement& placement);
-  // A run under way closes its menus without a choice: the thread sees the
-  // request within kPopupStopCheckMs (plus a drawing under way) and is joined.
-  // In a process forked from the one that made the run the thread and the
-  // session are the parent's: the thread is set aside, the session untouched.
+  // Ends the run as End does.
   ~CPopupMenuRun();
   CPopupMenuRun(const CPopupMenuRun&) = delete;
   CPopupMenuRun& operator=(const CPopupMenuRun&) = delete;
@@ -104,6 +101,12 @@ class CPopupMenuRun {
   // session or thread to be had); result is the choice as RunPopupMenu
   // returns it.
   bool Closed(long& result) const;
+  // Closes menus still open without a choice (the thread sees the request
+  // within kPopupStopCheckMs, plus a drawing under way), joins the thread and
+  // returns the choice made before, or 0. In a process forked from the one
+  // that made the run the thread and the session are the parent's: the
+  // thread is set aside, the session untouched, and 0 returned.
+  long End();
 
  private:
   void Main();

@@ -48,14 +48,19 @@ CPopupMenuRun::CPopupMenuRun(void* hostWindow, CPopupMenuTree tree, const CPopup
   }
 }
 
-CPopupMenuRun::~CPopupMenuRun() {
-  if (!m_Thread.joinable()) return;
-  if (m_Process.IsForkedChild()) {
-    SetThreadAside(m_Thread);
-    return;
+CPopupMenuRun::~CPopupMenuRun() { End(); }
+
+long CPopupMenuRun::End() {
+  if (m_Thread.joinable()) {
+    if (m_Process.IsForkedChild()) {
+      SetThreadAside(m_Thread);
+      return 0;
+    }
+    m_bStop.store(true);
+    m_Thread.join();
   }
-  m_bStop.store(true);
-  m_Thread.join();
+  long result = 0;
+  return Closed(result) ? result : 0;
 }
 
 bool CPopupMenuRun::Closed(long& result) const {
@@ -68,7 +73,8 @@ void CPopupMenuRun::Main() {
   long result = 0;
   // Nothing may leave this thread's function: that would end the host.
   try {
-    if (!m_Tree.menus.empty() && !m_Tree.menus[0].items.empty()) {
+    // A run ended before it started shows nothing.
+    if (!m_bStop.load() && !m_Tree.menus.empty() && !m_Tree.menus[0].items.empty()) {
       std::unique_ptr<CPlatformPopup> session = CreatePlatformPopup(m_pHostWindow);
       if (session) {
         const CScreenPlace place = PlaceOnScreen(*session, m_Tree.menus[0], m_Placement);

@@ -153,12 +153,11 @@ bool COptionMenu::popupClosed() const {
 }
 
 void COptionMenu::popupEnd(bool apply) {
-  long result = 0;
-  if (!menuRun || !apply || !menuRun->Closed(result)) result = 0;
   // A run under way closes its menus and its thread ends here.
+  const long result = menuRun ? menuRun->End() : 0;
   delete menuRun;
   menuRun = nullptr;
-  applyChoice(result);
+  applyChoice(apply ? result : 0);
 }
 
 void COptionMenu::applyChoice(long result) {

@@ -13,9 +13,9 @@
 //
 // Thread contract: a session is made, used and destroyed on one thread (an
 // option menu's menu thread, gui/COptionMenuPopup.h); sessions never share
-// state, nor use the editor's window or its connection. WaitEvent with a timeout returns within it (give or take
-// one pass over the events that came), so that the thread can look for a
-// request to stop between two waits.
+// state, nor use the editor's window or its connection. WaitEvent with a
+// timeout returns within it (give or take one pass over the events that
+// came), so that the thread can look for a request to stop between waits.
 #pragma once
 
 #include <memory>

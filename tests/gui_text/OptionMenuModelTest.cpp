@@ -282,37 +282,6 @@ TEST(OptionMenuModelTest, AMenuInsideItselfStopsNesting) {
   menu->removeAllEntry();  // breaks the cycle of references
 }
 
-TEST(OptionMenuModelTest, APopupRunOnItsThreadOutlivesTheMenuThatBuiltIt) {
-  std::atomic<bool> choose{false};
-  UseHeadlessPopups([&](CHeadlessPopup& popup) {
-    if (!choose.load()) return popup.Hold();
-    popup.QueueKey(0, texttest::kVirtEnd);
-    popup.QueueKey(0, texttest::kVirtReturn);
-  });
-  long id = 0;
-  std::unique_ptr<CPopupMenuRun> run;
-  {
-    Menu menu;
-    menu->addEntry(T("a"));
-    menu->addEntry(T("b"));
-    menu->addEntry(T("c"));
-    CPopupMenuTree tree;
-    long offset = 0;
-    menu->appendItems(tree, offset);
-    id = menu->getMenuID();
-    run = std::make_unique<CPopupMenuRun>(nullptr, std::move(tree), CPopupMenuPlacement{});
-  }
-  long result = -1;
-  EXPECT_FALSE(run->Closed(result)) << "held open";
-  EXPECT_EQ(result, -1);
-  choose = true;
-  EXPECT_TRUE(texttest::Eventually([&] { return run->Closed(result); }));
-  EXPECT_EQ(result, (id << 16) | 3) << "the third item of the menu that went";
-  EXPECT_EQ(HeadlessPopupSessionsAlive(), 0) << "the session goes before the choice is handed over";
-  run.reset();
-  UseHeadlessPopups(nullptr);
-}
-
 TEST(OptionMenuModelTest, APopupRunLeftInAForkedChildIsSetAsideUnjoined) {
   std::atomic<int> waits{0};
   UseHeadlessPopups([&](CHeadlessPopup& popup) {

@@ -11,10 +11,8 @@
 #include <X11/keysym.h>
 #include <cairo.h>
 
-#include <atomic>
 #include <chrono>
 #include <cstdlib>
-#include <thread>
 
 #include "gui_frame/X11TestDisplay.h"
 #include "platform/X11Popup.h"
@@ -179,40 +177,4 @@ TEST_F(X11PopupTest, PointerHeldByAnotherClientIsFollowedByPolling) {
   EXPECT_EQ(XGrabPointer(m_pDisplay, m_Host, False, ButtonPressMask, GrabModeAsync, GrabModeAsync, None, None,
                          CurrentTime),
             AlreadyGrabbed);
-}
-
-TEST_F(X11PopupTest, ASessionOnAThreadOfItsOwnTakesInputThereAndEndsWhenAsked) {
-  if (!m_bXTest) GTEST_SKIP() << "no XTEST extension";
-  m_pSession.reset();
-  // As an option menu runs one: made, waited on with a timeout between looks
-  // at a request to stop, and destroyed on its thread, while this thread
-  // talks to the server on a connection of its own.
-  std::atomic<bool> stop{false}, open{false}, pressed{false}, ended{false};
-  void* host = reinterpret_cast<void*>(static_cast<uintptr_t>(m_Host));
-  std::thread menu([&] {
-    std::unique_ptr<CPlatformPopup> session = CreateX11Popup(host);
-    open = session && session->OpenWindow({60, 70, 160, 120}) >= 0;
-    PopupEvent event;
-    while (!stop.load())
-      if (session && session->WaitEvent(event, 20) && event.type == EPopupEvent::kPress) pressed = true;
-    session.reset();
-    ended = true;
-  });
-  EXPECT_TRUE(Eventually([&] { return open.load(); }));
-  EXPECT_EQ(
-      XGrabPointer(m_pDisplay, m_Host, False, ButtonPressMask, GrabModeAsync, GrabModeAsync, None, None, CurrentTime),
-      AlreadyGrabbed)
-      << "the session's thread took the pointer";
-  XTestFakeMotionEvent(m_pDisplay, -1, 100, 90, CurrentTime);
-  XTestFakeButtonEvent(m_pDisplay, 1, True, CurrentTime);
-  XTestFakeButtonEvent(m_pDisplay, 1, False, CurrentTime);
-  XSync(m_pDisplay, False);
-  EXPECT_TRUE(Eventually([&] { return pressed.load(); }));
-  stop = true;
-  EXPECT_TRUE(Eventually([&] { return ended.load(); })) << "a wait with a timeout ends while the pointer is held";
-  menu.join();
-  EXPECT_EQ(
-      XGrabPointer(m_pDisplay, m_Host, False, ButtonPressMask, GrabModeAsync, GrabModeAsync, None, None, CurrentTime),
-      GrabSuccess)
-      << "the session gave the pointer back on its thread";
 }

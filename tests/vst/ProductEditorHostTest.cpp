@@ -286,17 +286,20 @@ TEST_F(SerialisingHostTest, ADragNeverHoldsTheHostAndShowsItselfWhileItLasts) {
   }
 }
 
-TEST_F(SerialisingHostTest, AnOpenMenuNeverHoldsTheHostAndAClickOnAnItemChoosesIt) {
+TEST_F(SerialisingHostTest, AnOpenMenuNeverHoldsTheHostAndEndsWithItsChoiceOrTheEditor) {
   // The back panel's quality menu, opened by a click whose release leaves it
   // open, held open while audio plays, then "Low" clicked in its list
   // (Medium is current; the transport stopped, so the mode applies at once).
+  // Opened again and left open, it ends with the editor, which opened again
+  // takes a click.
   const std::string shot = testing::TempDir() + "qvx_menu_" + std::to_string(::getpid()) + ".png";
-  const std::string wait = kPatienceMs;
+  const std::string wait = kPatienceMs, openMenu = "click 300,113; await change " + std::string(kMenuListArea) + wait;
   const RunResult r = RunEditor(
       QVX_PRODUCT_MODULE, "--params --log --one-lock --transport stopped --script 'shot " + shot +
                               "; click 450,12; await change " + kFlipArea + wait + "; shot " + shot +
-                              "; idle 5; calls; move 300,113; press; release; await change " + kMenuListArea + wait +
-                              "; wait 1500; calls; click 300,253; await change " + kQualityFiguresArea + wait + "'");
+                              "; idle 5; calls; " + openMenu + "; wait 1500; calls; click 300,253; await change " +
+                              kQualityFiguresArea + wait + "; shot " + shot + "; " + openMenu + "; close; open; shot " +
+                              shot + "; click 450,12; await change " + kFlipArea + wait + "'");
   std::remove(shot.c_str());
   ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
   ExpectCleanRun(r);
@@ -304,6 +307,13 @@ TEST_F(SerialisingHostTest, AnOpenMenuNeverHoldsTheHostAndAClickOnAnItemChoosesI
   std::smatch m;
   ASSERT_TRUE(std::regex_search(r.out, m, std::regex(R"(Quality Mode Rating\s+(\S+))"))) << r.out;
   EXPECT_EQ(m[1].str(), "Low");
+  // The host hears one bracket, the choice's, closed; the menu cut short by
+  // the close leaves none open.
+  std::string marks;
+  static const std::regex kEdit(R"(host call: (beginEdit|automate|endEdit) index=298\b)");
+  for (std::sregex_iterator i(r.out.begin(), r.out.end(), kEdit), end; i != end; ++i)
+    marks += (*i)[1] == "beginEdit" ? '(' : (*i)[1] == "endEdit" ? ')' : 'a';
+  EXPECT_TRUE(std::regex_match(marks, std::regex(R"(\(a+\))"))) << marks;
 }
 
 INSTANTIATE_TEST_SUITE_P(Editions, ProductEditorHostTest,
