@@ -81,12 +81,19 @@ bool CRenderPace::NotePace(double gap, double previous) {
     m_nPacedBlocks.store(0, std::memory_order_relaxed);
     return false;
   }
-  m_fPaceSurplus[paced % kPaceBlocks].store(gap - kPaceShare * previous, std::memory_order_relaxed);
+  // A stall counts for no more than a block: a device asks for each block
+  // in its time, never later.
+  m_fPaceSurplus[paced % kPaceBlocks].store(std::min(gap, previous) - kPaceShare * previous, std::memory_order_relaxed);
   m_nPacedBlocks.store(++paced, std::memory_order_relaxed);
   if (paced < kPaceBlocks) return false;
   double surplus = 0.0;
   for (const auto& s : m_fPaceSurplus) surplus += s.load(std::memory_order_relaxed);
   return surplus >= 0.0;
+}
+
+void CRenderPace::EndOwnWork() {
+  const int64_t spent = m_Clock() - m_nLastUs.load(std::memory_order_relaxed);
+  m_nExcludedUs.store(std::max<int64_t>(spent, 0), std::memory_order_relaxed);
 }
 
 bool CRenderPace::NoteBlock(int frames, double sampleRate) {

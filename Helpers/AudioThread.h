@@ -104,12 +104,14 @@ class CAudioThreadSet {
 // kLeadSeconds or blocks arrive at a real-time pace again: over its last
 // kPaceBlocks blocks, each came at least a quarter of the previous block's
 // length after it and together they came at least kPaceShare of those
-// blocks' length after the block before them (a stall between the blocks
-// of a fast render is no real-time pace; blocks that a device asks for in
-// bursts let go when the lead has fallen, within two seconds, since the
-// lead is held below twice the threshold). Letting go starts the lead from
-// zero. Time the effect itself spent on an offline block's work (Exclude)
-// is no evidence of real time and does not count. A render is one
+// blocks' length after the block before them, each counting for at most
+// the length of the block before it (a stall between the blocks of a fast
+// render is no real-time pace; blocks that a device asks for in bursts let
+// go when the lead has fallen, within two seconds, since the lead is held
+// below twice the threshold). Letting go starts the lead from zero. The
+// time of an offline block, from its NoteBlock to its EndOwnWork, is the
+// effect's own work, no evidence of real time: the gap to the next block
+// counts from its end. A render is one
 // thread's: a block on another thread than the last starts the lead again
 // (a host's real-time thread after a bounce on its user-interface thread).
 class CRenderPace {
@@ -125,9 +127,10 @@ class CRenderPace {
   // [audio thread] Notes a block of `frames` at `sampleRate`; true when the
   // render runs faster than real time.
   bool NoteBlock(int frames, double sampleRate);
-  // [audio thread] Takes time the effect spent on a block's own work off
-  // the wall clock between this block and the next.
-  void Exclude(int64_t microseconds) { m_nExcludedUs.fetch_add(microseconds, std::memory_order_relaxed); }
+  // [audio thread] At the end of the block noted last, when its time was
+  // the effect's own work (an offline block): the wall clock since that
+  // NoteBlock is not counted as the host's.
+  void EndOwnWork();
   // Forgets the lead (a new render starts). Any thread.
   void Reset() { m_nThread.store(0, std::memory_order_relaxed); }
   // A scripted clock for tests, set before the first block.

@@ -182,13 +182,17 @@ CColor XREffect::GetParamAsColor(int index) {
 // --- the audio thread and teardown ------------------------------------------
 
 XREffect::CProcessCallScope::CProcessCallScope(XREffect* effect, int sampleFrames)
-    : m_bOffline(effect->IsBlockOffline(sampleFrames)) {
+    : m_pEffect(effect), m_bOffline(effect->IsBlockOffline(sampleFrames)) {
   // A render on the host's user-interface thread leaves it that side's: its
   // requests after the render do that side's work.
   if (!effect->IsUserInterfaceThread()) effect->m_AudioThreads.AddThisThread();
   const uint64_t renderer = m_bOffline ? ThisThreadSerial() : 0;
   if (effect->m_nOfflineRenderThread.load(std::memory_order_relaxed) != renderer)
     effect->m_nOfflineRenderThread.store(renderer, std::memory_order_relaxed);
+}
+
+XREffect::CProcessCallScope::~CProcessCallScope() {
+  if (m_bOffline) m_pEffect->m_RenderPace.EndOwnWork();
 }
 
 bool XREffect::IsUserInterfaceThread() const {

@@ -370,29 +370,34 @@ class XREffect : public AudioEffectX {
   // True when the host gives no time information or reports playing.
   bool IsAudioPlaying();
   // [audio thread] Stamps the time of the block, before the product takes
-  // m_bAudioBusy, notes whether it comes after a quiet interval, and has the
-  // idle worker watch for the quiet after it.
+  // m_bAudioBusy, notes whether it comes after a quiet interval, has the
+  // idle worker watch for the quiet after it, and asks for a new stream
+  // when the host's transport plays after blocks that found it stopped.
   void RegisterProcessBlockSizeToReduceLatency(float** inputs, int sampleFrames);
   // Asks the audio thread to start a new stream (clear the product's
   // filters) at its next block. Any thread; never waits.
   void RequestStreamClear();
   // [audio thread] After RegisterProcessBlockSizeToReduceLatency: true, once,
-  // when this block starts a new stream: one was asked for, or the idle
-  // worker asked for one after a quiet interval and this block is the first
-  // since.
+  // when this block starts a new stream: one was asked for, the transport
+  // plays again, or the idle worker asked for one after a quiet interval
+  // and this block is the first since.
   bool TakeStreamClear();
   // [audio thread] Held by the product's process call for its duration:
   // marks the thread as the audio thread, tells whether the block is
   // rendered offline (see the top of this file; the host's process level is
   // asked for every block) and remembers the thread as one of this effect's
-  // audio threads unless it acts as the host's user-interface thread.
+  // audio threads unless it acts as the host's user-interface thread. An
+  // offline block's whole time, to the scope's end, is the effect's own
+  // work, not the host's pace (CRenderPace::EndOwnWork).
   class CProcessCallScope {
    public:
     CProcessCallScope(XREffect* effect, int sampleFrames);
+    ~CProcessCallScope();
     bool IsOffline() const { return m_bOffline; }
 
    private:
     CAudioThreadScope m_Mark;  // not copyable, so neither is the scope
+    XREffect* m_pEffect;
     bool m_bOffline;
   };
   // True on a thread that processed a block of this effect, while it is
@@ -457,10 +462,11 @@ class XREffect : public AudioEffectX {
   virtual bool IsIdleWorkPending();
   // True on a thread that holds the editor's frame (IsInUseOnThisThread).
   bool IsCalledBackFromEditorFrame();
-  // [audio thread] Time an offline block spent on the effect's own work
-  // (waiting for the idle side, completing an update): no sign of a render
-  // paced in real time.
-  void ExcludeFromRenderPace(int64_t microseconds) { m_RenderPace.Exclude(microseconds); }
+  // An offline render runs on another thread than this one: the last block
+  // was offline, on another thread, within kXrAudioRecentMs. Its blocks
+  // complete the work they need themselves; the idle side leaves it to
+  // them. [any thread]
+  bool IsOfflineRenderOnAnotherThread() const;
   // The render pace's clock, scripted by tests before the first block.
   void SetRenderPaceClockForTesting(CRenderPace::Clock clock) { m_RenderPace.SetClockForTesting(clock); }
   // Set by a product's Init to have the idle worker (XREffectWorker.cpp).
@@ -557,6 +563,8 @@ class XREffect : public AudioEffectX {
   std::atomic<unsigned> m_nStreamClear{0};
   // Written by the audio thread for each block, read by it in the same block.
   std::atomic<bool> m_bBlockAfterQuiet{false};
+  // The host reported its transport stopped to the last block. [audio thread]
+  std::atomic<bool> m_bTransportStopped{false};
   // Set by the first block after a quiet interval, which wakes the worker;
   // cleared by the worker once no block has come for the interval.
   std::atomic<bool> m_bQuietWatch{false};

@@ -57,6 +57,14 @@ void XREffect::RegisterProcessBlockSizeToReduceLatency(float**, int) {
   m_bBlockAfterQuiet.store(!IsAudioRecent(now), std::memory_order_relaxed);
   m_dwLastProcessTime.store(now, std::memory_order_relaxed);
   m_bBlockProcessed.store(true, std::memory_order_release);
+  // While the transport is stopped the host's idle clears the streams
+  // (fxIdle); hosts that go on processing then without idling the effect
+  // get the same at the block that finds it playing again. So a play or an
+  // export starts its hops at its first sample whatever came while stopped,
+  // and two renders of the same range are the same.
+  const VstTimeInfo* info = getTimeInfo(kVstTransportPlaying);
+  const bool stopped = info && (info->flags & kVstTransportPlaying) == 0;
+  if (m_bTransportStopped.exchange(stopped, std::memory_order_relaxed) && !stopped) RequestStreamClear();
   // The worker watches for the quiet after these blocks (ClearAfterQuietAudio).
   if (m_bIdleWorkerWanted && !m_bQuietWatch.load(std::memory_order_relaxed) && !m_bQuietWatch.exchange(true))
     WakeIdleWorker();
@@ -86,6 +94,11 @@ bool XREffect::IsAudioRunning(uint32_t now) {
   const uint64_t renderer = m_nOfflineRenderThread.load(std::memory_order_relaxed);
   if (renderer != 0) return renderer != ThisThreadSerial();
   return IsAudioPlaying();
+}
+
+bool XREffect::IsOfflineRenderOnAnotherThread() const {
+  const uint64_t renderer = m_nOfflineRenderThread.load(std::memory_order_relaxed);
+  return renderer != 0 && renderer != ThisThreadSerial() && IsAudioRecent(GetTickCount());
 }
 
 bool XREffect::IsAudioPlaying() {

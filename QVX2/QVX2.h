@@ -206,8 +206,9 @@ class AQVX2 : public XREffect {
   void ClearAllFFTFilters() override;
   void Cleanup() override;
   void fxIdleInner() override;
-  // The idle worker's work: a filter update marked or under way.
-  bool IsIdleWorkPending() override { return m_KernelUpdate.IsPending(); }
+  // The idle side's work: a filter update marked or under way, unless an
+  // offline render on another thread completes it in its next block.
+  bool IsIdleWorkPending() override { return m_KernelUpdate.IsPending() && !IsOfflineRenderOnAnotherThread(); }
   // The new dither type reaches the filters at the next block. [any thread]
   void InPlaceApplyQualityModeSettings() override;
   // Stores the rate and marks the filters; nothing is rebuilt. [dispatcher]
@@ -221,8 +222,9 @@ class AQVX2 : public XREffect {
   // Frees the engine (waits for a running update). [idle side]
   void CleanupFFTObjects();
   int GetFilterUpdateState() const { return m_KernelUpdate.State(); }
-  // UpdateFilters unless another thread holds the idle side now; never
-  // waits. [the editor's user-interface thread]
+  // UpdateFilters unless another thread holds the idle side now or an
+  // offline render runs on another thread; never waits. [the editor's
+  // user-interface thread]
   void UpdateFiltersIfIdle(bool bTakeAudioBusy);
   unsigned int GetLastFilterUpdateTime() const { return m_dwLastFilterUpdateTime; }
 
@@ -321,4 +323,7 @@ class AQVX2 : public XREffect {
   // Raised by InPlaceApplyQualityModeSettings (any thread); taken by the
   // audio thread, which hands the dither type to its filters.
   std::atomic<bool> m_bDitherPending{false};
+  // Set by an offline block whose new kernel pair waits for the end of the
+  // frame it completes first (ProcessSpectra). [audio thread]
+  bool m_bTakeKernelsAfterFrame = false;
 };

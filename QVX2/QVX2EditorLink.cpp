@@ -67,6 +67,7 @@ void AQVX2::MarkEditorCurveStale() {
 
 void AQVX2::UpdateFiltersIfIdle(bool bTakeAudioBusy) {
   XR_TRY
+  if (IsOfflineRenderOnAnotherThread()) return;  // its blocks update the filters
   std::unique_lock<std::recursive_mutex> idle(m_IdleMutex, std::try_to_lock);
   if (idle.owns_lock()) UpdateFilters(bTakeAudioBusy);
   XR_CATCH_VOID

@@ -1,6 +1,6 @@
 // The committed kernel pair on its way to the audio thread. The idle side
 // designs and commits the two channel kernels; the audio thread must take
-// both together at the start of a block, never wait for the idle side and
+// both together between frames (at the start of a block), never wait for the idle side and
 // never read a pair while it is written. Three copies of the pair make a
 // triple buffer: the idle side writes the copy it owns and trades it for the
 // one in the middle with one atomic exchange (Publish); at the start of a
@@ -45,8 +45,8 @@ class CQVX2KernelHandOver {
   // [idle side]
   void Publish(const FreqDomainConvolution<double>& left, const FreqDomainConvolution<double>& right);
   // Takes the newest published pair when the audio thread has not taken it
-  // yet, and gives the idle side the pair it held. [audio thread, at the
-  // start of a block]
+  // yet, and gives the idle side the pair it held. [audio thread, between
+  // frames]
   const Pair& Acquire();
   // The pair the audio thread took last. [audio thread]
   const Pair& InUse() const { return m_Pairs[m_nAudio]; }

@@ -21,9 +21,10 @@
 //     filter's own Lock, taken by its streaming calls, is only ever taken by
 //     this thread.
 //   - the kernels: never the kernel objects (the idle side's), but the pair
-//     taken from the engine's hand-over at the start of each block with one
-//     atomic exchange (CQVX2KernelHandOver::Acquire), read without a lock
-//     for the whole block while the idle side commits and publishes others.
+//     taken from the engine's hand-over at the start of each block (offline,
+//     after the first frame the block completes) with one atomic exchange
+//     (CQVX2KernelHandOver::Acquire), read without a lock while the idle
+//     side commits and publishes others.
 //   - the FFT pool: per transform a spin on the sample type's claim flag,
 //     held by any thread only for a scan of 16 entries, and one object of the
 //     size, waited for (spinning) only while all 16 are in transforms.
@@ -158,10 +159,14 @@ void AQVX2::ProcessSpectra(int N, SPECTRUM* left, SPECTRUM* right) {
   }
   // The pair this block took: no commit changes it under the
   // multiplication. A missing kernel leaves the spectra as they are.
-  const CQVX2KernelHandOver* handOver = engine->pKernelHandOver.get();
+  CQVX2KernelHandOver* handOver = engine->pKernelHandOver.get();
   if (handOver != nullptr && handOver->InUse().bValid && engine->pKernel[0] && engine->pKernel[1]) {
     const bool bMidSide = Param(kQvx2MSMode)->load(std::memory_order_relaxed) != 0.0f;
     ApplyKernels(left, right, handOver->InUse(), N, bMidSide);
+  }
+  if (handOver != nullptr && m_bTakeKernelsAfterFrame) {
+    handOver->Acquire();
+    m_bTakeKernelsAfterFrame = false;
   }
   if (!bSourceIn) {
     FeedDataStore(engine->pDataStore[0].get(), left, N);
@@ -226,11 +231,7 @@ void AQVX2::processReplacing(float** inputs, float** outputs, VstInt32 sampleFra
   RegisterProcessBlockSizeToReduceLatency(inputs, n);
   // Offline, the idle side waits for the end of the block.
   std::unique_lock<std::recursive_mutex> idleSide(m_IdleMutex, std::defer_lock);
-  if (block.IsOffline()) {
-    const int64_t start = CRenderPace::MonotonicMicroseconds();
-    EnterIdleSideForOfflineBlock(idleSide);
-    ExcludeFromRenderPace(CRenderPace::MonotonicMicroseconds() - start);
-  }
+  if (block.IsOffline()) EnterIdleSideForOfflineBlock(idleSide);
   // Read once: the whole block follows one reading.
   const bool bBypass = Param(kQvx2Bypass)->load(std::memory_order_relaxed) != 0.0f;
 
@@ -246,8 +247,15 @@ void AQVX2::processReplacing(float** inputs, float** outputs, VstInt32 sampleFra
     for (auto& f : engine->pFloatFilter) InPlaceUpdateFFTSettings(f.get());
     for (auto& f : engine->pDoubleFilter) InPlaceUpdateFFTSettings(f.get());
   }
-  if (TakeStreamClear()) ClearStreams(*engine);
-  if (engine->pKernelHandOver) engine->pKernelHandOver->Acquire();
+  const bool bNewStream = TakeStreamClear();
+  if (bNewStream) ClearStreams(*engine);
+  // Offline, the pair published for this block shapes the input from this
+  // block on: the frame that completes next holds earlier input and keeps
+  // the pair it had, and the new one is taken after it (ProcessSpectra), so
+  // that a step of the settings is never heard before its block.
+  CQVX2KernelHandOver* handOver = engine->pKernelHandOver.get();
+  m_bTakeKernelsAfterFrame = block.IsOffline() && !bNewStream && handOver && handOver->InUse().bValid;
+  if (handOver && !m_bTakeKernelsAfterFrame) handOver->Acquire();
 
   // The bypass lines take every sample the filters take (also in place,
   // before the filters overwrite the input), so that both stay aligned

@@ -3,7 +3,8 @@
 // model, its kernels and the hand-over of the committed pair, and runs it
 // from its idle hook (the host's idle, the editor's idle or the effect's idle
 // worker), from the quality-mode build, from the editor's idle and, when the
-// block is rendered offline, from the audio thread before the block.
+// block is rendered offline, from the audio thread before the block; while
+// an offline render runs on another thread, only from its blocks.
 //
 // Every step runs under the effect base's m_IdleMutex, which also serialises
 // the quality-mode rebuilds, so the host's idle and the editor's idle task
@@ -73,7 +74,10 @@ class AQVX2::CKernelUpdateClient final : public CQVX2KernelUpdate::CClient {
 
 void AQVX2::fxIdleInner() {
   XR_TRY
-  if (!m_KernelUpdate.IsPending()) return;
+  // Beside an offline render the idle side designs nothing: the render's
+  // blocks do, and a design here would only take its time from the host's
+  // own work between them.
+  if (!IsIdleWorkPending()) return;
   const CFlagScope idleBusy(m_bIdleBusy);
   UpdateFilters(true);
   XR_CATCH_VOID
@@ -83,6 +87,9 @@ void AQVX2::UpdateFilters([[maybe_unused]] bool bTakeAudioBusy) {
   XR_TRY
   std::unique_lock<std::recursive_mutex> serialise(m_IdleMutex, std::defer_lock);
   if (!Acquire(serialise)) return;
+  // A caller that waited for the lock may find the update done meanwhile
+  // (by an offline block): it designs the same kernels again for nothing.
+  if (!m_KernelUpdate.IsPending()) return;
   CKernelUpdateClient client(*this);
   m_KernelUpdate.Step(client);
   XR_CATCH_VOID

@@ -38,7 +38,7 @@ struct Stretch {
   double periodScale;
   int burst = 1;
   double pauseBefore = 0.0;  // seconds of wall clock
-  double ownWork = 0.0;      // block durations of the effect's own work a block, taken off
+  double ownWork = 0.0;      // block durations of the effect's own work an offline block
 };
 
 struct Scenario {
@@ -76,6 +76,14 @@ TEST(RenderPaceTest, OnlyRendersFasterThanRealTimeCountAsFast) {
       {"real time after a stall, then flat out", {{256, 5.0, 1.0}, {8192, 5.0, 0.0, 1, 30.0}}, 5.8, 7.0},
       {"flat out, then one and a half times real time", {{8192, 2.0, 0.0}, {1024, 30.0, 2.0 / 3.0}}, 0.8, 0.9},
       {"twice real time, and the effect's own work", {{1024, 10.0, 0.5, 1, 0.0, 1.5}}, 1.3, 1.8},
+      {"flat out, each offline block a block's length of the effect's own work",
+       {{256, 10.0, 0.1, 1, 0.0, 1.0}},
+       0.5,
+       0.6},
+      {"three times real time across stalls of eight blocks",
+       {{256, 1.0, 0.3}, {256, 0.4, 0.3, 1, 8 * block256}, {256, 0.4, 0.3, 1, 8 * block256}},
+       0.75,
+       0.85},
   };
   for (const Scenario& s : scenarios) {
     SCOPED_TRACE(s.name);
@@ -90,9 +98,11 @@ TEST(RenderPaceTest, OnlyRendersFasterThanRealTimeCountAsFast) {
         if (b % stretch.burst == 0 && b > 0)
           g_nNowUs += static_cast<int64_t>(stretch.burst * block * stretch.periodScale * 1e6);
         const bool fast = pace.NoteBlock(stretch.frames, kRate);
-        const int64_t ownWork = static_cast<int64_t>(stretch.ownWork * block * 1e6);
-        g_nNowUs += ownWork;
-        pace.Exclude(ownWork);
+        // An offline block: its whole time is the effect's own work.
+        if (fast) {
+          g_nNowUs += static_cast<int64_t>(stretch.ownWork * block * 1e6);
+          pace.EndOwnWork();
+        }
         audio += block;
         if (fast && firstFast < 0.0) firstFast = audio;
         if (fast) lastFast = audio;
@@ -130,6 +140,14 @@ class JudgedEffect : public QualityTestEffect {
  public:
   JudgedEffect() { SetRenderPaceClockForTesting(&DevicePacedClock); }
   bool Block() { return CProcessCallScope(this, 16).IsOffline(); }
+  // A block of `frames` on the scripted clock, `ownWorkUs` of it the
+  // effect's own work inside the process call.
+  bool ScriptedBlock(int frames, int64_t ownWorkUs) {
+    SetRenderPaceClockForTesting(&ScriptedClock);
+    const CProcessCallScope block(this, frames);
+    g_nNowUs += ownWorkUs;
+    return block.IsOffline();
+  }
 };
 
 class AudioThreadRoleTest : public fxtest::QualityTestBase {};
@@ -203,4 +221,25 @@ TEST_F(AudioThreadRoleTest, ThreadsAreToldApartBySerialsNeverByIdsALaterThreadGe
     });
   for (std::thread& thread : pool) thread.join();
   EXPECT_EQ(forgotten.load(), 0) << "threads of a pool of 64";
+}
+
+// A host that answers "real time" while it renders flat out, each offline
+// block taking about a block's length of the effect's own work (a kernel
+// design): once found, the render stays offline to its end.
+TEST_F(AudioThreadRoleTest, AnOfflineBlocksOwnWorkIsNoRealTimePace) {
+  JudgedEffect fx;
+  HostLog::Get().m_nProcessLevel = kVstProcessLevelRealtime;
+  const int64_t blockUs = static_cast<int64_t>(256 * 1e6 / fx.getSampleRate());
+  g_nNowUs = 1000;
+  int offline = 0, realTimeAfterFound = 0;
+  for (int b = 0; b < 1000; ++b) {
+    g_nNowUs += blockUs / 10;
+    const bool isOffline = fx.ScriptedBlock(256, offline > 0 ? blockUs : 0);
+    if (isOffline)
+      ++offline;
+    else if (offline > 0)
+      ++realTimeAfterFound;
+  }
+  EXPECT_GT(offline, 800);
+  EXPECT_EQ(realTimeAfterFound, 0);
 }

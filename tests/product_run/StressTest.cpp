@@ -471,3 +471,66 @@ TEST(StressTest, RendersOfflineMeetNoClearBetweenTheirBlocksAndHaveEachStepInIts
   ProcessLevel() = kVstProcessLevelRealtime;
   SetTickCountSourceForTesting(nullptr);
 }
+
+// Renders made exact, in Medium: a step of every band gain in an offline
+// render is heard from the input of its block on, never before it and at
+// most a hop after; blocks that come with the transport stopped leave
+// nothing in a play that follows them, whose hops start at its first sample
+// (the same output as a fresh effect's); and the idle side, on another
+// thread, designs nothing beside an offline render, whose next block does.
+TEST(StressTest, OfflineStepsStartAtTheirBlockAndEachPlayStartsItsOwnHops) {
+  fxtest::Watchdog watchdog(std::chrono::seconds(60));
+  SetTickCountSourceForTesting(&TickClock);
+  constexpr int kBlock = 512, kHop = 2048, kHalfKernel = 1024;
+  constexpr size_t kStepBlock = 37;  // not at a hop's start
+  const Stereo input = Noise(80 * kBlock, 5);
+  ProcessLevel() = kVstProcessLevelOffline;
+  const auto render = [&](bool withStep) {
+    RunQvx2 fx(30);
+    return std::make_pair(Stream(fx, input, {kBlock}, false,
+                                 [&](size_t b) {
+                                   if (withStep && b == kStepBlock) fx.SetAllGains(0.8f);
+                                 }),
+                          fx.HostLatency());
+  };
+  const auto [stepped, latency] = render(true);
+  const Stereo reference = render(false).first;
+  // An input sample reaches the output from latency - half the kernel on.
+  const size_t earliest = kStepBlock * kBlock + static_cast<size_t>(latency - kHalfKernel);
+  size_t firstHeard = 0;
+  while (firstHeard < stepped.Size() && stepped.l[firstHeard] == reference.l[firstHeard]) ++firstHeard;
+  EXPECT_GE(firstHeard, earliest) << "heard before its block";
+  // Its centre tap, from the next hop's start at the latest.
+  const size_t heardBy = kStepBlock * kBlock + kHop + static_cast<size_t>(latency) + 64;
+  EXPECT_GT(MaxDelayedError(std::vector<float>(stepped.l.begin(), stepped.l.begin() + heardBy), reference.l, 0), 1e-2)
+      << "not heard within a hop";
+
+  // Stopped for 7 blocks of noise, then playing: as a fresh effect plays
+  // the same audio from its start.
+  ProcessLevel() = kVstProcessLevelRealtime;
+  constexpr size_t kStopped = 7;
+  RunQvx2 fx(30), fresh(30);
+  const Stereo played = Stream(fx, input, {kBlock}, false, [&](size_t b) { TransportPlaying() = b >= kStopped; });
+  const Stereo tail{std::vector<float>(input.l.begin() + kStopped * kBlock, input.l.end()),
+                    std::vector<float>(input.r.begin() + kStopped * kBlock, input.r.end())};
+  const Stereo freshOut = Stream(fresh, tail, {kBlock});
+  TransportPlaying() = false;
+  const Stereo playedTail{std::vector<float>(played.l.begin() + kStopped * kBlock, played.l.end()),
+                          std::vector<float>(played.r.begin() + kStopped * kBlock, played.r.end())};
+  EXPECT_EQ(MaxDelayedError(playedTail.l, freshOut.l, 0), 0.0);
+  EXPECT_EQ(MaxDelayedError(playedTail.r, freshOut.r, 0), 0.0);
+
+  // An offline render on another thread; the host's idle here.
+  ProcessLevel() = kVstProcessLevelOffline;
+  RunQvx2 rendered(30);
+  const Stereo one = Noise(kBlock, 7);
+  const auto block = [&] { std::thread([&] { Stream(rendered, one, {kBlock}); }).join(); };
+  block();
+  rendered.SetAllGains(0.8f);
+  rendered.fxIdle();
+  EXPECT_TRUE(rendered.FiltersMarked()) << "designed beside the render";
+  block();
+  EXPECT_FALSE(rendered.FiltersMarked()) << "the render's next block designs";
+  ProcessLevel() = kVstProcessLevelRealtime;
+  SetTickCountSourceForTesting(nullptr);
+}
