@@ -12,7 +12,15 @@ void Lock::Entered() {
 
 void Lock::HoldLock() {
   XR_TRY
-  m_Mutex.lock();
+  if (!m_Mutex.try_lock()) {
+    // Counted while blocked, also when the wait ends in an exception.
+    m_nWaiting.fetch_add(1, std::memory_order_relaxed);
+    struct Waiting {
+      std::atomic<int>& count;
+      ~Waiting() { count.fetch_sub(1, std::memory_order_relaxed); }
+    } waiting{m_nWaiting};
+    m_Mutex.lock();
+  }
   Entered();
   XR_CATCH_VOID
 }

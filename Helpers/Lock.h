@@ -24,6 +24,9 @@ class Lock {
   // True when the calling thread holds the lock (a thread that already holds
   // it would take it again at once, so a try tells it nothing).
   bool IsHeldByCurrentThread() const { return m_nOwner.load(std::memory_order_relaxed) == ThisThreadSerial(); }
+  // True while another thread waits in HoldLock: a holder doing work that
+  // can wait (a redraw pass) may stop early and leave the rest for later.
+  bool IsAwaited() const { return m_nWaiting.load(std::memory_order_relaxed) > 0; }
 
  private:
   void Entered();
@@ -33,6 +36,7 @@ class Lock {
   // own serial here.
   std::atomic<uint64_t> m_nOwner{0};
   unsigned int m_nDepth = 0;
+  std::atomic<int> m_nWaiting{0};  // threads blocked in HoldLock
 };
 
 // Holds a Lock for a scope; a null lock is none (a view outside a frame has

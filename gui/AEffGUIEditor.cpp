@@ -109,8 +109,13 @@ void AEffGUIEditor::doIdleStuff() {
   const bool clockWentBack = !MsReached(now + rate + kEarlyToleranceMs, lastTicks);
   if (!MsReached(now, lastTicks) && !clockWentBack) {
     // Early: a short wait, and the idle goes ahead only within 50 ms of due.
-    wait(kEarlyWaitMs);
-    now += kEarlyWaitMs;
+    // The frame's idle thread holds the frame lock here and would hold the
+    // host's calls: it goes by the reading alone (the clock's steps of
+    // 16 ms make it early every other pass).
+    if (frame->isOnHostThread()) {
+      wait(kEarlyWaitMs);
+      now += kEarlyWaitMs;
+    }
     if (!MsReached(now + kEarlyToleranceMs, lastTicks)) return;
   }
   // Without the host's calls nothing else marks what the displays show.

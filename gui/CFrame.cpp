@@ -310,7 +310,7 @@ void CFrame::update(CDrawContext* context) {
   context->getClipRect(oldClip);
   const CRect noted = oldClip;
   if (pModalView && pModalView->isDirty()) pModalView->update(context);
-  for (long i = 0, n = getNbViews(); i < n; ++i) {
+  for (long i = 0, n = getNbViews(); i < n && !redrawGivesWay(); ++i) {
     CView* view = getView(i);
     CRect clip;
     view->getViewSize(clip);

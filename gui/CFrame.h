@@ -14,7 +14,9 @@
 // window event, pumped from the host's editor-idle call) and the frame's own
 // idle thread (the editor's idle source: it calls doIdleStuff every
 // g_kIdleRate ms). Both hold the frame lock for everything they do, so events
-// and idle never overlap. Every call on the window, and so on the editor's
+// and idle never overlap; the idle thread's redraw gives way to a thread that
+// waits for the lock (redrawGivesWay), so a host's call waits at most for one
+// view's drawing. Every call on the window, and so on the editor's
 // display connection, is made under the frame lock; that is what lets the
 // window's library run without thread support. Input is dispatched only on
 // the host's thread: the idle thread redraws and presents but never
@@ -277,6 +279,10 @@ class CFrame : public CViewContainer {
   void DestroyIdleTimer();
 
   Lock& getFrameLock() { return frameLock; }
+  // True while the idle thread's pass runs and another thread (the host's,
+  // for its call) waits for the frame lock: the pass stops before its next
+  // view and leaves the rest dirty for a later pass. [under the frame lock]
+  bool redrawGivesWay() const { return bIdlePass && frameLock.IsAwaited(); }
   void* getSystemWindow() const { return pSystemWindow; }
 
  protected:
@@ -311,6 +317,7 @@ class CFrame : public CViewContainer {
   Lock frameLock;
   // Written under the frame lock; read by the idle thread before it takes it.
   std::atomic<bool> bAlive{true};
+  bool bIdlePass = false;  // the idle thread's pass runs; under the frame lock
   CDrawContext* pCurrentDrawContext = nullptr;
   bool bOwnWindow = false;
   VstWindow* pVstWindow = nullptr;

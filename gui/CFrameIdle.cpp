@@ -4,6 +4,7 @@
 
 #include "Helpers/Assert.h"
 #include "Helpers/HostInfo.h"
+#include "Helpers/ScopedValue.h"
 #include "gui/AEffGUIEditor.h"
 #include "gui/CDrawContext.h"
 #include "gui/CFrame.h"
@@ -64,6 +65,7 @@ void CFrame::idleThreadMain() {
       if (hold.Held()) {
         // Nothing may leave this thread's function: that would end the host.
         try {
+          const CScopedValue<bool> pass(bIdlePass, true);
           if (bAlive) doIdleStuff();
         } catch (...) {
           HandleException(__PRETTY_FUNCTION__);

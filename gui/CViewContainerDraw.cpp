@@ -178,6 +178,7 @@ void CViewContainer::update(CDrawContext* context) {
         CRect area(local);
         for (CCView* node = pFirstView; node; node = node->pNext) {
           CView* view = node->pView;
+          if (pParentFrame && pParentFrame->redrawGivesWay()) break;
           if (!view->isDirty() || !view->checkUpdate(area)) continue;
           if (view->notify(this, kMsgCheckIfViewContainer) == 1) {
             view->update(context);

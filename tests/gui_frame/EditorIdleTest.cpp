@@ -5,6 +5,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 #include "FrameTestSupport.h"
@@ -128,6 +130,95 @@ TEST(EditorIdleTest, IdleThreadRedrawsAndWithoutTheHostAnswersExposesLeavingInpu
   const auto start = std::chrono::steady_clock::now();
   editor->close();
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1)) << "the thread ends at once";
+}
+
+// A view whose draw, on the frame's idle thread, holds the pass until the
+// test lets it go; and a view that records which thread drew it.
+class GateView : public RecordingView {
+ public:
+  using RecordingView::RecordingView;
+  void draw(CDrawContext* context) override {
+    std::unique_lock<std::mutex> guard(m);
+    entered = true;
+    changed.notify_all();
+    changed.wait_for(guard, std::chrono::seconds(20), [this] { return released; });
+    RecordingView::draw(context);
+  }
+  bool WaitEntered() {
+    std::unique_lock<std::mutex> guard(m);
+    return changed.wait_for(guard, std::chrono::seconds(20), [this] { return entered; });
+  }
+  void Release() {
+    std::lock_guard<std::mutex> guard(m);
+    released = true;
+    changed.notify_all();
+  }
+  void Rearm() {
+    std::lock_guard<std::mutex> guard(m);
+    entered = released = false;
+  }
+  std::mutex m;
+  std::condition_variable changed;
+  bool entered = false, released = false;
+};
+class ThreadView : public RecordingView {
+ public:
+  using RecordingView::RecordingView;
+  void draw(CDrawContext* context) override {
+    drawnOn = std::this_thread::get_id();
+    RecordingView::draw(context);
+  }
+  std::thread::id drawnOn;
+};
+
+TEST(EditorIdleTest, TheIdleThreadsRedrawGivesWayToTheHostsCallBeforeItsNextView) {
+  // The views straight in the frame, and in a container of it.
+  for (bool inContainer : {false, true}) {
+    SCOPED_TRACE(inContainer ? "in a container" : "in the frame");
+    HeadlessScope scope(true, true);
+    FakeHost host;
+    MinimalEffect effect(FakeHost::Callback);
+    auto* editor = new TestEditor(&effect);
+    ASSERT_TRUE(editor->open(HostWindow()));
+    CFrame* frame = editor->getFrame();
+    auto* gate = new GateView(CRect(0, 0, 20, 20), kRedCColor);
+    auto* next = new ThreadView(CRect(30, 0, 50, 20), kBlueCColor);
+    {
+      CScopedLock hold(frame->getFrameLock());
+      CViewContainer* parent = frame;
+      if (inContainer) {
+        parent = new CViewContainer(CRect(0, 0, kWidth, kHeight), frame);
+        frame->addView(parent);
+      }
+      parent->addView(gate);
+      parent->addView(next);
+      LastHeadlessWindow()->Queue(ExposeAll());
+      gate->Release();  // the host's first drawing
+    }
+    editor->idle();
+    {
+      CScopedLock hold(frame->getFrameLock());
+      gate->Rearm();
+      gate->setDirty(true);
+      next->setDirty(true);
+    }
+    ASSERT_TRUE(gate->WaitEntered()) << "the idle thread's pass draws the first view";
+    // The host's call waits for the frame lock; once it does, the pass is let go.
+    std::thread release([&] {
+      const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+      while (!frame->getFrameLock().IsAwaited() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      gate->Release();
+    });
+    editor->idle();
+    release.join();
+    {
+      CScopedLock hold(frame->getFrameLock());
+      EXPECT_EQ(next->drawnOn, std::this_thread::get_id()) << "the rest of the pass was left to the host's call";
+      EXPECT_FALSE(next->isDirty());
+    }
+    editor->close();
+  }
 }
 
 TEST(EditorIdleTest, WithoutTheIdleSourceOnlyTheHostIdlesTheEditor) {
