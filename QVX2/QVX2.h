@@ -214,7 +214,8 @@ class AQVX2 : public XREffect {
   // Stores the rate and marks the filters; nothing is rebuilt. [dispatcher]
   void setSampleRate(float sampleRate) override;
 
-  // Advances the kernel update within its time slice. The commit hands the
+  // Advances the kernel update within its time budget (short on a host's
+  // thread, longer on the idle worker). The commit hands the
   // pair over without the audio-busy flag, so bTakeAudioBusy (false where
   // the caller holds the flag, a rebuild) changes nothing. [idle side, any
   // idle thread]

@@ -12,13 +12,13 @@ void CQVX2KernelUpdate::Suspend() {
   while (m_bStepping.load()) std::this_thread::yield();
 }
 
-void CQVX2KernelUpdate::Step(CClient& client) {
+void CQVX2KernelUpdate::Step(CClient& client, unsigned budgetMs) {
   m_bStepping.store(true);
-  if (!m_bSuspended.load()) StepStates(client);
+  if (!m_bSuspended.load()) StepStates(client, budgetMs);
   m_bStepping.store(false);
 }
 
-void CQVX2KernelUpdate::StepStates(CClient& client) {
+void CQVX2KernelUpdate::StepStates(CClient& client, unsigned budgetMs) {
   XR_TRY
   if (m_nState.load() == kIdle) {
     m_nState.store(kStart);
@@ -30,25 +30,43 @@ void CQVX2KernelUpdate::StepStates(CClient& client) {
     client.UpdateCalcCache();
     if (!client.IsWysiwyg()) client.MarkCurveStale();
   }
-  if (m_nState.load() == kResponse) {
-    const unsigned int start = m_Clock();
-    while (!client.ComputeResponseSlice(kSliceBins))
-      if (MsReached(m_Clock(), start + kSliceBudgetMs)) return;
-    m_nState.store(kKernels);
-  }
-  if (m_nState.load() == kKernels) {
-    m_nState.store(kFinish);
-    Kernel* kernels[2] = {client.KernelToDesign(0), client.KernelToDesign(1)};
-    if (kernels[0] == nullptr || kernels[1] == nullptr) return;
-    const float rate = client.DesignSampleRate();
-    for (Kernel* kernel : kernels) {
-      kernel->m_fSampleRate = rate;
+  const unsigned int start = m_Clock();
+  while (StepOnce(client))
+    if (MsReached(m_Clock(), start + budgetMs)) return;
+  XR_CATCH_VOID
+}
+
+bool CQVX2KernelUpdate::StepOnce(CClient& client) {
+  switch (m_nState.load()) {
+    case kResponse:
+      if (client.ComputeResponseSlice(kSliceBins)) {
+        m_nState.store(kKernels);
+        m_nDesigned = 0;
+      }
+      return true;
+    case kKernels: {
+      Kernel* kernels[2] = {client.KernelToDesign(0), client.KernelToDesign(1)};
+      if (kernels[0] == nullptr || kernels[1] == nullptr) {
+        m_nState.store(kFinish);
+        return false;
+      }
+      Kernel* kernel = kernels[m_nDesigned];
+      // Counted before the design: one that throws is not tried again, and
+      // the update ends without a commit.
+      if (++m_nDesigned == 2) m_nState.store(kFinish);
+      kernel->m_fSampleRate = client.DesignSampleRate();
       kernel->m_bNeedsSetup = true;
       kernel->Setup(true);
+      if (m_nDesigned < 2) return true;
+      if (kernels[0]->m_bSetupReady && kernels[1]->m_bSetupReady) client.CommitTogether(*kernels[0], *kernels[1]);
+      break;
     }
-    if (kernels[0]->m_bSetupReady && kernels[1]->m_bSetupReady) client.CommitTogether(*kernels[0], *kernels[1]);
+    case kFinish:
+      break;
+    default:
+      return false;
   }
   m_nState.store(kIdle);
   if (client.IsWysiwyg()) client.MarkCurveStale();
-  XR_CATCH_VOID
+  return false;
 }

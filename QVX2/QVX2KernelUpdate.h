@@ -6,14 +6,20 @@
 //
 //   0 idle -> 1 start: the response starts again from bin 0 and the mark is
 //     cleared (a change from here on marks again: one more update follows)
-//   -> 2 response: slices of kSliceBins bins, at least one per call and more
-//     while less than kSliceBudgetMs of the clock have passed; a call whose
-//     time is used up returns here and the next call resumes
-//   -> 3 kernels: both designed into their back buffers and committed
-//     together, only when both designs are ready (a missing kernel, a
-//     response of another size or a failed design keeps both committed)
+//   -> 2 response: slices of kSliceBins bins
+//   -> 3 kernels: the left one designed into its back buffer, then the
+//     right one, and both committed together, only when both designs are
+//     ready (a missing kernel, a response of another size or a failed design
+//     keeps both committed)
 //   -> 4 finish -> 0. A call that ends in 3 for want of a kernel leaves the
 //     state at 4; the next call finishes.
+//
+// Each call does at least one piece of work (a slice or a kernel's design)
+// and more while less than its budget of the clock has passed; a call whose
+// time is used up returns and the next call resumes. The budget is
+// kSliceBudgetMs on the effect's idle worker, which holds nobody else's
+// lock, and kHostCallBudgetMs inside a host's call (its idle, the editor's
+// idle), which a host may hold its own lock around, its audio waiting.
 //
 // The drawn curve follows the response model at the start (WYSIWYG off) or
 // the committed kernels at the finish (WYSIWYG on). While suspended (the
@@ -36,6 +42,8 @@ class CQVX2KernelUpdate {
   enum EState { kIdle = 0, kStart = 1, kResponse = 2, kKernels = 3, kFinish = 4 };
   static constexpr int kSliceBins = 1024;
   static constexpr unsigned kSliceBudgetMs = 50;
+  // Up to the next step of the 60 Hz tick clock.
+  static constexpr unsigned kHostCallBudgetMs = 10;
   using Kernel = FreqDomainConvolution<double>;
   // Milliseconds, wrap-safe as GetTickCount.
   using Clock = unsigned int (*)();
@@ -89,17 +97,23 @@ class CQVX2KernelUpdate {
   void Resume() { m_bSuspended.store(false); }
   bool IsSuspended() const { return m_bSuspended.load(); }
 
-  // Advances the update as far as one call's time allows. [idle side]
-  void Step(CClient& client);
+  // Advances the update as far as budgetMs of the clock allow, by one piece
+  // of work at least. [idle side]
+  void Step(CClient& client, unsigned budgetMs = kSliceBudgetMs);
 
  private:
-  void StepStates(CClient& client);
+  void StepStates(CClient& client, unsigned budgetMs);
+  // One piece of work; false when the update has ended or waits for the
+  // next call.
+  bool StepOnce(CClient& client);
 
   const Clock m_Clock;
   // Set by any writer; cleared by the step that starts an update.
   std::atomic<bool> m_bMarked{true};
   // Written by Step and Restart (idle side); read by the editor.
   std::atomic<int> m_nState{kIdle};
+  // Kernels designed so far in state 3. [idle side]
+  int m_nDesigned = 0;
   // Written by the refit (user-interface thread); read by Step.
   std::atomic<bool> m_bSuspended{false};
   // True while Step runs; read by Suspend. Set before the suspension is

@@ -91,7 +91,10 @@ void AQVX2::UpdateFilters([[maybe_unused]] bool bTakeAudioBusy) {
   // (by an offline block): it designs the same kernels again for nothing.
   if (!m_KernelUpdate.IsPending()) return;
   CKernelUpdateClient client(*this);
-  m_KernelUpdate.Step(client);
+  // Short steps inside a host's call: a host may hold its own lock around
+  // the call, and its audio thread wait for it.
+  m_KernelUpdate.Step(client,
+                      IsOnIdleWorker() ? CQVX2KernelUpdate::kSliceBudgetMs : CQVX2KernelUpdate::kHostCallBudgetMs);
   XR_CATCH_VOID
 }
 
@@ -102,8 +105,8 @@ void AQVX2::CompleteFilterUpdate() {
   const CFlagScope idleBusy(m_bIdleBusy);
   // Bounded: writes from other threads may mark the filters again at any
   // time, and a step that keeps failing must not hold the caller for ever.
-  // Each call computes at least one slice, so one update takes at most
-  // bins/1024 + 2 calls.
+  // Each call does at least one slice or design, so one update takes at most
+  // bins/1024 + 3 calls (its slices and two designs).
   const int bins = m_nResponseFftSize / 2 + 1;
   const int maxCalls = 2 * (bins / CQVX2KernelUpdate::kSliceBins + 4);
   int completed = 0;

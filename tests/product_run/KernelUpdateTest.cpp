@@ -1,14 +1,16 @@
 // The kernel update on its own, driven by a recording client and a scripted
-// clock: the order of its steps and slices within the time budget, the commit
-// only once the response is complete, and failed designs or missing kernels
-// that keep both committed kernels; and the hand-over of the committed pair
-// to an audio thread that takes one per block.
+// clock: the order of its steps, slices and designs within the time budget,
+// the commit only once the response is complete and both kernels designed,
+// and failed designs or missing kernels that keep both committed kernels;
+// and the hand-over of the committed pair to an audio thread that takes one
+// per block.
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "ExceptionCheck.h"
 #include "QVX2/QVX2KernelHandOver.h"
@@ -18,8 +20,9 @@ namespace {
 
 using Kernel = CQVX2KernelUpdate::Kernel;
 
-// Each reading moves the clock on by 20 ms: a call has time for its first
-// slice and two more (20, 40 ms) and returns after the third (60 ms).
+// Each reading moves the clock on by 20 ms: a call with a budget of 50 ms
+// has time for its first piece of work and two more (20, 40 ms) and returns
+// after the third (60 ms); one of 10 ms returns after the first.
 unsigned int g_nNow = 0;
 unsigned int SteppingClock() { return g_nNow += 20; }
 
@@ -70,30 +73,40 @@ class Client : public CQVX2KernelUpdate::CClient {
 
 }  // namespace
 
-TEST(KernelUpdateTest, SlicesRunWithinTheBudgetAndTheKernelsChangeTogetherAtTheEnd) {
-  // The curve is asked for after the calc cache (WYSIWYG off) or after the
-  // commit (on).
-  for (bool wysiwyg : {false, true}) {
+TEST(KernelUpdateTest, WorkRunsWithinTheBudgetAndTheKernelsChangeTogetherAtTheEnd) {
+  // The work of each call: the worker's budget (three pieces, 60 ms) and a
+  // host call's (one piece), each kernel designed on its own. The curve is
+  // asked for after the calc cache (WYSIWYG off) or after the commit (on).
+  struct Case {
+    unsigned budget;
+    bool wysiwyg;
+    std::vector<std::string> calls;
+  };
+  const Case cases[] = {
+      {CQVX2KernelUpdate::kSliceBudgetMs, false, {"RCcsss", "ss", "K"}},
+      {CQVX2KernelUpdate::kSliceBudgetMs, true, {"RCsss", "ss", "Kc"}},
+      {CQVX2KernelUpdate::kHostCallBudgetMs, false, {"RCcs", "s", "s", "s", "s", "", "K"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "budget " << c.budget << (c.wysiwyg ? ", WYSIWYG" : ""));
     CQVX2KernelUpdate update(SteppingClock);
     Client client;
-    client.m_bWysiwyg = wysiwyg;
+    client.m_bWysiwyg = c.wysiwyg;
     const Complex<double>* before[2] = {client.m_Kernels[0].m_pResponse, client.m_Kernels[1].m_pResponse};
     ASSERT_TRUE(update.IsMarked());
-
-    update.Step(client);
-    EXPECT_EQ(client.m_Log, wysiwyg ? "RCsss" : "RCcsss");
-    EXPECT_EQ(update.State(), CQVX2KernelUpdate::kResponse);
-    EXPECT_FALSE(update.IsMarked()) << "cleared when the update started";
-    EXPECT_EQ(client.m_Kernels[0].m_pResponse, before[0]);
-    EXPECT_EQ(client.m_Kernels[1].m_pResponse, before[1]);
-    update.Mark();  // a change during the update
-
-    client.m_Log.clear();
-    update.Step(client);
-    EXPECT_EQ(client.m_Log, wysiwyg ? "ssKc" : "ssK");
-    EXPECT_EQ(update.State(), CQVX2KernelUpdate::kIdle);
-    EXPECT_NE(client.m_Kernels[0].m_pResponse, before[0]);
-    EXPECT_NE(client.m_Kernels[1].m_pResponse, before[1]);
+    for (size_t i = 0; i < c.calls.size(); ++i) {
+      client.m_Log.clear();
+      update.Step(client, c.budget);
+      EXPECT_EQ(client.m_Log, c.calls[i]) << "call " << i;
+      const bool last = i + 1 == c.calls.size();
+      EXPECT_EQ(update.State() == CQVX2KernelUpdate::kIdle, last) << "call " << i;
+      EXPECT_EQ(client.m_Kernels[0].m_pResponse != before[0], last) << "call " << i;
+      EXPECT_EQ(client.m_Kernels[1].m_pResponse != before[1], last) << "call " << i;
+      if (i == 0) {
+        EXPECT_FALSE(update.IsMarked()) << "cleared when the update started";
+        update.Mark();  // a change during the update
+      }
+    }
     EXPECT_TRUE(update.IsPending()) << "the change asks for one more update";
 
     // Suspended, not even a marked update starts.
