@@ -111,8 +111,10 @@ void DivuVazize::MaybeCallIdleInner(bool viewsInUse) {
   const int rate = g_kIdleRate.load();
   // A due time further ahead than one interval means the clock went back.
   if (MsReached(now, m_nNextIdleInnerTicks) || static_cast<int32_t>(m_nNextIdleInnerTicks - now) > rate) {
+    // No pause after it: here a pause runs no event loop, and inside a
+    // host's call it would only hold the host (and, for tens of
+    // milliseconds on a busy machine, a host's audio waiting for it).
     IdleInner();
-    Sleep(1);
     m_nNextIdleInnerTicks = now + static_cast<unsigned int>(rate);
   }
   XR_CATCH_VOID
