@@ -20,6 +20,7 @@
 #include "platform/X11Focus.h"
 #include "platform/X11Input.h"
 #include "platform/X11Pixels.h"
+#include "platform/X11SharedImage.h"
 #include "platform/X11TextInput.h"
 #include "platform/X11Visibility.h"
 
@@ -38,8 +39,9 @@ constexpr int kKeyCodeCount = 256;
 // and the destroy notice that follows ends the window; nothing more is sent
 // to it from then on. So the back buffer's pixels go onto the window as a
 // plain image request wherever the visual allows, with no drawing library
-// state that such an error could leave behind; Cairo draws onto the window
-// only for other visuals.
+// state that such an error could leave behind: through shared memory where
+// the server offers it (X11SharedImage.h), through the socket otherwise.
+// Cairo draws onto the window only for other visuals.
 class CX11Window final : public CPlatformWindow {
  public:
   CX11Window(X11ConnectionPtr display, Window parent, Window window, const XWindowAttributes& attributes)
@@ -52,13 +54,13 @@ class CX11Window final : public CPlatformWindow {
         m_GC(XCreateGC(m_pDisplay.get(), window, 0, nullptr)),
         m_pSurface(X11TakesBackBufferPixels(m_pDisplay.get(), attributes)
                        ? nullptr
-                       : cairo_xlib_surface_create(m_pDisplay.get(), window, attributes.visual, m_nWidth,
-                                                   m_nHeight)),
+                       : cairo_xlib_surface_create(m_pDisplay.get(), window, attributes.visual, m_nWidth, m_nHeight)),
         m_Dnd(m_pDisplay.get(), window),
         m_Clipboard(m_pDisplay.get(), window),
         m_TextInput(m_pDisplay.get(), window),
         m_Visibility(m_pDisplay.get(), window),
         m_Focus(m_pDisplay.get(), window, parent),
+        m_Shared(m_pDisplay.get(), window, m_GC, m_nDepth),
         m_bShown(m_Visibility.Shown()) {
     SelectEvents();
     if (!m_bShown) Push(Simple(EPlatformEvent::kHidden));
@@ -137,8 +139,13 @@ class CX11Window final : public CPlatformWindow {
       }
       cairo_surface_flush(m_pSurface.get());
     } else {
-      X11PutBackBuffer(m_pDisplay.get(), m_Window, m_GC, m_nDepth, backBuffer,
-                       {area.left, area.top, std::min(area.right, m_nWidth), std::min(area.bottom, m_nHeight)});
+      const PlatformRect clipped{area.left, area.top, std::min(area.right, m_nWidth), std::min(area.bottom, m_nHeight)};
+      const bool shared = m_Shared.Usable();
+      if (shared) m_Shared.Present(backBuffer, clipped);
+      // A segment the server refused leaves what waited for it to the socket.
+      if (!m_Shared.Usable())
+        X11PutBackBuffer(m_pDisplay.get(), m_Window, m_GC, m_nDepth, backBuffer,
+                         shared ? PlatformRect{0, 0, m_nWidth, m_nHeight} : clipped);
     }
     XFlush(m_pDisplay.get());
   }
@@ -309,6 +316,7 @@ class CX11Window final : public CPlatformWindow {
     // unmapping come first, and asking about a window that is gone helps
     // nothing.
     if (xevent.type != DestroyNotify && Gone()) return;
+    if (!m_pSurface && m_Shared.HandleEvent(xevent)) return;
     if (m_Visibility.HandleEvent(xevent)) {
       if (m_Visibility.Shown() != m_bShown) {
         m_bShown = m_Visibility.Shown();
@@ -442,6 +450,7 @@ class CX11Window final : public CPlatformWindow {
   CX11TextInput m_TextInput;    // closed before the connection
   CX11Visibility m_Visibility;
   CX11Focus m_Focus;
+  CX11SharedImage m_Shared;             // unused for visuals Cairo draws onto
   Cursor m_Cursors[kCursorCount] = {};  // made on first use
   bool m_bDestroyed = false;            // the window is gone with the host's
   bool m_bKeyInput = false;             // a view asks for keys (applied at the next event pass)

@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config
           libgtest-dev libgmock-dev googletest libbenchmark-dev
           libfftw3-dev libsndfile1-dev binutils
-          libx11-dev libxtst-dev libcairo2-dev libfontconfig-dev fontconfig xvfb xauth
+          libx11-dev libxext-dev libxtst-dev libcairo2-dev libfontconfig-dev fontconfig xvfb xauth
           fonts-dejavu-core fonts-urw-base35
           openbox  # the window manager of the editor tests
           ardour)  # its VST scanner reads both editions in the tests

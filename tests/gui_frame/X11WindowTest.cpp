@@ -9,6 +9,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XShm.h>
 #include <X11/extensions/XTest.h>
 
 #include "X11TestDisplay.h"
@@ -81,9 +82,35 @@ class X11WindowTest : public ::testing::Test {
   // Pixel of the editor's window as the server holds it, 0xRRGGBB.
   unsigned long PixelOnScreen(int x, int y) { return x11test::ServerPixel(m_pDisplay, m_Editor, x, y); }
 
-  // Waits until the server shows `expected` at (x, y).
+  // Runs the window's event passes (where a present that waited for the
+  // server goes on) until the server shows `expected` at (x, y).
   bool ScreenShows(int x, int y, unsigned long expected) {
-    return Eventually([&] { return PixelOnScreen(x, y) == expected; });
+    PlatformEvent event;
+    return Eventually([&] {
+      while (m_pWindow->NextEvent(event)) {
+      }
+      return PixelOnScreen(x, y) == expected;
+    });
+  }
+
+  // The first pixel (x, y) where the editor's window differs from `image`
+  // (0xRRGGBB of both), or nothing when they are equal.
+  std::string DifferenceFrom(cairo_surface_t* image) {
+    XImage* shown = nullptr;
+    x11test::WithoutErrors(m_pDisplay,
+                           [&] { shown = XGetImage(m_pDisplay, m_Editor, 0, 0, kWidth, kHeight, AllPlanes, ZPixmap); });
+    if (!shown) return "no image";
+    cairo_surface_flush(image);
+    std::string difference;
+    for (int y = 0; y < kHeight && difference.empty(); ++y)
+      for (int x = 0; x < kWidth && difference.empty(); ++x) {
+        const auto* row = reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(image) +
+                                                            y * cairo_image_surface_get_stride(image));
+        const unsigned long want = row[x] & 0xFFFFFF, got = XGetPixel(shown, x, y) & 0xFFFFFF;
+        if (want != got) difference = std::to_string(x) + "," + std::to_string(y) + ": " + std::to_string(got);
+      }
+    XDestroyImage(shown);
+    return difference;
   }
 
   Window Focus() { return x11test::Focus(m_pDisplay); }
@@ -136,7 +163,63 @@ Surface FilledImage(double r, double g, double b) {
   return image;
 }
 
+// Every pixel different from its neighbours and from those of the other
+// pictures of the series.
+Surface PatternImage(int picture) {
+  Surface image(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kWidth, kHeight));
+  cairo_surface_flush(image.get());
+  unsigned char* data = cairo_image_surface_get_data(image.get());
+  for (int y = 0; y < kHeight; ++y)
+    for (int x = 0; x < kWidth; ++x)
+      reinterpret_cast<uint32_t*>(data + y * cairo_image_surface_get_stride(image.get()))[x] =
+          0xFF000000u | static_cast<uint32_t>(x) << 16 | static_cast<uint32_t>(y) << 8 | static_cast<uint32_t>(picture);
+  cairo_surface_mark_dirty(image.get());
+  return image;
+}
+
 }  // namespace
+
+// A server that takes no requests for a while (here: another client holds
+// it) holds no present: the pictures go through shared memory, one put at a
+// time, and what came meanwhile shows once the server has confirmed the put
+// before, as the window's events are read. Through the socket, the puts
+// would fill it and the caller would wait for the server.
+TEST_F(X11WindowTest, PresentsWhileTheServerIsBusyReturnAtOnceAndTheLastPictureShowsWhole) {
+  int major = 0, minor = 0, pixmaps = 0;
+  if (!XShmQueryVersion(m_pDisplay, &major, &minor, &pixmaps)) GTEST_SKIP() << "no shared memory on this server";
+  Open();
+  constexpr int kPictures = 40;  // some megabytes: more than any socket holds
+  std::vector<Surface> pictures;
+  for (int i = 0; i < kPictures; ++i) pictures.push_back(PatternImage(i));
+  PlatformEvent event;
+  std::string difference = "never read";
+  const auto showsWhole = [&](const Surface& picture) {
+    return Eventually([&] {
+      while (m_pWindow->NextEvent(event)) {
+      }
+      difference = DifferenceFrom(picture.get());
+      return difference.empty();
+    });
+  };
+  // The first present shares the memory with the server (a round trip).
+  m_pWindow->Present(pictures.front().get(), {0, 0, kWidth, kHeight});
+  EXPECT_TRUE(showsWhole(pictures.front())) << difference;
+
+  XGrabServer(m_pDisplay);
+  XSync(m_pDisplay, False);
+  std::atomic<bool> done{false};
+  std::thread presenter([&] {
+    for (size_t i = 1; i < pictures.size(); ++i) m_pWindow->Present(pictures[i].get(), {0, 0, kWidth, kHeight});
+    done = true;
+  });
+  const bool returned = Eventually([&] { return done.load(); });
+  XUngrabServer(m_pDisplay);
+  XSync(m_pDisplay, False);
+  presenter.join();
+  EXPECT_TRUE(returned) << "the presents waited for the busy server";
+
+  EXPECT_TRUE(showsWhole(pictures.back())) << difference;
+}
 
 TEST_F(X11WindowTest, PresentCopiesOnlyTheGivenAreaOntoTheWindow) {
   Open();

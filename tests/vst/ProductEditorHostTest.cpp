@@ -191,15 +191,15 @@ class SerialisingHostTest : public EditorHostTest<> {
 // audio thread's longest wait for the host's lock. Alone on the machine each call takes
 // about 10 ms; with every core busy, preemption and the wait for a redraw
 // pass of the frame's idle thread (which holds the frame lock) stretch one
-// to about 60 ms. A call held for the drag (or menu) lasts as long. The sanitizer
+// to about 40 ms. A call held for the drag (or menu) lasts as long. The sanitizer
 // builds run several times slower.
 #ifdef QVX_SANITIZED_MODULES
 constexpr double kSlower = 4.0;
 #else
 constexpr double kSlower = 1.0;
 #endif
-constexpr double kLongestCallMs = 150.0 * kSlower;
-constexpr double kLongestAudioWaitMs = 160.0 * kSlower;
+constexpr double kLongestCallMs = 50.0 * kSlower;
+constexpr double kLongestAudioWaitMs = 60.0 * kSlower;
 constexpr int kDragMoves = 30;
 constexpr int kDragMs = 3000;
 

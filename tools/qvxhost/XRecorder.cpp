@@ -3,6 +3,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xproto.h>
 #include <X11/extensions/record.h>
+#include <X11/extensions/shmproto.h>
 
 #include <chrono>
 
@@ -45,9 +46,22 @@ bool XRecorder::Start(std::string& error) {
   range->errors.first = 0;
   range->errors.last = 255;
   range->client_started = True;
+  XRecordRange* ranges[2] = {range, nullptr};
+  int count = 1;
+  // Pictures put through memory shared with the server.
+  int event = 0, errorBase = 0;
+  if (XQueryExtension(control, "MIT-SHM", &m_nShmOpcode, &event, &errorBase)) {
+    ranges[1] = XRecordAllocRange();
+    ranges[1]->ext_requests.ext_major = {static_cast<unsigned char>(m_nShmOpcode),
+                                         static_cast<unsigned char>(m_nShmOpcode)};
+    ranges[1]->ext_requests.ext_minor = {X_ShmPutImage, X_ShmPutImage};
+    count = 2;
+  } else {
+    m_nShmOpcode = -1;
+  }
   XRecordClientSpec clients = XRecordAllClients;
-  m_Context = XRecordCreateContext(control, 0, &clients, 1, &range, 1);
-  XFree(range);
+  m_Context = XRecordCreateContext(control, 0, &clients, 1, ranges, count);
+  for (int i = 0; i < count; ++i) XFree(ranges[i]);
   m_Mark = XCreateSimpleWindow(control, DefaultRootWindow(control), 0, 0, 1, 1, 0, 0, 0);
   XSync(control, False);
   if (!m_Context) {
@@ -110,6 +124,21 @@ long XRecorder::ErrorsToDrawerOf(unsigned long window) const {
   return at == m_Errors.end() ? 0 : at->second;
 }
 
+void XRecorder::TakeSharedPut(unsigned long idBase, bool swapped, const unsigned char* body, const unsigned char* end) {
+  if (body + 24 > end) return;
+  const auto at = m_Windows.find(Read32(body, swapped));
+  if (at == m_Windows.end()) return;
+  Watched& w = at->second;
+  w.drawer = idBase;
+  w.drawn = true;
+  ++w.draws.requests;
+  w.nextBand = -1;
+  // One request for the whole image: its size, then where it goes.
+  const int width = Read16(body + 16, swapped), height = Read16(body + 18, swapped);
+  const auto x = static_cast<int16_t>(Read16(body + 20, swapped)), y = static_cast<int16_t>(Read16(body + 22, swapped));
+  if (x <= 0 && y <= 0 && x + width >= w.width && y + height >= w.height) ++w.draws.whole;
+}
+
 void XRecorder::Take(Record kind, unsigned long idBase, bool swapped, const unsigned char* data,
                      unsigned long bytes) {
   std::lock_guard<std::mutex> guard(m_Mutex);
@@ -127,6 +156,10 @@ void XRecorder::Take(Record kind, unsigned long idBase, bool swapped, const unsi
   if (Read16(data + 2, swapped) == 0) body += 4;
   const int opcode = data[0];
   if (opcode == X_ClearArea && body + 4 <= data + bytes && Read32(body, swapped) == m_Mark) m_nMarksSeen.fetch_add(1);
+  if (opcode == m_nShmOpcode) {
+    TakeSharedPut(idBase, swapped, body, data + bytes);
+    return;
+  }
   if (body + 16 > data + bytes) return;
   // The drawable: the destination of copies, the first field elsewhere.
   const bool copy = opcode == X_CopyArea || opcode == X_CopyPlane;

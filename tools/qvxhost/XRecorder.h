@@ -55,6 +55,8 @@ class XRecorder {
   void Take(Record kind, unsigned long idBase, bool swapped, const unsigned char* data, unsigned long bytes);
 
  private:
+  // A put of an image from shared memory (guarded by m_Mutex).
+  void TakeSharedPut(unsigned long idBase, bool swapped, const unsigned char* body, const unsigned char* end);
   struct Watched {
     int width = 0, height = 0;
     Draws draws;
@@ -69,6 +71,7 @@ class XRecorder {
   // mark CatchUp sends and waits to see recorded. Set before the records'
   // thread starts.
   unsigned long m_Mark = 0;
+  int m_nShmOpcode = -1;              // the shared-memory extension's requests; -1: none. Set before the thread starts.
   long m_nMarksSent = 0;              // CatchUp's thread only
   std::atomic<long> m_nMarksSeen{0};  // written by the records' thread
   std::thread m_Thread;
