@@ -40,9 +40,9 @@
 //     idle mutex for its duration and completes a pending filter update
 //     first, waiting for the mutex for a bounded time while one is pending
 //     (AQVX2::EnterIdleSideForOfflineBlock); a real-time block never waits.
-//     The host's process level, asked for every block, is the one call
-//     into the host this thread makes (a question hosts answer on their
-//     audio thread).
+//     The host's process level and its transport, asked for every block,
+//     are the only calls into the host this thread makes (questions hosts
+//     answer on their audio thread).
 //   - automation: parameter values are atomics; an undo point is recorded
 //     under a try of the history's mutex or left in a lock-free queue for the
 //     next holder (XREffect::StoreUndoPoint); preference writes of linked
