@@ -108,22 +108,19 @@ bool CRenderPace::NoteBlock(int frames, double sampleRate) {
   double lead = 0.0;
   bool paced = false;
   if (started) {
-    // Both sums fade by the gap's weight; the wall clock adds the gap's
-    // weighted length.
     const double gap = static_cast<double>(std::max<int64_t>(now - last - excluded, 0)) * 1e-6;
-    const double fade = std::exp(-gap / kDecaySeconds);
-    lead = std::max(m_fLeadSeconds.load(std::memory_order_relaxed) * fade - kDecaySeconds * (1.0 - fade), 0.0);
+    lead = m_fLeadSeconds.load(std::memory_order_relaxed) * std::exp(-gap / kLeakSeconds);
     paced = NotePace(gap, previous);
   } else {
     m_nPacedBlocks.store(0, std::memory_order_relaxed);
   }
-  // A fast render stays fast down to half its lead, and lets go at once
-  // at a real-time pace, the lead starting from zero.
+  // A fast render stays fast down to a third faster than real time, and
+  // lets go at once at a real-time pace, the lead starting from zero.
   const bool stayFast = started && m_bFast.load(std::memory_order_relaxed) && !paced;
   if (paced) lead = 0.0;
   const double threshold = kLeadSeconds + 2.0 * block;
-  lead = std::min(lead + block, 2.0 * threshold);
-  const bool fast = lead > (stayFast ? kLeadSeconds / 2.0 : threshold);
+  lead = std::min(lead + block, 4.0 * threshold);
+  const bool fast = lead > (stayFast ? 0.75 * kLeadSeconds + block : threshold);
   m_fLeadSeconds.store(lead, std::memory_order_relaxed);
   m_bFast.store(fast, std::memory_order_relaxed);
   return fast;

@@ -92,32 +92,33 @@ class CAudioThreadSet {
 };
 
 // Tells a render that runs faster than real time from one paced by an
-// audio device, by how far the audio rendered runs ahead of the wall clock
-// over the last second or so: both are summed with weights that fall with
-// their age on the wall clock (a time constant of kDecaySeconds), so that a
-// device clock a little fast, a burst of blocks or a stall never add up,
-// while a render at twice real time settles a second ahead and one flat out
-// grows without end. The lead never falls below zero: a pause starts it
-// again from nothing, so that a render after a pause is found as soon as
-// the first. A render that leads by more than kLeadSeconds plus two blocks
-// is faster than real time. It stays so until its lead falls below half of
-// kLeadSeconds or blocks arrive at a real-time pace again: over its last
-// kPaceBlocks blocks, each came at least a quarter of the previous block's
-// length after it and together they came at least kPaceShare of those
-// blocks' length after the block before them, each counting for at most
-// the length of the block before it (a stall between the blocks of a fast
-// render is no real-time pace; blocks that a device asks for in bursts let
-// go when the lead has fallen, within two seconds, since the lead is held
-// below twice the threshold). Letting go starts the lead from zero. The
-// time of an offline block, from its NoteBlock to its EndOwnWork, is the
-// effect's own work, no evidence of real time: the gap to the next block
-// counts from its end. A render is one
-// thread's: a block on another thread than the last starts the lead again
-// (a host's real-time thread after a bounce on its user-interface thread).
+// audio device, by the rate at which audio arrives: its lead, the audio
+// rendered, leaks away with the wall clock (a time constant of
+// kLeakSeconds), so that a render at a steady rate settles at that rate
+// times kLeakSeconds, whether its blocks come one by one or in bursts
+// behind a standing buffer, while a pause empties it, so that a render
+// after a pause is found as soon as the first. A render that leads by more
+// than kLeadSeconds plus two blocks (about twice real time) is faster than
+// real time. It stays so until its lead falls below three quarters of
+// kLeadSeconds plus a block (about a third faster than real time, above the
+// lead of any real-time pace) or blocks arrive at a real-time pace again:
+// over its last kPaceBlocks blocks, each came at least a quarter of the
+// previous block's length after it and together they came at least
+// kPaceShare of those blocks' length after the block before them, each
+// counting for at most the length of the block before it (a stall between
+// the blocks of a fast render is no real-time pace). The lead is held below
+// four times the threshold, so that a render that slows down lets go within
+// a second, while a fast render stays fast across stalls of up to about half
+// a second. Letting go starts the lead from zero. The time of an offline
+// block, from its NoteBlock to its EndOwnWork, is the effect's own work, no
+// evidence of real time: the gap to the next block counts from its end. A
+// render is one thread's: a block on another thread than the last starts
+// the lead again (a host's real-time thread after a bounce on its
+// user-interface thread).
 class CRenderPace {
  public:
   static constexpr double kLeadSeconds = 0.5;
-  static constexpr double kDecaySeconds = 1.0;
+  static constexpr double kLeakSeconds = 0.28;
   static constexpr unsigned kPaceBlocks = 3;
   static constexpr double kPaceShare = 0.9;
   // Monotonic microseconds.

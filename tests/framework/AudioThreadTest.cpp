@@ -1,9 +1,11 @@
 // Telling a render that runs faster than real time from one an audio device
 // paces, on a scripted clock: real-time hosts with small blocks, bursts of
 // blocks and a device clock a little fast never count as fast, nor does a
-// render at one and a half times real time; renders at twice real time or
-// flat out do (flat out from the block where the audio rendered leads the
-// clock by half a second and two blocks, also after a pause), and stop
+// render at one and a half times real time, and a host that fills a buffer
+// flat out and then keeps it full in bursts counts as real time within a
+// second of filling it; renders at twice real time or flat out do (flat out
+// from the block where the audio rendered over the last quarter second or
+// so passes half a second and two blocks, also after a pause), and stop
 // counting by the third block that comes at a real-time pace, or at once on
 // another thread; a fast render stays fast at one and a half times real time
 // and across stalls, and the time the effect spends on its own work is not
@@ -82,8 +84,13 @@ TEST(RenderPaceTest, OnlyRendersFasterThanRealTimeCountAsFast) {
        0.6},
       {"three times real time across stalls of eight blocks",
        {{256, 1.0, 0.3}, {256, 0.4, 0.3, 1, 8 * block256}, {256, 0.4, 0.3, 1, 8 * block256}},
-       0.75,
+       0.7,
        0.85},
+      {"two seconds flat out, then bursts of 16 blocks in their time",
+       {{512, 2.0, 0.0}, {512, 30.0, 1.0, 16}},
+       0.5,
+       0.55,
+       3.0},
   };
   for (const Scenario& s : scenarios) {
     SCOPED_TRACE(s.name);
