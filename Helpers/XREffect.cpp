@@ -204,7 +204,6 @@ bool XREffect::IsBlockOffline(int sampleFrames) {
   // The host's word on every block: hosts answer on their audio thread, and
   // one thread may play in real time and then render offline (freewheel).
   switch (getCurrentProcessLevel()) {
-    case kVstProcessLevelUser:
     case kVstProcessLevelOffline:
       return true;
     case kVstProcessLevelRealtime:
@@ -213,6 +212,8 @@ bool XREffect::IsBlockOffline(int sampleFrames) {
       // host calls it.
       return fasterThanRealTime;
     default:
+      // "User thread" says nothing of the render: some hosts give that
+      // answer from their real-time audio thread as well.
       return fasterThanRealTime || m_bOfflineRender.load() || IsUserInterfaceThread();
   }
 }

@@ -29,11 +29,11 @@
 // user-interface side's.
 //
 // A block is rendered offline when the host says so (its process level,
-// asked for every block, is offline or its user-interface thread), when the
-// render runs faster than real time (no device plays that, whatever the
-// host says), or, when the host does not say, when "Offline Render" is on
-// or the block runs on the thread that acts as the host's user-interface
-// thread. Threads are told apart by their serials (Helpers/AudioThread.h),
+// asked for every block, is offline), when the render runs faster than real
+// time (no device plays that, whatever the host says), or, when the host
+// does not say (nothing, or "user thread", which some hosts answer from
+// their real-time audio thread too), when "Offline Render" is on or the
+// block runs on the thread that acts as the host's user-interface thread. Threads are told apart by their serials (Helpers/AudioThread.h),
 // never by ids that a later thread may get.
 //
 // Quality modes and idle work (XREffectQuality.cpp, XREffectIdle.cpp): the

@@ -162,7 +162,8 @@ class AudioThreadRoleTest : public fxtest::QualityTestBase {};
 }  // namespace
 
 // A host that plays in real time and renders in freewheel on one thread,
-// answering each block as it goes, and one that says nothing: each block is
+// answering each block as it goes, one that says nothing, and one that
+// answers "user thread" wherever it asks, its audio thread too: each block is
 // judged by the answer to it, by "Offline Render" and by its thread.
 TEST_F(AudioThreadRoleTest, EachBlockIsJudgedByTheHostsAnswerToIt) {
   JudgedEffect fx;
@@ -174,10 +175,10 @@ TEST_F(AudioThreadRoleTest, EachBlockIsJudgedByTheHostsAnswerToIt) {
   } blocks[] = {
       {true, kVstProcessLevelRealtime, false, false},  {true, kVstProcessLevelOffline, false, true},
       {true, kVstProcessLevelOffline, false, true},    {true, kVstProcessLevelRealtime, false, false},
-      {true, kVstProcessLevelUser, false, true},       {true, kVstProcessLevelPrefetch, false, false},
+      {true, kVstProcessLevelUser, false, false},      {true, kVstProcessLevelPrefetch, false, false},
       {true, kVstProcessLevelUnknown, false, false},   {true, kVstProcessLevelUnknown, true, true},
       {true, kVstProcessLevelRealtime, true, false},   {false, kVstProcessLevelUnknown, false, true},
-      {false, kVstProcessLevelRealtime, false, false},
+      {false, kVstProcessLevelRealtime, false, false}, {false, kVstProcessLevelUser, false, true},
   };
   const auto judge = [&](bool onAudioThread) {
     for (size_t i = 0; i < std::size(blocks); ++i) {
