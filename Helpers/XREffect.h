@@ -33,8 +33,9 @@
 // time (no device plays that, whatever the host says), or, when the host
 // does not say (nothing, or "user thread", which some hosts answer from
 // their real-time audio thread too), when "Offline Render" is on or the
-// block runs on the thread that acts as the host's user-interface thread. Threads are told apart by their serials (Helpers/AudioThread.h),
-// never by ids that a later thread may get.
+// block runs on the thread that acts as the host's user-interface thread.
+// Threads are told apart by their serials (Helpers/AudioThread.h), never by
+// ids that a later thread may get.
 //
 // Quality modes and idle work (XREffectQuality.cpp, XREffectIdle.cpp): the
 // quality settings are parameters, so their setters run wherever parameters

@@ -67,7 +67,8 @@ void AQVX2::MarkEditorCurveStale() {
 
 void AQVX2::UpdateFiltersIfIdle(bool bTakeAudioBusy) {
   XR_TRY
-  if (IsOfflineRenderOnAnotherThread()) return;  // its blocks update the filters
+  // Nothing to do, or an offline render's blocks do it.
+  if (!IsIdleWorkPending()) return;
   std::unique_lock<std::recursive_mutex> idle(m_IdleMutex, std::try_to_lock);
   if (idle.owns_lock()) UpdateFilters(bTakeAudioBusy);
   XR_CATCH_VOID

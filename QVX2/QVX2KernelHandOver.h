@@ -1,13 +1,14 @@
 // The committed kernel pair on its way to the audio thread. The idle side
 // designs and commits the two channel kernels; the audio thread must take
-// both together between frames (at the start of a block), never wait for the idle side and
-// never read a pair while it is written. Three copies of the pair make a
-// triple buffer: the idle side writes the copy it owns and trades it for the
-// one in the middle with one atomic exchange (Publish); at the start of a
-// block the audio thread, when the middle holds a pair it has not taken,
-// trades its own copy for that one the same way (Acquire). Neither side ever
-// holds the other's copy, so the idle side may write again at once, and the
-// audio thread reads its copy for the whole block however many pairs are
+// both together between frames (at the start of a block), never wait for the
+// idle side and never read a pair while it is written. Three copies of the
+// pair make a triple buffer: the idle side writes the copy it owns and trades
+// it for the one in the middle with one atomic exchange (Publish); at the
+// start of a block (offline, after the first frame the block completes) the
+// audio thread, when the middle holds a pair it has not taken, trades its own
+// copy for that one the same way (Acquire). Neither side ever holds the
+// other's copy, so the idle side may write again at once, and the audio
+// thread reads its copy until it takes the next however many pairs are
 // published meanwhile; a pair it never took is written over.
 //
 // Thread contract: built and destroyed on the idle side with the engine (the
