@@ -106,6 +106,10 @@ bool DivuVazize::open(void* window) {
   m_bOpen.store(true);
   if (!OverrideOpenBehaviour()) AddFrontViews();
   UpdateUi();
+  // Last: the idle thread reads the frame pointer and the panel from its
+  // first pass, and the build may have waited past the thread's start
+  // delay for an audio block.
+  if (frame) frame->CreateIdleTimer();
   return true;
   XR_CATCH(true)
 }

@@ -16,12 +16,13 @@
 // - The user-interface thread is the thread that opened the editor (the
 //   host's thread that made the frame). Panels are built, controls changed
 //   and deferred work done there only, under the frame lock.
-// - The frame's idle thread runs idle() too; there it only lets the frame
-//   redraw its dirty views (and, while the host does not idle the editor,
-//   marks the displays dirty: keepDisplaysLive). Everything else that idle
-//   does (UpdateUi, rebuilds, flips, IdleInner, the effect's idle) runs on
-//   the user-interface thread only, so IdleInner never runs on a thread the
-//   host does not know.
+// - The frame's idle thread, started as open's last step (so that it finds
+//   the frame stored and the panel built), runs idle() too; there it only
+//   lets the frame redraw its dirty views (and, while the host does not
+//   idle the editor, marks the displays dirty: keepDisplaysLive).
+//   Everything else that idle does (UpdateUi, rebuilds, flips, IdleInner,
+//   the effect's idle) runs on the user-interface thread only, so IdleInner
+//   never runs on a thread the host does not know.
 // - The effect calls its hooks (XREditorHooks) from whichever thread wrote a
 //   parameter, possibly the audio thread. setParameter, SetRefreshControls,
 //   UpdateUndoRedoControls and UpdateQMControls never block: on another

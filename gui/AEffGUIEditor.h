@@ -1,7 +1,10 @@
 // AEffGUIEditor: the VST editor interface on top of the toolkit's frame. The
 // host opens, draws, idles and feeds the editor through it; every editor of
 // the system derives from it and creates its frame in open (the frame makes
-// the window inside the host's window and starts the idle source).
+// the window inside the host's window). Open ends by starting the frame's
+// idle source (CFrame::CreateIdleTimer): the idle thread reads the editor's
+// frame pointer and views from its first pass, and what open wrote before
+// the thread started needs no lock.
 //
 // It also paces editor idle: doIdleStuff runs the editor's idle at most every
 // g_kIdleRate milliseconds. It never asks the host for its idle

@@ -75,7 +75,6 @@ bool CFrame::initFrame(void* systemWindow) {
     return false;
   }
   resizeBackBuffer(size.width(), size.height());
-  CreateIdleTimer();
   setDropActive(true);
   return true;
 }

@@ -108,8 +108,9 @@ class CFramePopup {
 class CFrame : public CViewContainer {
  public:
   // A frame inside the host's window (systemWindow: the host's X window id)
-  // for the editor (an AEffGUIEditor). Creates the window, its back buffer
-  // and the idle source. [host's user-interface thread]
+  // for the editor (an AEffGUIEditor). Creates the window and its back
+  // buffer; the editor starts the idle source (CreateIdleTimer) once it
+  // holds the frame. [host's user-interface thread]
   CFrame(const CRect& size, void* systemWindow, void* editor);
   // A frame in a window of its own, opened through the host; unused here.
   CFrame(const CRect& size, const char* title, void* editor, const long style = 0);
@@ -273,8 +274,11 @@ class CFrame : public CViewContainer {
   // buffer; the caller forgets it.
   CDrawContext* createDrawContext();
   // The idle source: a thread that calls doIdleStuff under the frame lock,
-  // or nothing (the host's editor-idle calls drive the editor). Destroying
-  // it joins the thread; in a forked child it sets the parent's thread aside.
+  // or nothing (the host's editor-idle calls drive the editor). The editor
+  // starts it at the end of its open, after it stored the frame and built
+  // its views: the thread's first pass reads the editor's frame pointer and
+  // state, which starting the thread publishes to it. Destroying it joins
+  // the thread; in a forked child it sets the parent's thread aside.
   void CreateIdleTimer();
   void DestroyIdleTimer();
 

@@ -42,8 +42,9 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 
 # The threading tests: the audio path against the idle side and automation,
 # the spectrum store, meters and scopes, the editor's threads and idle
-# thread, the FFT pool and wrappers, undo from two threads, idle scheduling
-# and the lock.
+# thread (the editor opened and closed on a real window beside busy threads
+# and a long audio block), the FFT pool and wrappers, undo from two threads,
+# idle scheduling and the lock.
 threading='Thread|Concurrency|StressTest|FaultTest|BypassTest|FrequencyDataStore|FFT|CFft|IdleTest|LockTest|WhileAudio'
 cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQVX_BUILD_TESTS=ON -DQVX_WERROR=ON -DQVX_TSAN=ON
 cmake --build build/tsan -j "$jobs"

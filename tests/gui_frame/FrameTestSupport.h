@@ -40,6 +40,7 @@ class FrameEditor : public AEffGUIEditor {
   bool open(void* window) override {
     AEffGUIEditor::open(window);
     frame = new CFrame(CRect(0, 0, m_nWidth, m_nHeight), window, this);
+    frame->CreateIdleTimer();
     return true;
   }
   void close() override {

@@ -86,11 +86,12 @@ bool PassThroughEditor::open(void* window) {
   handle->forget();
   track->forget();
   slider->setValue(effect->getParameter(PassThroughEffect::kDelay));
-  // The frame's idle thread runs already.
   CScopedLock hold(frame->getFrameLock());
   frame->setBackgroundColor(kBackground);
   frame->addView(bar);
   frame->addView(slider);
+  // Once the frame is stored and its views are in: the idle thread reads them.
+  frame->CreateIdleTimer();
   return true;
 }
 
