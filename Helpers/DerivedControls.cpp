@@ -143,6 +143,8 @@ void CTextButton::MouseMovedAway(CDrawContext*) {
   XR_CATCH_VOID
 }
 
+bool CTextButton::getTransparency() const { return pText->getTransparency(); }
+
 bool CTextButton::isDirty() const { return CInvisibleButton::isDirty() || pText->isDirty(); }
 
 void CTextButton::setDirty(const bool val) {

@@ -101,6 +101,8 @@ class CTextButton : public CInvisibleButton, public CMouseMoveAwayHook {
   void draw(CDrawContext* context) override;
   void mouseMove(CDrawContext* context, CPoint& where, long buttons = -1) override;
   void MouseMovedAway(CDrawContext* context) override;
+  // Transparent when its visible part is: what lies behind is drawn first.
+  bool getTransparency() const override;
   // Either part may need drawing: a colour set on the visible part counts.
   bool isDirty() const override;
   void setDirty(const bool val = true) override;

@@ -364,8 +364,13 @@ void CFrame::draw(CView* view) {
   if (child) {
     CRect viewSize;
     child->getViewSize(viewSize);
-    addDamage(viewSize);
-    child->draw(context);
+    if (child->getTransparency()) {
+      // What lies behind it first, or it is drawn over its own old pixels.
+      drawRect(context, viewSize);
+    } else {
+      addDamage(viewSize);
+      child->draw(context);
+    }
   } else {
     draw(context);
   }

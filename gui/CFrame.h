@@ -164,7 +164,8 @@ class CFrame : public CViewContainer {
   virtual bool updatesDisabled() const { return bUpdatesDisabled; }
   // Stores the new value and returns the old one.
   virtual bool updatesDisabled(bool state);
-  // Draws a direct child now, or the whole frame when view is not a child.
+  // Draws a direct child now (a transparent one over what lies behind it),
+  // or the whole frame when view is not a child.
   virtual void draw(CView* view);
 
   void draw(CDrawContext* context) override;

@@ -107,11 +107,12 @@ void CFrame::handlePlatformEvent(const PlatformEvent& event) {
   switch (event.type) {
     case EPlatformEvent::kExpose: {
       // The window lost these pixels; the back buffer is redrawn there (the
-      // background once) and copied onto the window.
+      // background once more, and a panel that draws it every time goes on
+      // doing so) and copied onto the window.
       const bool wasDirty = bDirty;
       const CRect rect(event.rect.left, event.rect.top, event.rect.right, event.rect.bottom);
       CDrawContext* context = createDrawContext();
-      setBackgroundDrawCount(1);
+      if (backgroundDrawCount >= 0) ++backgroundDrawCount;
       drawRect(context, rect);
       context->forget();
       if (wasDirty && rect != CRect(0, 0, size.width(), size.height())) setDirty(true);

@@ -108,7 +108,9 @@ class CViewContainer : public CView {
   bool hitTestSubViews(const CPoint& where, const long buttons = -1);
 
   // How many more drawRect calls paint the background: negative always,
-  // 0 never, n > 0 the next n calls.
+  // 0 never, n > 0 the next n calls. A call that leaves it out still paints
+  // it under the transparent children it draws, which show what lies
+  // behind them: a changed text is never drawn over its old glyphs.
   void setBackgroundDrawCount(long count) { backgroundDrawCount = count; }
   long getBackgroundDrawCount() const { return backgroundDrawCount; }
 
@@ -116,6 +118,8 @@ class CViewContainer : public CView {
   // Creates the off-screen context when drawing through one and none exists;
   // with transparency, copies the screen under the container into it.
   void prepareOffscreen(CDrawContext* context);
+  // The background under every transparent child that meets rect.
+  void drawBackgroundUnderTransparentViews(CDrawContext* context, const CRect& rect);
   void deleteNode(CCView* node);
   // removeAll's work under the container's lock alone.
   void RemoveAllChildren(bool withForget);

@@ -35,6 +35,17 @@ void CViewContainer::drawBackgroundRect(CDrawContext* context, CRect& rect) {
   }
 }
 
+void CViewContainer::drawBackgroundUnderTransparentViews(CDrawContext* context, const CRect& rect) {
+  for (CCView* node = pFirstView; node; node = node->pNext) {
+    CView* view = node->pView;
+    CRect area(rect);
+    if (!view->getTransparency() || !view->checkUpdate(area)) continue;
+    view->getViewSize(area);
+    area.bound(rect);
+    if (area.width() > 0 && area.height() > 0) drawBackgroundRect(context, area);
+  }
+}
+
 void CViewContainer::draw(CDrawContext* context) {
   if (!context) return;
   CScopedLock hold(lock);
@@ -102,6 +113,8 @@ void CViewContainer::drawRect(CDrawContext* context, const CRect& update) {
   if (backgroundDrawCount != 0) {
     if (backgroundDrawCount > 0) --backgroundDrawCount;
     drawBackgroundRect(target, client);
+  } else {
+    drawBackgroundUnderTransparentViews(target, client);
   }
 
   const bool isScroller = isTypeOf("CScrollContainer");

@@ -528,3 +528,46 @@ TEST_F(FrameEventsTest, InvalidateMarksTouchingChildrenOnly) {
   EXPECT_TRUE(left->isDirty()) << "touching at the corner counts";
   EXPECT_FALSE(right->isDirty());
 }
+
+namespace {
+
+// A transparent view that paints a half-opaque veil: drawn over what it drew
+// before, without the background under it, the veil thickens.
+class VeilView : public RecordingView {
+ public:
+  explicit VeilView(const CRect& size) : RecordingView(size, CColor{255, 255, 255, 128}) { setTransparency(true); }
+};
+
+}  // namespace
+
+TEST_F(FrameEventsTest, ATransparentViewIsRedrawnOverTheBackgroundHoweverTheFrameDrawsIt) {
+  struct Case {
+    const char* name;
+    long count;                      // the panel's background draws
+    void (*redraw)(VeilView* veil);  // one redraw of the veil alone
+  };
+  const Case cases[] = {
+      {"a back panel's idle redraws after an expose", -1, [](VeilView* v) { v->setDirty(true); }},
+      {"a front panel's idle redraws once its counted draws are spent", 0, [](VeilView* v) { v->setDirty(true); }},
+      {"the frame's draw of the view itself", 0, [](VeilView* v) { v->redraw(); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto* veil = new VeilView(CRect(160, 10, 190, 50));
+    frame->addView(veil);
+    frame->setBackgroundDrawCount(c.count);
+    Deliver(ExposeAll());
+    const uint32_t once = Shown(window, 175, 30);
+    EXPECT_NE(once, 0x00FF00u) << "the veil shows";
+    EXPECT_NE(once, 0xFFFFFFu);
+    EXPECT_EQ(frame->getBackgroundDrawCount(), c.count) << "an expose leaves the panel's own count";
+    for (int pass = 0; pass < 4; ++pass) {
+      c.redraw(veil);
+      editor->idle();
+    }
+    EXPECT_GE(veil->draws, 5);
+    EXPECT_EQ(Shown(window, 175, 30), once) << "drawn over the background, not over itself";
+    EXPECT_EQ(Shown(window, 159, 30), 0x00FF00u);
+    frame->removeView(veil, true);
+  }
+}
