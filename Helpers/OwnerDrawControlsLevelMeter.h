@@ -181,8 +181,16 @@ class CLevelMeter : public CLayeredOwnerDrawControl, public CLevelMeterMetering 
   // unless it lies too close to the last one or above the scale; its row.
   int DrawScaleMark(CDrawContext* ctx, float v, const char* prefix, const char* format,
                      int& lastRow, int margin, int halfHeight, CHoriTxtAlign align);
-  // The labels of channel c over its label half.
-  void DrawLabels(CDrawContext* ctx, int c);
+  // Both channels' labels over their halves of the strip.
+  void DrawLabels(CDrawContext* ctx);
+  // Layout rectangle channel c's labels are centred in: its half of the
+  // strip, less the columns kept clear between the halves and at the edges.
+  CRect LabelRoom(int c) const;
+  // One label of each channel ("-" at or below floorDb), offset from its
+  // room, in the first of format and whole dB, in font and then the
+  // smallest font, that fits both across their rooms.
+  void DrawLabelPair(CDrawContext* ctx, const float labels[kChannels], float floorDb, const char* format, CFont font,
+                     const CPoint offsets[kChannels]) const;
   // The editor's dB-zoom report.
   void ReportDbZoom(float a);
 };

@@ -165,8 +165,8 @@ void CLevelMeter::DoOwnerDrawInner(CDrawContext* ctx) {
     }
     if (fPeakMax[c].load() >= kfClipLevel) colClip[c] = colHeadroomClip;
     FillRect(ctx, LabelHalfRect(c), colClip[c]);
-    if (!bOverTopStrip) DrawLabels(ctx, c);
   }
+  if (!bOverTopStrip) DrawLabels(ctx);
   if (bOverTopStrip) {
     ctx->setFont(kFontSmall);
     g_bVSTGUINextTextNotAntiAlias = true;
@@ -177,39 +177,60 @@ void CLevelMeter::DoOwnerDrawInner(CDrawContext* ctx) {
   XR_CATCH_VOID
 }
 
-void CLevelMeter::DrawLabels(CDrawContext* ctx, int c) {
-  const float peakLabel = LabelDb(fPeakHold[c], fHeadroomDb);
-  const float rmsLabel = LabelDb(fRmsHold[c], fHeadroomDb);
-  const float mainLabel = bRmsPrimary ? rmsLabel : peakLabel;
-  const float otherLabel = bRmsPrimary ? peakLabel : rmsLabel;
-  const bool vertical = eBarDir != eBD_Horizontal;
-  const CRect half = LabelHalfRect(c);
-  char text[64];
+CRect CLevelMeter::LabelRoom(int c) const {
+  // A space's width (three columns) between the two values, so that they
+  // read as two numbers, and a column at the meter's edges.
+  const long w = LayoutRect().width();
+  return c == 0 ? CRect(1, 0, w / 2 - 1, nTopStrip) : CRect(w / 2 + 2, 0, w - 1, nTopStrip);
+}
 
-  if (mainLabel > -fLabelFloorDb)
-    std::snprintf(text, sizeof text, szLabelFormat ? szLabelFormat : "%.1f",
-                  static_cast<double>(-mainLabel));
-  else
-    std::snprintf(text, sizeof text, "-");
-  CPoint offset(0, 0);
-  if (bShowSecondary) {
-    ctx->setFont(kFontSmall);
-    offset = vertical ? CPoint(0, -5) : CPoint(c == 0 ? 5 : -6, 0);
+void CLevelMeter::DrawLabelPair(CDrawContext* ctx, const float labels[kChannels], float floorDb, const char* format,
+                                CFont font, const CPoint offsets[kChannels]) const {
+  // One decimal while both fit across their rooms, else whole dB, each in
+  // font and then the smallest font: a value is never cut and never runs
+  // into the other channel's.
+  const char* const formats[] = {format ? format : "%.1f", "%.0f"};
+  const CFont fonts[] = {font, kFontVerySmall};
+  char text[kChannels][64];
+  for (int choice = 0; choice < 4; ++choice) {
+    ctx->setFont(fonts[choice % 2]);
+    bool fit = true;
+    for (int c = 0; c < kChannels; ++c) {
+      if (labels[c] > floorDb)
+        std::snprintf(text[c], sizeof text[c], formats[choice / 2], static_cast<double>(-labels[c]));
+      else
+        std::snprintf(text[c], sizeof text[c], "-");
+      fit = fit && ctx->getStringWidth(text[c]) <= OrientRect(LabelRoom(c)).width();
+    }
+    if (fit || choice == 3) break;
+  }
+  for (int c = 0; c < kChannels; ++c) {
+    CRect r = LabelRoom(c);
+    DrawString(ctx, text[c], r.offset(offsets[c].h, offsets[c].v), false, kAlignCenter);
+  }
+}
+
+void CLevelMeter::DrawLabels(CDrawContext* ctx) {
+  float main[kChannels];
+  float other[kChannels];
+  CPoint mainOffset[kChannels];
+  CPoint otherOffset[kChannels];
+  const bool vertical = eBarDir != eBD_Horizontal;
+  for (int c = 0; c < kChannels; ++c) {
+    const float peakLabel = LabelDb(fPeakHold[c], fHeadroomDb);
+    const float rmsLabel = LabelDb(fRmsHold[c], fHeadroomDb);
+    main[c] = bRmsPrimary ? rmsLabel : peakLabel;
+    other[c] = bRmsPrimary ? peakLabel : rmsLabel;
+    if (bShowSecondary) {
+      mainOffset[c] = vertical ? CPoint(0, -5) : CPoint(c == 0 ? 5 : -6, 0);
+      otherOffset[c] = vertical ? CPoint(0, 7) : CPoint(c == 0 ? -4 : 5, 0);
+    }
   }
   ctx->setFontColor(kWhiteCColor);
-  CRect r = half;
-  DrawString(ctx, text, r.offset(offset.h, offset.v), false, kAlignCenter);
-
+  DrawLabelPair(ctx, main, -fLabelFloorDb, szLabelFormat, kFontSmall, mainOffset);
   if (!bShowSecondary) return;
-  if (otherLabel > -140.0f)
-    std::snprintf(text, sizeof text, "%.1f", static_cast<double>(-otherLabel));
-  else
-    std::snprintf(text, sizeof text, "-");
-  ctx->setFont(kFontVerySmall);
-  offset = vertical ? CPoint(0, 7) : CPoint(c == 0 ? -4 : 5, 0);
   ctx->setFontColor(kWhiteCColor * 0.7f);
-  r = half;
-  DrawString(ctx, text, r.offset(offset.h, offset.v), false, kAlignCenter);
+  DrawLabelPair(ctx, other, -140.0f, "%.1f", kFontVerySmall, otherOffset);
 }
 
 void CLevelMeter::DrawBar(CDrawContext* ctx, CRect rect, float levelDb, float holdDb,
