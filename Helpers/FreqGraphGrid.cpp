@@ -291,10 +291,15 @@ void CFreqGraph::DisplayTitle(CDrawContext* ctx, const char* title) {
 void CFreqGraph::DrawMouseInfo(CDrawContext* ctx, int x, int y, int r, int g, int b) {
   XR_TRY
   if (!ctx || m_szMouseInfo[0] == '\0') return;
-  ctx->setFontColor(Opaque(r, g, b));
   ctx->setFont(kFontNormal, 11);
+  const long right = getWidth() - m_nMouseInfoRightMargin;
+  const long width = ctx->getStringWidth(m_szMouseInfo);
+  // The text's ink takes rows 2 to 11 of the box at this size, the comma's
+  // tail included; the fill leaves its last column and row.
   ctx->setFillColor(colBackground);
-  ctx->drawString(m_szMouseInfo, CRect(x, y, getWidth() - 2, y + 12), 0, kAlignRight);
+  ctx->fillRect(CRect(right - width - 2, y, right + 3, y + 16));
+  ctx->setFontColor(Opaque(r, g, b));
+  ctx->drawString(m_szMouseInfo, CRect(x, y, right, y + 12), 0, kAlignRight);
   XR_CATCH_VOID
 }
 

@@ -157,6 +157,8 @@ class CFreqGraph : public CLayeredOwnerDrawControl {
   // with twice it; the colour becomes the background colour.
   void ClearBackground(CDrawContext* ctx, int r, int g, int b);
   void DisplayTitle(CDrawContext* ctx, const char* title);
+  // The read-out, right-aligned from x to the right margin in the rows from
+  // y, over a box of the background colour that no line runs through.
   virtual void DrawMouseInfo(CDrawContext* ctx, int x, int y, int r, int g, int b);
   virtual void DrawZoomDbBar(CDrawContext* ctx, CPoint offset);
   // count -1: the plot width. asLine false draws single points.
@@ -230,6 +232,9 @@ class CFreqGraph : public CLayeredOwnerDrawControl {
   int m_nDbLines = 0;
   DbLine m_DbLines[kMaxDbLines] = {};
   bool m_bMouseInfo = true;
+  // Columns the read-out leaves free along the right edge (a derived
+  // graph's own labels there).
+  int m_nMouseInfoRightMargin = 2;
   char m_szMouseInfo[kMouseInfoSize] = {};
   mutable char m_szMouseInfoFreq[32] = {};  // GetMouseInfoFreqString's text
   float m_fMaxValue = 0.0f;  // largest amplitude of the last line-chart extraction (diagnostic)

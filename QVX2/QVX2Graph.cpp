@@ -21,6 +21,10 @@ namespace {
 constexpr int kColumns = QVX2Editor::kCurveColumns;
 constexpr int kBands = kQvx2NumBands;
 constexpr int kDbStripWidth = 10;
+// The spectrum's dB labels stand in this column along the right edge; the
+// mouse read-out stays left of it, a few columns apart.
+constexpr long kSpectrumScaleWidth = 30;
+constexpr int kMouseInfoRightMargin = static_cast<int>(kSpectrumScaleWidth) + 4;
 constexpr unsigned long kDragPointer = 4;
 // Curve rows are held this far outside the view before they become ints.
 constexpr double kRowLimit = 100000.0;
@@ -36,6 +40,7 @@ QVX2CompositeGraph::QVX2CompositeGraph(const CRect& size, QVX2Editor* editor)
     : CCompositeGraph(size, editor, nullptr), m_pEditor(editor) {
   XR_TRY
   m_nDbStripWidth = kDbStripWidth;
+  m_nMouseInfoRightMargin = kMouseInfoRightMargin;
   m_rectPlot = size;
   if (m_pEditor) m_pEditor->MarkCurveStale();
   XR_CATCH_VOID
@@ -199,7 +204,7 @@ void QVX2CompositeGraph::DoOwnerDrawInner(CDrawContext* ctx) {
       char text[16];
       std::snprintf(text, sizeof(text), "-%i0dB", n);
       const long yn = static_cast<long>(n * 10 * (r.height() - 10) / span + r.top);
-      ctx->drawString(text, CRect(r.right - 30, yn - 4, r.right - 3, yn + 4), 0, kAlignCenter);
+      ctx->drawString(text, CRect(r.right - kSpectrumScaleWidth, yn - 4, r.right - 3, yn + 4), 0, kAlignCenter);
     }
   }
 
