@@ -58,6 +58,7 @@ class EditorProbe : public QVX2Editor {
   using QVX2Editor::m_pHpfOnButton;
   using QVX2Editor::m_pLeftButton;
   using QVX2Editor::m_pLevelMeter;
+  using QVX2Editor::m_pQualityInfo;
   using QVX2Editor::m_pQualityMenu;
   using QVX2Editor::m_pResetButton;
   using QVX2Editor::m_pReturnButton;

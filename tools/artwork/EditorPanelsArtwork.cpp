@@ -45,7 +45,6 @@ QVX_ARTWORK(161, 600, 360) {
   Label(cr, "settings >", 478, 13, 8, kLabel, false);
   Label(cr, "BAND LAYOUT", 343, 29, 7, kLabel, false);
   Label(cr, "ANALYSER", 84, 270, 7, kLabel, false);
-  Label(cr, "CHANNELS", 193, 265, 7, kLabel, false);
   Label(cr, "HPF", 271, 272, 7, kLabel, false);
   Label(cr, "LPF", 329, 272, 7, kLabel, false);
   Label(cr, "DEPTH", 395, 272, 7, kLabel, false);
@@ -53,6 +52,9 @@ QVX_ARTWORK(161, 600, 360) {
   Label(cr, "TRIM L", 458, 272, 7, kLabel, false);
   Label(cr, "TRIM R", 538, 272, 7, kLabel, false);
   Label(cr, "LINK", 495, 339, 7, kLabel, false);
+  // Under its group, as the trims' LINK: the Link button stands too close
+  // below the graph's well for a caption between them.
+  Label(cr, "CHANNELS", 193, 344, 7, kLabel, false);
   // Fields behind the numeric drags.
   const double fields[][4] = {{253, 279, 290, 291}, {311, 279, 348, 291}, {377, 279, 414, 291},
                               {377, 314, 414, 326}, {440, 279, 477, 291}, {520, 279, 557, 291}};
