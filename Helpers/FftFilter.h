@@ -33,6 +33,7 @@
 //   - Clear, ClearOutput: the streaming thread between its streaming calls,
 //     or another thread while none can run (audio stopped or held off).
 //     They allocate nothing.
+//   - SamplesToNextFrame: the streaming thread between its streaming calls.
 //   - NotifyOfProcessingBlockSize, GetOutputLatency, PadWithExtraLatency,
 //     SetAnalysisWindow: the idle side, unlocked, only while no streaming
 //     call can run.
@@ -129,6 +130,15 @@ class FftFilter : public FreqDomainOperator<FTYPE> {
   // unknown type or no memory, leaving windowing off. [idle side]
   bool SetAnalysisWindow(EWindowType type, bool bApply);
   int GetSkip() const { return m_nSkip; }
+  // Input samples still to come before the callback runs for the next frame
+  // (1..m_nHop), 0 when input the filter holds already (a chunk's surplus
+  // not yet fed) completes one. The skip and the pad delay change only the
+  // output side, never when a frame completes. [the streaming thread,
+  // between its streaming calls]
+  int SamplesToNextFrame() const {
+    const int due = m_nHop - m_nFilled - (m_pPendingInput != nullptr ? m_nPendingInput : 0);
+    return due > 0 ? due : 0;
+  }
 
   // Samples taken in per frame; callers read it to size their chunks.
   // Changes only in the constructors and Clear.

@@ -207,7 +207,8 @@ class AQVX2 : public XREffect {
   void Cleanup() override;
   void fxIdleInner() override;
   // The idle side's work: a filter update marked or under way, unless an
-  // offline render on another thread completes it in its next block.
+  // offline render on another thread completes it in its next block that
+  // takes a pair.
   bool IsIdleWorkPending() override { return m_KernelUpdate.IsPending() && !IsOfflineRenderOnAnotherThread(); }
   // The new dither type reaches the filters at the next block. [any thread]
   void InPlaceApplyQualityModeSettings() override;
@@ -293,14 +294,20 @@ class AQVX2 : public XREffect {
   std::unique_ptr<CQVX2Engine> BuildEngine();
   // Runs UpdateFilters(false) until the update is complete. [idle side]
   void CompleteFilterUpdate();
-  // An offline block (XREffect::CProcessCallScope) takes the idle side into
-  // `idleSide` for its duration and completes a pending update first: every
-  // setting and sample rate set before the block shapes it, and no rebuild
-  // or commit meets it (no block of silence). Waits for the idle side for a
-  // bounded time while an update is pending, and otherwise, or on a thread
-  // that holds the editor's frame, only tries it. [audio thread, offline
-  // only]
-  void EnterIdleSideForOfflineBlock(std::unique_lock<std::recursive_mutex>& idleSide);
+  // An offline block (XREffect::CProcessCallScope) that takes a new kernel
+  // pair (at its start, or after the first frame it completes) takes the
+  // idle side into `idleSide` for its duration and completes a pending
+  // update first: every setting and sample rate set before the block shapes
+  // the pair, and no commit meets the block. Called with the audio-busy flag
+  // held and bMayWait false, it only tries the idle side, and returns false
+  // when it would wait for it (an update is pending): the caller lets the
+  // flag go and calls again with bMayWait, which waits for a bounded time.
+  // Never waits on a thread that holds the editor's frame. [audio thread,
+  // offline only]
+  bool EnterIdleSideForOfflineBlock(std::unique_lock<std::recursive_mutex>& idleSide, bool bMayWait);
+  // Whether n more samples complete a frame of the engine's filters. [audio
+  // thread, the engine held]
+  static bool CompletesFrame(const CQVX2Engine& engine, int n);
   // The kernel update's view of this effect (QVX2Update.cpp).
   class CKernelUpdateClient;
   // What the bypass path delays by: the latency the processed output has
@@ -324,7 +331,18 @@ class AQVX2 : public XREffect {
   // Raised by InPlaceApplyQualityModeSettings (any thread); taken by the
   // audio thread, which hands the dither type to its filters.
   std::atomic<bool> m_bDitherPending{false};
-  // Set by an offline block whose new kernel pair waits for the end of the
-  // frame it completes first (ProcessSpectra). [audio thread]
-  bool m_bTakeKernelsAfterFrame = false;
+  // One block's take of the newest kernel pair, on processReplacing's stack:
+  // offline, unless the block starts a new stream or has no valid pair in
+  // use, the pair is taken after the first frame the block completes.
+  struct CBlockKernelTake {
+    bool bAfterFirstFrame = false;
+  };
+  // The running block's take, for the right channel's callback
+  // (ProcessSpectra); null between blocks. [audio thread, the engine held]
+  CBlockKernelTake* m_pBlockKernelTake = nullptr;
+  // Testing only: every offline block completes a pending update, whether
+  // it takes the pair or not, as a reference for the renders of the blocks
+  // that design only where they take one. [before the first block]
+  void SetDesignBeforeEveryOfflineBlockForTesting(bool bEvery) { m_bDesignEveryOfflineBlock = bEvery; }
+  bool m_bDesignEveryOfflineBlock = false;
 };

@@ -31,9 +31,10 @@ void CQVX2KernelHandOver::Publish(const FreqDomainConvolution<double>& left,
   }
   // Release: the audio thread that takes the pair sees it written.
   m_nIdle = m_nMiddle.exchange(m_nIdle | kFresh, std::memory_order_acq_rel) & kIndex;
+  m_nPublished.fetch_add(1, std::memory_order_relaxed);
 }
 
-const CQVX2KernelHandOver::Pair& CQVX2KernelHandOver::Acquire() {
+const CQVX2KernelHandOver::Pair& CQVX2KernelHandOver::TakeNewest() noexcept {
   if (m_nMiddle.load(std::memory_order_relaxed) & kFresh)
     m_nAudio = m_nMiddle.exchange(m_nAudio, std::memory_order_acq_rel) & kIndex;
   return m_Pairs[m_nAudio];

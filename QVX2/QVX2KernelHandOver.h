@@ -6,16 +6,17 @@
 // it for the one in the middle with one atomic exchange (Publish); at the
 // start of a block (offline, after the first frame the block completes) the
 // audio thread, when the middle holds a pair it has not taken, trades its own
-// copy for that one the same way (Acquire). Neither side ever holds the
+// copy for that one the same way (TakeNewest). Neither side ever holds the
 // other's copy, so the idle side may write again at once, and the audio
 // thread reads its copy until it takes the next however many pairs are
 // published meanwhile; a pair it never took is written over.
 //
 // Thread contract: built and destroyed on the idle side with the engine (the
 // only allocation); Publish on the idle side, one call at a time (the owner
-// serialises them); Acquire and InUse on the audio thread, one block at a
-// time. Blocks on different threads must be ordered by the caller (the
-// effect's audio-busy flag orders them).
+// serialises them); TakeNewest and InUse on the audio thread, one block at a
+// time, never waiting, allocating or throwing. Blocks on different threads
+// must be ordered by the caller (the effect's audio-busy flag orders them).
+// PublishedCount on any thread.
 #pragma once
 
 #include <atomic>
@@ -48,9 +49,12 @@ class CQVX2KernelHandOver {
   // Takes the newest published pair when the audio thread has not taken it
   // yet, and gives the idle side the pair it held. [audio thread, between
   // frames]
-  const Pair& Acquire();
+  const Pair& TakeNewest() noexcept;
   // The pair the audio thread took last. [audio thread]
-  const Pair& InUse() const { return m_Pairs[m_nAudio]; }
+  const Pair& InUse() const noexcept { return m_Pairs[m_nAudio]; }
+  // Pairs published since the hand-over was built: one per committed
+  // design. [any thread]
+  unsigned PublishedCount() const { return m_nPublished.load(std::memory_order_relaxed); }
 
  private:
   // The middle pair's index carries this bit until the audio thread takes it.
@@ -62,4 +66,5 @@ class CQVX2KernelHandOver {
   unsigned m_nIdle = 0;  // idle side only
   std::atomic<unsigned> m_nMiddle{1};
   unsigned m_nAudio = 2;  // audio thread only
+  std::atomic<unsigned> m_nPublished{0};  // written by Publish
 };

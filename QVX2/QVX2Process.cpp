@@ -22,8 +22,9 @@
 //     this thread.
 //   - the kernels: never the kernel objects (the idle side's), but the pair
 //     taken from the engine's hand-over at the start of each block (offline,
-//     after the first frame the block completes) with one atomic exchange
-//     (CQVX2KernelHandOver::Acquire), read without a lock while the idle
+//     after the first frame the block completes: the block's take,
+//     CBlockKernelTake, on its stack) with one atomic exchange
+//     (CQVX2KernelHandOver::TakeNewest), read without a lock while the idle
 //     side commits and publishes others.
 //   - the FFT pool: per transform a spin on the sample type's claim flag,
 //     held by any thread only for a scan of 16 entries, and one object of the
@@ -36,10 +37,16 @@
 //     editor's lock A only by trying it and skips the block when it is held.
 //   - the idle worker: a write that marks the filters, and the first block
 //     after a quiet interval, wake it without waiting (CIdleWorker::Wake).
-//   - offline only (see XREffect.h for when a block is), a block takes the
-//     idle mutex for its duration and completes a pending filter update
-//     first, waiting for the mutex for a bounded time while one is pending
-//     (AQVX2::EnterIdleSideForOfflineBlock); a real-time block never waits.
+//   - offline only (see XREffect.h for when a block is), a block that takes
+//     a new pair (at its start: a new stream, no valid pair yet; or after a
+//     frame it completes, as its filters tell) takes the idle mutex for its
+//     duration and completes a pending filter update first, from the
+//     settings as of the block; other blocks leave the update pending and
+//     the mutex alone, so a render designs once per frame at most. With the
+//     audio-busy flag held the mutex is only tried; while an update is
+//     pending the block lets the flag go and waits for the mutex for a
+//     bounded time (AQVX2::EnterIdleSideForOfflineBlock). A real-time block
+//     never waits.
 //     The host's process level and its transport, asked for every block,
 //     are the only calls into the host this thread makes (questions hosts
 //     answer on their audio thread).
@@ -58,10 +65,12 @@
 // initial-exec model, which never allocates.
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 #include "Helpers/Assert.h"
 #include "Helpers/AudioThread.h"
 #include "Helpers/SampleLoops.h"
+#include "Helpers/ScopedValue.h"
 #include "QVX2/QVX2.h"
 #include "QVX2/QVX2Engine.h"
 #include "QVX2/QVX2KernelMath.h"
@@ -164,9 +173,10 @@ void AQVX2::ProcessSpectra(int N, SPECTRUM* left, SPECTRUM* right) {
     const bool bMidSide = Param(kQvx2MSMode)->load(std::memory_order_relaxed) != 0.0f;
     ApplyKernels(left, right, handOver->InUse(), N, bMidSide);
   }
-  if (handOver != nullptr && m_bTakeKernelsAfterFrame) {
-    handOver->Acquire();
-    m_bTakeKernelsAfterFrame = false;
+  CBlockKernelTake* take = m_pBlockKernelTake;
+  if (handOver != nullptr && take != nullptr && take->bAfterFirstFrame) {
+    handOver->TakeNewest();
+    take->bAfterFirstFrame = false;
   }
   if (!bSourceIn) {
     FeedDataStore(engine->pDataStore[0].get(), left, N);
@@ -223,20 +233,28 @@ void AQVX2::ClearStreams(CQVX2Engine& engine) {
   m_DoubleCallBack0.Forget();
 }
 
+bool AQVX2::CompletesFrame(const CQVX2Engine& engine, int n) {
+  // Both filters of the pair take the same chunks: the right one, whose
+  // callback takes a pair, answers for both.
+  if (const FftFilter<float>* f = engine.pFloatFilter[1].get()) return f->SamplesToNextFrame() <= n;
+  if (const FftFilter<double>* f = engine.pDoubleFilter[1].get()) return f->SamplesToNextFrame() <= n;
+  return false;
+}
+
 void AQVX2::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) {
   XR_TRY
   if (outputs == nullptr || outputs[0] == nullptr || outputs[1] == nullptr || sampleFrames <= 0) return;
   const int n = sampleFrames;
   const CProcessCallScope block(this, n);
   RegisterProcessBlockSizeToReduceLatency(inputs, n);
-  // Offline, the idle side waits for the end of the block.
+  // Offline, a block that takes a new kernel pair holds the idle side off
+  // to its end.
   std::unique_lock<std::recursive_mutex> idleSide(m_IdleMutex, std::defer_lock);
-  if (block.IsOffline()) EnterIdleSideForOfflineBlock(idleSide);
   // Read once: the whole block follows one reading.
   const bool bBypass = Param(kQvx2Bypass)->load(std::memory_order_relaxed) != 0.0f;
 
-  CAudioBusyTry busy(this);
-  CQVX2Engine* engine = busy.Held() ? m_pEngine.get() : nullptr;
+  std::optional<CAudioBusyTry> busy(std::in_place, this);
+  CQVX2Engine* engine = busy->Held() ? m_pEngine.get() : nullptr;
   if (engine == nullptr || inputs == nullptr || inputs[0] == nullptr || inputs[1] == nullptr) {
     WriteSilence(outputs, n);
     return;
@@ -252,10 +270,37 @@ void AQVX2::processReplacing(float** inputs, float** outputs, VstInt32 sampleFra
   // Offline, the pair published for this block shapes the input from this
   // block on: the frame that completes next holds earlier input and keeps
   // the pair it had, and the new one is taken after it (ProcessSpectra), so
-  // that a step of the settings is never heard before its block.
+  // that a step of the settings is never heard before its block. A new
+  // stream, or a block with no valid pair yet, takes it at once.
+  const auto takesAfterFirstFrame = [&block, bNewStream](const CQVX2Engine& e) {
+    const CQVX2KernelHandOver* h = e.pKernelHandOver.get();
+    return block.IsOffline() && !bNewStream && h != nullptr && h->InUse().bValid;
+  };
+  // So each frame uses the pair designed from the settings as of the block
+  // in which the frame before it completed (the first of a stream: as of the
+  // block that started it). A pending update is designed only there, in a
+  // block that takes a pair at once or completes a frame: a design in any
+  // other block would be replaced before a frame took it. (The tests'
+  // reference designs in every offline block.)
+  if (block.IsOffline() &&
+      (m_bDesignEveryOfflineBlock || !takesAfterFirstFrame(*engine) || CompletesFrame(*engine, n)) &&
+      !EnterIdleSideForOfflineBlock(idleSide, false)) {
+    // The idle side runs an update: it is waited for with the engine let
+    // go, since a rebuild holds the idle side while it waits for the flag.
+    busy.reset();
+    EnterIdleSideForOfflineBlock(idleSide, true);
+    busy.emplace(this);
+    engine = busy->Held() ? m_pEngine.get() : nullptr;
+    if (engine == nullptr) {
+      WriteSilence(outputs, n);
+      return;
+    }
+  }
   CQVX2KernelHandOver* handOver = engine->pKernelHandOver.get();
-  m_bTakeKernelsAfterFrame = block.IsOffline() && !bNewStream && handOver && handOver->InUse().bValid;
-  if (handOver && !m_bTakeKernelsAfterFrame) handOver->Acquire();
+  CBlockKernelTake take;
+  take.bAfterFirstFrame = takesAfterFirstFrame(*engine);
+  if (handOver && !take.bAfterFirstFrame) handOver->TakeNewest();
+  const CScopedValue<CBlockKernelTake*> blockTake(m_pBlockKernelTake, &take);
 
   // The bypass lines take every sample the filters take (also in place,
   // before the filters overwrite the input), so that both stay aligned

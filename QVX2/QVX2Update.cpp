@@ -3,8 +3,9 @@
 // model, its kernels and the hand-over of the committed pair, and runs it
 // from its idle hook (the host's idle, the editor's idle or the effect's idle
 // worker), from the quality-mode build, from the editor's idle and, when the
-// block is rendered offline, from the audio thread before the block; while
-// an offline render runs on another thread, only from its blocks.
+// block is rendered offline, from the audio thread in a block that takes the
+// new pair (one that completes a frame or starts a stream); while an offline
+// render runs on another thread, only from its blocks.
 //
 // Every step runs under the effect base's m_IdleMutex, which also serialises
 // the quality-mode rebuilds, so the host's idle and the editor's idle task
@@ -122,14 +123,19 @@ void AQVX2::CompleteFilterUpdate() {
   XR_CATCH_VOID
 }
 
-void AQVX2::EnterIdleSideForOfflineBlock(std::unique_lock<std::recursive_mutex>& idleSide) {
+bool AQVX2::EnterIdleSideForOfflineBlock(std::unique_lock<std::recursive_mutex>& idleSide, bool bMayWait) {
   XR_TRY
   // Waits only for an update to complete, and never when a host renders
   // from inside an editor event (the idle side may be waiting for that very
   // frame: a rebuild removes the views first) or in a forked child (the
   // holder may be a thread the child does not have).
-  const bool wait = m_KernelUpdate.IsPending() && !IsCalledBackFromEditorFrame() && !IsForkedChild();
-  if (!(wait ? TryLockFor(idleSide, kOfflineWaitLimit) : idleSide.try_lock())) return;
+  if (!idleSide.try_lock()) {
+    const bool wait = m_KernelUpdate.IsPending() && !IsCalledBackFromEditorFrame() && !IsForkedChild();
+    if (!wait) return true;
+    if (!bMayWait) return false;
+    if (!TryLockFor(idleSide, kOfflineWaitLimit)) return true;
+  }
   if (m_KernelUpdate.IsPending()) CompleteFilterUpdate();
-  XR_CATCH_VOID
+  return true;
+  XR_CATCH(true)
 }

@@ -201,6 +201,61 @@ TEST(FftFilterTest, SkippedStepsLoseNoInput) {
   EXPECT_EQ(out, expected);
 }
 
+// The frame count a caller predicts from SamplesToNextFrame before each
+// chunk is the count of callbacks the chunk runs, whatever the chunks, the
+// skip or the pad, and after a clear; a chunk's surplus left unfed counts
+// as input the filter holds.
+TEST(FftFilterTest, SamplesToNextFrameForetellsEveryCallback) {
+  struct Case {
+    int skipBlock;
+    int pad;
+    std::vector<int> chunks;
+  };
+  const Case cases[] = {
+      {0, 0, {kHop, kHop, 1, kHop - 1, kHop}},
+      {0, 0, {700, 100, 1300, 3, 509, 2 * kHop + 5, 1}},
+      {64, 0, {64, 64, 64, 64, 64, 64, 64, 64, 64}},
+      {0, 300, {4900, 17, 490, 511, 1}},
+  };
+  for (const Case& c : cases) {
+    dsptest::IdentityCallBack<float> callBack;
+    FftFilterWithCallBack<float> filter(kN, kOverlap, &callBack, nullptr);
+    filter.NotifyOfProcessingBlockSize(c.skipBlock);
+    if (c.pad > 0) filter.PadWithExtraLatency(c.pad);
+    const std::vector<float> in = dsptest::RandomSignal(6000, 2);
+    std::vector<float> out(in.size());
+    for (int pass = 0; pass < 2; ++pass) {
+      size_t pos = 0;
+      for (size_t i = 0; i < c.chunks.size(); ++i) {
+        const int n = c.chunks[i];
+        const int due = filter.SamplesToNextFrame();
+        ASSERT_GE(due, 1);
+        ASSERT_LE(due, kHop);
+        const int calls = callBack.m_nCalls;
+        filter.ValuesIn(in.data() + pos, n);
+        filter.CompleteProcessing();
+        filter.ValuesOut(out.data() + pos, n);
+        EXPECT_EQ(callBack.m_nCalls - calls, due <= n ? 1 + (n - due) / kHop : 0)
+            << "pass " << pass << ", chunk " << i << " of " << n;
+        pos += static_cast<size_t>(n);
+      }
+      filter.Clear();
+      EXPECT_EQ(filter.SamplesToNextFrame(), kHop) << "a clear starts a frame";
+    }
+  }
+  // Surplus input held from a long chunk whose output was not taken yet.
+  dsptest::IdentityCallBack<float> callBack;
+  FftFilterWithCallBack<float> filter(kN, kOverlap, &callBack, nullptr);
+  const std::vector<float> in = dsptest::RandomSignal(4000, 3);
+  filter.ValuesIn(in.data(), 700);
+  EXPECT_EQ(filter.SamplesToNextFrame(), 2 * kHop - 700);
+  filter.ValuesIn(in.data() + 700, 2 * kHop);
+  EXPECT_EQ(filter.SamplesToNextFrame(), 0) << "the held input completes a frame";
+  const int calls = callBack.m_nCalls;
+  filter.ValuesIn(in.data() + 700 + 2 * kHop, 1);
+  EXPECT_GE(callBack.m_nCalls - calls, 1);
+}
+
 TEST(FftFilterTest, BlockSizeNotificationSetsTheSkip) {
   dsptest::IdentityCallBack<float> callBack;
   FftFilterWithCallBack<float> filter(kN, kOverlap, &callBack, nullptr);

@@ -164,7 +164,7 @@ TEST(KernelUpdateTest, TheAudioThreadTakesWholePairsNewestFirstWhileTheyArePubli
     for (int i = 0; i < N; ++i) k.m_pPackedResponse[i] = v;
     k.m_bHasResponse = true;
   };
-  EXPECT_FALSE(handOver.Acquire().bValid) << "nothing published yet";
+  EXPECT_FALSE(handOver.TakeNewest().bValid) << "nothing published yet";
   std::atomic<bool> done{false};
   std::thread idle([&] {
     for (int p = 1; p <= kPairs; ++p) {
@@ -178,7 +178,7 @@ TEST(KernelUpdateTest, TheAudioThreadTakesWholePairsNewestFirstWhileTheyArePubli
   int taken = 0, torn = 0, older = 0;
   for (bool finished = false; !finished;) {
     finished = done.load();
-    const CQVX2KernelHandOver::Pair& pair = handOver.Acquire();
+    const CQVX2KernelHandOver::Pair& pair = handOver.TakeNewest();
     if (!pair.bValid) continue;
     const double v = pair.packed[0][0];
     for (int b = 0; b <= N / 2; ++b)

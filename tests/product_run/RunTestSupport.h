@@ -61,9 +61,19 @@ class RunQvx2 : public AQVX2 {
   void SetAllGains(float value);
 
   CQVX2Engine* Engine() { return m_pEngine.get(); }
+  // Every offline block completes a pending update first, as the reference
+  // for blocks that design only where they take a pair.
+  void DesignBeforeEveryOfflineBlock() { SetDesignBeforeEveryOfflineBlockForTesting(true); }
+  // Designs committed since the engine was built.
+  unsigned PairsPublished() { return m_pEngine->pKernelHandOver->PublishedCount(); }
   int HostLatency() { return getAeffect()->initialDelay; }
   int LastLatency() const { return m_nLastLatency.load(); }
   bool AudioBusyHeld() const { return m_bAudioBusy.load(); }
+  // The dither type waits for the next block, which takes it once it holds
+  // the engine.
+  bool DitherPending() const { return m_bDitherPending.load(); }
+  // A rebuild of the engine for the current mode, as the idle side makes it.
+  void Rebuild() { ApplyQualityModeSettingsOuter(); }
   // A stream clear waits for the next block.
   bool StreamClearAsked() const { return m_nStreamClear.load() != 0; }
   // The host's open: starts the effect's idle worker.

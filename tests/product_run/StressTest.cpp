@@ -477,7 +477,8 @@ TEST(StressTest, RendersOfflineMeetNoClearBetweenTheirBlocksAndHaveEachStepInIts
 // most a hop after; blocks that come with the transport stopped leave
 // nothing in a play that follows them, whose hops start at its first sample
 // (the same output as a fresh effect's); and the idle side, on another
-// thread, designs nothing beside an offline render, whose next block does.
+// thread, designs nothing beside an offline render, whose next block that
+// completes a frame does.
 TEST(StressTest, OfflineStepsStartAtTheirBlockAndEachPlayStartsItsOwnHops) {
   fxtest::Watchdog watchdog(std::chrono::seconds(60));
   SetTickCountSourceForTesting(&TickClock);
@@ -530,7 +531,11 @@ TEST(StressTest, OfflineStepsStartAtTheirBlockAndEachPlayStartsItsOwnHops) {
   rendered.fxIdle();
   EXPECT_TRUE(rendered.FiltersMarked()) << "designed beside the render";
   block();
-  EXPECT_FALSE(rendered.FiltersMarked()) << "the render's next block designs";
+  block();
+  EXPECT_TRUE(rendered.FiltersMarked()) << "designed in a block that completes no frame";
+  // The fourth block of 512 completes the render's first hop of 2048.
+  block();
+  EXPECT_FALSE(rendered.FiltersMarked()) << "the render's block that completes a frame designs";
   ProcessLevel() = kVstProcessLevelRealtime;
   SetTickCountSourceForTesting(nullptr);
 }
