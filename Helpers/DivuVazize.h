@@ -83,7 +83,8 @@ struct CBitmapResource {
 constexpr int NUM_GENERIC_CONTROLS = 200;
 constexpr int NUM_GENERIC_BITMAPS = 200;
 
-// Bitmaps every editor precaches, ended by -1.
+// Bitmaps every editor makes at its construction, ended by -1; their
+// images are decoded on their first drawing (gui/BitmapResources.h).
 extern const long g_nAllResources[];
 
 class DivuVazize : public AEffGUIEditor, public CControlListener, public XREditorHooks {

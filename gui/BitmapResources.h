@@ -3,11 +3,26 @@
 // registers the PNG bytes here at load (see cmake/QvxBitmaps.cmake,
 // qvx_embed_bitmaps); CBitmap looks them up.
 //
+// Decoding is left to the first editor that draws an image: creating an
+// effect (as a host does for every instance of a session it loads, and a
+// scanner for every plug-in it finds) decodes nothing, and an image is
+// decoded once per process, whatever the number of instances and editors.
+// The decoded images are kept for the life of the process and never
+// changed: every bitmap of the id draws from the same pixels.
+//
 // Thread contract: registration happens during static initialisation;
 // look-ups afterwards on any thread (the table is not changed again).
+// DecodedBitmapResource may run on any editor thread (the user-interface
+// threads of several instances, their frames' idle threads) at once, never
+// on the audio thread: the first call for an image decodes it under a mutex
+// of its own, which is taken with no other lock inside it, so callers may
+// hold their frame's locks; a second caller for that image waits for the
+// decode and takes the same pixels.
 #pragma once
 
 #include <cstddef>
+
+#include "platform/CairoHandles.h"
 
 struct CEmbeddedBitmap {
   long id;
@@ -20,6 +35,19 @@ struct CEmbeddedBitmap {
 void RegisterBitmapResources(const CEmbeddedBitmap* table, std::size_t count);
 // The entry of the id, or null.
 const CEmbeddedBitmap* FindBitmapResource(long id);
+
+// Width and height from the PNG header of the bytes, without decoding them;
+// false when they do not start with a PNG signature and header.
+bool ReadPngSize(const unsigned char* data, std::size_t size, long& width, long& height);
+// Decodes PNG bytes into a new image (null when they do not decode). [any
+// thread but the audio thread]
+CairoSurfacePtr DecodePng(const unsigned char* data, std::size_t size);
+// The entry's image, decoded on the first call for its bytes in the process,
+// or null when they do not decode. The image is the process's (never freed,
+// never to be drawn into); callers that keep it take a reference.
+cairo_surface_t* DecodedBitmapResource(const CEmbeddedBitmap& resource);
+// How many linked images have been decoded in the process so far. [tests]
+long DecodedBitmapResourceCount();
 
 // Registers a table from a static initialiser.
 struct CEmbeddedBitmapRegistration {

@@ -15,20 +15,6 @@ XR_REGISTER_SOURCE_FILE("gui/CBitmap");
 
 namespace {
 
-struct CPngReader {
-  const unsigned char* data;
-  unsigned long size;
-  unsigned long position;
-};
-
-cairo_status_t ReadPngBytes(void* closure, unsigned char* out, unsigned int length) {
-  CPngReader* reader = static_cast<CPngReader*>(closure);
-  if (length > reader->size - reader->position) return CAIRO_STATUS_READ_ERROR;
-  std::memcpy(out, reader->data + reader->position, length);
-  reader->position += length;
-  return CAIRO_STATUS_SUCCESS;
-}
-
 bool HasPngExtension(const char* path) {
   const char* dot = std::strrchr(path, '.');
   return dot && std::strcmp(dot + 1, "png") == 0;
@@ -58,6 +44,7 @@ CBitmap::CBitmap() = default;
 CBitmap::~CBitmap() { CBitmap::dispose(); }
 
 void CBitmap::dispose() {
+  pResource = nullptr;
   pCachedImage.reset();
   pPixelWorld.reset();
   width = 0;
@@ -71,7 +58,11 @@ bool CBitmap::loadFromResource(long id) {
   char name[32];
   std::snprintf(name, sizeof(name), "bmp%05ld", id);
   if (const CEmbeddedBitmap* resource = FindBitmapResource(id)) {
-    if (loadPng(resource->data, resource->size)) return true;
+    if (ReadPngSize(resource->data, resource->size, width, height)) {
+      pResource = resource;
+      noAlpha = false;
+      return true;
+    }
   }
   const char* folder = std::getenv("QVX_BITMAP_FOLDER");
   if (folder && *folder) {
@@ -90,18 +81,41 @@ bool CBitmap::loadFromPath(const void* path) {
 }
 
 bool CBitmap::loadPng(const unsigned char* data, unsigned long byteCount) {
-  if (!data || byteCount == 0) return false;
-  CPngReader reader{data, byteCount, 0};
-  return takeImage(CairoSurfacePtr(cairo_image_surface_create_from_png_stream(ReadPngBytes, &reader)));
+  return takeImage(DecodePng(data, byteCount));
 }
 
 bool CBitmap::takeImage(CairoSurfacePtr image) {
-  if (cairo_surface_status(image.get()) != CAIRO_STATUS_SUCCESS) return false;
+  if (!image || cairo_surface_status(image.get()) != CAIRO_STATUS_SUCCESS) return false;
   noAlpha = false;
   width = cairo_image_surface_get_width(image.get());
   height = cairo_image_surface_get_height(image.get());
   pCachedImage = std::move(image);
   return true;
+}
+
+void CBitmap::takePendingResource() {
+  const CEmbeddedBitmap* const resource = pResource;
+  pResource = nullptr;
+  cairo_surface_t* const shared = resource ? DecodedBitmapResource(*resource) : nullptr;
+  if (!shared || cairo_surface_status(shared) != CAIRO_STATUS_SUCCESS) return;
+  // An image of this bitmap's own over the shared pixels, holding a reference
+  // to them: Cairo's images are not to be used by two threads at once, their
+  // pixels only read.
+  CairoSurfacePtr image(
+      cairo_image_surface_create_for_data(cairo_image_surface_get_data(shared), cairo_image_surface_get_format(shared),
+                                          cairo_image_surface_get_width(shared), cairo_image_surface_get_height(shared),
+                                          cairo_image_surface_get_stride(shared)));
+  if (cairo_surface_status(image.get()) != CAIRO_STATUS_SUCCESS) return;
+  static cairo_user_data_key_t s_sharedPixels;
+  const auto release = [](void* pixels) { cairo_surface_destroy(static_cast<cairo_surface_t*>(pixels)); };
+  if (cairo_surface_set_user_data(image.get(), &s_sharedPixels, cairo_surface_reference(shared), release) !=
+      CAIRO_STATUS_SUCCESS) {
+    cairo_surface_destroy(shared);
+    return;
+  }
+  width = cairo_image_surface_get_width(shared);
+  height = cairo_image_surface_get_height(shared);
+  pCachedImage = std::move(image);
 }
 
 void CBitmap::setTransparentColor(const CColor color) {
@@ -112,9 +126,10 @@ void CBitmap::setTransparentColor(const CColor color) {
 
 void CBitmap::setTransparencyMask(CDrawContext*, const CPoint&) {}
 
-bool CBitmap::isLoaded() const { return pCachedImage || pPixelWorld; }
+bool CBitmap::isLoaded() const { return pCachedImage || pPixelWorld || pResource; }
 
 cairo_surface_t* CBitmap::createCairoImage(bool transparent) {
+  if (pResource) takePendingResource();
   if (pCachedImage) return cairo_surface_reference(pCachedImage.get());
   if (!pPixelWorld) return nullptr;
   cairo_surface_t* const pixels = pPixelWorld.get();
@@ -172,7 +187,7 @@ void CBitmap::drawTransparent(CDrawContext* context, CRect& rect, const CPoint& 
 
 void CBitmap::drawAlphaBlend(CDrawContext* context, CRect& rect, const CPoint& offset,
                              unsigned char alpha) {
-  if (!context || (!pPixelWorld && !pCachedImage)) return;
+  if (!context || !isLoaded()) return;
   cairo_t* cr = context->beginCairo();
   if (!cr) return;
   if (const CairoSurfacePtr image{createCairoImage(false)}) {

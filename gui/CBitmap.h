@@ -7,7 +7,12 @@
 // then, for development, as "bmpNNNNN.png" in the folder named by the
 // environment variable QVX_BITMAP_FOLDER. Only PNG is read: there are no
 // other image formats or resource forks on this platform, and a missing
-// image leaves an empty bitmap that draws nothing.
+// image leaves an empty bitmap that draws nothing. A linked image takes its
+// size from its PNG header and its pixels, on its first drawing, from the
+// process's one decoded copy (BitmapResources.h): making bitmaps decodes
+// nothing, and bitmaps of one id in any number of editors share the pixels
+// (each through an image of its own, never written to). Linked bytes whose
+// header reads but whose data does not decode draw nothing.
 //
 // A PNG keeps its own alpha, so the colour key applies only to bitmaps that
 // hold a blank pixel image of their own (CBitmap(frame, width, height)),
@@ -16,7 +21,9 @@
 // Multi-image bitmaps hold a control's states stacked vertically: two halves
 // for on/off buttons, one image per step for kick buttons and film strips.
 //
-// Thread contract: user-interface thread only.
+// Thread contract: one editor thread at a time (its user-interface thread,
+// or its frame's idle thread while it draws); never the audio thread, since
+// a first drawing may decode.
 #pragma once
 
 #include "gui/CReferenceCounter.h"
@@ -25,6 +32,7 @@
 
 class CDrawContext;
 class CFrame;
+struct CEmbeddedBitmap;
 
 class CBitmap : public CReferenceCounter {
  public:
@@ -71,6 +79,8 @@ class CBitmap : public CReferenceCounter {
   bool loadPng(const unsigned char* data, unsigned long size);
   // Makes a decoded image the cached image; false when decoding failed.
   bool takeImage(CairoSurfacePtr image);
+  // The pixels of a linked image not drawn yet, from the decoded copy.
+  void takePendingResource();
 
   long resourceId = 0;
   long width = 0;
@@ -79,4 +89,5 @@ class CBitmap : public CReferenceCounter {
   bool noAlpha = true;
   CairoSurfacePtr pPixelWorld;   // own ARGB32 pixel image, or null
   CairoSurfacePtr pCachedImage;  // last image made for drawing
+  const CEmbeddedBitmap* pResource = nullptr;  // linked image whose pixels are not taken yet
 };

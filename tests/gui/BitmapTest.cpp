@@ -1,11 +1,15 @@
-// Bitmaps: the images linked in by the artwork program, the development
-// folder, drawing with offsets, clips and global alpha.
+// Bitmaps: the images linked in by the artwork program, decoded once per
+// process on their first drawing, the development folder, drawing with
+// offsets, clips and global alpha.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "GuiTestSupport.h"
 #include "gui/BitmapResources.h"
@@ -162,6 +166,88 @@ TEST(BitmapTest, DevelopmentFolderProvidesImagesNotLinkedIn) {
   direct->forget();
 }
 
+// PNG bytes of a width x height image, red above its middle row and blue
+// from there, for tables that outlive the test (registrations are kept).
+const std::vector<unsigned char>& TwoColourPng(int width, int height) {
+  static std::vector<unsigned char>* png = [width, height] {
+    auto* bytes = new std::vector<unsigned char>;
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+    cairo_t* cr = cairo_create(surface);
+    cairo_set_source_rgb(cr, 1, 0, 0);
+    cairo_paint(cr);
+    cairo_set_source_rgb(cr, 0, 0, 1);
+    cairo_rectangle(cr, 0, height / 2, width, height - height / 2);
+    cairo_fill(cr);
+    cairo_destroy(cr);
+    cairo_surface_write_to_png_stream(
+        surface,
+        [](void* out, const unsigned char* data, unsigned int length) {
+          static_cast<std::vector<unsigned char>*>(out)->insert(static_cast<std::vector<unsigned char>*>(out)->end(),
+                                                                data, data + length);
+          return CAIRO_STATUS_SUCCESS;
+        },
+        bytes);
+    cairo_surface_destroy(surface);
+    return bytes;
+  }();
+  return *png;
+}
+
+TEST(BitmapTest, LinkedImageDrawnOnTwoThreadsAtOnceIsDecodedOnceForAllItsBitmaps) {
+  constexpr int kWidth = 480, kHeight = 320;
+  const std::vector<unsigned char>& png = TwoColourPng(kWidth, kHeight);
+  static const CEmbeddedBitmap kTable[] = {{99960, png.data(), png.size()}};
+  RegisterBitmapResources(kTable, 1);
+  const long before = DecodedBitmapResourceCount();
+
+  // Made as editors make them: each knows its size, none has decoded.
+  constexpr int kPerThread = 3;
+  CBitmap* bitmaps[2][kPerThread];
+  for (auto& row : bitmaps)
+    for (CBitmap*& bitmap : row) {
+      bitmap = new CBitmap(99960);
+      EXPECT_TRUE(bitmap->isLoaded());
+      EXPECT_EQ(bitmap->getWidth(), kWidth);
+      EXPECT_EQ(bitmap->getHeight(), kHeight);
+    }
+  EXPECT_EQ(DecodedBitmapResourceCount(), before) << "making bitmaps decodes nothing";
+
+  // Two editors' threads draw their own bitmaps of the image at the same time.
+  std::atomic<int> ready{0};
+  long reds[2] = {}, blues[2] = {};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 2; ++t)
+    threads.emplace_back([&, t] {
+      TestSurface target(kWidth, kHeight);
+      ready.fetch_add(1);
+      while (ready.load() < 2) std::this_thread::yield();
+      for (CBitmap* bitmap : bitmaps[t]) {
+        CRect r(0, 0, kWidth, kHeight);
+        bitmap->draw(target.context(), r);
+        reds[t] += target.count(0, 0, kWidth, kHeight / 2, kRedWord);
+        blues[t] += target.count(0, kHeight / 2, kWidth, kHeight, kBlueWord);
+      }
+    });
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(DecodedBitmapResourceCount(), before + 1) << "one decode for every bitmap on every thread";
+  for (int t = 0; t < 2; ++t) {
+    EXPECT_EQ(reds[t], long{kPerThread} * kWidth * (kHeight / 2)) << "thread " << t;
+    EXPECT_EQ(blues[t], long{kPerThread} * kWidth * (kHeight - kHeight / 2)) << "thread " << t;
+  }
+
+  // A bitmap made later, and a second drawing, take the decoded pixels.
+  CBitmap* later = new CBitmap(99960);
+  TestSurface target(kWidth, kHeight);
+  CRect r(0, 0, kWidth, kHeight);
+  later->draw(target.context(), r);
+  bitmaps[0][0]->draw(target.context(), r);
+  EXPECT_EQ(target.count(0, 0, kWidth, kHeight / 2, kRedWord), kWidth * (kHeight / 2));
+  EXPECT_EQ(DecodedBitmapResourceCount(), before + 1);
+  later->forget();
+  for (auto& row : bitmaps)
+    for (CBitmap* bitmap : row) bitmap->forget();
+}
+
 TEST(BitmapTest, CorruptLinkedBytesLoadNothing) {
   static const unsigned char kNotPng[] = {1, 2, 3, 4, 5, 6, 7, 8, 9};
   static const unsigned char kTruncated[] = {137, 80, 78, 71, 13, 10, 26, 10, 0, 0};
@@ -174,6 +260,25 @@ TEST(BitmapTest, CorruptLinkedBytesLoadNothing) {
   EXPECT_FALSE(truncated->isLoaded());
   garbage->forget();
   truncated->forget();
+
+  // A whole header before bytes that do not decode: the size is known, the
+  // drawing draws nothing, and the failed decode is not tried again.
+  static std::vector<unsigned char> headerOnly(TwoColourPng(480, 320).begin(), TwoColourPng(480, 320).begin() + 40);
+  static const CEmbeddedBitmap kHeaderOnly[] = {{99952, headerOnly.data(), headerOnly.size()}};
+  RegisterBitmapResources(kHeaderOnly, 1);
+  const long before = DecodedBitmapResourceCount();
+  CBitmap* cut = new CBitmap(99952);
+  EXPECT_EQ(cut->getWidth(), 480);
+  TestSurface target(10, 10);
+  CRect r(0, 0, 10, 10);
+  cut->draw(target.context(), r);
+  EXPECT_EQ(target.count(0, 0, 10, 10, kWhiteWord), 100);
+  EXPECT_FALSE(cut->isLoaded());
+  CBitmap* again = new CBitmap(99952);
+  again->draw(target.context(), r);
+  EXPECT_EQ(DecodedBitmapResourceCount(), before + 1);
+  again->forget();
+  cut->forget();
 }
 
 }  // namespace
