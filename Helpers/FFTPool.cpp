@@ -1,10 +1,13 @@
 // The process-wide pool of FFT objects (16 per size and sample type) and the
 // wrapper that packs spectra into bins.
 //
-// The pool is built once per process, on the first FFT_Init (or the first
-// wrapper), and is never cleared while the process may use it: several
-// effect instances share it, so an instance starting up must not free slots
-// that another instance holds. It is released when the code is unloaded.
+// Each size of each sample type is built once per process, by the first
+// wrapper of that size and type (FFT_Init builds them all), and is never
+// cleared while the process may use it: several effect instances share it,
+// so an instance starting up must not free slots that another instance
+// holds. An effect thus builds only the sizes its quality mode uses, not the
+// whole pool, when the host creates it. It is released when the code is
+// unloaded.
 #include "Helpers/FFTPool.h"
 
 #include <atomic>
@@ -12,6 +15,7 @@
 #include <mutex>
 #include <new>
 #include <stdexcept>
+#include <type_traits>
 
 #include "Helpers/Assert.h"
 #include "Helpers/Complex.h"
@@ -62,15 +66,24 @@ FFTRealFixLen<L, T>*& PoolArray();
 QVX_FFT_POOL_ARRAYS(QVX_FFT_ARRAY_ACCESS)
 #undef QVX_FFT_ARRAY_ACCESS
 
-// Written (release) by the builder once every array exists; read (acquire)
-// by every pool operation before it touches an object.
-std::atomic<bool> g_bPoolReady{false};
+// Per sample type (0 float, 1 double) and size exponent: written (release)
+// by the builder once the size's array exists; read (acquire) by every pool
+// operation before it touches an object of that size.
+std::atomic<bool> g_bRowReady[2][kRowCount];
 std::mutex g_PoolBuildMutex;
-// Test seam: object index at which the build fails, or -1.
+// Test seam: the number of objects built from the seam's setting on after
+// which every build fails, or -1; and the count so far (under the mutex).
 std::atomic<int> g_nFailPoolBuildAt{-1};
+int g_nBuiltSinceSeam = 0;
+
+template <typename T>
+constexpr int TypeRow() {
+  return std::is_same<T, double>::value ? 1 : 0;
+}
 
 template <int L, typename T>
 void FreeArray() {
+  g_bRowReady[TypeRow<T>()][L].store(false, std::memory_order_release);
   delete[] PoolArray<L, T>();
   PoolArray<L, T>() = nullptr;
 }
@@ -87,43 +100,78 @@ void FreePool() {
   FreeArrays<double>(PoolLengths{});
 }
 
+// Builds the size's 16 objects unless they exist; true when it built them.
+// Marks nothing ready. [under the build mutex; throws std::bad_alloc]
 template <int L, typename T>
-void BuildArray(int& nBuilt) {
+bool BuildArray() {
+  if (PoolArray<L, T>()) return false;
   const int fail_at = g_nFailPoolBuildAt.load();
-  if (fail_at >= nBuilt && fail_at < nBuilt + kSlotCount) throw std::bad_alloc();
+  if (fail_at >= 0 && g_nBuiltSinceSeam + kSlotCount > fail_at) throw std::bad_alloc();
   PoolArray<L, T>() = new FFTRealFixLen<L, T>[kSlotCount];
-  nBuilt += kSlotCount;
+  g_nBuiltSinceSeam += kSlotCount;
+  return true;
 }
 
-template <typename T, int... Ls>
-void BuildArrays(int& nBuilt, std::integer_sequence<int, Ls...>) {
-  (BuildArray<Ls, T>(nBuilt), ...);
+template <int L, typename T>
+void MarkReady() {
+  g_bRowReady[TypeRow<T>()][L].store(PoolArray<L, T>() != nullptr, std::memory_order_release);
 }
 
-// Builds all 320 objects (float sizes first, then double, each array from
-// slot 0 to 15). On lack of memory everything built so far is released and
-// the pool stays not ready; a later call tries again.
-void BuildPoolOnce() {
-  if (g_bPoolReady.load(std::memory_order_acquire)) return;
+// One size of one type, for a wrapper: built on its first use in the
+// process. [throws std::bad_alloc]
+template <typename T>
+void BuildSize(int L) {
+  if (g_bRowReady[TypeRow<T>()][L].load(std::memory_order_acquire)) return;
   std::lock_guard<std::mutex> guard(g_PoolBuildMutex);
-  if (g_bPoolReady.load(std::memory_order_acquire)) return;
+  switch (L) {
+#define QVX_FFT_BUILD_CASE(LL) \
+  case LL:                     \
+    BuildArray<LL, T>();       \
+    MarkReady<LL, T>();        \
+    break;
+    QVX_FFT_POOL_ARRAYS(QVX_FFT_BUILD_CASE)
+#undef QVX_FFT_BUILD_CASE
+    default:
+      break;
+  }
+}
+
+// Every size of both types not built yet (float sizes first, then double,
+// each from the smallest), made ready only when all of them exist. On lack
+// of memory the sizes this call built are released again and the pool stays
+// not ready; a later call tries again.
+template <typename T, int... Ls>
+void BuildArrays(bool (&built)[2][kRowCount], std::integer_sequence<int, Ls...>) {
+  ((built[TypeRow<T>()][Ls] = BuildArray<Ls, T>()), ...);
+}
+template <typename T, int... Ls>
+void FreeBuiltArrays(const bool (&built)[2][kRowCount], std::integer_sequence<int, Ls...>) {
+  ((built[TypeRow<T>()][Ls] ? FreeArray<Ls, T>() : void()), ...);
+}
+template <typename T, int... Ls>
+void MarkAllReady(std::integer_sequence<int, Ls...>) {
+  (MarkReady<Ls, T>(), ...);
+}
+
+void BuildPoolOnce() {
+  if (FFT_PoolReady()) return;
+  std::lock_guard<std::mutex> guard(g_PoolBuildMutex);
+  bool built[2][kRowCount] = {};
   try {
-    int nBuilt = 0;
-    BuildArrays<float>(nBuilt, PoolLengths{});
-    BuildArrays<double>(nBuilt, PoolLengths{});
+    BuildArrays<float>(built, PoolLengths{});
+    BuildArrays<double>(built, PoolLengths{});
   } catch (const std::bad_alloc&) {
-    FreePool();
+    FreeBuiltArrays<float>(built, PoolLengths{});
+    FreeBuiltArrays<double>(built, PoolLengths{});
     return;
   }
-  g_bPoolReady.store(true, std::memory_order_release);
+  MarkAllReady<float>(PoolLengths{});
+  MarkAllReady<double>(PoolLengths{});
 }
 
 // Releases the objects when the code is unloaded; by then no instance exists.
 struct PoolUnloader {
-  ~PoolUnloader() {
-    g_bPoolReady.store(false, std::memory_order_release);
-    FreePool();
-  }
+  ~PoolUnloader() { FreePool(); }
 } g_PoolUnloader;
 
 int SupportedLog2(int N) {
@@ -203,6 +251,11 @@ void WithPoolObject(int L, Op&& op) {
 }
 
 template <typename T>
+bool RowReady(int L) {
+  return g_bRowReady[TypeRow<T>()][L].load(std::memory_order_acquire);
+}
+
+template <typename T>
 void Zero(T* p, long n) {
   for (long i = 0; i < n; ++i) p[i] = static_cast<T>(0);
 }
@@ -210,7 +263,7 @@ void Zero(T* p, long n) {
 // The transforms for a size exponent the caller has checked.
 template <typename T>
 void PoolDoFftLog2(int L, T* f, T* x) {
-  if (!g_bPoolReady.load(std::memory_order_acquire)) {
+  if (!RowReady<T>(L)) {
     Zero(f, 1L << L);
     return;
   }
@@ -219,7 +272,7 @@ void PoolDoFftLog2(int L, T* f, T* x) {
 
 template <typename T>
 void PoolDoFftPaddedLog2(int L, T* f, T* x, int count) {
-  if (!g_bPoolReady.load(std::memory_order_acquire)) {
+  if (!RowReady<T>(L)) {
     Zero(f, 1L << L);
     return;
   }
@@ -228,7 +281,7 @@ void PoolDoFftPaddedLog2(int L, T* f, T* x, int count) {
 
 template <typename T>
 void PoolDoIfftLog2(int L, T* f, T* x) {
-  if (!g_bPoolReady.load(std::memory_order_acquire)) {
+  if (!RowReady<T>(L)) {
     Zero(x, 1L << L);
     return;
   }
@@ -253,7 +306,7 @@ template <typename T>
 void PoolRescale(int N, T* x) {
   const int L = SupportedLog2(N);
   if (L < 0 || !x) return;
-  if (!g_bPoolReady.load(std::memory_order_acquire)) {
+  if (!RowReady<T>(L)) {
     const T mul = static_cast<T>(1.0 / static_cast<double>(N));
     for (int i = 0; i < N; ++i) x[i] = x[i] * mul;
     return;
@@ -280,13 +333,22 @@ void FFT_Deinit() {
   XR_CATCH_VOID
 }
 
-bool FFT_PoolReady() { return g_bPoolReady.load(std::memory_order_acquire); }
+bool FFT_PoolReady() {
+  for (int L = kFftMinLog2; L <= kFftMaxLog2; ++L)
+    if (!g_bRowReady[0][L].load(std::memory_order_acquire) || !g_bRowReady[1][L].load(std::memory_order_acquire))
+      return false;
+  return true;
+}
 
 bool FFT_IsSupportedSize(int N) {
   return N >= (1 << kFftMinLog2) && N <= (1 << kFftMaxLog2) && (N & (N - 1)) == 0;
 }
 
-void FFT_SetPoolBuildFailureForTesting(int nFailAtObject) { g_nFailPoolBuildAt = nFailAtObject; }
+void FFT_SetPoolBuildFailureForTesting(int nFailAtObject) {
+  std::lock_guard<std::mutex> guard(g_PoolBuildMutex);
+  g_nFailPoolBuildAt = nFailAtObject;
+  g_nBuiltSinceSeam = 0;
+}
 
 int GetFreeRealFftObject(int L) {
   // Held only for the scan and mark of the float table.
@@ -316,8 +378,7 @@ void fft_object_rescale(int N, double* x) { PoolRescale(N, x); }
 template <typename T>
 CFftWrapper<T>::CFftWrapper(int N) : m_nSize(N), m_nLog2(SupportedLog2(N)), m_bBusy{}, m_pScratch{} {
   if (m_nLog2 < 0) throw std::invalid_argument("unsupported FFT size");
-  FFT_Init();
-  if (!FFT_PoolReady()) throw std::bad_alloc();
+  BuildSize<T>(m_nLog2);
   try {
     for (int i = 0; i < kScratchCount; ++i) {
       m_bBusy[i].store(false, std::memory_order_relaxed);

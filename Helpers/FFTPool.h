@@ -9,13 +9,14 @@
 
 #include <atomic>
 
-// Builds the pool on the first call in the process (thread-safe) and never
-// frees objects another instance may be using. [idle side / effect creation]
+// Builds every size of both types not built yet (thread-safe) and never
+// frees objects another instance may be using; the sizes it builds are made
+// ready only when all are. A wrapper needs no call: it builds its own size
+// and type on its construction. [idle side]
 void FFT_Init();
 void FFT_Deinit();
-// True once the pool has been built successfully; false when building it
-// failed (for instance for lack of memory), in which case no effect should be
-// created.
+// True once every size of both types has been built; false while some are
+// not, and after building them failed (for instance for lack of memory).
 bool FFT_PoolReady();
 
 // True for the ten supported transform sizes 256, 512, ..., 131072.
@@ -24,9 +25,9 @@ bool FFT_IsSupportedSize(int N);
 // Pool operations. Each claims a free object of size N and of the argument's
 // sample type for the one operation (waiting, with a processor pause between
 // tries, while all 16 are busy), runs it and releases the object.
-// Unsupported N: returns at once, claims and writes nothing. While the pool
-// is not built, the transforms write zeros to their N outputs (rescale still
-// scales). Arrays hold N values and must be distinct. [any thread]
+// Unsupported N: returns at once, claims and writes nothing. While that size
+// and type is not built, the transforms write zeros to their N outputs
+// (rescale still scales). Arrays hold N values and must be distinct. [any thread]
 //   do_fft:  x: N samples in (unchanged); f: packed spectrum out.
 //   do_ifft: f: packed spectrum in (unchanged); x: N samples out, not scaled.
 //   rescale: x[n] *= 1/N.
@@ -46,16 +47,17 @@ int GetFreeRealFftObject_double(int L);
 void ReleaseRealFftObject(int L, int slot);
 void ReleaseRealFftObject_double(int L, int slot);
 
-// Makes the pool build fail (as if memory ran out) at the given object
-// (0-based, in build order), or never with -1. Tests only.
+// Makes every build fail (as if memory ran out and stayed out) once the
+// given number of objects has been built from this call on (in build order,
+// 16 per size), or never with -1. Tests only.
 void FFT_SetPoolBuildFailureForTesting(int nFailAtObject);
 
 template <typename T>
 class CFftWrapper {
  public:
   // Throws std::invalid_argument when N is not a supported size, and
-  // std::bad_alloc when its buffers or the pool (built here on first use)
-  // cannot be allocated. [idle side]
+  // std::bad_alloc when its buffers or the pool's objects of its size and
+  // type (built here on their first use) cannot be allocated. [idle side]
   explicit CFftWrapper(int N);
   ~CFftWrapper();
   CFftWrapper(const CFftWrapper&) = delete;

@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "Helpers/Assert.h"
-#include "Helpers/FFTPool.h"
 #include "Helpers/HostInfo.h"
 #include "Helpers/ScopedValue.h"
 
@@ -34,11 +33,13 @@ const char* GetPluginVersion() { return kszVersion; }
 
 AudioEffect* createEffectInstance(audioMasterCallback audioMaster) {
   XR_TRY
-  // Without the FFT pool the effect could only play silence: the host gets
-  // no record, as for any other failed start.
-  FFT_Init();
-  if (!FFT_PoolReady()) return nullptr;
-  return new AQVX2(audioMaster);
+  // Without an engine (its FFT objects or buffers could not be allocated)
+  // the effect could only play silence: the host gets no record, as for any
+  // other failed start. No other thread has the effect yet.
+  AQVX2* effect = new AQVX2(audioMaster);
+  if (effect->GetDataStore(0) != nullptr) return effect;
+  delete effect;
+  return nullptr;
   XR_CATCH(nullptr)
 }
 

@@ -43,7 +43,6 @@ void AQVX2::Init() {
   // editor (which sets the record's editor flag) and lives until the
   // effect's destructor deletes it.
   new QVX2Editor(this);
-  FFT_Init();
   InitBellGraph();
   // The band tables and nParamG are complete at compile time.
   m_FloatCallBack1.m_pPartner = &m_FloatCallBack0;

@@ -187,4 +187,44 @@ TEST(FFTPoolBuildTest, FailedBuildIsReportedAndRetried) {
   EXPECT_EXIT(FailedBuildChild(), testing::ExitedWithCode(0), "");
 }
 
+// Runs in a fresh process: a wrapper builds the 16 objects of its own size
+// and type and nothing else (the seam lets exactly 16 be built), so an
+// effect builds only what its quality mode uses; FFT_Init builds the rest.
+// Exits with a bit mask of the failed checks.
+[[noreturn]] void WrapperBuildsOnlyItsSizeChild() {
+  int failures = 0;
+  FFT_SetPoolBuildFailureForTesting(16);
+  try {
+    CFftWrapper<float> first(1024);
+    CFftWrapper<float> second(1024);
+  } catch (const std::bad_alloc&) {
+    failures |= 1;
+  }
+  try {
+    CFftWrapper<double> other(1024);
+    failures |= 2;
+  } catch (const std::bad_alloc&) {
+  }
+  if (FFT_PoolReady()) failures |= 4;
+  std::vector<float> x(2048, 1.0f), f(2048, 5.0f);
+  fft_object_do_fft(1024, f.data(), x.data());
+  if (f[0] != 1024.0f) failures |= 8;
+  fft_object_do_fft(2048, f.data(), x.data());
+  if (!std::all_of(f.begin(), f.end(), [](float v) { return v == 0.0f; })) failures |= 16;
+  std::vector<double> xd(1024, 1.0), fd(1024, 5.0);
+  fft_object_do_fft(1024, fd.data(), xd.data());
+  if (fd[0] != 0.0) failures |= 32;
+  FFT_SetPoolBuildFailureForTesting(-1);
+  FFT_Init();
+  if (!FFT_PoolReady()) failures |= 64;
+  fft_object_do_fft(1024, fd.data(), xd.data());
+  if (fd[0] != 1024.0) failures |= 128;
+  std::exit(failures);
+}
+
+TEST(FFTPoolBuildTest, WrapperBuildsOnlyTheObjectsOfItsSizeAndType) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(WrapperBuildsOnlyItsSizeChild(), testing::ExitedWithCode(0), "");
+}
+
 }  // namespace

@@ -97,10 +97,11 @@ TEST(QVX2_SUITE(Qvx2EffectIdentityTest), TextsNeverPassTheirBound) {
 }
 
 // Runs in a fresh process, where the FFT pool is not built yet: a failed
-// build refuses the effect; once the pool builds, creation succeeds.
+// build of the objects the engine needs refuses the effect; once they build,
+// creation succeeds.
 [[noreturn]] void CreateWithoutThePoolChild() {
   TempConfigFolder prefs;
-  FFT_SetPoolBuildFailureForTesting(200);
+  FFT_SetPoolBuildFailureForTesting(0);
   const bool refused = createEffectInstance(fxtest::RecordingHostCallback) == nullptr;
   FFT_SetPoolBuildFailureForTesting(-1);
   AudioEffect* effect = createEffectInstance(fxtest::RecordingHostCallback);
