@@ -178,6 +178,9 @@ class AQVX2 : public XREffect {
   std::unique_ptr<double[]> m_pfResponse[2];
   int m_nResponseFftSize = 0;
   int m_nResponseResume = 0;
+  // Set when the engine built at creation is left for the first resume to
+  // design. [creation, then the host's resume]
+  std::atomic<bool> m_bFirstDesignAtResume{false};
 
   static_assert(std::atomic<double>::is_always_lock_free, "the audio thread reads the trims without blocking");
 
@@ -201,6 +204,10 @@ class AQVX2 : public XREffect {
   // The host's effOpen: the host is known, and a host that needs "Offline
   // Render" gets it on. [host thread]
   void open() override;
+  // The base's resume; the first one also completes the kernels of the
+  // engine built at creation (which designs none), at the sample rate the
+  // host set, so that its first block is equalised. [host thread]
+  void resume() override;
   void ApplyQualityModeSettings() override;
   void UpdateAllFFTSettings() override;
   void ClearAllFFTFilters() override;

@@ -75,6 +75,18 @@ void AQVX2::open() {
   XR_CATCH_VOID
 }
 
+void AQVX2::resume() {
+  XR_TRY
+  XREffect::resume();
+  // Creation's own resume leaves it; a host calling back from inside the
+  // editor's frame leaves it to the next idle, since the idle side may be
+  // waiting for that frame.
+  if (m_bConstructing.load() || !m_bFirstDesignAtResume.load() || IsCalledBackFromEditorFrame()) return;
+  m_bFirstDesignAtResume.store(false);
+  CompleteFilterUpdate();
+  XR_CATCH_VOID
+}
+
 void AQVX2::setSampleRate(float sampleRate) {
   XR_TRY
   AudioEffectX::setSampleRate(sampleRate);
@@ -136,8 +148,13 @@ void AQVX2::ApplyQualityModeSettings() {
 
   UpdateAllFFTSettings();
   SetFiltersNeedUpdating();
-  // The first block after the rebuild is already equalised.
-  CompleteFilterUpdate();
+  // The first block after the rebuild is already equalised. At creation the
+  // host has yet to give its sample rate, and may never play (a scanner, a
+  // session that loads every instance): the host's resume designs.
+  if (m_bConstructing.load())
+    m_bFirstDesignAtResume.store(true);
+  else
+    CompleteFilterUpdate();
   XR_CATCH_VOID
 }
 

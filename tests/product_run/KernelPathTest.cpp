@@ -19,7 +19,7 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 
 // A curve of about +-10 dB over the bands; the right channel has its own.
-void ShapeCurve(RunQvx2& fx, bool bSameOnBothChannels) {
+void ShapeCurve(AQVX2& fx, bool bSameOnBothChannels) {
   for (int b = 0; b < kQvx2NumBands; ++b) {
     fx.setParameter(2 * b, 0.5f + 0.25f * static_cast<float>(std::sin(0.7 * b)));
     fx.setParameter(2 * b + 1, bSameOnBothChannels ? fx.getParameter(2 * b)
@@ -148,6 +148,48 @@ TEST(KernelPathTest, FirstBlockAfterRebuildIsEqualised) {
   Stereo rest = a;
   rest.l[static_cast<size_t>(fresh.HostLatency())] = 0.0f;
   EXPECT_GT(MaxAbs(rest.l), 1e-3) << "the curve is applied, not a pass-through";
+}
+
+// An effect as a host has it before its first call: created, nothing else.
+class CreatedQvx2 : public AQVX2 {
+ public:
+  CreatedQvx2() : AQVX2(HostCallback) { SetRenderPaceClockForTesting(&DevicePacedClock); }
+  CQVX2Engine* Engine() { return m_pEngine.get(); }
+  VstIntPtr Call(VstInt32 opcode, VstIntPtr value = 0, float opt = 0.0f) {
+    return getAeffect()->dispatcher(getAeffect(), opcode, 0, value, nullptr, opt);
+  }
+};
+
+TEST(KernelPathTest, CreationDesignsNoKernelAndTheFirstResumeDesignsThemAtTheHostsRate) {
+  RunQvx2 settled;  // the mode's kernels designed at 48 kHz, as idle calls leave them
+  ShapeCurve(settled, false);
+  settled.FinishUpdate();
+  CreatedQvx2 fx;
+  ASSERT_NE(fx.Engine(), nullptr) << "the engine is built: the latency is known";
+  ASSERT_EQ(fx.Engine()->nFftSize, settled.Engine()->nFftSize);
+  EXPECT_EQ(fx.getAeffect()->initialDelay, settled.HostLatency());
+  for (int c = 0; c < 2; ++c) EXPECT_FALSE(fx.Engine()->pKernel[c]->m_bHasResponse.load()) << "channel " << c;
+  // A host's start: open, its rate, its block size, the session's
+  // settings, resume; its worker runs from the open on.
+  fx.Call(effOpen);
+  fx.Call(effSetSampleRate, 0, kRate);
+  fx.Call(effSetBlockSize, 512);
+  ShapeCurve(fx, false);
+  fx.Call(effMainsChanged, 1);
+  for (int c = 0; c < 2; ++c) {
+    EXPECT_TRUE(fx.Engine()->pKernel[c]->m_bHasResponse.load()) << "channel " << c;
+    EXPECT_EQ(fx.Engine()->pKernel[c]->m_fSampleRate, kRate) << "channel " << c;
+  }
+  EXPECT_FALSE(fx.GetFiltersNeedUpdating());
+  EXPECT_EQ(fx.GetFilterUpdateState(), CQVX2KernelUpdate::kIdle);
+  // The first block is equalised as the settled effect's.
+  Stereo impulse = Silence(4096);
+  impulse.l[0] = impulse.r[0] = 1.0f;
+  const Stereo a = Stream(fx, impulse, {512});
+  const Stereo b = Stream(settled, impulse, {512});
+  EXPECT_EQ(a.l, b.l);
+  EXPECT_EQ(a.r, b.r);
+  fx.StopIdleWorker();
 }
 
 TEST(KernelPathTest, NewSampleRateRebuildsNothingAndRedesignsTheKernels) {
