@@ -170,9 +170,12 @@ TEST_P(ProductEditorHostTest, TwoInstancesWithOpenEditorsTakeTheirOwnDrags) {
 // A host that serialises every dispatcher call and every audio block with
 // one lock, as some hosts do, while noise plays in real time on its audio
 // thread: a drag of about 3 s by real X input must never hold a host call
-// (nor so the audio) for long, must not ask for the host's idle, must bracket
-// each parameter it moves once, and must show itself while the button is
-// held, on each kind of control.
+// (nor so the audio) for a large part of it, must take each motion in a call
+// of its own, must not ask for the host's idle, must bracket each parameter
+// it moves once, and must show itself while the button is held, on each
+// kind of control. The figures are the host's counts, not a stopwatch's
+// bounds: a busy machine stretches a call by a few hundred milliseconds, a
+// call held for the gesture lasts as long as the gesture.
 struct HeldDrag {
   const char* name;
   const char* module;
@@ -187,43 +190,38 @@ class SerialisingHostTest : public EditorHostTest<> {
   TempConfigFolder prefs;  // the product keeps preferences
 };
 
-// Bounds of the host's longest call during a drag or an open menu and of the
-// audio thread's longest wait for the host's lock. Alone on the machine each call takes
-// about 10 ms; with every core busy, preemption and the wait for a redraw
-// pass of the frame's idle thread (which holds the frame lock) stretch one
-// to about 40 ms. A call held for the drag (or menu) lasts as long. The sanitizer
-// builds run several times slower.
-#ifdef QVX_SANITIZED_MODULES
-constexpr double kSlower = 4.0;
-#else
-constexpr double kSlower = 1.0;
-#endif
-constexpr double kLongestCallMs = 50.0 * kSlower;
-constexpr double kLongestAudioWaitMs = 60.0 * kSlower;
 constexpr int kDragMoves = 30;
 constexpr int kDragMs = 3000;
+// The drag is reported on in parts of this many motions each.
+constexpr int kMovesPerPart = 5;
+constexpr int kMenuOpenMs = 1500;
 
-// The figures of the run's last calls step: the longest host call, the
-// audio thread's longest wait for the host's lock and the audioMasterIdle
-// requests since the step before; false when there is none.
-bool LastCalls(const std::string& out, std::smatch& m) {
+// What one calls step reports.
+struct CallsReport {
+  std::string line;
+  double longestCallMs = 0.0, longestWaitMs = 0.0;
+  int masterIdles = 0, blocks = 0, automatingCalls = 0;
+};
+
+std::vector<CallsReport> ReadCalls(const std::string& out) {
   static const std::regex kCalls(
       R"(longest host call ([0-9.]+) ms \(opcode -?\d+\), longest wait of the audio thread for the host's lock )"
-      R"(([0-9.]+) ms, (\d+) audioMasterIdle requests)");
-  bool found = false;
+      R"(([0-9.]+) ms, (\d+) audioMasterIdle requests, (\d+) audio blocks, \d+ automation requests in (\d+) )"
+      R"(host calls)");
+  std::vector<CallsReport> reports;
   for (std::sregex_iterator i(out.begin(), out.end(), kCalls), end; i != end; ++i) {
-    m = *i;
-    found = true;
+    const std::smatch& m = *i;
+    reports.push_back({m[0], std::stod(m[1]), std::stod(m[2]), std::stoi(m[3]), std::stoi(m[4]), std::stoi(m[5])});
   }
-  return found;
+  return reports;
 }
 
-void ExpectHostNotHeld(const std::string& out) {
-  std::smatch m;
-  ASSERT_TRUE(LastCalls(out, m)) << out;
-  EXPECT_LT(std::stod(m[1]), kLongestCallMs) << m[0];
-  EXPECT_LT(std::stod(m[2]), kLongestAudioWaitMs) << m[0];
-  EXPECT_EQ(m[3], "0") << m[0];
+// Held for a third of the time the gesture lasted is held for the gesture:
+// no busy machine stretches a call of a few milliseconds that far.
+void ExpectHostNotHeld(const CallsReport& r, double gestureMs) {
+  EXPECT_LT(r.longestCallMs, gestureMs / 3) << r.line;
+  EXPECT_LT(r.longestWaitMs, gestureMs / 3) << r.line;
+  EXPECT_EQ(r.masterIdles, 0) << r.line;
 }
 
 TEST_F(SerialisingHostTest, ADragNeverHoldsTheHostAndShowsItselfWhileItLasts) {
@@ -238,38 +236,44 @@ TEST_F(SerialisingHostTest, ADragNeverHoldsTheHostAndShowsItselfWhileItLasts) {
   for (const HeldDrag& d : drags) {
     SCOPED_TRACE(d.name);
     const std::string shot = testing::TempDir() + "qvx_held_" + std::to_string(::getpid()) + ".png";
+    // Two idle passes after each motion: the second began after the motion
+    // was sent, so the next motion cannot join it in one call even when a
+    // busy machine stretched the call under way. A calls step after every
+    // few motions: a call or wait held for a third of the drag spans one.
     std::ostringstream script;
     script << "idle 5; calls; move " << d.x0 << ',' << d.y0 << "; press";
     for (int i = 1; i <= kDragMoves; ++i) {
-      script << "; move " << d.x0 + (d.x1 - d.x0) * i / kDragMoves << ',' << d.y0 + (d.y1 - d.y0) * i / kDragMoves;
+      script << "; move " << d.x0 + (d.x1 - d.x0) * i / kDragMoves << ',' << d.y0 + (d.y1 - d.y0) * i / kDragMoves
+             << "; idle 2";
       if (i == kDragMoves / 2) script << "; shot " << shot;
       if (i == kDragMoves / 2 + 1) script << "; await change " << d.shows << kPatienceMs;
       script << "; wait " << kDragMs / kDragMoves;
+      if (i % kMovesPerPart == 0 && i < kDragMoves) script << "; calls";
     }
     script << "; release; calls";
     const RunResult r = RunEditor(d.module, std::string(d.args) + " --one-lock --log --script '" + script.str() + "'");
     std::remove(shot.c_str());
     ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
 
-    ExpectHostNotHeld(r.out);
-    std::smatch m;
+    // The first report is of the opening; then one per part of the drag,
+    // the last with the release. Every part: no call or wait held, the
+    // audio's blocks going on, and each motion's automation in a call of
+    // its own (the press may bring one more).
+    const std::vector<CallsReport> calls = ReadCalls(r.out);
+    ASSERT_EQ(calls.size(), 1u + kDragMoves / kMovesPerPart) << r.out;
+    for (size_t part = 1; part < calls.size(); ++part) {
+      SCOPED_TRACE("part " + std::to_string(part) + " of the drag");
+      ExpectHostNotHeld(calls[part], kDragMs);
+      EXPECT_GT(calls[part].blocks, 0) << calls[part].line;
+      EXPECT_GE(calls[part].automatingCalls, kMovesPerPart) << calls[part].line;
+    }
 
-    // One bracket per parameter the drag moves, its automation inside and
-    // spread over the drag: the values follow the pointer, not the release.
-    static const std::regex kPress(R"(step \d+ at ([0-9.]+) ms: press)"),
-        kRelease(R"(step \d+ at ([0-9.]+) ms: release)");
-    ASSERT_TRUE(std::regex_search(r.out, m, kPress)) << r.out;
-    const double pressMs = std::stod(m[1]);
-    ASSERT_TRUE(std::regex_search(r.out, m, kRelease)) << r.out;
-    const double releaseMs = std::stod(m[1]);
+    // One bracket per parameter the drag moves, its automation inside.
     std::map<int, std::string> marks;
-    std::vector<double> automated;
-    static const std::regex kEdit(
-        R"(host call: (beginEdit|automate|endEdit) index=(\d+)[^(]*\(ui thread, ([0-9.]+) ms\))");
+    static const std::regex kEdit(R"(host call: (beginEdit|automate|endEdit) index=(\d+)[^(]*\(ui thread)");
     for (std::sregex_iterator i(r.out.begin(), r.out.end(), kEdit), end; i != end; ++i) {
       const std::string call = (*i)[1];
       marks[std::stoi((*i)[2])] += call == "beginEdit" ? '(' : call == "endEdit" ? ')' : 'a';
-      if (call == "automate") automated.push_back(std::stod((*i)[3]));
     }
     EXPECT_GE(marks.size(), d.least);
     EXPECT_LE(marks.size(), d.most);
@@ -278,11 +282,6 @@ TEST_F(SerialisingHostTest, ADragNeverHoldsTheHostAndShowsItselfWhileItLasts) {
     }
     for (const auto& [index, seen] : marks)
       EXPECT_TRUE(std::regex_match(seen, std::regex(R"(\(a+\))"))) << index << ": " << seen;
-    ASSERT_FALSE(automated.empty());
-    const double half = pressMs + (releaseMs - pressMs) / 2, lastQuarter = releaseMs - (releaseMs - pressMs) / 4;
-    EXPECT_LT(*std::min_element(automated.begin(), automated.end()), half);
-    EXPECT_TRUE(
-        std::any_of(automated.begin(), automated.end(), [&](double ms) { return ms > lastQuarter && ms < releaseMs; }));
   }
 }
 
@@ -294,16 +293,21 @@ TEST_F(SerialisingHostTest, AnOpenMenuNeverHoldsTheHostAndEndsWithItsChoiceOrThe
   // takes a click.
   const std::string shot = testing::TempDir() + "qvx_menu_" + std::to_string(::getpid()) + ".png";
   const std::string wait = kPatienceMs, openMenu = "click 300,113; await change " + std::string(kMenuListArea) + wait;
-  const RunResult r = RunEditor(
-      QVX_PRODUCT_MODULE, "--params --log --one-lock --transport stopped --script 'shot " + shot +
-                              "; click 450,12; await change " + kFlipArea + wait + "; shot " + shot +
-                              "; idle 5; calls; " + openMenu + "; wait 1500; calls; click 300,253; await change " +
-                              kQualityFiguresArea + wait + "; shot " + shot + "; " + openMenu + "; close; open; shot " +
-                              shot + "; click 450,12; await change " + kFlipArea + wait + "'");
+  const RunResult r =
+      RunEditor(QVX_PRODUCT_MODULE, "--params --log --one-lock --transport stopped --script 'shot " + shot +
+                                        "; click 450,12; await change " + kFlipArea + wait + "; shot " + shot +
+                                        "; idle 5; calls; " + openMenu + "; wait " + std::to_string(kMenuOpenMs) +
+                                        "; calls; click 300,253; await change " + kQualityFiguresArea + wait +
+                                        "; shot " + shot + "; " + openMenu + "; close; open; shot " + shot +
+                                        "; click 450,12; await change " + kFlipArea + wait + "'");
   std::remove(shot.c_str());
   ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
   ExpectCleanRun(r);
-  ExpectHostNotHeld(r.out);
+  // The second report: the menu's time open.
+  const std::vector<CallsReport> calls = ReadCalls(r.out);
+  ASSERT_EQ(calls.size(), 2u) << r.out;
+  ExpectHostNotHeld(calls[1], kMenuOpenMs);
+  EXPECT_GT(calls[1].blocks, 0) << calls[1].line;
   std::smatch m;
   ASSERT_TRUE(std::regex_search(r.out, m, std::regex(R"(Quality Mode Rating\s+(\S+))"))) << r.out;
   EXPECT_EQ(m[1].str(), "Low");

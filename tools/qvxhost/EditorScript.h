@@ -46,10 +46,11 @@
 //                                timeout fails the run)
 //   instance N                   later steps act on instance N (from 1) and raise its window
 //   calls                        prints the instance's longest dispatcher call, the audio
-//                                thread's longest wait for the host's one lock (--one-lock)
-//                                and its audioMasterIdle requests since the last calls step
-//                                (or the start), a call or wait under way counted as far as
-//                                it has gone, and starts them afresh
+//                                thread's longest wait for the host's one lock (--one-lock),
+//                                its audioMasterIdle requests, the audio blocks, and the
+//                                automation requests with the dispatcher calls they came in,
+//                                since the last calls step (or the start), a call or wait
+//                                under way counted as far as it has gone, and starts them afresh
 #pragma once
 
 #include <string>

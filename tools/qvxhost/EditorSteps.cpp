@@ -206,8 +206,9 @@ bool Session::Step(const ScriptStep& step, size_t number, std::string& error) {
     case StepKind::Calls: {
       const CallFigures f = instance.host->TakeCallFigures();
       Say("  instance %d: longest host call %.1f ms (opcode %d), longest wait of the audio thread for the host's "
-          "lock %.1f ms, %d audioMasterIdle requests",
-          instance.number, f.longestCallMs, f.longestOpcode, f.longestWaitMs, f.masterIdles);
+          "lock %.1f ms, %d audioMasterIdle requests, %d audio blocks, %d automation requests in %d host calls",
+          instance.number, f.longestCallMs, f.longestOpcode, f.longestWaitMs, f.masterIdles, f.blocks, f.automations,
+          f.automatingCalls);
       return true;
     }
     case StepKind::Instance: {

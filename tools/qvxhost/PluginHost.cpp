@@ -17,6 +17,13 @@ namespace {
 // host before their record exists, or before resvd1 points to the host.
 thread_local PluginHost* t_pLoading = nullptr;
 thread_local bool t_bAudioThread = false;
+// The innermost dispatcher call under way on this thread: its host and its
+// serial number there (0: none).
+struct DispatchUnderWay {
+  const PluginHost* host = nullptr;
+  uint64_t serial = 0;
+};
+thread_local DispatchUnderWay t_Dispatch;
 const std::chrono::steady_clock::time_point g_ProgramStart = std::chrono::steady_clock::now();
 
 // Our own texts to the effect stay within 63 characters and a terminator,
@@ -201,12 +208,15 @@ VstIntPtr PluginHost::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value,
   std::unique_lock<std::recursive_mutex> serialised(m_OneLock, std::defer_lock);
   if (m_Config.oneLock) serialised.lock();
   const double start = HostClockMs();
+  const DispatchUnderWay outer = t_Dispatch;
   {
     std::lock_guard<std::mutex> guard(m_FiguresMutex);
     m_CallsUnderWay.push_back({opcode, start});
+    t_Dispatch = {this, ++m_nCallSerial};
   }
   const VstIntPtr answer = m_pEffect->dispatcher(m_pEffect, opcode, index, value, ptr, opt);
   const double ms = HostClockMs() - start;
+  t_Dispatch = outer;
   std::lock_guard<std::mutex> guard(m_FiguresMutex);
   m_CallsUnderWay.pop_back();
   NoteCallLocked(opcode, ms);
@@ -230,6 +240,9 @@ CallFigures PluginHost::TakeCallFigures() {
   const int idles = m_nMasterIdleCalls.load();
   figures.masterIdles = idles - m_nMasterIdlesTaken;
   m_nMasterIdlesTaken = idles;
+  const int blocks = m_nBlocks.load();
+  figures.blocks = blocks - m_nBlocksTaken;
+  m_nBlocksTaken = blocks;
   m_Figures = CallFigures();
   return figures;
 }
@@ -337,6 +350,7 @@ void PluginHost::Process(float** inputs, float** outputs, int frames) {
     m_pEffect->process(m_pEffect, inputs, outputs, frames);
   }
   m_nSamplePos += frames;
+  ++m_nBlocks;
 }
 
 void PluginHost::Idle() {
@@ -374,6 +388,14 @@ void PluginHost::Record(const HostCall& call) {
                                                                 : HostThread::Other;
   std::lock_guard<std::mutex> guard(m_LogMutex);
   m_Log.push_back(stamped);
+}
+
+void PluginHost::NoteAutomation() {
+  std::lock_guard<std::mutex> guard(m_FiguresMutex);
+  ++m_Figures.automations;
+  if (t_Dispatch.host != this || t_Dispatch.serial == m_nLastAutomatingCall) return;
+  m_nLastAutomatingCall = t_Dispatch.serial;
+  ++m_Figures.automatingCalls;
 }
 
 VstTimeInfo* PluginHost::FillTimeInfo() {
@@ -414,6 +436,9 @@ VstIntPtr PluginHost::Answer(AEffect* effect, VstInt32 opcode, VstInt32 index, V
   call.opt = opt;
   switch (opcode) {
     case audioMasterAutomate:
+      NoteAutomation();
+      Record(call);
+      return 1;
     case audioMasterBeginEdit:
     case audioMasterEndEdit:
     case audioMasterUpdateDisplay:

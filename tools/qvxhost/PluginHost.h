@@ -10,7 +10,9 @@
 // oneLock the host plays one that serialises its calls: one lock is held
 // around every dispatcher call and every process block, so a block waits for
 // any dispatcher call under way, and the longest call and the audio
-// thread's longest wait are measured.
+// thread's longest wait are measured. Whatever the lock, the host counts
+// its blocks and the dispatcher calls that bring automation, so that a test
+// can tell a call held for a whole gesture from a slow machine.
 #pragma once
 
 #include <atomic>
@@ -44,6 +46,9 @@ struct CallFigures {
   VstInt32 longestOpcode = 0;  // that call's opcode
   double longestWaitMs = 0.0;  // the audio thread's wait for the one lock before a block
   int masterIdles = 0;         // audioMasterIdle requests
+  int blocks = 0;              // process blocks
+  int automations = 0;         // audioMasterAutomate requests, on any thread
+  int automatingCalls = 0;     // dispatcher calls within which at least one of them arrived
 };
 
 // The thread a request arrived on: the host's user-interface thread (the one
@@ -168,6 +173,8 @@ class PluginHost {
  private:
   VstIntPtr Answer(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt);
   void Record(const HostCall& call);
+  // Counts an automation request and the dispatcher call it came in.
+  void NoteAutomation();
   VstTimeInfo* FillTimeInfo();
 
   HostConfig m_Config;
@@ -182,6 +189,7 @@ class PluginHost {
   std::atomic<int> m_nIdleCalls{0};
   std::atomic<int> m_nMasterIdleCalls{0};
   std::atomic<int> m_nOtherThreadCalls{0};
+  std::atomic<int> m_nBlocks{0};  // written: audio thread
   std::thread::id m_UiThread;  // the thread that loaded the effect
   std::function<bool(int, int)> m_SizeWindow;  // user-interface thread only
   std::atomic<bool> m_bSizeWindow{false};      // a handler is set; read by canDo on any thread
@@ -198,6 +206,9 @@ class PluginHost {
   CallFigures m_Figures;                      // its longest call; guarded by m_FiguresMutex
   std::vector<CallUnderWay> m_CallsUnderWay;  // innermost last; guarded by m_FiguresMutex
   int m_nMasterIdlesTaken = 0;                // guarded by m_FiguresMutex
+  int m_nBlocksTaken = 0;                     // guarded by m_FiguresMutex
+  uint64_t m_nCallSerial = 0;                 // dispatcher calls so far; guarded by m_FiguresMutex
+  uint64_t m_nLastAutomatingCall = 0;         // the last one that brought automation; guarded by m_FiguresMutex
   std::atomic<double> m_fLongestWaitMs{0.0};  // written: audio thread
   std::atomic<double> m_fWaitStartMs{-1.0};   // of the audio thread's wait under way; written: audio thread
 };
