@@ -6,6 +6,7 @@
 
 #include "Helpers/Assert.h"
 #include "Helpers/DerivedControls.h"
+#include "Helpers/ScopedValue.h"
 #include "Helpers/XREffect.h"
 #include "gui/CBitmap.h"
 #include "gui/CFrame.h"
@@ -297,13 +298,8 @@ void DivuVazize::UpdateUndoRedoControls() {
 
 void DivuVazize::ControlCallback(EControlCallback kind, CControl* control, float a, float b, float c) {
   XR_TRY
-  m_bChangeFromGui.store(true);
-  try {
-    ControlCallbackInner(kind, control, a, b, c);
-  } catch (...) {
-    HandleException(__PRETTY_FUNCTION__);
-  }
-  m_bChangeFromGui.store(false);
+  const CScopedValue<std::atomic<bool>> gui(m_bChangeFromGui, true);
+  ControlCallbackInner(kind, control, a, b, c);
   XR_CATCH_VOID
 }
 

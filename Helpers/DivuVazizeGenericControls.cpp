@@ -8,6 +8,7 @@
 #include "Helpers/ColorControls.h"
 #include "Helpers/DerivedControls.h"
 #include "Helpers/DivuVazize.h"
+#include "Helpers/ScopedValue.h"
 #include "Helpers/XREffect.h"
 #include "gui/CAnimKnob.h"
 #include "gui/CBitmap.h"
@@ -163,13 +164,9 @@ void DivuVazize::valueChanged(CDrawContext*, CControl* control) {
   const long tag = control->getTag();
   // Negative tags (owner-drawn controls) are bound to nothing either.
   if (!fx || tag < 0 || tag >= kUnboundTag) return;
-  m_bChangeFromGui.store(true);
-  try {
-    fx->SetParamAndForceHostUpdate(static_cast<int>(tag), control->ConvertValueToParam(value));
-  } catch (...) {
-    HandleException(__PRETTY_FUNCTION__);
-  }
-  m_bChangeFromGui.store(false);
+  // Nested in the product's own scope, it leaves that one's flag set.
+  const CScopedValue<std::atomic<bool>> gui(m_bChangeFromGui, true);
+  fx->SetParamAndForceHostUpdate(static_cast<int>(tag), control->ConvertValueToParam(value));
   control->setDirty(true);
   XR_CATCH_VOID
 }

@@ -204,7 +204,7 @@ void QVX2Editor::setParameter(long index, float value) {
 void QVX2Editor::valueChanged(CDrawContext* context, CControl* control) {
   XR_TRY
   const CGesture gesture(*this);
-  const CFlagScope gui(m_bChangeFromGui);
+  const CScopedValue<std::atomic<bool>> gui(m_bChangeFromGui, true);
   valueChangedInner(context, control);
   XR_CATCH_VOID
 }

@@ -1,6 +1,7 @@
 // Controls bound by tag: what they show, what the editor writes when the
 // user moves them, host automation arriving on other threads, the undo and
 // redo buttons, A/B and copy, and the owner-drawn controls' callback.
+#include "Helpers/ScopedValue.h"
 #include "editor/EditorTestSupport.h"
 
 using namespace edtest;
@@ -156,6 +157,30 @@ TEST_F(EditorBindingTest, ControlCallbackMarksItsEditsAsTheEditors) {
   EXPECT_TRUE(m_pEditor->m_bGuiFlagInCallback);
   EXPECT_EQ(m_pEditor->m_fCallbackA, 12.0f);
   EXPECT_FALSE(m_pEditor->IsChangeFromGui());
+}
+
+// The product marks its listener's and callback's work as the editor's with
+// a scope of its own around the base's: the base's mark, nested inside,
+// leaves the product's set until its scope ends, so the product's writes
+// after the base's count as the editor's too.
+TEST_F(EditorBindingTest, AnEditInsideTheProductsMarkLeavesItSetUntilThatScopeEnds) {
+  constexpr int kProductWrite = kBoundTag + 1;
+  m_pEffect->ClearWrites();
+  {
+    const CScopedValue<std::atomic<bool>> product(m_pEditor->m_bChangeFromGui, true);
+    m_pEditor->m_pTwinA->setValue(1.0f);
+    m_pEditor->valueChanged(nullptr, m_pEditor->m_pTwinA);
+    EXPECT_TRUE(m_pEditor->IsChangeFromGui()) << "after the listener";
+    m_pEditor->ControlCallback(DivuVazize::eCC_BandEdit, nullptr, 12.0f, -3.0f, 0.0f);
+    EXPECT_TRUE(m_pEditor->IsChangeFromGui()) << "after the callback";
+    m_pEffect->setParameter(kProductWrite, 0.25f);
+  }
+  EXPECT_FALSE(m_pEditor->IsChangeFromGui());
+  m_pEffect->setParameter(kProductWrite, 0.75f);
+  EXPECT_EQ(WritesFromGui(kBoundTag, true), 1);
+  EXPECT_EQ(WritesFromGui(kBoundTag, false), 0);
+  EXPECT_EQ(WritesFromGui(kProductWrite, true), 1) << "inside the product's scope";
+  EXPECT_EQ(WritesFromGui(kProductWrite, false), 1) << "after it";
 }
 
 TEST_F(EditorBindingTest, KnobModeIsAlwaysLinear) {

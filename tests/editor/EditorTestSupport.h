@@ -70,6 +70,7 @@ class TestEditor : public DivuVazize {
   explicit TestEditor(AudioEffect* effect);
 
   // Fields and operations the tests look at.
+  using DivuVazize::m_bChangeFromGui;
   using DivuVazize::m_bPendingRefresh;
   using DivuVazize::m_bPendingUpdateUi;
   using DivuVazize::m_GenericBitmaps;
