@@ -163,6 +163,19 @@ void CControl::tellListener(CDrawContext* context) {
   if (listener) listener->valueChanged(context, this);
 }
 
+void CControl::pressDrag(CDrawContext* context, CPoint& where, long buttons, float pressed) {
+  beginEdit();
+  value = pressed;
+  tellListenerIfDirty(context);
+  if (!trackMouse(buttons)) onMouseTrackEnd(context, where, 0);
+}
+
+void CControl::followDrag(CDrawContext* context, long buttons, float there, EDragButtons keep) {
+  if (keep == EDragButtons::kAsPressed && !keepsPressButtons(buttons)) return;
+  value = there;
+  tellListenerIfDirty(context);
+}
+
 void CControl::stepByWheelInc(CDrawContext* context, float steps) {
   value += steps * wheelInc;
   bounceValue();

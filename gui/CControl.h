@@ -154,6 +154,19 @@ class CControl : public CView {
   // valueChanged whenever a listener exists.
   void tellListener(CDrawContext* context);
 
+  // The drag shared by the controls that take each of its events' values
+  // from that event's point alone (the switches, the rocker, the movie and
+  // kick buttons; the knob and the slider carry state from step to step).
+  // From mouse(), the click screened: opens the edit bracket, takes the
+  // press's value (told when it moved) and follows the drag; a control
+  // without a frame has its release at once (onMouseTrackEnd).
+  void pressDrag(CDrawContext* context, CPoint& where, long buttons, float pressed);
+  // Which buttons keep a drag going: those of the press only (a change
+  // ends it, keepsPressButtons), or any.
+  enum class EDragButtons { kAsPressed, kAny };
+  // From onMouseTrack: the motion's value, told when it moved.
+  void followDrag(CDrawContext* context, long buttons, float there, EDragButtons keep);
+
   // Steps shared by the knob-like controls' wheel and arrow keys: value +=
   // steps * wheelInc, clamped; when that moved the value, one edit bracket
   // with valueChanged.

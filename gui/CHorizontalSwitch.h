@@ -1,7 +1,5 @@
 // CHorizontalSwitch: a multi-position switch picked by the pointer's
-// horizontal place. The value runs from 0 (first position) to 1 (last) in
-// equal steps. Command-click or a double click resets to the default value
-// (0).
+// horizontal place (CPositionSwitch).
 //
 // Images: with an explicit image size they are stacked vertically, one per
 // position, imageWidth pixels apart (the size given as heightOfOneImage),
@@ -12,9 +10,9 @@
 // Thread contract: user-interface thread only.
 #pragma once
 
-#include "gui/CControl.h"
+#include "gui/CPositionSwitch.h"
 
-class CHorizontalSwitch : public CControl {
+class CHorizontalSwitch : public CPositionSwitch {
  public:
   CHorizontalSwitch(const CRect& size, CControlListener* listener, long tag, long subPixmaps,
                     long heightOfOneImage, long iMaxPositions, CBitmap* background,
@@ -24,20 +22,5 @@ class CHorizontalSwitch : public CControl {
                     CPoint& offset);
   ~CHorizontalSwitch() override;
 
-  void draw(CDrawContext* context) override;
-  void mouse(CDrawContext* context, CPoint& where, long buttons = -1) override;
-  // The drag picks positions while the buttons stay as they were at the press.
-  void onMouseTrack(CDrawContext* context, CPoint& where, long buttons) override;
-  void onMouseTrackEnd(CDrawContext* context, CPoint& where, long buttons) override;
   bool isTypeOf(const char* type) const override;
-
- protected:
-  // The position under where (parent coordinates), told when it changed.
-  void pickAt(CDrawContext* context, const CPoint& where);
-
-  CPoint offset;
-  long imageCount;
-  long positionCount;
-  long imageWidth;
-  bool imagesSideBySide;  // built from the bitmap alone
 };

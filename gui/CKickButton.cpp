@@ -40,25 +40,23 @@ void CKickButton::mouse(CDrawContext* context, CPoint& where, long buttons) {
 
   entryValue = value;
   pressedValue = (entryValue == 0.0f) ? 1.0f : 0.0f;
-  beginEdit();
   if (buttons == kMouseLeft) {
-    value = insideWithEdges(where) ? pressedValue : entryValue;
-    tellListenerIfDirty(context);
-    if (trackMouse(buttons)) return;
-  } else {
-    // A modifier is held: one press without tracking.
-    value = (value == 0.0f) ? 1.0f : 0.0f;
-    tellListener(context);
+    pressDrag(context, where, buttons, valueAt(where));
+    return;
   }
+  // A modifier is held: one press without tracking.
+  beginEdit();
+  value = (value == 0.0f) ? 1.0f : 0.0f;
+  tellListener(context);
   onMouseTrackEnd(context, where, 0);
 }
 
 void CKickButton::onMouseTrack(CDrawContext* context, CPoint& where, long buttons) {
-  // Only the left button alone keeps the button pressed.
-  if (!keepsPressButtons(buttons)) return;
-  value = insideWithEdges(where) ? pressedValue : entryValue;
-  tellListenerIfDirty(context);
+  // Only the left button alone, as at the press, keeps the button pressed.
+  followDrag(context, buttons, valueAt(where), EDragButtons::kAsPressed);
 }
+
+float CKickButton::valueAt(const CPoint& where) const { return insideWithEdges(where) ? pressedValue : entryValue; }
 
 void CKickButton::onMouseTrackEnd(CDrawContext* context, CPoint&, long) {
   value = 0.0f;

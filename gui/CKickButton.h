@@ -30,6 +30,9 @@ class CKickButton : public CControl {
   bool isTypeOf(const char* type) const override;
 
  protected:
+  // The drag's value at where: pressed over the button, else the entry value.
+  float valueAt(const CPoint& where) const;
+
   CPoint offset;     // released image's top-left in the bitmap
   long imageHeight;  // from the released image down to the pressed one
   float entryValue = 0.0f;    // of the press under way

@@ -36,17 +36,14 @@ void CMovieButton::mouse(CDrawContext* context, CPoint& where, long buttons) {
 
   entryValue = value;
   toggledValue = (entryValue == 0.0f) ? 1.0f : 0.0f;
-  beginEdit();
-  value = insideWithEdges(where) ? toggledValue : entryValue;
-  tellListenerIfDirty(context);
-  if (!trackMouse(buttons)) onMouseTrackEnd(context, where, 0);
+  pressDrag(context, where, buttons, valueAt(where));
 }
 
 void CMovieButton::onMouseTrack(CDrawContext* context, CPoint& where, long buttons) {
-  if (!keepsPressButtons(buttons)) return;
-  value = insideWithEdges(where) ? toggledValue : entryValue;
-  tellListenerIfDirty(context);
+  followDrag(context, buttons, valueAt(where), EDragButtons::kAsPressed);
 }
+
+float CMovieButton::valueAt(const CPoint& where) const { return insideWithEdges(where) ? toggledValue : entryValue; }
 
 void CMovieButton::onMouseTrackEnd(CDrawContext*, CPoint&, long) {
   endEdit();

@@ -25,6 +25,9 @@ class CMovieButton : public CControl {
   bool isTypeOf(const char* type) const override;
 
  protected:
+  // The drag's value at where: toggled over the button, else the entry value.
+  float valueAt(const CPoint& where) const;
+
   CPoint offset;
   long imageHeight;
   float buttonState = 0.0f;  // the value at the last draw or click

@@ -43,15 +43,11 @@ void CRockerSwitch::mouse(CDrawContext* context, CPoint& where, long buttons) {
   if (!screenClick(context, buttons)) return;
 
   entryValue = value;
-  beginEdit();
-  value = valueAt(where, entryValue);
-  tellListenerIfDirty(context);
-  if (!trackMouse(buttons)) onMouseTrackEnd(context, where, 0);
+  pressDrag(context, where, buttons, valueAt(where, entryValue));
 }
 
-void CRockerSwitch::onMouseTrack(CDrawContext* context, CPoint& where, long) {
-  value = valueAt(where, entryValue);
-  tellListenerIfDirty(context);
+void CRockerSwitch::onMouseTrack(CDrawContext* context, CPoint& where, long buttons) {
+  followDrag(context, buttons, valueAt(where, entryValue), EDragButtons::kAny);
 }
 
 void CRockerSwitch::onMouseTrackEnd(CDrawContext* context, CPoint&, long) {
