@@ -88,7 +88,7 @@ TEST_F(EditorThreadsTest, RemovalWaitsForTheAudioThreadsHoldOnLockA) {
     while (!release) std::this_thread::yield();
     m_pEditor->GetLockA().ReleaseLock();
   });
-  ASSERT_TRUE(WaitUntil([&] { return held.load(); }, 2000));
+  ASSERT_TRUE(WaitUntil([&] { return held.load(); }, 20000));
   std::thread remover([&] {
     m_pEditor->RemoveAllControls();
     removed = true;
@@ -162,7 +162,7 @@ TEST(EditorIdleThreadTest, TheIdleThreadRedrawsButLeavesTheEditorsWorkToTheHosts
     editor->m_pTwinA->setValue(1.0f);
     editor->SetRefreshControls();
   }
-  EXPECT_TRUE(WaitUntil([&] { return window->PresentCount() > presents; }, 3000)) << "the idle thread redrew";
+  EXPECT_TRUE(WaitUntil([&] { return window->PresentCount() > presents; }, 20000)) << "the idle thread redrew";
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
   EXPECT_EQ(editor->m_nIdleInner, inner);
   EXPECT_EQ(editor->m_nUpdateUi, updates);
