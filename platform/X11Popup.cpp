@@ -16,6 +16,7 @@
 #include "platform/X11ErrorTrap.h"
 #include "platform/X11Handles.h"
 #include "platform/X11Input.h"
+#include "platform/X11MotionBurst.h"
 
 namespace {
 
@@ -292,9 +293,7 @@ class CX11Popup final : public CPlatformPopup {
         break;
       }
       case MotionNotify: {
-        Display* display = m_pDisplay.get();
-        while (XCheckTypedEvent(display, MotionNotify, &xevent)) {
-        }
+        X11TakeMotionBurst(m_pDisplay.get(), xevent);
         const XMotionEvent& e = xevent.xmotion;
         event.type = EPopupEvent::kMove;
         event.x = e.x_root;

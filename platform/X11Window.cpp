@@ -19,6 +19,7 @@
 #include "platform/X11ErrorTrap.h"
 #include "platform/X11Focus.h"
 #include "platform/X11Input.h"
+#include "platform/X11MotionBurst.h"
 #include "platform/X11Pixels.h"
 #include "platform/X11SharedImage.h"
 #include "platform/X11TextInput.h"
@@ -358,9 +359,7 @@ class CX11Window final : public CPlatformWindow {
         break;
       }
       case MotionNotify: {
-        // Only the latest position of a burst matters.
-        while (XCheckTypedWindowEvent(m_pDisplay.get(), m_Window, MotionNotify, &xevent)) {
-        }
+        X11TakeMotionBurst(m_pDisplay.get(), xevent, m_Window);
         const XMotionEvent& e = xevent.xmotion;
         m_LastTime = e.time;
         event.type = EPlatformEvent::kMouseMove;

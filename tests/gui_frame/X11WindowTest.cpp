@@ -21,6 +21,8 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <regex>
+#include <string>
 #include <thread>
 
 #include "platform/X11ErrorTrap.h"
@@ -325,6 +327,53 @@ TEST_F(X11WindowTest, PointerButtonsModifiersAndWheelArriveTranslated) {
   ASSERT_TRUE(WaitFor(EPlatformEvent::kWheel, event));
   EXPECT_EQ(event.wheelAxis, 0);
   EXPECT_EQ(event.wheelDistance, -1.0f);
+}
+
+// A drag whose events pile up before the editor reads them, as on a busy
+// machine: its motions may come as the latest of the burst, but before the
+// release and with the button held; the motion after the release stays
+// after it.
+TEST_F(X11WindowTest, APiledUpDragKeepsItsOrderAndItsMotionsTheirButton) {
+  if (!m_bXTest) GTEST_SKIP() << "no XTEST extension";
+  Open();
+  MovePointerTo(20, 20);
+  PlatformEvent event;
+  ASSERT_TRUE(WaitFor(EPlatformEvent::kMouseMove, event));
+  Button(1, true);
+  for (int x = 30; x <= 60; x += 10) MovePointerTo(x, 30);
+  Button(1, false);
+  MovePointerTo(90, 50);
+
+  // Press, motions, release and motion as letters, with the last motion of
+  // the drag and the one after it.
+  std::string order;
+  PlatformEvent lastDragged, after;
+  bool last = false;
+  const auto deadline = std::chrono::steady_clock::now() + kPatience;
+  while (!last && std::chrono::steady_clock::now() < deadline) {
+    if (!m_pWindow->WaitEvent(event, 50)) continue;
+    last = event.type == EPlatformEvent::kMouseMove && event.x == 90 && event.y == 50;
+    switch (event.type) {
+      case EPlatformEvent::kMouseDown:
+        order += 'D';
+        break;
+      case EPlatformEvent::kMouseUp:
+        order += 'U';
+        break;
+      case EPlatformEvent::kMouseMove:
+        order += 'M';
+        (order.find('U') == std::string::npos ? lastDragged : after) = event;
+        break;
+      default:
+        break;
+    }
+  }
+  EXPECT_TRUE(std::regex_match(order, std::regex("DM+UM"))) << order;
+  EXPECT_EQ(lastDragged.x, 60);
+  EXPECT_EQ(lastDragged.y, 30);
+  EXPECT_EQ(lastDragged.buttons, 1) << "the drag's motions hold the button";
+  EXPECT_EQ(after.x, 90);
+  EXPECT_EQ(after.buttons, 0);
 }
 
 TEST_F(X11WindowTest, TheWindowHoldsTheKeyboardOnlyWhileItAsksForKeysAndGivesItBack) {
