@@ -16,6 +16,12 @@ namespace {
 
 // How long an opening may take to show a drawing.
 constexpr double kDrawTimeoutMs = 10000.0;
+// An idle pass under way this long is held by the editor. A busy machine or
+// a sanitizer build stretches a pass to a few hundred milliseconds, and an
+// event sent meanwhile must still wait for a pass of its own: taken for
+// held, the next events would pile up behind it, and a close after the last
+// one would cut the drag short.
+constexpr double kHeldPassMs = 1000.0;
 
 ProcessFigures ReadProcessFigures() {
   ProcessFigures f;
@@ -288,17 +294,17 @@ bool Session::Input(const ScriptStep& s, unsigned long window, std::string& erro
 
 // Lets the editor take one injected event as a user's: until an idle pass
 // that began after it has ended (each event of a drag comes in a pass of its
-// own); while the editor holds an idle pass (an open pop-up menu), for two
-// idle periods.
+// own); while the editor holds an idle pass (an open pop-up menu that runs
+// inside the call), once the pass has lasted kHeldPassMs.
 bool Session::Settle(std::string& error) {
   const uint64_t pass = m_nPassStarts.load() + 1;
   const double period = m_Options.render.idleIntervalMs;
+  const double held = std::max(kHeldPassMs, 2.0 * period);
   const double start = HostClockMs();
   for (;;) {
     if (m_nPassEnds.load() >= pass) return true;
     const double now = HostClockMs();
-    if (m_nPassStarts.load() > m_nPassEnds.load() && now - m_PassStartMs.load() >= 2.0 * period &&
-        now - start >= period)
+    if (m_nPassStarts.load() > m_nPassEnds.load() && now - m_PassStartMs.load() >= held && now - start >= period)
       return true;
     if (now - start > kHostThreadTimeoutMs) {
       error = "the host's user-interface thread made no idle pass";
