@@ -6,8 +6,9 @@
 // cleared while the process may use it: several effect instances share it,
 // so an instance starting up must not free slots that another instance
 // holds. An effect thus builds only the sizes its quality mode uses, not the
-// whole pool, when the host creates it. It is released when the code is
-// unloaded.
+// whole pool, when the host creates it. It is released when the module is
+// unloaded with no wrapper left, and never at the process's exit while one
+// is: a host may exit with effects open whose threads still transform.
 #include "Helpers/FFTPool.h"
 
 #include <atomic>
@@ -169,10 +170,18 @@ void BuildPoolOnce() {
   MarkAllReady<double>(PoolLengths{});
 }
 
-// Releases the objects when the code is unloaded; by then no instance exists.
-struct PoolUnloader {
-  ~PoolUnloader() { FreePool(); }
-} g_PoolUnloader;
+// Wrappers alive in the process: the pool's users.
+std::atomic<long> g_nLiveWrappers{0};
+
+// The module's finaliser (no static object's destructor: the module
+// registers no exit handler). At an unload (dlclose) the host has closed
+// every effect, so no wrapper is left and the objects are released. At the
+// process's exit it runs too, where a host may have left effects open whose
+// idle workers or audio threads still transform: the pool then stays for
+// the process's last moments, reachable from the arrays above.
+__attribute__((destructor)) void ReleasePoolAtUnload() {
+  if (g_nLiveWrappers.load(std::memory_order_acquire) == 0) FreePool();
+}
 
 int SupportedLog2(int N) {
   if (!FFT_IsSupportedSize(N)) return -1;
@@ -391,10 +400,12 @@ CFftWrapper<T>::CFftWrapper(int N) : m_nSize(N), m_nLog2(SupportedLog2(N)), m_bB
     }
     throw;
   }
+  g_nLiveWrappers.fetch_add(1, std::memory_order_relaxed);
 }
 
 template <typename T>
 CFftWrapper<T>::~CFftWrapper() {
+  g_nLiveWrappers.fetch_sub(1, std::memory_order_release);
   for (T*& p : m_pScratch) {
     FftAlignedDelete(p);
     p = nullptr;

@@ -1,9 +1,11 @@
 #include "Helpers/FFTRealTwiddles.h"
 
+#include <type_traits>
+
 #include "Helpers/OscSinCos.h"
 
 template <typename T>
-FFTRealTwiddles<T>::FFTRealTwiddles() : m_cos(2 * kMaxDist), m_sin(2 * kMaxDist) {
+FFTRealTwiddles<T>::FFTRealTwiddles() {
   // The cosine table of every length of 4096 points or more; a shorter
   // length's table holds the same values at the indexes its passes use.
   constexpr long kTableLen = kFftTrigoTableMaxLen / 4;
@@ -38,6 +40,8 @@ FFTRealTwiddles<T>::FFTRealTwiddles() : m_cos(2 * kMaxDist), m_sin(2 * kMaxDist)
 
 template <typename T>
 const FFTRealTwiddles<T>& FFTRealTwiddles<T>::Get() {
+  // Trivially destructible: no exit handler is registered for it.
+  static_assert(std::is_trivially_destructible_v<FFTRealTwiddles>);
   static const FFTRealTwiddles s_twiddles;
   return s_twiddles;
 }

@@ -14,6 +14,11 @@
 //
 // Thread contract: built once per process (thread-safe, on the first Get());
 // read-only afterwards, so any number of threads may read it.
+//
+// Lifetime: the layout lives in the module's static storage (1.5 MB of zero
+// pages until built) and has no destructor, so the process's exit never
+// takes it from a thread still transforming (an effect's idle worker, a
+// host's audio thread), and unloading the module leaves nothing behind.
 #pragma once
 
 #include "Helpers/FFTRealCommon.h"
@@ -24,12 +29,10 @@ class FFTRealTwiddles {
   // Largest half-distance: the last pass of the longest length.
   static constexpr long kMaxDist = 1L << (kFftMaxLog2 - 2);
 
-  // Throws std::bad_alloc when the layout cannot be built; a later call tries
-  // again.
   static const FFTRealTwiddles& Get();
 
-  const T* cos_table() const { return m_cos.get(); }
-  const T* sin_table() const { return m_sin.get(); }
+  const T* cos_table() const { return m_cos; }
+  const T* sin_table() const { return m_sin; }
 
   FFTRealTwiddles(const FFTRealTwiddles&) = delete;
   FFTRealTwiddles& operator=(const FFTRealTwiddles&) = delete;
@@ -37,8 +40,8 @@ class FFTRealTwiddles {
  private:
   FFTRealTwiddles();
 
-  FFTRealArray<T> m_cos;
-  FFTRealArray<T> m_sin;
+  alignas(64) T m_cos[2 * kMaxDist];
+  alignas(64) T m_sin[2 * kMaxDist];
 };
 
 extern template class FFTRealTwiddles<float>;

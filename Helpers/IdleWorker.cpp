@@ -2,11 +2,9 @@
 
 #include <pthread.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <ctime>
 #include <utility>
-#include <vector>
 
 #include "Helpers/Assert.h"
 #include "Helpers/AudioThread.h"
@@ -15,34 +13,36 @@
 XR_REGISTER_SOURCE_FILE("Helpers/IdleWorker");
 
 namespace {
-// The running workers of this module, for the fork handlers.
+// The running workers of this module, for the fork handlers: a list through
+// the workers themselves, so that nothing here has a destructor for the
+// process's exit to run while workers still start or stop.
 std::mutex g_RegistryLock;
-std::vector<CIdleWorker*>& Running() {
-  static std::vector<CIdleWorker*> s_Workers;
-  return s_Workers;
-}
+CIdleWorker* g_pRunning = nullptr;  // under g_RegistryLock
 }  // namespace
 
 void CIdleWorker::BeforeFork() {
   g_RegistryLock.lock();
-  for (CIdleWorker* worker : Running()) worker->m_PassLock.lock();
+  for (CIdleWorker* worker = g_pRunning; worker; worker = worker->m_pNextRunning) worker->m_PassLock.lock();
 }
 
 void CIdleWorker::AfterForkInParent() {
-  for (CIdleWorker* worker : Running()) worker->m_PassLock.unlock();
+  for (CIdleWorker* worker = g_pRunning; worker; worker = worker->m_pNextRunning) worker->m_PassLock.unlock();
   g_RegistryLock.unlock();
 }
 
 void CIdleWorker::AfterForkInChild() {
   // The child has this one thread; the workers' threads stayed behind.
-  for (CIdleWorker* worker : Running()) {
+  for (CIdleWorker* worker = g_pRunning; worker; worker = worker->m_pNextRunning) {
     worker->m_PassLock.unlock();
     // One that was ending is not started again.
     worker->m_bForkedAway.store(worker->m_Thread.joinable() && !worker->m_bStop.load());
     SetThreadAside(worker->m_Thread);
     worker->m_nWorkerThread.store(0);
   }
-  Running().clear();
+  while (CIdleWorker* worker = g_pRunning) {
+    g_pRunning = worker->m_pNextRunning;
+    worker->m_pNextRunning = nullptr;
+  }
   g_RegistryLock.unlock();
 }
 
@@ -83,13 +83,9 @@ bool CIdleWorker::StartHolding() {
   m_bStop.store(false);
   // Registered and started under the registry's lock: a fork sees both or
   // neither.
-  Running().push_back(this);
-  try {
-    m_Thread = std::thread([this] { Main(); });
-  } catch (...) {
-    Running().pop_back();
-    throw;
-  }
+  m_Thread = std::thread([this] { Main(); });
+  m_pNextRunning = g_pRunning;
+  g_pRunning = this;
   // Named before Start returns, for debuggers and the tests that look for it.
   pthread_setname_np(m_Thread.native_handle(), "qvx idle");
   m_bForkedAway.store(false);
@@ -113,7 +109,12 @@ void CIdleWorker::Stop() {
   m_Thread.join();
   {
     std::lock_guard<std::mutex> registry(g_RegistryLock);
-    Running().erase(std::remove(Running().begin(), Running().end(), this), Running().end());
+    for (CIdleWorker** link = &g_pRunning; *link; link = &(*link)->m_pNextRunning) {
+      if (*link != this) continue;
+      *link = m_pNextRunning;
+      break;
+    }
+    m_pNextRunning = nullptr;
   }
   XR_CATCH_VOID
 }

@@ -89,4 +89,5 @@ class CIdleWorker {
   std::atomic<uint64_t> m_nWorkerThread{0};  // ThisThreadSerial of the running worker
   std::mutex m_Control;  // Start and Stop
   std::thread m_Thread;  // under m_Control; set with the registry's lock held too
+  CIdleWorker* m_pNextRunning = nullptr;  // the registry's list, under its lock
 };

@@ -78,8 +78,14 @@ const CProcessMark g_LoadedIn;
 }  // namespace
 
 const char* CPersistantStorage::ApplicationIdentifier() {
-  static const std::string id = std::string("com.sorvikaudio.") + g_szRegistryPath;
-  return id.c_str();
+  // Plain characters, never destroyed: a worker may still read or write the
+  // preferences while the process's exit runs.
+  struct Id {
+    Id() { std::snprintf(text, sizeof text, "com.sorvikaudio.%s", g_szRegistryPath); }
+    char text[64];
+  };
+  static const Id s_id;
+  return s_id.text;
 }
 
 bool CPersistantStorage::StorePluginInt(const char* key, int value) {

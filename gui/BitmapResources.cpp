@@ -13,12 +13,17 @@ XR_REGISTER_SOURCE_FILE("gui/BitmapResources");
 
 namespace {
 
-// Built on first use, so that registrations from static initialisers of any
-// object file find it ready.
-std::map<long, CEmbeddedBitmap>& Registry() {
-  static std::map<long, CEmbeddedBitmap> registry;
-  return registry;
-}
+// The registered tables, oldest first: plain static data, ready before any
+// static initialiser runs and never destroyed, so that an editor's thread
+// may look an image up while the process exits, and an unloaded module
+// leaves nothing behind. A module registers one table; tests a few more.
+struct CRegisteredTable {
+  const CEmbeddedBitmap* table;
+  std::size_t count;
+};
+constexpr std::size_t kMaxTables = 32;
+CRegisteredTable g_Tables[kMaxTables];
+std::size_t g_nTables = 0;
 
 // The decoded images by their bytes (an id registered again with other bytes
 // decodes anew); null for bytes that did not decode. Never destroyed: an
@@ -56,13 +61,17 @@ long BigEndian32(const unsigned char* p) {
 
 void RegisterBitmapResources(const CEmbeddedBitmap* table, std::size_t count) {
   if (!table) return;
-  for (std::size_t i = 0; i < count; ++i) Registry()[table[i].id] = table[i];
+  XR_ASSERT(g_nTables < kMaxTables);
+  if (g_nTables < kMaxTables) g_Tables[g_nTables++] = {table, count};
 }
 
 const CEmbeddedBitmap* FindBitmapResource(long id) {
-  const auto& registry = Registry();
-  const auto it = registry.find(id);
-  return it == registry.end() ? nullptr : &it->second;
+  // The last entry of the id in the newest table that has it: an id
+  // registered again replaces the earlier entry.
+  for (std::size_t t = g_nTables; t-- > 0;)
+    for (std::size_t i = g_Tables[t].count; i-- > 0;)
+      if (g_Tables[t].table[i].id == id) return &g_Tables[t].table[i];
+  return nullptr;
 }
 
 bool ReadPngSize(const unsigned char* data, std::size_t size, long& width, long& height) {

@@ -3,6 +3,7 @@
 #include <iterator>
 #include <map>
 #include <mutex>
+#include <new>
 
 #include "Helpers/Assert.h"
 #include "gui/CView.h"
@@ -15,9 +16,17 @@ int g_MousePointerID = 1;
 namespace {
 
 std::mutex g_SlotsMutex;
-// Each frame's current hook; a frame without one has no entry.
-std::map<const CFrame*, CMouseMoveAwayHook*> g_Slots;  // guarded by g_SlotsMutex
-const CFrame* g_pLastWritten = nullptr;                // guarded by g_SlotsMutex
+using SlotMap = std::map<const CFrame*, CMouseMoveAwayHook*>;
+// Each frame's current hook; a frame without one has no entry. Built in
+// static storage and never destroyed: a host's thread may dispatch the mouse
+// while the process exits. Empty once no frame lives, so an unloaded module
+// leaves nothing behind.
+SlotMap& Slots() {  // guarded by g_SlotsMutex
+  alignas(SlotMap) static unsigned char s_Storage[sizeof(SlotMap)];
+  static SlotMap* const s_pSlots = new (s_Storage) SlotMap;
+  return *s_pSlots;
+}
+const CFrame* g_pLastWritten = nullptr;  // guarded by g_SlotsMutex
 // The frame whose mouse-move dispatch runs on this thread, or null.
 thread_local const CFrame* t_pDispatching = nullptr;
 
@@ -26,9 +35,9 @@ const CFrame* CurrentFrameLocked() { return t_pDispatching ? t_pDispatching : g_
 
 void WriteSlotLocked(const CFrame* frame, CMouseMoveAwayHook* hook) {
   if (hook)
-    g_Slots[frame] = hook;
+    Slots()[frame] = hook;
   else
-    g_Slots.erase(frame);
+    Slots().erase(frame);
   g_pLastWritten = frame;
 }
 
@@ -36,8 +45,9 @@ void WriteSlotLocked(const CFrame* frame, CMouseMoveAwayHook* hook) {
 
 CCurrentMouseMoveAwayHook::operator CMouseMoveAwayHook*() const {
   std::lock_guard<std::mutex> guard(g_SlotsMutex);
-  const auto slot = g_Slots.find(CurrentFrameLocked());
-  return slot != g_Slots.end() ? slot->second : nullptr;
+  SlotMap& slots = Slots();
+  const auto slot = slots.find(CurrentFrameLocked());
+  return slot != slots.end() ? slot->second : nullptr;
 }
 
 CCurrentMouseMoveAwayHook& CCurrentMouseMoveAwayHook::operator=(CMouseMoveAwayHook* hook) {
@@ -52,8 +62,9 @@ CMouseMoveDispatch::~CMouseMoveDispatch() { t_pDispatching = m_pOuter; }
 
 CMouseMoveAwayHook::~CMouseMoveAwayHook() {
   std::lock_guard<std::mutex> guard(g_SlotsMutex);
-  for (auto slot = g_Slots.begin(); slot != g_Slots.end();)
-    slot = slot->second == this ? g_Slots.erase(slot) : std::next(slot);
+  SlotMap& slots = Slots();
+  for (auto slot = slots.begin(); slot != slots.end();)
+    slot = slot->second == this ? slots.erase(slot) : std::next(slot);
 }
 
 void CMouseMoveAwayHook::RegisterMouseMoveAwayInterest() {

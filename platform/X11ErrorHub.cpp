@@ -92,7 +92,14 @@ void PinLocked() {
   dlopen(info.dli_fname, RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
 }
 
+// Whether the hub's handler is in force, read without Xlib's global lock,
+// which XSetErrorHandler takes: at the process's exit Xlib's finaliser frees
+// that lock while an editor's threads may still present and read events,
+// and the handler found is the hub's nearly always.
+bool HubHandlerInForce() { return __atomic_load_n(&_XErrorFunction, __ATOMIC_ACQUIRE) == &HubHandler; }
+
 void KeepHandlerLocked() {
+  if (HubHandlerInForce()) return;
   const XErrorHandler found = XSetErrorHandler(HubHandler);
   if (found == HubHandler) return;
   ForeignHandler* top = g_Foreign.load();
