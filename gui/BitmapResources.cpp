@@ -4,7 +4,6 @@
 
 #include <atomic>
 #include <cstring>
-#include <map>
 #include <mutex>
 
 #include "Helpers/Assert.h"
@@ -26,17 +25,28 @@ CRegisteredTable g_Tables[kMaxTables];
 std::size_t g_nTables = 0;
 
 // The decoded images by their bytes (an id registered again with other bytes
-// decodes anew); null for bytes that did not decode. Never destroyed: an
-// editor's thread may still draw while the process exits.
-struct CDecodedImages {
-  std::mutex mutex;
-  std::map<const unsigned char*, cairo_surface_t*> images;
+// decodes anew); a null image for bytes that did not decode. Plain static
+// data under a mutex, so the process's exit destroys nothing here while an
+// editor's thread draws; the module's finaliser drops the table's
+// references, which no caller needs (each takes its own), so an unloaded
+// module leaves no image behind.
+struct CDecodedImage {
+  const unsigned char* data;
+  cairo_surface_t* image;
 };
-CDecodedImages& DecodedImages() {
-  static CDecodedImages* const decoded = new CDecodedImages;
-  return *decoded;
-}
+constexpr std::size_t kMaxDecoded = 256;
+std::mutex g_DecodedMutex;
+CDecodedImage g_Decoded[kMaxDecoded];  // under g_DecodedMutex
+std::size_t g_nDecoded = 0;            // under g_DecodedMutex
 std::atomic<long> g_nDecodes{0};
+
+__attribute__((destructor)) void ReleaseDecodedImages() {
+  // A decode under way (at the process's exit) keeps the table as it is.
+  const std::unique_lock<std::mutex> hold(g_DecodedMutex, std::try_to_lock);
+  if (!hold.owns_lock()) return;
+  for (std::size_t i = 0; i < g_nDecoded; ++i) cairo_surface_destroy(g_Decoded[i].image);
+  g_nDecoded = 0;
+}
 
 struct CPngReader {
   const unsigned char* data;
@@ -95,15 +105,18 @@ CairoSurfacePtr DecodePng(const unsigned char* data, std::size_t size) {
   return image;
 }
 
-cairo_surface_t* DecodedBitmapResource(const CEmbeddedBitmap& resource) {
+CairoSurfacePtr DecodedBitmapResource(const CEmbeddedBitmap& resource) {
   XR_TRY
-  CDecodedImages& decoded = DecodedImages();
-  const std::lock_guard<std::mutex> hold(decoded.mutex);
-  const auto found = decoded.images.find(resource.data);
-  if (found != decoded.images.end()) return found->second;
-  cairo_surface_t*& image = decoded.images[resource.data];
+  const std::lock_guard<std::mutex> hold(g_DecodedMutex);
+  for (std::size_t i = 0; i < g_nDecoded; ++i)
+    if (g_Decoded[i].data == resource.data)
+      return CairoSurfacePtr(g_Decoded[i].image ? cairo_surface_reference(g_Decoded[i].image) : nullptr);
   g_nDecodes.fetch_add(1);
-  image = DecodePng(resource.data, resource.size).release();
+  CairoSurfacePtr image = DecodePng(resource.data, resource.size);
+  // More images than the table holds are decoded for their caller alone.
+  XR_ASSERT(g_nDecoded < kMaxDecoded);
+  if (g_nDecoded < kMaxDecoded)
+    g_Decoded[g_nDecoded++] = {resource.data, image ? cairo_surface_reference(image.get()) : nullptr};
   return image;
   XR_CATCH(nullptr)
 }

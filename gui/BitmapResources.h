@@ -7,8 +7,8 @@
 // effect (as a host does for every instance of a session it loads, and a
 // scanner for every plug-in it finds) decodes nothing, and an image is
 // decoded once per process, whatever the number of instances and editors.
-// The decoded images are kept for the life of the process and never
-// changed: every bitmap of the id draws from the same pixels.
+// The decoded images are kept while the module is loaded and never changed:
+// every bitmap of the id draws from the same pixels.
 //
 // Thread contract: registration happens during static initialisation;
 // look-ups afterwards on any thread (the table is not changed again).
@@ -42,10 +42,10 @@ bool ReadPngSize(const unsigned char* data, std::size_t size, long& width, long&
 // Decodes PNG bytes into a new image (null when they do not decode). [any
 // thread but the audio thread]
 CairoSurfacePtr DecodePng(const unsigned char* data, std::size_t size);
-// The entry's image, decoded on the first call for its bytes in the process,
-// or null when they do not decode. The image is the process's (never freed,
-// never to be drawn into); callers that keep it take a reference.
-cairo_surface_t* DecodedBitmapResource(const CEmbeddedBitmap& resource);
+// The entry's image, decoded on the first call for its bytes since the load,
+// or null when they do not decode: a reference of the caller's own to the
+// shared image, which is never to be drawn into.
+CairoSurfacePtr DecodedBitmapResource(const CEmbeddedBitmap& resource);
 // How many linked images have been decoded in the process so far. [tests]
 long DecodedBitmapResourceCount();
 

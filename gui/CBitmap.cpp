@@ -96,7 +96,8 @@ bool CBitmap::takeImage(CairoSurfacePtr image) {
 void CBitmap::takePendingResource() {
   const CEmbeddedBitmap* const resource = pResource;
   pResource = nullptr;
-  cairo_surface_t* const shared = resource ? DecodedBitmapResource(*resource) : nullptr;
+  const CairoSurfacePtr pixels = resource ? DecodedBitmapResource(*resource) : nullptr;
+  cairo_surface_t* const shared = pixels.get();
   if (!shared || cairo_surface_status(shared) != CAIRO_STATUS_SUCCESS) return;
   // An image of this bitmap's own over the shared pixels, holding a reference
   // to them: Cairo's images are not to be used by two threads at once, their
