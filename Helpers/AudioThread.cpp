@@ -1,8 +1,5 @@
 #include "Helpers/AudioThread.h"
 
-#include <algorithm>
-#include <chrono>
-#include <cmath>
 
 namespace {
 // Initial-exec: no allocation on a thread's first access, also in a module
@@ -10,10 +7,6 @@ namespace {
 __attribute__((tls_model("initial-exec"))) thread_local bool t_bAudioThread = false;
 __attribute__((tls_model("initial-exec"))) thread_local uint64_t t_nThreadSerial = 0;
 std::atomic<uint64_t> g_nLastThreadSerial{0};
-
-// A quarter of the previous block's length: a block that came sooner
-// belongs to a burst or a render, not to a device's pace.
-constexpr double kPaceGapShare = 0.25;
 }  // namespace
 
 CAudioThreadScope::CAudioThreadScope(bool mark) : m_bWasMarked(t_bAudioThread) {
@@ -68,60 +61,4 @@ bool CAudioThreadSet::HasThisThread() const { return FindThisThread() != nullptr
 
 void CAudioThreadSet::Clear() {
   for (auto& slot : m_Slots) slot.store(0, std::memory_order_relaxed);
-}
-
-int64_t CRenderPace::MonotonicMicroseconds() {
-  return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now().time_since_epoch())
-      .count();
-}
-
-bool CRenderPace::NotePace(double gap, double previous) {
-  unsigned paced = m_nPacedBlocks.load(std::memory_order_relaxed);
-  if (!(previous > 0.0) || gap < kPaceGapShare * previous) {
-    m_nPacedBlocks.store(0, std::memory_order_relaxed);
-    return false;
-  }
-  // A stall counts for no more than a block: a device asks for each block
-  // in its time, never later.
-  m_fPaceSurplus[paced % kPaceBlocks].store(std::min(gap, previous) - kPaceShare * previous, std::memory_order_relaxed);
-  m_nPacedBlocks.store(++paced, std::memory_order_relaxed);
-  if (paced < kPaceBlocks) return false;
-  double surplus = 0.0;
-  for (const auto& s : m_fPaceSurplus) surplus += s.load(std::memory_order_relaxed);
-  return surplus >= 0.0;
-}
-
-void CRenderPace::EndOwnWork() {
-  const int64_t spent = m_Clock() - m_nLastUs.load(std::memory_order_relaxed);
-  m_nExcludedUs.store(std::max<int64_t>(spent, 0), std::memory_order_relaxed);
-}
-
-bool CRenderPace::NoteBlock(int frames, double sampleRate) {
-  if (frames <= 0 || !(sampleRate > 0.0)) return false;
-  const int64_t now = m_Clock();
-  const int64_t last = m_nLastUs.exchange(now, std::memory_order_relaxed);
-  const int64_t excluded = m_nExcludedUs.exchange(0, std::memory_order_relaxed);
-  const double block = static_cast<double>(frames) / sampleRate;
-  const double previous = m_fLastBlockSeconds.exchange(block, std::memory_order_relaxed);
-  const uint64_t me = ThisThreadSerial();
-  const bool started = m_nThread.exchange(me, std::memory_order_relaxed) == me;
-  double lead = 0.0;
-  bool paced = false;
-  if (started) {
-    const double gap = static_cast<double>(std::max<int64_t>(now - last - excluded, 0)) * 1e-6;
-    lead = m_fLeadSeconds.load(std::memory_order_relaxed) * std::exp(-gap / kLeakSeconds);
-    paced = NotePace(gap, previous);
-  } else {
-    m_nPacedBlocks.store(0, std::memory_order_relaxed);
-  }
-  // A fast render stays fast down to a third faster than real time, and
-  // lets go at once at a real-time pace, the lead starting from zero.
-  const bool stayFast = started && m_bFast.load(std::memory_order_relaxed) && !paced;
-  if (paced) lead = 0.0;
-  const double threshold = kLeadSeconds + 2.0 * block;
-  lead = std::min(lead + block, 4.0 * threshold);
-  const bool fast = lead > (stayFast ? 0.75 * kLeadSeconds + block : threshold);
-  m_fLeadSeconds.store(lead, std::memory_order_relaxed);
-  m_bFast.store(fast, std::memory_order_relaxed);
-  return fast;
 }

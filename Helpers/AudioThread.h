@@ -28,9 +28,7 @@
 //
 // Thread contract: CAudioThreadScope, IsAudioThread and ThisThreadSerial act
 // on the calling thread only. CAudioThreadSet: every operation on any thread
-// at once, never waiting and never allocating. CRenderPace: one block at a
-// time (the host processes an instance on one thread at a time).
-// CAudioThreadQueue: Push from any number of threads at once, never waiting
+// at once, never waiting and never allocating. CAudioThreadQueue: Push from any number of threads at once, never waiting
 // and never allocating; Pop from one thread at a time (its users pop under a
 // lock of their own or from the idle side).
 #pragma once
@@ -89,76 +87,6 @@ class CAudioThreadSet {
   std::atomic<uint64_t>* FindThisThread() const;
 
   mutable std::atomic<uint64_t> m_Slots[kSlots]{};
-};
-
-// Tells a render that runs faster than real time from one paced by an
-// audio device, by the rate at which audio arrives: its lead, the audio
-// rendered, leaks away with the wall clock (a time constant of
-// kLeakSeconds), so that a render at a steady rate settles at that rate
-// times kLeakSeconds, whether its blocks come one by one or in bursts
-// behind a standing buffer, while a pause empties it, so that a render
-// after a pause is found as soon as the first. A render that leads by more
-// than kLeadSeconds plus two blocks (about twice real time) is faster than
-// real time. It stays so until its lead falls below three quarters of
-// kLeadSeconds plus a block (about a third faster than real time, above the
-// lead of any real-time pace) or blocks arrive at a real-time pace again:
-// over its last kPaceBlocks blocks, each came at least a quarter of the
-// previous block's length after it and together they came at least
-// kPaceShare of those blocks' length after the block before them, each
-// counting for at most the length of the block before it (a stall between
-// the blocks of a fast render is no real-time pace). The lead is held below
-// four times the threshold, so that a render that slows down lets go within
-// a second, while a fast render stays fast across stalls of up to about half
-// a second. Letting go starts the lead from zero. The time of an offline
-// block, from its NoteBlock to its EndOwnWork, is the effect's own work, no
-// evidence of real time: the gap to the next block counts from its end. A
-// render is one thread's: a block on another thread than the last starts
-// the lead again (a host's real-time thread after a bounce on its
-// user-interface thread).
-class CRenderPace {
- public:
-  static constexpr double kLeadSeconds = 0.5;
-  static constexpr double kLeakSeconds = 0.28;
-  static constexpr unsigned kPaceBlocks = 3;
-  static constexpr double kPaceShare = 0.9;
-  // Monotonic microseconds.
-  using Clock = int64_t (*)();
-  explicit CRenderPace(Clock clock = &MonotonicMicroseconds) : m_Clock(clock) {}
-
-  // [audio thread] Notes a block of `frames` at `sampleRate`; true when the
-  // render runs faster than real time.
-  bool NoteBlock(int frames, double sampleRate);
-  // [audio thread] At the end of the block noted last, when its time was
-  // the effect's own work (an offline block): the wall clock since that
-  // NoteBlock is not counted as the host's.
-  void EndOwnWork();
-  // Forgets the lead (a new render starts). Any thread.
-  void Reset() { m_nThread.store(0, std::memory_order_relaxed); }
-  // A scripted clock for tests, set before the first block.
-  void SetClockForTesting(Clock clock) { m_Clock = clock; }
-
-  static int64_t MonotonicMicroseconds();
-
- private:
-  // Whether the block that came `gap` seconds after one of `previous`
-  // seconds completes kPaceBlocks at a real-time pace.
-  bool NotePace(double gap, double previous);
-
-  Clock m_Clock;
-  // Relaxed atomics: blocks come one at a time, but a pool may send each
-  // from another thread.
-  // The serial of the last block's thread; 0 before the first.
-  std::atomic<uint64_t> m_nThread{0};
-  std::atomic<int64_t> m_nLastUs{0};
-  std::atomic<int64_t> m_nExcludedUs{0};
-  std::atomic<bool> m_bFast{false};
-  std::atomic<double> m_fLeadSeconds{0.0};
-  std::atomic<double> m_fLastBlockSeconds{0.0};
-  // The last blocks in a row that came at least a quarter of the previous
-  // block's length after it, and by how much each came later than
-  // kPaceShare of it (negative: earlier), by their count modulo kPaceBlocks.
-  std::atomic<unsigned> m_nPacedBlocks{0};
-  std::atomic<double> m_fPaceSurplus[kPaceBlocks]{};
 };
 
 // A bounded lock-free queue of small values (after Vyukov's bounded queue):

@@ -208,7 +208,7 @@ void DivuVazize::UpdateQMControls() {
   if (m_pQualityNotice) {
     const char* notice = "";
     if (ratingPending || bitDepthPending) {
-      if (fx->IsAudioPlaying()) notice = "stop play to engage setting";
+      if (!fx->IsAudioStopped()) notice = "stop play to engage setting";
     } else if (latencyChange == 1) {
       notice = "save and reload project to update latency";
     } else if (latencyChange == 2) {

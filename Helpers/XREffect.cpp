@@ -61,6 +61,9 @@ XREffect::XREffect(audioMasterCallback audioMaster, int nParams, int nABParams)
   for (auto& v : m_fPersistantParam) v.store(0.0f, std::memory_order_relaxed);
   canProcessReplacing(true);
   CopyName(m_DefaultProgram.name, "Default");
+  // The host creates the effect on its user-interface thread, as a rule;
+  // its open and idle calls say so again.
+  m_Judge.NoteUserInterfaceThread();
   XR_CATCH_VOID
 }
 
@@ -108,10 +111,13 @@ void XREffect::StoreHostParam(int index, float value) {
 
 void XREffect::setParameter(VstInt32 index, float value) {
   XR_TRY
-  // Automation between blocks on the thread that processes the audio is the
-  // audio thread's; a write of the editor's own handler on its thread never
-  // is (in a host with one thread both are the same thread).
-  const CAudioThreadScope audio(IsRememberedAudioThread() && !IsEditorWritingOnThisThread());
+  // Automation from any thread but the host's user-interface thread (its
+  // audio threads between blocks, a pool thread before its first block, a
+  // thread of its own) is the audio thread's: it never waits, calls the host
+  // or rebuilds. A write of the editor's own handler never is, nor one of
+  // the effect's own idle worker (in a host with one thread all of these may
+  // be the same thread).
+  const CAudioThreadScope audio(!IsUserInterfaceThread() && !IsEditorWritingOnThisThread() && !IsOnIdleWorker());
   if (IsHostParam(index)) {
     StoreHostParam(index, value);
   } else if (IsPersistantParam(index)) {
@@ -182,40 +188,37 @@ CColor XREffect::GetParamAsColor(int index) {
 // --- the audio thread and teardown ------------------------------------------
 
 XREffect::CProcessCallScope::CProcessCallScope(XREffect* effect, int sampleFrames)
-    : m_pEffect(effect), m_bOffline(effect->IsBlockOffline(sampleFrames)) {
-  // A render on the host's user-interface thread leaves it that side's: its
-  // requests after the render do that side's work.
-  if (!effect->IsUserInterfaceThread()) effect->m_AudioThreads.AddThisThread();
-  const uint64_t renderer = m_bOffline ? ThisThreadSerial() : 0;
-  if (effect->m_nOfflineRenderThread.load(std::memory_order_relaxed) != renderer)
-    effect->m_nOfflineRenderThread.store(renderer, std::memory_order_relaxed);
-}
+    : m_pEffect(effect), m_Verdict(effect->JudgeBlock(sampleFrames)) {}
 
-XREffect::CProcessCallScope::~CProcessCallScope() {
-  if (m_bOffline) m_pEffect->m_RenderPace.EndOwnWork();
-}
+XREffect::CProcessCallScope::~CProcessCallScope() { m_pEffect->m_Judge.EndBlock(); }
 
-bool XREffect::IsUserInterfaceThread() const {
-  return m_nUserInterfaceThread.load(std::memory_order_relaxed) == ThisThreadSerial();
-}
-
-bool XREffect::IsBlockOffline(int sampleFrames) {
-  const bool fasterThanRealTime = m_RenderPace.NoteBlock(sampleFrames, getSampleRate());
+CRenderJudge::CVerdict XREffect::JudgeBlock(int sampleFrames) {
+  CRenderJudge::CBlockFacts facts;
   // The host's word on every block: hosts answer on their audio thread, and
   // one thread may play in real time and then render offline (freewheel).
   switch (getCurrentProcessLevel()) {
     case kVstProcessLevelOffline:
-      return true;
+      facts.word = CRenderJudge::EHostWord::kOffline;
+      break;
     case kVstProcessLevelRealtime:
     case kVstProcessLevelPrefetch:
-      // No live device plays a render faster than real time, whatever the
-      // host calls it.
-      return fasterThanRealTime;
+      facts.word = CRenderJudge::EHostWord::kRealTime;
+      break;
     default:
       // "User thread" says nothing of the render: some hosts give that
       // answer from their real-time audio thread as well.
-      return fasterThanRealTime || m_bOfflineRender.load() || IsUserInterfaceThread();
+      break;
   }
+  facts.offlineRender = m_bOfflineRender.load();
+  if (const VstTimeInfo* info = getTimeInfo(kVstTransportPlaying)) {
+    facts.transportKnown = true;
+    facts.transportPlaying = (info->flags & kVstTransportPlaying) != 0;
+    facts.transportPosition = info->samplePos;
+  }
+  facts.frames = sampleFrames;
+  facts.sampleRate = getSampleRate();
+  facts.blockSize = getBlockSize();
+  return m_Judge.BeginBlock(facts);
 }
 
 bool XREffect::IsEditorWritingOnThisThread() {
@@ -229,14 +232,9 @@ void XREffect::NoteDispatcherThread(VstInt32 opcode, VstIntPtr value) {
   if (IsAudioThread()) return;
   switch (opcode) {
     case effMainsChanged:
-      // Suspended: no block comes until the next resume, which starts a
-      // render of its own.
-      if (value == 0) m_AudioThreads.Clear();
-      m_RenderPace.Reset();
+      if (value == 0) m_Judge.NoteSuspended();
       break;
     case effOpen:
-      m_nUserInterfaceThread.store(ThisThreadSerial(), std::memory_order_relaxed);
-      break;
     case effIdle:
     case effEditOpen:
     case effEditIdle:
@@ -244,11 +242,9 @@ void XREffect::NoteDispatcherThread(VstInt32 opcode, VstIntPtr value) {
     case effEditKey:
     case effEditKeyDown:
     case effEditKeyUp:
-      // The thread serves the host's idle or the editor now: whatever it
-      // writes until its next block is the user-interface side's, and a
-      // block it processes is an offline render.
-      ForgetAudioThreadIfCalling();
-      m_nUserInterfaceThread.store(ThisThreadSerial(), std::memory_order_relaxed);
+      // The thread serves the host's user interface now: whatever it writes
+      // until its next block is that side's.
+      m_Judge.NoteUserInterfaceThread();
       break;
     default:
       break;

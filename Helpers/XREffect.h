@@ -74,6 +74,7 @@
 #include "Helpers/AudioThread.h"
 #include "Helpers/ForkedChild.h"
 #include "Helpers/IdleWorker.h"
+#include "Helpers/RenderJudge.h"
 #include "vst/AudioEffectX.h"
 
 class XREditorHooks;
@@ -99,7 +100,6 @@ constexpr int kXrEmptyUndoEntry = -1;
 constexpr int kXrDefaultQualityRating = 30;
 constexpr unsigned kXrFxIdleGateMs = 50;        // fxIdle within this of the last pass does no heavy work
 constexpr unsigned kXrLinkPollMs = 500;         // linked quality settings are read this often
-constexpr unsigned kXrAudioRecentMs = 500;      // a block within this counts as audio running
 
 // One program: a name and the value of parameter i at position i.
 struct ProgramRecord {
@@ -368,45 +368,38 @@ class XREffect : public AudioEffectX {
   // Asks the worker for a pass. Any thread, the audio thread too: never waits.
   void WakeIdleWorker() { m_IdleWorker.Wake(); }
   bool IsOnIdleWorker() const { return m_IdleWorker.OnWorkerThread(); }
-  // True when the host gives no time information or reports playing.
-  bool IsAudioPlaying();
-  // [audio thread] Stamps the time of the block, before the product takes
-  // m_bAudioBusy, notes whether it comes after a quiet interval, has the
-  // idle worker watch for the quiet after it, and asks for a new stream
-  // when the host's transport plays after blocks that found it stopped.
-  void RegisterProcessBlockSizeToReduceLatency(float** inputs, int sampleFrames);
+  // Whether audio has stopped: the render judgement's answer
+  // (Helpers/RenderJudge.h). Any thread.
+  bool IsAudioStopped() const { return m_Judge.IsAudioStopped(); }
   // Asks the audio thread to start a new stream (clear the product's
   // filters) at its next block. Any thread; never waits.
-  void RequestStreamClear();
-  // [audio thread] After RegisterProcessBlockSizeToReduceLatency: true, once,
-  // when this block starts a new stream: one was asked for, the transport
-  // plays again, or the idle worker asked for one after a quiet interval
-  // and this block is the first since.
-  bool TakeStreamClear();
+  void RequestStreamClear() { m_Judge.RequestNewStream(); }
   // [audio thread] Held by the product's process call for its duration:
-  // marks the thread as the audio thread, tells whether the block is
-  // rendered offline (see the top of this file; the host's process level is
-  // asked for every block) and remembers the thread as one of this effect's
-  // audio threads unless it acts as the host's user-interface thread. An
-  // offline block's whole time, to the scope's end, is the effect's own
-  // work, not the host's pace (CRenderPace::EndOwnWork).
+  // marks the thread as the audio thread and has the block judged
+  // (Helpers/RenderJudge.h) from the host's answers for it (its process
+  // level and its transport, asked for every block), "Offline Render", the
+  // thread and the clock.
   class CProcessCallScope {
    public:
     CProcessCallScope(XREffect* effect, int sampleFrames);
     ~CProcessCallScope();
-    bool IsOffline() const { return m_bOffline; }
+    bool IsOffline() const { return m_Verdict.offline; }
+    // The filters and bypass lines start afresh before this block.
+    bool StartsNewStream() const { return m_Verdict.newStream; }
 
    private:
     CAudioThreadScope m_Mark;  // not copyable, so neither is the scope
     XREffect* m_pEffect;
-    bool m_bOffline;
+    CRenderJudge::CVerdict m_Verdict;
   };
   // True on a thread that processed a block of this effect, while it is
-  // remembered (see the top of this file). Any thread.
-  bool IsRememberedAudioThread() const { return m_AudioThreads.HasThisThread(); }
+  // remembered (Helpers/RenderJudge.h). Any thread.
+  bool IsRememberedAudioThread() const { return m_Judge.IsRememberedAudioThread(); }
   // True on the thread that last opened or idled the effect or worked its
   // editor. Any thread.
-  bool IsUserInterfaceThread() const;
+  bool IsUserInterfaceThread() const { return m_Judge.IsUserInterfaceThread(); }
+  // What the render judgement has counted. Any thread.
+  CRenderJudge::CCounts GetRenderCounts() const { return m_Judge.Counts(); }
 
   // True in a process forked from the one that created the effect: a lock
   // or flag may be held there for good by a thread of the parent's, so
@@ -463,13 +456,12 @@ class XREffect : public AudioEffectX {
   virtual bool IsIdleWorkPending();
   // True on a thread that holds the editor's frame (IsInUseOnThisThread).
   bool IsCalledBackFromEditorFrame();
-  // An offline render runs on another thread than this one: the last block
-  // was offline, on another thread, within kXrAudioRecentMs. Its blocks
+  // An offline render runs on another thread than this one: its blocks
   // complete the work they need themselves; the idle side leaves it to
   // them. [any thread]
-  bool IsOfflineRenderOnAnotherThread() const;
-  // The render pace's clock, scripted by tests before the first block.
-  void SetRenderPaceClockForTesting(CRenderPace::Clock clock) { m_RenderPace.SetClockForTesting(clock); }
+  bool IsOfflineRenderOnAnotherThread() const { return m_Judge.IsOfflineRenderOnAnotherThread(); }
+  // The render judgement's clock, scripted by tests before the first block.
+  void SetRenderClockForTesting(CRenderJudge::Clock clock) { m_Judge.SetClockForTesting(clock); }
   // Set by a product's Init to have the idle worker (XREffectWorker.cpp).
   bool m_bIdleWorkerWanted = false;
   // Set by the product's constructor for its duration: the host has no
@@ -556,23 +548,7 @@ class XREffect : public AudioEffectX {
   // Held by the audio thread for each block and by the idle side around a
   // rebuild; taken with one atomic exchange.
   std::atomic<bool> m_bAudioBusy{false};
-  // Stream clears waiting for the next block: raised by any thread
-  // (RequestStreamClear) and the worker (ClearAfterQuietAudio), taken by the
-  // audio thread (TakeStreamClear).
-  static constexpr unsigned kStreamClearNow = 1;
-  static constexpr unsigned kStreamClearIfQuiet = 2;
-  std::atomic<unsigned> m_nStreamClear{0};
-  // Written by the audio thread for each block, read by it in the same block.
-  std::atomic<bool> m_bBlockAfterQuiet{false};
-  // The host reported its transport stopped to the last block. [audio thread]
-  std::atomic<bool> m_bTransportStopped{false};
-  // Set by the first block after a quiet interval, which wakes the worker;
-  // cleared by the worker once no block has come for the interval.
-  std::atomic<bool> m_bQuietWatch{false};
   std::atomic<uint32_t> m_dwNextLinkPoll{0};
-  std::atomic<uint32_t> m_dwLastProcessTime{0};  // written: audio thread; read: idle side
-  std::atomic<bool> m_bBlockProcessed{false};    // written: audio thread; read: idle side
-  std::atomic<bool> m_bStopWorkDone{false};
   std::atomic<bool> m_bInFxIdle{false};          // fxIdle's re-entry guard, across threads
   // A rebuild was put off (editor busy); the next quiet idle retries it.
   std::atomic<bool> m_bRebuildDeferred{false};
@@ -610,20 +586,9 @@ class XREffect : public AudioEffectX {
   // audioMasterIOChanged where the host takes it; on the worker only a flag
   // for the next host thread.
   void NotifyHostOfIOChange();
-  bool IsAudioRecent(uint32_t now) const;
-  // Audio runs: a block within kXrAudioRecentMs and the transport playing
-  // (IsAudioPlaying); when that block was offline, whatever the transport,
-  // unless it was this very thread's, whose render has ended. Idle side and
-  // host threads.
-  bool IsAudioRunning(uint32_t now);
 
   // --- the idle worker and the host threads' share (XREffectWorker.cpp) ---
   int RunIdleWorkerPass();
-  // The worker's watch for the end of audio: once no block has come for
-  // longer than kXrAudioRecentMs after a block, the next block is asked to
-  // start a new stream. Answers the milliseconds until it looks again, or
-  // CIdleWorker::kUntilWoken.
-  int ClearAfterQuietAudio();
   // The host's or the editor's idle runs: the worker stands by.
   void NoteHostOrEditorIdle();
   // The linked settings' poll, at most every kXrLinkPollMs.
@@ -671,23 +636,11 @@ class XREffect : public AudioEffectX {
   // Reads as 0 for any index outside the program.
   std::atomic<float> m_fOutOfRangeParam{0.0f};
 
-  // The threads that process blocks, but the user-interface thread; added
-  // by the process call, removed by the dispatcher and fxIdle
-  // (ForgetAudioThreadIfCalling), cleared when the host suspends the effect.
-  CAudioThreadSet m_AudioThreads;
-  // The serial (ThisThreadSerial) of the thread that last opened or idled
-  // the effect or worked its editor; written by the dispatcher, read by the
-  // process call.
-  std::atomic<uint64_t> m_nUserInterfaceThread{0};
-  // How fast blocks arrive against the wall clock. [audio thread]
-  CRenderPace m_RenderPace;
-  // The serial of the last block's thread when that block was offline; 0
-  // after a real-time block. Written by the process call, read by the idle
-  // side.
-  std::atomic<uint64_t> m_nOfflineRenderThread{0};
-  void ForgetAudioThreadIfCalling() { m_AudioThreads.RemoveThisThread(); }
-  // [audio thread] Whether a block of `sampleFrames` is rendered offline.
-  bool IsBlockOffline(int sampleFrames);
+  // How each block renders and whether its stream starts afresh, the
+  // threads' roles, and whether audio has stopped.
+  CRenderJudge m_Judge;
+  // [audio thread] The host's answers for a block of `sampleFrames`, judged.
+  CRenderJudge::CVerdict JudgeBlock(int sampleFrames);
   // The dispatcher's part: what a request tells of the calling thread.
   void NoteDispatcherThread(VstInt32 opcode, VstIntPtr value);
   bool IsEditorWritingOnThisThread();

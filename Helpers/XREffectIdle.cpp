@@ -1,7 +1,6 @@
-// Idle scheduling and audio activity: one idle entry gathers the heavy work,
-// rate-limits it, and holds it back while audio runs; the audio side leaves a
-// time stamp per block, takes the stream clears asked of it at the start of a
-// block, and meets the idle side's engine replacement at m_bAudioBusy.
+// Idle scheduling: one idle entry gathers the heavy work, rate-limits it,
+// and holds it back until audio has stopped (as the render judgement says);
+// the audio side meets the idle side's engine replacement at m_bAudioBusy.
 #include "Helpers/Assert.h"
 #include "Helpers/EditorHooks.h"
 #include "Helpers/PersistantStorage.h"
@@ -50,65 +49,7 @@ XREffect::CAudioBusyTry::~CAudioBusyTry() {
   if (m_bHeld) m_pEffect->m_bAudioBusy.store(false, std::memory_order_release);
 }
 
-// --- audio activity --------------------------------------------------------------------
-
-void XREffect::RegisterProcessBlockSizeToReduceLatency(float**, int) {
-  const uint32_t now = GetTickCount();
-  m_bBlockAfterQuiet.store(!IsAudioRecent(now), std::memory_order_relaxed);
-  m_dwLastProcessTime.store(now, std::memory_order_relaxed);
-  m_bBlockProcessed.store(true, std::memory_order_release);
-  // While the transport is stopped the host's idle clears the streams
-  // (fxIdle); hosts that go on processing then without idling the effect
-  // get the same at the block that finds it playing again. So a play or an
-  // export starts its hops at its first sample whatever came while stopped,
-  // and two renders of the same range are the same.
-  const VstTimeInfo* info = getTimeInfo(kVstTransportPlaying);
-  const bool stopped = info && (info->flags & kVstTransportPlaying) == 0;
-  if (m_bTransportStopped.exchange(stopped, std::memory_order_relaxed) && !stopped) RequestStreamClear();
-  // The worker watches for the quiet after these blocks (ClearAfterQuietAudio).
-  if (m_bIdleWorkerWanted && !m_bQuietWatch.load(std::memory_order_relaxed) && !m_bQuietWatch.exchange(true))
-    WakeIdleWorker();
-}
-
-void XREffect::RequestStreamClear() { m_nStreamClear.fetch_or(kStreamClearNow); }
-
-bool XREffect::TakeStreamClear() {
-  if (m_nStreamClear.load(std::memory_order_relaxed) == 0) return false;
-  const unsigned asked = m_nStreamClear.exchange(0);
-  // A clear asked for after a quiet interval is dropped once a block has
-  // come within it: the stream it meant has gone on.
-  return (asked & kStreamClearNow) != 0 ||
-         ((asked & kStreamClearIfQuiet) != 0 && m_bBlockAfterQuiet.load(std::memory_order_relaxed));
-}
-
-bool XREffect::IsAudioRecent(uint32_t now) const {
-  return m_bBlockProcessed.load(std::memory_order_acquire) &&
-         MsElapsed(now, m_dwLastProcessTime.load(std::memory_order_relaxed)) <= kXrAudioRecentMs;
-}
-
-bool XREffect::IsAudioRunning(uint32_t now) {
-  if (!IsAudioRecent(now)) return false;
-  // Hosts bounce with the transport stopped, or report it playing for the
-  // bounce: the render's own thread knows it has ended, any other must not
-  // rebuild or clear between its blocks.
-  const uint64_t renderer = m_nOfflineRenderThread.load(std::memory_order_relaxed);
-  if (renderer != 0) return renderer != ThisThreadSerial();
-  return IsAudioPlaying();
-}
-
-bool XREffect::IsOfflineRenderOnAnotherThread() const {
-  const uint64_t renderer = m_nOfflineRenderThread.load(std::memory_order_relaxed);
-  return renderer != 0 && renderer != ThisThreadSerial() && IsAudioRecent(GetTickCount());
-}
-
-bool XREffect::IsAudioPlaying() {
-  XR_TRY
-  // The worker never asks the host: it takes the transport as running.
-  if (IsOnIdleWorker()) return true;
-  const VstTimeInfo* info = getTimeInfo(kVstTransportPlaying);
-  return !info || (info->flags & kVstTransportPlaying) != 0;
-  XR_CATCH(true)
-}
+// --- the accumulating process call ----------------------------------------------
 
 void XREffect::process(float** inputs, float** outputs, VstInt32 sampleFrames) {
   XR_TRY
@@ -177,7 +118,7 @@ VstInt32 XREffect::fxIdle() {
   const bool onWorker = IsOnIdleWorker();
   NoteHostOrEditorIdle();
   // A thread that idles is not the audio thread until its next block.
-  ForgetAudioThreadIfCalling();
+  m_Judge.ForgetThisThread();
   // What the audio thread handed over instead of waiting (undo points,
   // preference writes, the quality settings' write-backs) is done by every
   // idle call, also while another thread's pass runs.
@@ -206,23 +147,11 @@ VstInt32 XREffect::fxIdle() {
 
   if (!Acquire(lock)) return 0;
   MaybePollLinkedSettings(now);
-  // The rest asks the host for its transport and may tell it of a new
-  // latency: never on the worker.
-  if (onWorker) return 0;
-  if (IsAudioRunning(now)) {
-    m_bStopWorkDone.store(false);
-    return 0;
-  }
+  // The rest may tell the host of a new latency: never on the worker, and
+  // only once audio has stopped (asked after the wait for the lock). A new
+  // stream after the stop is the blocks' own judgement, not this side's.
+  if (onWorker || !IsAudioStopped()) return 0;
   ApplyPendingQualityWork();
-  if (!m_bStopWorkDone.load()) {
-    if (!m_bOfflineRender.load()) {
-      // Hosts may go on processing with the transport stopped: the product
-      // has its next block start a new stream.
-      ClearAllFFTFilters();
-      UpdateAllFFTSettings();
-    }
-    m_bStopWorkDone.store(true);
-  }
   XR_CATCH(0)
   return 0;
 }

@@ -14,26 +14,19 @@
 //   points, preference writes, quality write-backs), the product's idle
 //   work (its filter update, under m_IdleMutex like every idle-side step)
 //   and the linked-settings poll.
-// - It also watches for the end of audio, which hosts that stop calling
-//   process when their transport stops show no other way: the first block
-//   after a quiet stretch wakes it, and once no block has come for longer
-//   than kXrAudioRecentMs it asks the product's next block to start a new
-//   stream (unless renders are offline), a request that block drops when
-//   it finds a block came in between. So the next play or export starts
-//   from silence, not from the audio of the last stop.
 // - The worker never calls the host: not for the transport, not for a
 //   latency report, not for automation. So it never rebuilds for a quality
 //   mode (that needs the transport and tells the host a new latency), and a
 //   value the poll or a write-back adopts, or an I/O change, is left flagged
 //   here.
-// - What the worker leaves, the host's own threads do: effIdle, the editor's
-//   idle, and any other dispatcher request the host makes from a thread
-//   other than an audio thread (and not from inside a call the effect made
-//   to the host, nor the events of a block) first sends the deferred
-//   automation and I/O change, polls the linked settings and applies a
-//   pending quality change once audio has been quiet for more than
-//   kXrAudioRecentMs. So does a quality setting the host writes on such a
-//   thread (some hosts make no other request while the editor is closed).
+// - What the worker leaves, the host's user-interface thread does: effIdle,
+//   the editor's idle, and any other dispatcher request the host makes
+//   there (not from inside a call the effect made to the host, nor the
+//   events of a block) first sends the deferred automation and I/O change,
+//   polls the linked settings and applies a pending quality change once
+//   audio has stopped (Helpers/RenderJudge.h). So does a quality setting the
+//   host writes there (some hosts make no other request while the editor is
+//   closed). No other thread ever gets that work.
 #include <algorithm>
 #include <iterator>
 
@@ -44,12 +37,6 @@
 namespace {
 constexpr unsigned kStandbyMs = 150;  // the host's or the editor's idle counts as running this long
 constexpr int kPassGapMs = 10;        // between passes while work lasts, a host's usual idle period
-
-// The earlier of two pass times (milliseconds, or CIdleWorker::kUntilWoken).
-int Sooner(int a, int b) {
-  if (a == CIdleWorker::kUntilWoken) return b;
-  return b == CIdleWorker::kUntilWoken ? a : std::min(a, b);
-}
 }  // namespace
 
 bool XREffect::IsIdleWorkPending() { return false; }
@@ -85,7 +72,9 @@ VstIntPtr XREffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value,
 }
 
 bool XREffect::IsHostThreadRequest() {
-  return !IsAudioThread() && !IsRememberedAudioThread() && !isInsideHostCall() && !IsOnIdleWorker();
+  // Only the host's user-interface thread: a pool thread whose first call
+  // comes before its first block is no more that thread than after it.
+  return IsUserInterfaceThread() && !IsAudioThread() && !isInsideHostCall() && !IsOnIdleWorker();
 }
 
 void XREffect::RunHostThreadWorkForQualitySetting(int index) {
@@ -101,33 +90,16 @@ void XREffect::RunHostThreadWorkForQualitySetting(int index) {
 
 int XREffect::RunIdleWorkerPass() {
   XR_TRY
-  if (!m_bInitialised.load()) return CIdleWorker::kUntilWoken;
-  const int quiet = ClearAfterQuietAudio();
-  if (!IsIdleWorkPending()) return quiet;
+  if (!m_bInitialised.load() || !IsIdleWorkPending()) return CIdleWorker::kUntilWoken;
   const uint32_t sinceHostIdle = MsElapsed(GetTickCount(), m_dwLastHostIdleTime.load());
-  if (m_bHostIdleSeen.load() && sinceHostIdle <= kStandbyMs)
-    return Sooner(static_cast<int>(kStandbyMs + 1 - sinceHostIdle), quiet);
+  if (m_bHostIdleSeen.load() && sinceHostIdle <= kStandbyMs) return static_cast<int>(kStandbyMs + 1 - sinceHostIdle);
   {
     m_eFxIdleCalledFrom.store(eFxIdleFromWorkerThread);
     xr_detail::ScopeExit done([this] { m_eFxIdleCalledFrom.store(eFxIdleFromUnknown); });
     fxIdle();
   }
-  return Sooner(IsIdleWorkPending() ? kPassGapMs : CIdleWorker::kUntilWoken, quiet);
+  return IsIdleWorkPending() ? kPassGapMs : CIdleWorker::kUntilWoken;
   XR_CATCH(CIdleWorker::kUntilWoken)
-}
-
-int XREffect::ClearAfterQuietAudio() {
-  // Taken before the time is read: a block stamped after that read finds the
-  // watch off and wakes the worker for another look.
-  if (!m_bQuietWatch.exchange(false)) return CIdleWorker::kUntilWoken;
-  const uint32_t since = MsElapsed(GetTickCount(), m_dwLastProcessTime.load(std::memory_order_relaxed));
-  if (since <= kXrAudioRecentMs) {
-    m_bQuietWatch.store(true);
-    return static_cast<int>(kXrAudioRecentMs + 1 - since);
-  }
-  // As the host's idle does after a stop, unless renders are offline.
-  if (!m_bOfflineRender.load()) m_nStreamClear.fetch_or(kStreamClearIfQuiet);
-  return CIdleWorker::kUntilWoken;
 }
 
 void XREffect::NoteHostOrEditorIdle() {
@@ -187,8 +159,7 @@ void XREffect::RunHostThreadWork() {
   const uint32_t now = GetTickCount();
   MaybePollLinkedSettings(now);
   if (!IsQualityWorkPending()) return;
-  // The transport is asked only once blocks have stopped arriving.
-  if (IsAudioRunning(now)) return;
+  if (!IsAudioStopped()) return;
   std::unique_lock<std::recursive_mutex> lock(m_IdleMutex, std::defer_lock);
   if (!Acquire(lock)) return;
   ApplyPendingQualityWork();

@@ -246,7 +246,6 @@ void AQVX2::processReplacing(float** inputs, float** outputs, VstInt32 sampleFra
   if (outputs == nullptr || outputs[0] == nullptr || outputs[1] == nullptr || sampleFrames <= 0) return;
   const int n = sampleFrames;
   const CProcessCallScope block(this, n);
-  RegisterProcessBlockSizeToReduceLatency(inputs, n);
   // Offline, a block that takes a new kernel pair holds the idle side off
   // to its end.
   std::unique_lock<std::recursive_mutex> idleSide(m_IdleMutex, std::defer_lock);
@@ -265,7 +264,7 @@ void AQVX2::processReplacing(float** inputs, float** outputs, VstInt32 sampleFra
     for (auto& f : engine->pFloatFilter) InPlaceUpdateFFTSettings(f.get());
     for (auto& f : engine->pDoubleFilter) InPlaceUpdateFFTSettings(f.get());
   }
-  const bool bNewStream = TakeStreamClear();
+  const bool bNewStream = block.StartsNewStream();
   if (bNewStream) ClearStreams(*engine);
   // Offline, the pair published for this block shapes the input from this
   // block on: the frame that completes next holds earlier input and keeps

@@ -126,12 +126,25 @@ TEST_F(EditorQualityTest, MenuChoicesWriteTheirStatesAsTheEffectReadsThem) {
 
 TEST_F(EditorQualityTest, ANewModeWaitsForTheStopThenTheRebuiltBlockShowsIt) {
   Host().m_eTransport = fxtest::Transport::kPlaying;
+  Host().m_nProcessLevel = kVstProcessLevelRealtime;
+  // One block of the host's play, on its audio thread.
+  const auto block = [&] {
+    OnOtherThread([&] {
+      float in[2][16] = {}, out[2][16] = {};
+      float* ins[2] = {in[0], in[1]};
+      float* outs[2] = {out[0], out[1]};
+      m_pEffect->processReplacing(ins, outs, 16);
+    });
+  };
+  block();
   Choose(m_pEditor->m_pQualityMenu, 4);
   EXPECT_EQ(Notice(), "stop play to engage setting");
   EXPECT_EQ(m_pEditor->m_pQualityMenu->getFontColor(), kGreyCColor);
   EXPECT_EQ(Info(0), "FFT size = 4096");
 
+  // The host goes on processing with its transport stopped.
   Host().m_eTransport = fxtest::Transport::kStopped;
+  block();
   const int builds = m_pEditor->m_nZeroInner;
   IdleAfter(200);  // the editor's idle runs the effect's idle, which rebuilds
   EXPECT_EQ(m_pEffect->FFTSize(), 8192);

@@ -20,6 +20,8 @@ inline std::atomic<unsigned>& TestNow() {
   return now;
 }
 inline unsigned TestClock() { return TestNow().load(); }
+// The same clock for the render judgement, in microseconds.
+inline int64_t TestClockUs() { return int64_t{TestNow().load()} * 1000; }
 
 class QualityTestBase : public ::testing::Test {
  protected:
@@ -28,6 +30,8 @@ class QualityTestBase : public ::testing::Test {
     SetTickCountSourceForTesting(&TestClock);
     g_eRecognisedHost = kHostUnknown;
     HostLog::Get().Reset();
+    // Blocks a test processes come from a host playing in real time.
+    HostLog::Get().m_nProcessLevel = kVstProcessLevelRealtime;
   }
   void TearDown() override {
     SetTickCountSourceForTesting(nullptr);

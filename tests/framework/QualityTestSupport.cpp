@@ -1,9 +1,11 @@
 #include "framework/QualityTestSupport.h"
+#include "framework/QualityTestFixture.h"
 
 namespace fxtest {
 
 QualityTestEffect::QualityTestEffect(audioMasterCallback host, bool withEditor)
     : TestEffect(host, withEditor, DeferStartup{}) {
+  SetRenderClockForTesting(&TestClockUs);
   RunProductStartup();
 }
 
@@ -59,7 +61,7 @@ void QualityTestEffect::fxIdleInner() {
 }
 
 void QualityTestEffect::processReplacing(float** inputs, float** outputs, VstInt32 frames) {
-  RegisterProcessBlockSizeToReduceLatency(inputs, frames);
+  const CProcessCallScope block(this, frames);
   CAudioBusyTry busy(this);
   if (!busy.Held()) return;
   for (int c = 0; c < 2; ++c)

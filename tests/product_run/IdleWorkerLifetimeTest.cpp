@@ -112,34 +112,38 @@ TEST(IdleWorkerThreadTest, TheWorkerEndsWithTheEffectAlsoWhenClosedDuringAnUpdat
   EXPECT_GT(closedDuringUpdate, 0) << "no close met an update under way";
 }
 
-// A host that stops calling process when its transport stops and never
-// idles the effect (its editor closed): the next play, or export, starts
-// from silence after the latency's worth of its own audio, not with the
-// audio of the stop. Each run plays noise, pauses a second and more, until
-// the worker has seen the quiet, and plays new noise through the flat curve;
-// then a slow render, whose blocks never leave the quiet interval, goes on
-// without a clear.
+// A host that stops calling process when its transport stops, reports no
+// transport and never idles the effect (its editor closed): the next play,
+// or export, starts from silence after the latency's worth of its own audio,
+// not with the audio of the stop. Each run plays noise, is quiet for a
+// second of the judgement's clock and plays new noise through the flat
+// curve; then a slow render, whose blocks come a tenth of a second apart,
+// goes on without a clear.
 TEST(IdleWorkerThreadTest, APlayAfterAStopStartsFromSilenceWithoutAnyIdle) {
   struct Case {
     int nRating;
     double fTolerance;  // the flat curve's error on the float path
   };
+  static std::atomic<int64_t> s_nNowUs{1000000};
+  const auto clock = [] { return s_nNowUs.load(); };
   for (const Case c : {Case{30, 3e-6}, Case{80, 4e-4}}) {
     runtest::RunQvx2& fx = *new runtest::RunQvx2(c.nRating);
+    fx.SetPaceClock(clock);
     fx.Open();
     // The host's close stops the worker before the effect goes.
     const std::unique_ptr<AEffect, void (*)(AEffect*)> close(
         fx.getAeffect(), [](AEffect* e) { e->dispatcher(e, effClose, 0, 0, nullptr, 0.0f); });
     const int latency = fx.HostLatency();
-    runtest::Stream(fx, runtest::Noise(2 * latency, 41), {512});
-    const auto stopped = std::chrono::steady_clock::now();
-    const auto deadline = stopped + std::chrono::seconds(10);
-    while ((std::chrono::steady_clock::now() < stopped + std::chrono::seconds(1) || !fx.StreamClearAsked()) &&
-           std::chrono::steady_clock::now() < deadline)
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    ASSERT_TRUE(fx.StreamClearAsked()) << "mode " << c.nRating << ": the worker saw no quiet";
+    // Blocks at a real-time pace.
+    const auto play = [&](const runtest::Stereo& in, int64_t gapUs) {
+      return runtest::Stream(fx, in, {512}, false, [&](size_t) { s_nNowUs += gapUs; });
+    };
+    play(runtest::Noise(2 * latency, 41), 10667);
+    const int64_t streams = fx.GetRenderCounts().newStreams;
+    s_nNowUs += 1000000;
     const runtest::Stereo second = runtest::Noise(2 * latency, 42);
-    const runtest::Stereo out = runtest::Stream(fx, second, {512});
+    const runtest::Stereo out = play(second, 10667);
+    EXPECT_EQ(fx.GetRenderCounts().newStreams, streams + 1) << "mode " << c.nRating;
     EXPECT_LT(runtest::MaxAbs(out.l, 0, latency), c.fTolerance)
         << "mode " << c.nRating << ": audio from before the stop";
     EXPECT_LT(runtest::MaxAbs(out.r, 0, latency), c.fTolerance) << "mode " << c.nRating;
@@ -151,23 +155,9 @@ TEST(IdleWorkerThreadTest, APlayAfterAStopStartsFromSilenceWithoutAnyIdle) {
     std::vector<float> expected(slow.l.size());
     for (size_t i = 0; i < expected.size(); ++i)
       expected[i] = i < static_cast<size_t>(latency) ? second.l[second.l.size() - latency + i] : slow.l[i - latency];
-    runtest::Stereo slowOut = runtest::Silence(static_cast<int>(slow.Size()));
-    auto previous = std::chrono::steady_clock::now();
-    std::chrono::steady_clock::duration longest{};
-    for (size_t at = 0; at < slow.Size(); at += 512) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(100));
-      longest = std::max(longest, std::chrono::steady_clock::now() - previous);
-      previous = std::chrono::steady_clock::now();
-      runtest::Stereo block{{slow.l.begin() + at, slow.l.begin() + at + 512},
-                            {slow.r.begin() + at, slow.r.begin() + at + 512}};
-      const runtest::Stereo blockOut = runtest::Stream(fx, block, {512});
-      std::copy(blockOut.l.begin(), blockOut.l.end(), slowOut.l.begin() + at);
-    }
-    // A machine that held this thread up for most of the quiet interval
-    // proves nothing either way.
-    if (longest < std::chrono::milliseconds(400)) {
-      EXPECT_LT(runtest::MaxDelayedError(slowOut.l, expected, 0), c.fTolerance) << "mode " << c.nRating;
-    }
+    const runtest::Stereo slowOut = play(slow, 100000);
+    EXPECT_EQ(fx.GetRenderCounts().newStreams, streams + 1) << "mode " << c.nRating;
+    EXPECT_LT(runtest::MaxDelayedError(slowOut.l, expected, 0), c.fTolerance) << "mode " << c.nRating;
   }
 }
 

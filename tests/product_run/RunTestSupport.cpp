@@ -20,8 +20,10 @@ std::atomic<VstInt32>& ProcessLevel() {
 }
 
 int64_t DevicePacedClock() {
+  // A tenth of a second a reading (two a block): no block a test sends comes
+  // faster than real time, nor after a quiet stretch.
   static std::atomic<int64_t> s_nNowUs{0};
-  return s_nNowUs.fetch_add(1000000) + 1000000;
+  return s_nNowUs.fetch_add(100000) + 100000;
 }
 
 std::atomic<int>& IOChangedCount() {
@@ -53,7 +55,7 @@ RunQvx2::RunQvx2(int firstRating)
                CPersistantStorage::StorePluginInt("QR", firstRating);
              }()),
              HostCallback)) {
-  SetRenderPaceClockForTesting(&DevicePacedClock);
+  SetRenderClockForTesting(&DevicePacedClock);
   setParameter(kQvx2QMLink, 0.0f);
   setSampleRate(kRate);
   // The sample rate only marks the filters; the next update designs for it.

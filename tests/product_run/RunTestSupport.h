@@ -51,7 +51,7 @@ class RunQvx2 : public AQVX2 {
   // DevicePacedClock.
   explicit RunQvx2(int firstRating = 30);
   // Another clock for the render pace, before the first block.
-  void SetPaceClock(CRenderPace::Clock clock) { SetRenderPaceClockForTesting(clock); }
+  void SetPaceClock(CRenderJudge::Clock clock) { SetRenderClockForTesting(clock); }
 
   // Applies a quality mode and bit depth as a host's suspend/resume does.
   void SetMode(int rating, bool bDouble);
@@ -74,8 +74,6 @@ class RunQvx2 : public AQVX2 {
   bool DitherPending() const { return m_bDitherPending.load(); }
   // A rebuild of the engine for the current mode, as the idle side makes it.
   void Rebuild() { ApplyQualityModeSettingsOuter(); }
-  // A stream clear waits for the next block.
-  bool StreamClearAsked() const { return m_nStreamClear.load() != 0; }
   // The host's open: starts the effect's idle worker.
   void Open() { getAeffect()->dispatcher(getAeffect(), effOpen, 0, 0, nullptr, 0.0f); }
   bool FiltersMarked() const { return m_KernelUpdate.IsMarked(); }
