@@ -12,6 +12,14 @@
 // any other process neither wait for them nor release them: they try, and
 // skip or leave behind what they cannot take.
 //
+// Blocks of audio are the exception: a block under way at a fork would leave
+// the child its engine half processed and its holds (the audio-busy flag,
+// each filter's lock, an offline block's hold of the idle side) held for
+// good. So a fork waits, at its start, for the blocks under way to end, and
+// an offline block that starts while a fork is under way waits for it
+// (CForkGate); a real-time block never waits, and a child forked in its
+// midst may find the effect's engine held and process silence.
+//
 // Thread contract: any thread; no lock, no allocation.
 #pragma once
 
@@ -38,3 +46,34 @@ class CProcessMark {
 // process. Moved into storage that is never destroyed, without a pthread
 // call on it. No allocation: a fork handler may call it.
 void SetThreadAside(std::thread& thread);
+
+// Holds forks off while blocks of audio are under way (see the top of this
+// file). Process-wide: every block of every effect of this module counts.
+class CForkGate {
+ public:
+  // The longest a fork waits for the blocks under way, or an offline block
+  // for a fork: a block may be waiting for the forking thread itself (a
+  // host that forks while holding a lock its audio thread waits for).
+  static constexpr int kWaitLimitMs = 2000;
+
+  // Puts the fork handlers in place, once per process (they allocate: never
+  // on the audio thread). Any thread.
+  static void Install();
+
+  // [audio thread] Brackets a block. `mayWait`: an offline block, which
+  // waits (boundedly) for a fork under way to end before it goes on.
+  class CBlock {
+   public:
+    explicit CBlock(bool mayWait);
+    ~CBlock();
+    CBlock(const CBlock&) = delete;
+    CBlock& operator=(const CBlock&) = delete;
+  };
+
+ private:
+  static void BeforeFork();
+  static void AfterForkInParent();
+  static void AfterForkInChild();
+  static std::atomic<int> s_nBlocks;
+  static std::atomic<bool> s_bForking;
+};

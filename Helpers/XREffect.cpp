@@ -64,6 +64,7 @@ XREffect::XREffect(audioMasterCallback audioMaster, int nParams, int nABParams)
   // The host creates the effect on its user-interface thread, as a rule;
   // its open and idle calls say so again.
   m_Judge.NoteUserInterfaceThread();
+  CForkGate::Install();
   XR_CATCH_VOID
 }
 

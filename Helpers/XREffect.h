@@ -391,6 +391,8 @@ class XREffect : public AudioEffectX {
     CAudioThreadScope m_Mark;  // not copyable, so neither is the scope
     XREffect* m_pEffect;
     CRenderJudge::CVerdict m_Verdict;
+    // No fork meets the block half done (Helpers/ForkedChild.h).
+    CForkGate::CBlock m_ForkGate{m_Verdict.offline};
   };
   // True on a thread that processed a block of this effect, while it is
   // remembered (Helpers/RenderJudge.h). Any thread.

@@ -71,18 +71,20 @@ struct Buffers {
 // One audio thread, or a pool taking turns as hosts that spread their
 // plug-ins over several process threads do; each sends its events and
 // automation before its block, with the transport stopped, so that a thread
-// taken for the host's own would apply the new mode there. A host that
-// opens the effect on a loader thread, which ends before the audio thread
-// starts (glibc gives the audio thread its id), and says nothing of its
-// process level.
+// taken for the host's own would apply the new mode there. In a pool of 32
+// each thread's very first call is that automation, before any block of
+// its own. A host that opens the effect on a loader thread, which ends
+// before the audio thread starts (glibc gives the audio thread its id), and
+// says nothing of its process level.
 TEST(HostedAudioThreadTest, QualityAutomationOnAudioThreadsLeavesItsHostCallsAndRebuildsToTheIdle) {
   const struct {
     int threads;
-    bool openedOnALoader;
-  } rows[] = {{1, false}, {2, false}, {64, false}, {1, true}};
+    bool openedOnALoader, automatesFirst;
+  } rows[] = {{1, false, false}, {2, false, false}, {64, false, false}, {1, true, false}, {32, false, true}};
   for (const auto& row : rows) {
     const int threads = row.threads;
-    SCOPED_TRACE(std::to_string(threads) + " audio threads" + (row.openedOnALoader ? ", opened on a loader" : ""));
+    SCOPED_TRACE(std::to_string(threads) + " audio threads" + (row.openedOnALoader ? ", opened on a loader" : "") +
+                 (row.automatesFirst ? ", automating before their first block" : ""));
     TempConfigFolder prefs;
     HostConfig stopped;
     stopped.transport = HostTransport::Stopped;
@@ -113,9 +115,10 @@ TEST(HostedAudioThreadTest, QualityAutomationOnAudioThreadsLeavesItsHostCallsAnd
         {kQvx2Wysiwyg, 0.8f, 1.0f},
     };
     const size_t before = host.Log().size();
-    // Turn t is taken by thread t % threads; each thread's first turn is a
-    // block alone, as after the host's start.
-    const int turns = 2 * threads + 2 * static_cast<int>(std::size(cases));
+    // Turn t is taken by thread t % threads; unless they automate first,
+    // each thread's first turn is a block alone, as after the host's start.
+    const int lead = row.automatesFirst ? 0 : threads;
+    const int turns = lead + 2 * static_cast<int>(std::size(cases));
     std::mutex turnLock;
     std::condition_variable turnTaken;
     int turn = 0;
@@ -131,9 +134,9 @@ TEST(HostedAudioThreadTest, QualityAutomationOnAudioThreadsLeavesItsHostCallsAnd
         for (int t = me; t < turns; t += threads) {
           std::unique_lock<std::mutex> lock(turnLock);
           turnTaken.wait(lock, [&] { return turn == t; });
-          const int c = t / 2 - threads;
-          if (t >= threads) host.Dispatch(t % 2 ? effStartProcess : effProcessEvents, 0, 0, &none);
-          if (c >= 0 && t % 2 == 0) host.SetParameter(cases[c].index, cases[c].value);
+          const int c = (t - lead) / 2;
+          if (t >= lead) host.Dispatch((t - lead) % 2 ? effStartProcess : effProcessEvents, 0, 0, &none);
+          if (t >= lead && (t - lead) % 2 == 0) host.SetParameter(cases[c].index, cases[c].value);
           host.Process(b.ins, b.outs, kFrames);
           ++turn;
           turnTaken.notify_all();

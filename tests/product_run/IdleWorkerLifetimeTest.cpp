@@ -265,12 +265,12 @@ TEST(IdleWorkerForkTest, AWorkerStartedAgainInAForkedChildIsJoinedByStop) {
 }
 
 // A host forks (to run something apart) while its audio thread renders the
-// effect, offline (each block holds the idle side) or in real time (each
-// block holds the engine), 20 times each: the child has none of the
-// parent's threads, whose holds stay held there for good, and still closes
-// the inherited effect at once, or after processing blocks and idling it,
-// and exits 0. Not under ThreadSanitizer, which ends a forked child that
-// starts a thread.
+// effect, offline (a fork waits for the block under way, and a block waits
+// for the fork) or in real time (a block never waits), 20 times each: the
+// child has none of the parent's threads and still closes the inherited
+// effect at once, or after processing blocks and idling it, and exits 0; a
+// child forked during an offline render hears its input through the effect.
+// Not under ThreadSanitizer, which ends a forked child that starts a thread.
 TEST(EffectForkTest, AChildForkedDuringPlayOrRenderProcessesIdlesAndClosesTheEffect) {
   TempConfigFolder prefs;
   constexpr int kFrames = 256;
@@ -283,34 +283,44 @@ TEST(EffectForkTest, AChildForkedDuringPlayOrRenderProcessesIdlesAndClosesTheEff
       AQVX2* fx = OpenInMode(10);
       AEffect* e = fx->getAeffect();
       ASSERT_TRUE(IdleWorkDone(fx));
-      // Blocks back to back: nearly every fork meets one under way.
+      // Blocks back to back: nearly every fork meets one under way. The
+      // loudest output sample of the blocks played.
       std::atomic<bool> stop{false};
       std::atomic<long> blocks{0};
       const auto play = [&](int count) {
         runtest::Stereo in = input, out = runtest::Silence(kFrames);
         float* ins[2] = {in.l.data(), in.r.data()};
         float* outs[2] = {out.l.data(), out.r.data()};
-        for (int b = 0; b < count && !stop; ++b, ++blocks) e->processReplacing(e, ins, outs, kFrames);
+        float loudest = 0.0f;
+        for (int b = 0; b < count && !stop; ++b, ++blocks) {
+          e->processReplacing(e, ins, outs, kFrames);
+          loudest = std::max(loudest, static_cast<float>(runtest::MaxAbs(out.l, 0, kFrames)));
+        }
+        return loudest;
       };
       std::thread audio([&] { play(std::numeric_limits<int>::max()); });
-      int ended = 0;
+      int ended = 0, heard = 0;
       for (int fork = 0; fork < 20; ++fork) {
         const long before = blocks.load();
         while (blocks.load() == before) std::this_thread::yield();
-        ended += fxtest::InForkedChild(
-                     [&] {
-                       if (useFirst) {
-                         play(8);
-                         e->dispatcher(e, effIdle, 0, 0, nullptr, 0.0f);
-                       }
-                       e->dispatcher(e, effClose, 0, 0, nullptr, 0.0f);
-                       return 0;
-                     },
-                     5) == 0;
+        const int status = fxtest::InForkedChild(
+            [&] {
+              // More blocks than the mode's latency: the input comes out.
+              const bool loud = !useFirst || play(8) > 0.01f;
+              if (useFirst) e->dispatcher(e, effIdle, 0, 0, nullptr, 0.0f);
+              e->dispatcher(e, effClose, 0, 0, nullptr, 0.0f);
+              return loud ? 0 : 3;
+            },
+            5);
+        ended += status == 0 || status == 3;
+        heard += status == 0;
       }
       stop = true;
       audio.join();
-      EXPECT_EQ(ended, 20) << "children that exited 0 (the others hung, ended by their alarm)";
+      EXPECT_EQ(ended, 20) << "children that exited (the others hung, ended by their alarm)";
+      if (level == kVstProcessLevelOffline) {
+        EXPECT_EQ(heard, 20) << "children that heard their input";
+      }
       e->dispatcher(e, effClose, 0, 0, nullptr, 0.0f);
     }
   }
