@@ -489,6 +489,60 @@ TEST(StressTest, RendersOfflineMeetNoClearBetweenTheirBlocksAndHaveEachStepInIts
   SetTickCountSourceForTesting(nullptr);
 }
 
+// An export the host declares offline, six band gains automated on its
+// audio thread before every block, while the host's user-interface thread
+// idles the effect every 10 ms (each of those idles meets the idle side
+// that offline blocks take): the render is the same, block for block, as
+// one that nobody idles, and no block after the first starts a new stream.
+TEST(StressTest, AnOfflineExportIdledMeanwhileIsTheSameAsOneNobodyIdles) {
+  fxtest::Watchdog watchdog(std::chrono::seconds(120));
+  constexpr int kBlock = 512;
+  constexpr size_t kBlocks = 600;
+  const Stereo input = Noise(static_cast<int>(kBlocks) * kBlock, 11);
+  ProcessLevel() = kVstProcessLevelOffline;
+  TransportPlaying() = true;
+  const auto render = [&](bool idled, int64_t& newStreams) {
+    RunQvx2 fx(30);
+    fx.SetPaceClock(&CRenderJudge::MonotonicMicroseconds);
+    std::atomic<bool> done{false};
+    std::thread idle([&] {
+      while (idled && !done.load()) {
+        fx.dispatcher(effIdle, 0, 0, nullptr, 0.0f);
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      }
+    });
+    Stereo out;
+    std::thread audio([&] {
+      const int64_t before = fx.GetRenderCounts().newStreams;
+      out = Stream(fx, input, {kBlock}, false, [&](size_t b) {
+        // A triangle from 0.5 to 0.8 and back every 94 blocks (about a second).
+        const double phase = static_cast<double>(b % 94) / 94.0;
+        const float gain = static_cast<float>(0.5 + 0.6 * (phase < 0.5 ? phase : 1.0 - phase));
+        for (int band = 10; band < 16; ++band) fx.setParameter(2 * band, gain);
+      });
+      newStreams = fx.GetRenderCounts().newStreams - before;
+    });
+    audio.join();
+    done = true;
+    idle.join();
+    return out;
+  };
+  int64_t quiet = 0, idledStreams = 0;
+  const Stereo reference = render(false, quiet), idled = render(true, idledStreams);
+  int differing = 0;
+  for (size_t b = 0; b < kBlocks; ++b)
+    for (size_t i = b * kBlock; i < (b + 1) * kBlock; ++i)
+      if (idled.l[i] != reference.l[i] || idled.r[i] != reference.r[i]) {
+        ++differing;
+        break;
+      }
+  EXPECT_EQ(differing, 0) << "blocks that differ from the render nobody idled";
+  EXPECT_EQ(idledStreams, quiet);
+  EXPECT_LE(idledStreams, 1) << "the resume's new stream only";
+  TransportPlaying() = false;
+  ProcessLevel() = kVstProcessLevelRealtime;
+}
+
 // Renders made exact, in Medium: a step of every band gain in an offline
 // render is heard from the input of its block on, never before it and at
 // most a hop after; blocks that come with the transport stopped leave
