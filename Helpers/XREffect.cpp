@@ -50,7 +50,6 @@ void ProgramRecord::CopyFrom(const ProgramRecord& other) {
 
 XREffect::XREffect(audioMasterCallback audioMaster, int nParams, int nABParams)
     : AudioEffectX(audioMaster, kXrNumPrograms, ClampNumParams(nParams) + ClampNumABParams(nParams, nABParams)),
-      m_nUndoHead{0, 0},
       m_pszPersistantParamName{},
       m_fPersistantParamDefault{},
       m_nNumParams(ClampNumParams(nParams)),

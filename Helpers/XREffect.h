@@ -19,51 +19,40 @@
 // next idle call). Program changes, A/B switches, program names and edit
 // brackets belong to the user-interface thread.
 //
-// "An audio thread" is the thread inside this effect's process call now
-// (marked for the call, Helpers/AudioThread.h), and, for automation arriving
-// between blocks, any thread that processed a block of it, until the host
-// suspends the effect or that thread opens or idles the effect or works the
-// editor; the thread that did so last is the host's user-interface thread,
-// never remembered. A host that runs everything on one thread is therefore
-// served as one with two: its automation between blocks is its
-// user-interface side's.
-//
-// A block is rendered offline when the host says so (its process level,
-// asked for every block, is offline), when the render runs faster than real
-// time (no device plays that, whatever the host says), or, when the host
-// does not say (nothing, or "user thread", which some hosts answer from
-// their real-time audio thread too), when "Offline Render" is on or the
-// block runs on the thread that acts as the host's user-interface thread.
-// Threads are told apart by their serials (Helpers/AudioThread.h), never by
-// ids that a later thread may get.
+// Each block's render mode (offline or real time) and whether its stream
+// starts afresh, the threads' roles (the host's user-interface thread, the
+// audio threads remembered between blocks) and whether audio has stopped
+// are the render judgement's (m_Judge, Helpers/RenderJudge.h, where the rule
+// stands). Automation from any thread but the user-interface thread is
+// served as the audio thread's: it never waits, never calls the host and
+// never rebuilds.
 //
 // Quality modes and idle work (XREffectQuality.cpp, XREffectIdle.cpp): the
 // quality settings are parameters, so their setters run wherever parameters
-// are written and only raise atomic flags (on the audio thread the write-back
-// of the snapped state to the host and the undo history waits for the next
-// idle); the decision to rebuild, the rebuild and the latency report run on
-// the host's threads (host idle, editor idle, the dispatcher's resume and,
-// with the idle worker, any other host request and the host's own writes of
-// quality settings) under m_IdleMutex, never on an audio thread or the
-// worker and never while audio runs (a block within the last 500 ms and the
-// transport playing, unless that block was the calling thread's own offline
-// render). The audio thread meets a rebuild only at m_bAudioBusy: it skips a
-// block while the idle side holds the flag, and the idle side holds it only
-// around a rebuild. Whatever else the idle side changes for the audio path
-// it hands over for the start of the next block, which never waits for it:
-// a clear of the product's streams (RequestStreamClear) and the product's
-// own hand-overs. (Offline, a product's block also takes m_IdleMutex for its
-// duration, waiting for it boundedly to complete a pending update first.)
-//
+// are written and only raise atomic flags (off the user-interface thread the
+// write-back of the snapped state to the host and the undo history waits
+// for the next idle); the decision to rebuild, the rebuild and the latency
+// report run on the host's user-interface thread (its idle, the editor's
+// idle, the dispatcher's resume and, with the idle worker, its other
+// requests and its own writes of quality settings) under m_IdleMutex, and
+// only once audio has stopped. The audio thread meets a rebuild only at
+// m_AudioBusy (Helpers/AudioBusyFlag.h): it skips a block while the idle
+// side holds the flag, and the idle side holds it only around a rebuild.
+// Whatever else the idle side changes for the audio path it hands over for
+// the start of the next block, which never waits for it: a new stream
+// (RequestStreamClear) and the product's own hand-overs.
+
 // The editor is reached only through XREditorHooks (Helpers/EditorHooks.h),
 // found on the VST editor object; with no editor these calls are skipped.
 //
 // Source files: XREffect.cpp (construction, parameters, programs, A/B,
-// persistent parameters), XREffectUndo.cpp (undo, redo, edit brackets),
-// XREffectQuality.cpp (quality modes, rebuilds, latency reports),
-// XREffectIdle.cpp (the audio-busy flag, audio activity, idle scheduling),
-// XREffectWorker.cpp (the effect's own idle source and the work it leaves to
-// the host's threads), XREffectDetail.h (helpers shared by those files).
+// persistent parameters, the block's judgement), XREffectUndo.cpp (undo,
+// redo, edit brackets), XREffectQuality.cpp (quality modes, rebuilds,
+// latency reports), XREffectIdle.cpp (idle scheduling, the accumulating
+// process call), XREffectWorker.cpp (the effect's own idle source and the
+// work it leaves to the host's user-interface thread), XREffectDetail.h
+// (helpers shared by those files). Its state by section: XREffectTypes.h
+// (sizes and records), XREffectUndoState.h, XREffectQualityState.h.
 #pragma once
 
 #include <atomic>
@@ -71,10 +60,14 @@
 #include <mutex>
 #include <thread>
 
+#include "Helpers/AudioBusyFlag.h"
 #include "Helpers/AudioThread.h"
 #include "Helpers/ForkedChild.h"
 #include "Helpers/IdleWorker.h"
 #include "Helpers/RenderJudge.h"
+#include "Helpers/XREffectQualityState.h"
+#include "Helpers/XREffectTypes.h"
+#include "Helpers/XREffectUndoState.h"
 #include "vst/AudioEffectX.h"
 
 class XREditorHooks;
@@ -82,44 +75,7 @@ struct CColor;
 template <typename FTYPE>
 class FftFilter;
 
-// A gain in decibels becomes a linear factor as exp(dB * kfDbLogScaleFactor).
-constexpr double kfDbLogScaleFactor = 0.11512925464970229;  // ln(10) / 20
-
-constexpr int kXrNumPrograms = 20;
-constexpr int kXrMaxParams = 3000;              // value slots per program
-constexpr int kXrProgramNameLen = 24;           // characters, without terminator
-constexpr int kXrFirstPersistantParam = 9000;
-constexpr int kXrMaxPersistantParams = 100;
-constexpr int kXrPersistantScale = 1048576;     // stored integer per 1.0
-constexpr int kXrUndoRingSize = 10000;
-constexpr int kXrUndoRequest = 10001;           // beginEdit argument: undo
-constexpr int kXrRedoRequest = 10002;           // beginEdit argument: redo
-constexpr int kXrUndoGroupStart = 10003;        // undo history markers
-constexpr int kXrUndoGroupEnd = 10004;
-constexpr int kXrEmptyUndoEntry = -1;
-constexpr int kXrDefaultQualityRating = 30;
-constexpr unsigned kXrFxIdleGateMs = 50;        // fxIdle within this of the last pass does no heavy work
-constexpr unsigned kXrLinkPollMs = 500;         // linked quality settings are read this often
-
-// One program: a name and the value of parameter i at position i.
-struct ProgramRecord {
-  ProgramRecord();
-  ProgramRecord(const ProgramRecord&) = delete;
-  ProgramRecord& operator=(const ProgramRecord&) = delete;
-  // Copies name and values (each value atomically, not the record as a whole).
-  void CopyFrom(const ProgramRecord& other);
-
-  char name[kXrProgramNameLen + 1];
-  std::atomic<float> values[kXrMaxParams];
-};
-
-// A parameter index with the value to restore, or a marker.
-struct UndoEntry {
-  int32_t nIndex;  // parameter, kXrUndoGroupStart/End, or kXrEmptyUndoEntry
-  float fValue;
-};
-
-class XREffect : public AudioEffectX {
+class XREffect : public AudioEffectX, protected CXrUndoState, protected CXrQualityState {
  public:
   // A list of (index, value) pairs ended by index -1, with a program name.
   struct PresetStreamEntry {
@@ -141,34 +97,16 @@ class XREffect : public AudioEffectX {
   };
   static const char* const s_szFxIdleCalledFromString[5];
 
-  // Holds m_bAudioBusy for a scope on the idle side, spinning until the audio
-  // thread has finished its block; in a forked child it only tries, since
-  // the block may be one of a thread the child does not have. Re-entrant for
-  // the holding thread. Unless Held(), the scope's work is skipped.
-  class CAudioBusyHold {
+  // The audio-busy flag's scopes (Helpers/AudioBusyFlag.h) on this effect's
+  // flag: the idle side's hold only tries in a forked child, since the
+  // block that holds it may be one of a thread the child does not have.
+  class CAudioBusyHold : public CAudioBusyFlag::CHold {
    public:
-    explicit CAudioBusyHold(XREffect* effect);
-    ~CAudioBusyHold();
-    CAudioBusyHold(const CAudioBusyHold&) = delete;
-    CAudioBusyHold& operator=(const CAudioBusyHold&) = delete;
-    bool Held() const { return m_bHeld; }
-
-   private:
-    XREffect* m_pEffect;
-    bool m_bHeld = true;
+    explicit CAudioBusyHold(XREffect* effect) : CHold(effect->m_AudioBusy, effect->IsForkedChild()) {}
   };
-  // The audio thread's side: tries once; the block is skipped unless Held().
-  class CAudioBusyTry {
+  class CAudioBusyTry : public CAudioBusyFlag::CTry {
    public:
-    explicit CAudioBusyTry(XREffect* effect);
-    ~CAudioBusyTry();
-    CAudioBusyTry(const CAudioBusyTry&) = delete;
-    CAudioBusyTry& operator=(const CAudioBusyTry&) = delete;
-    bool Held() const { return m_bHeld; }
-
-   private:
-    XREffect* m_pEffect;
-    bool m_bHeld;
+    explicit CAudioBusyTry(XREffect* effect) : CTry(effect->m_AudioBusy) {}
   };
 
   // nParams: the A settings and the settings without a B copy; nABParams: the
@@ -265,7 +203,7 @@ class XREffect : public AudioEffectX {
   // a kernel. [idle side]
   virtual int GetQualityModeLatency(int fftSize, int kernelSize, int passes);
   // The product rebuilds its filters for m_nFFTSize, m_nKernelSize, m_nPasses
-  // and m_nBitDepth; called with m_bAudioBusy held.
+  // and m_nBitDepth; called with m_AudioBusy held.
   virtual void ApplyQualityModeSettings();
   // The product calls UpdateFFTSettings for each filter.
   virtual void UpdateAllFFTSettings();
@@ -347,7 +285,7 @@ class XREffect : public AudioEffectX {
   // editor's use of its views (TryRemoveAllControls); a later idle retries.
   // Idle side.
   bool ApplyQualityModeSettingsOuter();
-  // For the product, per filter, with m_bAudioBusy held or audio stopped:
+  // For the product, per filter, with m_AudioBusy held or audio stopped:
   // reset the block-size skip, report (or pad) the latency, set the dither.
   template <typename T>
   void UpdateFFTSettings(FftFilter<T>* filter);
@@ -418,7 +356,7 @@ class XREffect : public AudioEffectX {
   bool CanRedo() const { return m_bCanRedo.load(); }
   bool IsInEditGroup() const { return m_bInEditGroup.load(); }
   bool IsInUndoRedoEdit() const { return m_bInUndoRedoEdit.load(); }
-  bool IsAudioBusy() const { return m_bAudioBusy.load(); }
+  bool IsAudioBusy() const { return m_AudioBusy.IsHeld(); }
   // The "Default" record's value of a parameter; 0 outside the program.
   float GetDefaultParam(int index) const {
     return index >= 0 && index < kXrMaxParams ? m_DefaultProgram.values[index].load() : 0.0f;
@@ -479,27 +417,6 @@ class XREffect : public AudioEffectX {
   // draws from still exists.
   void CloseEditorForTeardown();
 
-  // --- undo state: rings and heads under m_UndoMutex ------------------------
-  UndoEntry m_UndoEntries[2][kXrUndoRingSize];
-  int m_nUndoHead[2];
-  // Set while this effect re-applies values for undo, redo or an A/B switch;
-  // only writes made on m_nDontStoreUndoThread skip their undo point, so
-  // automation from another thread meanwhile is still recorded.
-  std::atomic<bool> m_bDontStoreUndo{false};
-  std::atomic<uint64_t> m_nDontStoreUndoThread{0};  // ThisThreadSerial
-  // Written under m_UndoMutex; read by the editor.
-  std::atomic<bool> m_bCanUndo{false};
-  std::atomic<bool> m_bCanRedo{false};
-  // Written by beginEdit/endEdit (UI thread); read by the editor, the undo
-  // ring and the quality rebuild.
-  std::atomic<bool> m_bInEditGroup{false};
-  std::atomic<bool> m_bInUndoRedoEdit{false};
-  // 0 while the A settings are active, 1 while B. Written by SwitchABProgram
-  // under m_UndoMutex; read by the editor.
-  std::atomic<int> m_nUndoBank{0};
-  // True during SwitchABProgram (UI thread); read by the product editor.
-  std::atomic<bool> m_bSwitchingAB{false};
-
   // --- parameter store -------------------------------------------------------
   int m_nNumPersistantParams = 0;  // set by the product's constructor
   ProgramRecord m_DefaultProgram;
@@ -513,43 +430,14 @@ class XREffect : public AudioEffectX {
   int m_nNumParams = 0;
   int m_nNumABParams = 0;
 
-  std::mutex m_UndoMutex;
-  // Undo points of the audio thread that found m_UndoMutex held; pushed
-  // without waiting, recorded by the next thread that holds the mutex.
-  CAudioThreadQueue<UndoEntry, 256> m_DeferredUndoPoints;
-
-  // --- quality state ------------------------------------------------------------
-  // Written by the idle side (under m_IdleMutex) unless noted; read by the
-  // editor, the product and the audio thread.
+  // --- idle state ---------------------------------------------------------------
   std::atomic<uint32_t> m_dwLastFxIdleTime{0};   // written by fxIdle; read by MaybeCallFxIdle
   std::atomic<int> m_eFxIdleCalledFrom{eFxIdleFromUnknown};
   std::atomic<bool> m_bInResume{false};
   std::atomic<bool> m_bInitialised{false};       // set by the product's Init; read by setParameter
-  std::atomic<int> m_nQualityRating{kXrDefaultQualityRating};  // setters (any thread)
-  std::atomic<bool> m_bPadLatency{false};
-  int m_nFirstModeLatency = -1;                  // idle side only; GetQualityModeLatency of the first mode
-  int m_nFirstHostLatency = -1;                  // idle side only
-  std::atomic<int> m_nHostLatency{0};
-  std::atomic<int> m_nLatencyChange{0};          // 0 none, 1 less than first, 2 rise refused
-  std::atomic<int> m_nFFTSize{4096};
-  std::atomic<int> m_nKernelSize{2048};
-  std::atomic<int> m_nPasses{1};
-  std::atomic<int> m_nDitherMode{0};             // setters (any thread)
-  std::atomic<int> m_nBitDepth{0};               // setters (any thread)
-  std::atomic<bool> m_bBitDepthChanged{false};   // setters raise, idle side clears
-  std::atomic<bool> m_bReportLatency{true};      // setters (any thread)
-  std::atomic<bool> m_bOfflineRender{false};     // setters (any thread)
-  std::atomic<bool> m_bWysiwyg{false};           // setters (any thread)
-  std::atomic<bool> m_bReportLatencyChanged{false};   // setters raise, idle side clears
-  std::atomic<bool> m_bOfflineRenderChanged{false};   // setters raise, idle side clears
-  std::atomic<int> m_nLastLatency{0};
-  std::atomic<bool> m_bQualityNeverApplied{true};
-  std::atomic<bool> m_bFirstLatencyReport{true};
-  std::atomic<bool> m_bIOChangedAllowed{true};
-  std::atomic<bool> m_bQualityRatingChanged{false};   // setters raise, idle side clears
   // Held by the audio thread for each block and by the idle side around a
-  // rebuild; taken with one atomic exchange.
-  std::atomic<bool> m_bAudioBusy{false};
+  // rebuild.
+  CAudioBusyFlag m_AudioBusy;
   std::atomic<uint32_t> m_dwNextLinkPoll{0};
   std::atomic<bool> m_bInFxIdle{false};          // fxIdle's re-entry guard, across threads
   // A rebuild was put off (editor busy); the next quiet idle retries it.
@@ -629,11 +517,6 @@ class XREffect : public AudioEffectX {
   std::atomic<uint64_t> m_PendingAutomation[(kXrMaxParams + 63) / 64] = {};
   // One host thread's share at a time; nested and concurrent requests skip it.
   std::atomic<bool> m_bInHostThreadWork{false};
-
-  // The idle side's hold on m_bAudioBusy: the owning thread's serial and its
-  // depth (the depth is touched only by the owner).
-  std::atomic<uint64_t> m_nAudioBusyOwner{0};
-  int m_nAudioBusyDepth = 0;
 
   // Reads as 0 for any index outside the program.
   std::atomic<float> m_fOutOfRangeParam{0.0f};

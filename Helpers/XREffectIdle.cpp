@@ -1,6 +1,5 @@
 // Idle scheduling: one idle entry gathers the heavy work, rate-limits it,
-// and holds it back until audio has stopped (as the render judgement says);
-// the audio side meets the idle side's engine replacement at m_bAudioBusy.
+// and holds it back until audio has stopped (as the render judgement says).
 #include "Helpers/Assert.h"
 #include "Helpers/EditorHooks.h"
 #include "Helpers/PersistantStorage.h"
@@ -15,39 +14,6 @@ constexpr int kMaxProcessChannels = 64;           // channels the accumulating c
 
 const char* const XREffect::s_szFxIdleCalledFromString[5] = {"Editor", "SetParam", "Process", "Worker Thread",
                                                              "Unknown"};
-
-// --- the audio-busy flag -----------------------------------------------------------
-
-XREffect::CAudioBusyHold::CAudioBusyHold(XREffect* effect) : m_pEffect(effect) {
-  const uint64_t me = ThisThreadSerial();
-  if (m_pEffect->m_nAudioBusyOwner.load() == me) {
-    ++m_pEffect->m_nAudioBusyDepth;
-    return;
-  }
-  // The audio thread holds the flag for one block at most; in a forked child
-  // the block may be one of a thread the child does not have.
-  if (m_pEffect->IsForkedChild()) {
-    m_bHeld = !m_pEffect->m_bAudioBusy.exchange(true, std::memory_order_acquire);
-    if (!m_bHeld) return;
-  } else {
-    while (m_pEffect->m_bAudioBusy.exchange(true, std::memory_order_acquire)) std::this_thread::yield();
-  }
-  m_pEffect->m_nAudioBusyDepth = 1;
-  m_pEffect->m_nAudioBusyOwner.store(me);
-}
-
-XREffect::CAudioBusyHold::~CAudioBusyHold() {
-  if (!m_bHeld || --m_pEffect->m_nAudioBusyDepth > 0) return;
-  m_pEffect->m_nAudioBusyOwner.store(0);
-  m_pEffect->m_bAudioBusy.store(false, std::memory_order_release);
-}
-
-XREffect::CAudioBusyTry::CAudioBusyTry(XREffect* effect)
-    : m_pEffect(effect), m_bHeld(!effect->m_bAudioBusy.exchange(true, std::memory_order_acquire)) {}
-
-XREffect::CAudioBusyTry::~CAudioBusyTry() {
-  if (m_bHeld) m_pEffect->m_bAudioBusy.store(false, std::memory_order_release);
-}
 
 // --- the accumulating process call ----------------------------------------------
 

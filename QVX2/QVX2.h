@@ -188,7 +188,7 @@ class AQVX2 : public XREffect {
   // (QVX2Process.cpp, QVX2Update.cpp, QVX2Lifecycle.cpp)
   //
   // The audio path runs on an engine (QVX2Engine.h) built per quality mode.
-  // The audio thread touches it only while it holds m_bAudioBusy, which the
+  // The audio thread touches it only while it holds m_AudioBusy, which the
   // idle side holds only to replace the engine (a rebuild, teardown): a block
   // that finds the flag held is output as silence. Every other change
   // reaches the audio thread at the start of a block, without a wait and
@@ -325,8 +325,8 @@ class AQVX2 : public XREffect {
   // filters, the bypass lines and a waiting left frame.
   void ClearStreams(CQVX2Engine& engine);
 
-  // Written only with m_bAudioBusy held and under m_IdleMutex; read by the
-  // audio thread while it holds m_bAudioBusy, and by the idle side.
+  // Written only with m_AudioBusy held and under m_IdleMutex; read by the
+  // audio thread while it holds m_AudioBusy, and by the idle side.
   std::unique_ptr<CQVX2Engine> m_pEngine;
   // Set while ApplyQualityModeSettings builds an engine. [idle side, under
   // m_IdleMutex]

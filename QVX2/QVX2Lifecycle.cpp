@@ -6,7 +6,7 @@
 // a failure (no memory, sizes the engine refuses) keeps the old engine and
 // the effect keeps running on it. The swap and the settings pushed into the
 // new engine's filters and bypass delay lines are done only with
-// m_bAudioBusy held, and all of it runs under m_IdleMutex. Outside a rebuild
+// m_AudioBusy held, and all of it runs under m_IdleMutex. Outside a rebuild
 // the filters and lines are the audio thread's: a clear is asked of its next
 // block.
 #include <algorithm>

@@ -10,11 +10,11 @@
 //     hosts call on this thread between blocks.
 // It never allocates, never prints and never waits for anything the idle or
 // user-interface side can hold. What it touches that other threads touch:
-//   - m_bAudioBusy: one test-and-set per block; while the idle side holds it
+//   - m_AudioBusy: one test-and-set per block; while the idle side holds it
 //     (it replaces the engine: a rebuild, teardown) the block is output as
 //     silence instead of waiting.
 //   - the engine (filters, data stores, bypass lines, the kernel pair's
-//     hand-over), only while it holds m_bAudioBusy. Its filters and bypass
+//     hand-over), only while it holds m_AudioBusy. Its filters and bypass
 //     lines are this thread's alone: the idle side changes them only while
 //     it holds the flag to build the engine, and otherwise asks this thread
 //     to clear them (m_nStreamClear, taken at the start of a block). So each

@@ -30,7 +30,7 @@ void QualityTestEffect::InitAfterParametersSet() {
 
 void QualityTestEffect::ApplyQualityModeSettings() {
   ++m_nApplyCount;
-  if (!m_bAudioBusy.load()) ++m_nApplyWithoutAudioBusy;
+  if (!m_AudioBusy.IsHeld()) ++m_nApplyWithoutAudioBusy;
   if (m_bThrowInApply.load()) throw std::runtime_error("rebuild failed");
   m_pLeft = std::make_unique<TestLatencyFilter>(m_nFFTSize.load(), m_nKernelSize.load(), this);
   m_pRight = std::make_unique<TestLatencyFilter>(m_nFFTSize.load(), m_nKernelSize.load(), this);

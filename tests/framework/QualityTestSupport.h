@@ -82,7 +82,7 @@ class QualityTestEffect : public TestEffect {
   int DitherMode() const { return m_nDitherMode.load(); }
   int BitDepth() const { return m_nBitDepth.load(); }
   bool ReportLatency() const { return m_bReportLatency.load(); }
-  bool AudioBusy() const { return m_bAudioBusy.load(); }
+  bool AudioBusy() const { return m_AudioBusy.IsHeld(); }
   bool RebuildPending() const { return m_bQualityRatingChanged.load() || m_bRebuildDeferred.load(); }
 
   std::atomic<int> m_nApplyCount{0};

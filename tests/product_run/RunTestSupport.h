@@ -68,7 +68,7 @@ class RunQvx2 : public AQVX2 {
   unsigned PairsPublished() { return m_pEngine->pKernelHandOver->PublishedCount(); }
   int HostLatency() { return getAeffect()->initialDelay; }
   int LastLatency() const { return m_nLastLatency.load(); }
-  bool AudioBusyHeld() const { return m_bAudioBusy.load(); }
+  bool AudioBusyHeld() const { return m_AudioBusy.IsHeld(); }
   // The dither type waits for the next block, which takes it once it holds
   // the engine.
   bool DitherPending() const { return m_bDitherPending.load(); }
