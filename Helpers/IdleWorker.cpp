@@ -147,6 +147,12 @@ void CIdleWorker::Main() {
   m_nWorkerThread.store(ThisThreadSerial());
   int wait = 0;
   while (!m_bStop.load()) {
+    if (wait > 0 && (wait & kDeafBit) != 0) {
+      // Wakes from here on find one posted; one posted before ends this
+      // sleep early, and the next pass answers again.
+      m_bWakePosted.store(true);
+      wait &= ~kDeafBit;
+    }
     if (wait != 0) Sleep(wait);
     if (m_bStop.load()) break;
     // Cleared before the pass: a wake from here on asks for another one.

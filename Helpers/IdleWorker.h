@@ -40,6 +40,10 @@ class CIdleWorker {
  public:
   // A pass's answer: sleep until the next Wake.
   static constexpr int kUntilWoken = -1;
+  // A pass's answer: sleep `ms` milliseconds, deaf to wakes meanwhile (the
+  // work they would ask for is another thread's until then), which then
+  // cost their callers one atomic exchange and no post.
+  static constexpr int Deaf(int ms) { return ms | kDeafBit; }
   // One pass of work; answers the milliseconds until the next pass is due,
   // or kUntilWoken. Exceptions are caught and reported.
   using Pass = std::function<int()>;
@@ -75,6 +79,8 @@ class CIdleWorker {
   static void BeforeFork();
   static void AfterForkInParent();
   static void AfterForkInChild();
+
+  static constexpr int kDeafBit = 1 << 30;
 
   const Pass m_Pass;
   sem_t m_Wake;

@@ -8,8 +8,10 @@
 //   down; the product's destructor stops it too.
 // - It runs a pass when woken (a parameter write that marks work, on any
 //   thread) and then every kPassGapMs while the work lasts; with nothing
-//   pending it sleeps, without a timeout. While the host's or the editor's
-//   idle has run within kStandbyMs it stands by: they do the work.
+//   pending it sleeps, without a timeout. Beside an offline render, whose
+//   blocks do the work, it looks again after the render, deaf to wakes.
+//   While the host's or the editor's idle has run within kStandbyMs it
+//   stands by: they do the work.
 // - A pass is fxIdle on the worker: the audio thread's leftovers (undo
 //   points, preference writes, quality write-backs), the product's idle
 //   work (its filter update, under m_IdleMutex like every idle-side step)
@@ -90,7 +92,14 @@ void XREffect::RunHostThreadWorkForQualitySetting(int index) {
 
 int XREffect::RunIdleWorkerPass() {
   XR_TRY
-  if (!m_bInitialised.load() || !IsIdleWorkPending()) return CIdleWorker::kUntilWoken;
+  if (!m_bInitialised.load()) return CIdleWorker::kUntilWoken;
+  // Beside an offline render its blocks do the work: the worker looks again
+  // after it, deaf to the render's automation, which would wake it at
+  // every block.
+  if (!IsIdleWorkPending())
+    return IsOfflineRenderOnAnotherThread()
+               ? CIdleWorker::Deaf(static_cast<int>(CRenderJudge::kQuietSeconds * 1000) + 1)
+               : CIdleWorker::kUntilWoken;
   const uint32_t sinceHostIdle = MsElapsed(GetTickCount(), m_dwLastHostIdleTime.load());
   if (m_bHostIdleSeen.load() && sinceHostIdle <= kStandbyMs) return static_cast<int>(kStandbyMs + 1 - sinceHostIdle);
   {
