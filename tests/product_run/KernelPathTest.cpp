@@ -153,7 +153,7 @@ TEST(KernelPathTest, FirstBlockAfterRebuildIsEqualised) {
 // An effect as a host has it before its first call: created, nothing else.
 class CreatedQvx2 : public AQVX2 {
  public:
-  CreatedQvx2() : AQVX2(HostCallback) { SetRenderPaceClockForTesting(&DevicePacedClock); }
+  CreatedQvx2() : AQVX2(HostCallback) { SetRenderClockForTesting(&DevicePacedClock); }
   CQVX2Engine* Engine() { return m_pEngine.get(); }
   VstIntPtr Call(VstInt32 opcode, VstIntPtr value = 0, float opt = 0.0f) {
     return getAeffect()->dispatcher(getAeffect(), opcode, 0, value, nullptr, opt);
