@@ -1,19 +1,14 @@
 // Knowing the audio threads, and handing work from them to the idle side.
 //
-// "An audio thread" is a thread inside a process call now, or a thread the
-// effect remembers as processing it: the effect marks its process call for
-// its duration (CAudioThreadScope), remembers each thread that processes a
-// block (CAudioThreadSet: hosts that spread plug-ins over a pool of process
-// threads run one instance on whichever is free), and marks host automation
-// arriving between blocks on any of those threads (XREffect::setParameter).
-// A thread that acts as the host's user-interface thread (it opens or idles
-// the effect, opens or works the editor) is never one between blocks; so a
-// host that runs everything on one thread, or renders on its user-interface
-// thread, sees its idle, dispatcher and editor calls treated as the
-// user-interface side they are. Work that may wait (a lock the idle or
-// user-interface side can hold, a preference write, a call into the host)
-// asks IsAudioThread() and, there, tries instead of waiting and hands what it
-// could not do to the idle side.
+// "An audio thread" is a thread inside a process call now (CAudioThreadScope
+// marks the call for its duration), or a thread that is served as one
+// between blocks: any thread but the host's user-interface thread, the
+// effect's remembered audio threads (CAudioThreadSet: hosts that spread
+// plug-ins over a pool of process threads run one instance on whichever is
+// free) among them (the roles: Helpers/RenderJudge.h). Work that may wait (a
+// lock the idle or user-interface side can hold, a preference write, a call
+// into the host) asks IsAudioThread() and, there, tries instead of waiting
+// and hands what it could not do to the idle side.
 //
 // The mark is a thread-local of the initial-exec model: in a module that a
 // host loads with dlopen the default model reaches the module's TLS block

@@ -35,14 +35,15 @@
 //   - the editor: only through its hooks, which off the user-interface thread
 //     raise flags for the editor's idle; the level meter's feed takes the
 //     editor's lock A only by trying it and skips the block when it is held.
-//   - the idle worker: a write that marks the filters, and the first block
-//     after a quiet interval, wake it without waiting (CIdleWorker::Wake).
-//   - offline only (see XREffect.h for when a block is), a block that takes
-//     a new pair (at its start: a new stream, no valid pair yet; or after a
-//     frame it completes, as its filters tell) takes the idle mutex for its
-//     duration and completes a pending filter update first, from the
-//     settings as of the block; other blocks leave the update pending and
-//     the mutex alone, so a render designs once per frame at most. With the
+//   - the idle worker: a write that marks the filters wakes it without
+//     waiting (CIdleWorker::Wake).
+//   - offline only (Helpers/RenderJudge.h says when a block is), a block
+//     that takes a new pair (at its start: a new stream, no valid pair yet;
+//     or after a frame it completes, as its filters tell) takes the idle
+//     mutex for its duration and completes a pending filter update first,
+//     from the settings as of the block; other blocks leave the update
+//     pending and the mutex alone, so a render designs once per frame at
+//     most. With the
 //     audio-busy flag held the mutex is only tried; while an update is
 //     pending the block lets the flag go and waits for the mutex for a
 //     bounded time (AQVX2::EnterIdleSideForOfflineBlock). A real-time block
@@ -58,11 +59,10 @@
 //     quality settings only raise flags and leave their write-back (undo
 //     point, the host's automate) to the idle side; a band-type write never
 //     refits here. Automation here calls nothing in the host.
-// The call marks its thread for its duration and the effect remembers it
-// (each thread that processes blocks, a pool's included, but the host's
-// user-interface thread) for automation between blocks (CProcessCallScope),
-// so that these paths know it; the mark is a thread-local of the
-// initial-exec model, which never allocates.
+// The call marks its thread for its duration and has the block judged
+// (CProcessCallScope, Helpers/RenderJudge.h); the mark is a thread-local of
+// the initial-exec model, which never allocates, and the judgement only
+// atomics.
 #include <algorithm>
 #include <cstring>
 #include <optional>
