@@ -286,7 +286,10 @@ void AudioEffect::setNumOutputs(VstInt32 outputs) { cEffect.numOutputs = outputs
 void AudioEffect::canProcessReplacing(bool state) { setFlag(effFlagsCanReplacing, state); }
 void AudioEffect::canDoubleReplacing(bool state) { setFlag(effFlagsCanDoubleReplacing, state); }
 void AudioEffect::programsAreChunks(bool state) { setFlag(effFlagsProgramChunks, state); }
-void AudioEffect::setInitialDelay(VstInt32 delay) { cEffect.initialDelay = delay; }
+void AudioEffect::setInitialDelay(VstInt32 delay) {
+  // Hosts read the record's delay on threads of their own, at any time.
+  __atomic_store_n(&cEffect.initialDelay, delay, __ATOMIC_RELAXED);
+}
 
 AEffEditor* AudioEffect::getEditor() { return editor; }
 void AudioEffect::setEditor(AEffEditor* newEditor) {

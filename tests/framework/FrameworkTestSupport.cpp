@@ -44,7 +44,9 @@ void HostLog::Record(const HostCall& call) {
 
 VstIntPtr RecordingHostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
                                 float opt) {
-  HostCall call{opcode, index, value, opt, std::string(), effect ? effect->initialDelay : 0};
+  // The effect may set its delay on another thread meanwhile.
+  HostCall call{opcode, index, value, opt, std::string(),
+                effect ? __atomic_load_n(&effect->initialDelay, __ATOMIC_RELAXED) : 0};
   if (opcode == audioMasterCanDo && ptr) call.szText = static_cast<const char*>(ptr);
   if (opcode != audioMasterGetTime) HostLog::Get().Record(call);
   switch (opcode) {

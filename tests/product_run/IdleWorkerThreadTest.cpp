@@ -56,9 +56,10 @@ struct RenderWay {
 };
 
 // Renders on the calling thread with no idle call, `beforeBlock` called with
-// each block's first frame.
+// each block's first frame; `endMs` gets the host's clock as the last block
+// returns.
 AudioBuffer Render(PluginHost& host, const AudioBuffer& input, RenderWay way,
-                   const std::function<void(int64_t)>& beforeBlock = {}) {
+                   const std::function<void(int64_t)>& beforeBlock = {}, double* endMs = nullptr) {
   if (way.onAudioThread) PluginHost::MarkAudioThread();
   host.SetProcessLevel(way.level);
   AudioBuffer out;
@@ -74,6 +75,7 @@ AudioBuffer Render(PluginHost& host, const AudioBuffer& input, RenderWay way,
     if (beforeBlock) beforeBlock(pos);
     for (int c = 0; c < 2; ++c) std::copy_n(&input.channels[c][size_t(pos)], n, ins[c]);
     host.Process(ins, outs, n);
+    if (endMs) *endMs = HostClockMs();
     for (int c = 0; c < 2; ++c) std::copy_n(outs[c], n, &out.channels[c][size_t(pos)]);
   }
   host.SetProcessLevel(PluginHost::kProcessLevelByThread);
@@ -127,6 +129,7 @@ TEST(IdleWorkerThreadTest, WithoutIdleOrEditorACurveIsHeardWhilePlayingAndAModeO
     const int64_t due = int64_t(0.6 * kRate) / kBlock * kBlock;
     std::atomic<int64_t> position{0};
     AudioBuffer measured;
+    double audioEnd = 0.0;
     std::thread audio([&] {
       // One hop of silence offline first: the sample rate's kernels are in
       // before the first paced block, as in the references.
@@ -136,7 +139,7 @@ TEST(IdleWorkerThreadTest, WithoutIdleOrEditorACurveIsHeardWhilePlayingAndAModeO
       measured = Render(host, input, {kVstProcessLevelRealtime, true}, [&](int64_t pos) {
         position = pos;
         if (onAudioThread && pos == due) SetCurve(host, true);
-      });
+      }, &audioEnd);
     });
     int64_t edit = due;
     if (!onAudioThread) {
@@ -145,7 +148,6 @@ TEST(IdleWorkerThreadTest, WithoutIdleOrEditorACurveIsHeardWhilePlayingAndAModeO
       SetCurve(host, true);
     }
     audio.join();
-    const double audioEnd = HostClockMs();
     EXPECT_LT(MaxDiff(measured, oldCurve, 0, edit), 1e-6) << "the old curve until the edit";
     // Exactly the new curve over the last second, in the old mode: it waits
     // while audio runs.
