@@ -9,7 +9,8 @@
 // of the whole process (all its threads: on a loaded machine the steadier
 // figure, as long as nothing waits), and how two
 // renders answered "real time" compare with each other and with the offline
-// one from the first second on (differing samples, differing blocks).
+// one from the first second on, as a host that compensates the reported
+// latency writes the bounce (differing samples, differing blocks).
 // The peer, Debian's LSP graphic equaliser (x32 stereo) in its FFT mode,
 // runs the same automation on three band gains and is measured alike.
 //
@@ -54,6 +55,7 @@ struct Render {
   std::vector<float> left, right;
   double factor = 0.0;     // audio seconds per wall-clock second
   double cpuFactor = 0.0;  // ... per second of the process's processor time (all its threads)
+  int latency = 0;         // frames, as reported when the render started
 };
 
 double ProcessSeconds() {
@@ -94,6 +96,7 @@ Render RenderOnce(const std::string& path, const Setup& setup, VstInt32 level, c
   // between loading it and starting the bounce.
   host.IdleFor(300);
   host.SetProcessLevel(level);
+  r.latency = host.Latency();
   std::thread audio([&] {
     PluginHost::MarkAudioThread();
     std::vector<float> outL(static_cast<size_t>(block)), outR(outL), bufL(outL), bufR(outL);
@@ -151,9 +154,11 @@ void Measure(const char* name, const std::string& path, const Setup& setup, cons
     }
   }
   if (o.passes < 2) second = RenderOnce(path, setup, kVstProcessLevelRealtime, inL, inR, o.block);
-  // The first second on, in whole blocks.
-  const size_t from = (static_cast<size_t>(kRate) + static_cast<size_t>(o.block) - 1) / static_cast<size_t>(o.block) *
-                      static_cast<size_t>(o.block);
+  // The first second of the bounce on, its latency compensated, in whole
+  // blocks.
+  const size_t start = static_cast<size_t>(kRate) + static_cast<size_t>(std::max(first[0].latency, 0));
+  const size_t from =
+      (start + static_cast<size_t>(o.block) - 1) / static_cast<size_t>(o.block) * static_cast<size_t>(o.block);
   const auto each = Differences(first[1], second, from, o.block);
   const auto vsOffline = Differences(first[1], first[0], from, o.block);
   const auto vsOffline2 = Differences(second, first[0], from, o.block);
