@@ -282,6 +282,9 @@ class CFrame : public CViewContainer {
   // the thread; in a forked child it sets the parent's thread aside.
   void CreateIdleTimer();
   void DestroyIdleTimer();
+  // The idle thread runs its own code: the thread library is done starting
+  // it. [any thread]
+  bool isIdleThreadRunning() const { return bIdleThreadRunning.load(); }
 
   Lock& getFrameLock() { return frameLock; }
   // True while the idle thread's pass runs and another thread (the host's,
@@ -355,4 +358,5 @@ class CFrame : public CViewContainer {
   std::mutex idleMutex;
   std::condition_variable idleWake;
   bool bStopIdle = false;  // guarded by idleMutex
+  std::atomic<bool> bIdleThreadRunning{false};  // set by the thread as it starts
 };

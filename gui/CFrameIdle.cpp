@@ -53,6 +53,7 @@ void CFrame::DestroyIdleTimer() {
 }
 
 void CFrame::idleThreadMain() {
+  bIdleThreadRunning.store(true);
   std::unique_lock<std::mutex> guard(idleMutex);
   if (idleWake.wait_for(guard, std::chrono::milliseconds(kIdleStartDelayMs), [this] { return bStopIdle; }))
     return;

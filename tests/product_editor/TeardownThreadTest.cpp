@@ -132,11 +132,14 @@ TEST(EditorForkedChildTest, AChildClosingTheEditorOrTheEffectLeavesTheParentsEdi
       Dispatch(*effect, effEditIdle);
       return frame->getDrawCount() > 0;
     }));
+    // The sanitizers' allocator has no fork handler: a thread of the
+    // parent's inside it at the fork (a pass drawing, or the thread library
+    // still starting the frame's idle thread) would leave its lock held in
+    // the child.
+    ASSERT_TRUE(x11test::Eventually([&] { return frame->isIdleThreadRunning(); }));
     int closed = -2;
     {
-      // Forked between two passes of the frame's idle thread: the
-      // sanitizers' allocator has no fork handler, and a pass drawing at the
-      // fork could leave its lock held in the child.
+      // Forked between two passes of the frame's idle thread.
       const CScopedLock betweenPasses(frame->getFrameLock());
       closed = fxtest::InForkedChild([&] {
         for (const VstInt32 opcode : row.before) Dispatch(*effect, opcode);
