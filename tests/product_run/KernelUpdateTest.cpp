@@ -166,16 +166,16 @@ TEST(KernelUpdateTest, TheAudioThreadTakesWholePairsNewestFirstWhileTheyArePubli
   };
   EXPECT_FALSE(handOver.TakeNewest().bValid) << "nothing published yet";
   std::atomic<bool> done{false};
-  std::atomic<int> taken{0};
+  std::atomic<int> taken{0}, newestTaken{0};
   std::thread idle([&] {
     for (int p = 1; p <= kPairs; ++p) {
       commit(left, p);
       commit(right, p + 0.5);
       handOver.Publish(left, right);
-      // Now and then the audio thread takes one before more come, however
-      // the machine schedules the two threads.
+      // Now and then the audio thread takes this one before more come,
+      // however the machine schedules the two threads (it may already have).
       if (p % 1000 == 0)
-        for (const int before = taken.load(); taken.load() == before;) std::this_thread::yield();
+        while (newestTaken.load() < p) std::this_thread::yield();
     }
     done = true;
   });
@@ -192,6 +192,7 @@ TEST(KernelUpdateTest, TheAudioThreadTakesWholePairsNewestFirstWhileTheyArePubli
     older += v < last ? 1 : 0;
     taken += v != last ? 1 : 0;
     last = v;
+    newestTaken = static_cast<int>(v);
   }
   idle.join();
   EXPECT_EQ(torn, 0);
