@@ -2,13 +2,11 @@
 //
 // "An audio thread" is a thread inside a process call now (CAudioThreadScope
 // marks the call for its duration), or a thread that is served as one
-// between blocks: any thread but the host's user-interface thread, the
-// effect's remembered audio threads (CAudioThreadSet: hosts that spread
-// plug-ins over a pool of process threads run one instance on whichever is
-// free) among them (the roles: Helpers/RenderJudge.h). Work that may wait (a
-// lock the idle or user-interface side can hold, a preference write, a call
-// into the host) asks IsAudioThread() and, there, tries instead of waiting
-// and hands what it could not do to the idle side.
+// between blocks: any thread but the host's user-interface thread
+// (Helpers/RenderJudge.h). Work that may wait (a lock the idle or
+// user-interface side can hold, a preference write, a call into the host)
+// asks IsAudioThread() and, there, tries instead of waiting and hands what
+// it could not do to the idle side.
 //
 // The mark is a thread-local of the initial-exec model: in a module that a
 // host loads with dlopen the default model reaches the module's TLS block
@@ -22,10 +20,9 @@
 // whichever thread comes next.
 //
 // Thread contract: CAudioThreadScope, IsAudioThread and ThisThreadSerial act
-// on the calling thread only. CAudioThreadSet: every operation on any thread
-// at once, never waiting and never allocating. CAudioThreadQueue: Push from any number of threads at once, never waiting
-// and never allocating; Pop from one thread at a time (its users pop under a
-// lock of their own or from the idle side).
+// on the calling thread only. CAudioThreadQueue: Push from any number of
+// threads at once, never waiting and never allocating; Pop from one thread
+// at a time (its users pop under a lock of their own or from the idle side).
 #pragma once
 
 #include <atomic>
@@ -53,36 +50,6 @@ bool IsAudioThread();
 // it, before or after, and 0 is no thread. Never allocates and never waits (a thread-local
 // of the initial-exec model and one atomic increment on the first call).
 uint64_t ThisThreadSerial();
-
-// The threads that process an effect, by serial: a preallocated
-// open-addressing set, lock-free. Each serial has a run of kProbes slots
-// from its hash; a thread takes the first free slot of its run. Sized so
-// that a pool of hundreds of threads taking turns all stay in; only when
-// every slot of a run is taken (threads that ended without the host
-// suspending the effect, by the thousand) does an add take over the run's
-// first slot, forgetting that thread until its next block.
-class CAudioThreadSet {
- public:
-  static constexpr unsigned kSlotBits = 10;
-  static constexpr unsigned kSlots = 1u << kSlotBits;
-  static constexpr unsigned kProbes = 16;
-
-  // Adds the calling thread; nothing when it is in already.
-  void AddThisThread();
-  // Removes the calling thread; nothing when it is not in.
-  void RemoveThisThread();
-  bool HasThisThread() const;
-  void Clear();
-
- private:
-  // The first slot of a serial's run.
-  static unsigned RunStart(uint64_t serial);
-  // The calling thread's slot, or null. Only the thread itself adds or
-  // removes its serial, so it is in one slot at most.
-  std::atomic<uint64_t>* FindThisThread() const;
-
-  mutable std::atomic<uint64_t> m_Slots[kSlots]{};
-};
 
 // A bounded lock-free queue of small values (after Vyukov's bounded queue):
 // each cell carries a sequence number that says whether it is free for the

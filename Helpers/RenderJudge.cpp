@@ -77,7 +77,6 @@ CRenderJudge::CVerdict CRenderJudge::BeginBlock(const CBlockFacts& facts) {
   const int64_t now = m_Clock();
   m_nInFlight.fetch_add(1, std::memory_order_acq_rel);
   const uint64_t me = ThisThreadSerial();
-  if (m_nUserInterfaceThread.load(kRelaxed) != me) m_AudioThreads.AddThisThread();
 
   const bool previous = m_bHavePrevious.exchange(true, kRelaxed);
   const double block = facts.sampleRate > 0.0 ? facts.frames / facts.sampleRate : 0.0;
@@ -147,20 +146,6 @@ void CRenderJudge::EndBlock() {
                        kRelaxed);
   m_nLastEndUs.store(now, std::memory_order_release);
   m_nInFlight.fetch_sub(1, std::memory_order_acq_rel);
-}
-
-void CRenderJudge::NoteUserInterfaceThread() {
-  m_AudioThreads.RemoveThisThread();
-  m_nUserInterfaceThread.store(ThisThreadSerial(), kRelaxed);
-}
-
-void CRenderJudge::NoteSuspended() {
-  m_AudioThreads.Clear();
-  m_bPaceResetAsked.store(true, kRelaxed);
-}
-
-bool CRenderJudge::IsUserInterfaceThread() const {
-  return m_nUserInterfaceThread.load(kRelaxed) == ThisThreadSerial();
 }
 
 bool CRenderJudge::IsAudioStopped() const {

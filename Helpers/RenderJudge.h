@@ -53,12 +53,10 @@
 // differences, each read after any wait of its caller, so a comparison
 // neither wraps nor uses a time read before a wait.
 //
-// Thread roles live here too (Helpers/AudioThread.h tells threads apart by
-// serial): the host's user-interface thread is the one that last opened or
-// idled the effect or worked its editor (NoteUserInterfaceThread); every
-// other thread that processes a block is remembered as an audio thread until
-// the host suspends the effect or that thread becomes the user-interface
-// thread.
+// The host's user-interface thread is known here too: the one that last
+// opened or idled the effect or worked its editor (NoteUserInterfaceThread),
+// told apart by its serial (Helpers/AudioThread.h). Every other thread is
+// served as an audio thread.
 //
 // Thread contract: BeginBlock and EndBlock bracket each block, one block at
 // a time (a host's pool may send each from another thread); they never wait,
@@ -127,26 +125,23 @@ class CRenderJudge {
   CRenderJudge(const CRenderJudge&) = delete;
   CRenderJudge& operator=(const CRenderJudge&) = delete;
 
-  // [audio thread] The start of a block: its verdict. Also remembers the
-  // calling thread as an audio thread unless it is the user-interface one.
+  // [audio thread] The start of a block: its verdict.
   CVerdict BeginBlock(const CBlockFacts& facts);
   // [audio thread] The end of the block begun last.
   void EndBlock();
 
   // The calling thread opens or idles the effect or works its editor: it is
-  // the host's user-interface thread, and no audio thread until its next
-  // block.
-  void NoteUserInterfaceThread();
-  // The calling thread idles: no audio thread until its next block.
-  void ForgetThisThread() { m_AudioThreads.RemoveThisThread(); }
-  // The host suspends the effect: no block comes until it resumes, and its
-  // threads are forgotten; the pace starts again.
-  void NoteSuspended();
+  // the host's user-interface thread.
+  void NoteUserInterfaceThread() { m_nUserInterfaceThread.store(ThisThreadSerial(), std::memory_order_relaxed); }
+  // The host suspends the effect: no block comes until it resumes, and the
+  // pace starts again.
+  void NoteSuspended() { m_bPaceResetAsked.store(true, std::memory_order_relaxed); }
   // The next block starts a new stream (the effect resumed). Any thread.
   void RequestNewStream() { m_bNewStreamAsked.store(true, std::memory_order_release); }
 
-  bool IsUserInterfaceThread() const;
-  bool IsRememberedAudioThread() const { return m_AudioThreads.HasThisThread(); }
+  bool IsUserInterfaceThread() const {
+    return m_nUserInterfaceThread.load(std::memory_order_relaxed) == ThisThreadSerial();
+  }
   // The idle side's one question (see the top of this file).
   bool IsAudioStopped() const;
   // An offline render runs on another thread than the calling one: a block
@@ -206,8 +201,6 @@ class CRenderJudge {
 
   std::atomic<int64_t> m_nBlocks{0}, m_nOfflineBlocks{0}, m_nNewStreams{0};
 
-  // The threads that process blocks, but the user-interface thread.
-  CAudioThreadSet m_AudioThreads;
   // The serial of the thread that last opened or idled the effect or worked
   // its editor.
   std::atomic<uint64_t> m_nUserInterfaceThread{0};

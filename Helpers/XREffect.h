@@ -20,9 +20,8 @@
 // brackets belong to the user-interface thread.
 //
 // Each block's render mode (offline or real time) and whether its stream
-// starts afresh, the threads' roles (the host's user-interface thread, the
-// audio threads remembered between blocks) and whether audio has stopped
-// are the render judgement's (m_Judge, Helpers/RenderJudge.h, where the rule
+// starts afresh, which thread is the host's user-interface thread and
+// whether audio has stopped are the render judgement's (m_Judge, Helpers/RenderJudge.h, where the rule
 // stands). Automation from any thread but the user-interface thread is
 // served as the audio thread's: it never waits, never calls the host and
 // never rebuilds.
@@ -119,8 +118,8 @@ class XREffect : public AudioEffectX, protected CXrUndoState, protected CXrQuali
   // With the idle worker (XREffectWorker.cpp): starts it at the host's open
   // and resume, stops it at close, and gives every other request from a host
   // thread the work the worker leaves to those threads. [host threads]
-  // Forgets the remembered audio threads when the host suspends the effect,
-  // and a thread that opens or idles the effect or works the editor.
+  // Tells the render judgement of a suspend, and of a thread that opens or
+  // idles the effect or works the editor.
   VstIntPtr dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) override;
   // The host has the record: identifies the host (once per process) and
   // applies the "LimitFramerate" preference after it. [host thread]
@@ -332,9 +331,6 @@ class XREffect : public AudioEffectX, protected CXrUndoState, protected CXrQuali
     // No fork meets the block half done (Helpers/ForkedChild.h).
     CForkGate::CBlock m_ForkGate{m_Verdict.offline};
   };
-  // True on a thread that processed a block of this effect, while it is
-  // remembered (Helpers/RenderJudge.h). Any thread.
-  bool IsRememberedAudioThread() const { return m_Judge.IsRememberedAudioThread(); }
   // True on the thread that last opened or idled the effect or worked its
   // editor. Any thread.
   bool IsUserInterfaceThread() const { return m_Judge.IsUserInterfaceThread(); }

@@ -83,8 +83,6 @@ void XREffect::MaybeCallFxIdle(EFxIdleCalledFrom from) {
 VstInt32 XREffect::fxIdle() {
   const bool onWorker = IsOnIdleWorker();
   NoteHostOrEditorIdle();
-  // A thread that idles is not the audio thread until its next block.
-  m_Judge.ForgetThisThread();
   // What the audio thread handed over instead of waiting (undo points,
   // preference writes, the quality settings' write-backs) is done by every
   // idle call, also while another thread's pass runs.

@@ -51,8 +51,8 @@ VstIntPtr XREffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value,
   NoteDispatcherThread(opcode, value);
   // A request made from inside one of the effect's own calls to the host
   // may come with the editor's locks held further up: it gets no share.
-  // Nor do the audio threads, in a block or between blocks, nor the events
-  // that come with a block (from a pool thread that has yet to process one).
+  // Nor does any thread but the host's user-interface thread, nor the
+  // events that come with a block.
   const bool hostThread = IsHostThreadRequest() && opcode != effProcessEvents;
   // An effect a forked child inherited runs a worker of its own.
   if (hostThread && opcode != effClose) m_IdleWorker.RestartIfForkedAway();

@@ -17,7 +17,7 @@
 //     hand-over), only while it holds m_AudioBusy. Its filters and bypass
 //     lines are this thread's alone: the idle side changes them only while
 //     it holds the flag to build the engine, and otherwise asks this thread
-//     to clear them (m_nStreamClear, taken at the start of a block). So each
+//     to clear them (RequestStreamClear, judged at the start of a block). So each
 //     filter's own Lock, taken by its streaming calls, is only ever taken by
 //     this thread.
 //   - the kernels: never the kernel objects (the idle side's), but the pair
@@ -43,14 +43,12 @@
 //     mutex for its duration and completes a pending filter update first,
 //     from the settings as of the block; other blocks leave the update
 //     pending and the mutex alone, so a render designs once per frame at
-//     most. With the
-//     audio-busy flag held the mutex is only tried; while an update is
-//     pending the block lets the flag go and waits for the mutex for a
-//     bounded time (AQVX2::EnterIdleSideForOfflineBlock). A real-time block
-//     never waits.
-//     The host's process level and its transport, asked for every block,
-//     are the only calls into the host this thread makes (questions hosts
-//     answer on their audio thread).
+//     most. With the audio-busy flag held the mutex is only tried; while an
+//     update is pending the block lets the flag go and waits for the mutex
+//     for a bounded time (AQVX2::EnterIdleSideForOfflineBlock). A real-time
+//     block never waits. The host's process level and its transport, asked
+//     for every block, are the only calls into the host this thread makes
+//     (questions hosts answer on their audio thread).
 //   - automation: parameter values are atomics; an undo point is recorded
 //     under a try of the history's mutex or left in a lock-free queue for the
 //     next holder (XREffect::StoreUndoPoint); preference writes of linked

@@ -389,10 +389,9 @@ TEST(RenderJudgeTest, EveryHostLayoutGetsItsRenderModeAndItsNewStreams) {
   }
 }
 
-// The threads' roles: the user-interface thread never counts as an audio
-// thread, each thread of a pool is remembered once it processes a block and
-// forgotten when it idles or the host suspends the effect, and the thread
-// that renders offline knows its render has ended while another does not.
+// The threads' roles: the thread that last idled is the user-interface
+// thread and no other is, whatever blocks it processed; and the thread that
+// renders offline knows its render has ended while another does not.
 TEST(RenderJudgeTest, ThreadsKeepTheirRolesAndAnOfflineRenderIsItsThreadsOwn) {
   CHost host;
   CRenderJudge& judge = host.m_Judge;
@@ -404,19 +403,17 @@ TEST(RenderJudgeTest, ThreadsKeepTheirRolesAndAnOfflineRenderIsItsThreadsOwn) {
     judge.BeginBlock(facts);
     judge.EndBlock();
   };
-  bool remembered = true, ui = true, stopped = false, elsewhere = false;
+  bool ui = false, stopped = false, elsewhere = false;
   host.m_Threads.Run(CHost::kUi, [&] {
     block();
-    remembered = judge.IsRememberedAudioThread();
+    ui = judge.IsUserInterfaceThread();
   });
-  EXPECT_FALSE(remembered) << "the user-interface thread";
+  EXPECT_TRUE(ui) << "the user-interface thread after a block of its own";
   host.m_Threads.Run(CHost::kAudio, [&] {
     block();
-    remembered = judge.IsRememberedAudioThread();
     ui = judge.IsUserInterfaceThread();
     stopped = judge.IsAudioStopped();
   });
-  EXPECT_TRUE(remembered);
   EXPECT_FALSE(ui);
   EXPECT_TRUE(stopped) << "the render's own thread, out of its block";
   host.m_Threads.Run(CHost::kUi, [&] {
@@ -426,19 +423,9 @@ TEST(RenderJudgeTest, ThreadsKeepTheirRolesAndAnOfflineRenderIsItsThreadsOwn) {
   EXPECT_FALSE(stopped) << "the render runs on another thread";
   EXPECT_TRUE(elsewhere);
 
-  int forgotten = 0;
-  for (int i = 0; i < kPoolThreads; ++i)
-    host.m_Threads.Run(CHost::kPool + i, [&] {
-      block();
-      forgotten += judge.IsRememberedAudioThread() ? 0 : 1;
-    });
-  EXPECT_EQ(forgotten, 0);
-  host.m_Threads.Run(CHost::kPool, [&] { judge.ForgetThisThread(); });
   host.m_Threads.Run(CHost::kPool + 1, [&] { judge.NoteUserInterfaceThread(); });
-  host.m_Threads.Run(CHost::kUi, [&] { judge.NoteSuspended(); });
-  for (int i = 0; i < kPoolThreads; ++i)
-    host.m_Threads.Run(CHost::kPool + i, [&] { forgotten += judge.IsRememberedAudioThread() ? 0 : 1; });
-  EXPECT_EQ(forgotten, kPoolThreads);
-  host.m_Threads.Run(CHost::kPool + 1, [&] { ui = judge.IsUserInterfaceThread(); });
-  EXPECT_TRUE(ui) << "the thread that last idled";
+  int roles = 0;
+  for (int t : {CHost::kUi, CHost::kAudio, CHost::kPool, CHost::kPool + 1})
+    host.m_Threads.Run(t, [&] { roles += judge.IsUserInterfaceThread() ? 1 << t : 0; });
+  EXPECT_EQ(roles, 1 << (CHost::kPool + 1)) << "only the thread that last idled";
 }

@@ -12,7 +12,7 @@ namespace {
 
 // Names of the dynamic symbols the module defines (or, with `which`
 // "--undefined-only", takes from other libraries).
-std::set<std::string> DefinedDynamicSymbols(const std::string& module, const char* which = "--defined-only") {
+std::set<std::string> DynamicSymbols(const std::string& module, const char* which = "--defined-only") {
   const std::string command = std::string(QVX_NM) + " -D " + which + " " + module;
   std::set<std::string> names;
   FILE* pipe = popen(command.c_str(), "r");
@@ -32,12 +32,12 @@ std::set<std::string> DefinedDynamicSymbols(const std::string& module, const cha
 
 TEST(ExportsTest, FullEditionsExportOnlyTheEntry) {
   for (const char* module : {QVX_TEST_MODULE, QVX_PRODUCT_MODULE})
-    EXPECT_EQ(DefinedDynamicSymbols(module), std::set<std::string>({"VSTPluginMain"})) << module;
+    EXPECT_EQ(DynamicSymbols(module), std::set<std::string>({"VSTPluginMain"})) << module;
 }
 
 TEST(ExportsTest, StandardEditionsAlsoExportTheirSecondEntryName) {
   for (const char* module : {QVX_TEST_MODULE_STD, QVX_PRODUCT_MODULE_STD})
-    EXPECT_EQ(DefinedDynamicSymbols(module), std::set<std::string>({"VSTPluginMain", "main_macho"})) << module;
+    EXPECT_EQ(DynamicSymbols(module), std::set<std::string>({"VSTPluginMain", "main_macho"})) << module;
 }
 
 // A host may end the process with effects open, their idle workers, editor
@@ -48,7 +48,7 @@ TEST(ExportsTest, StandardEditionsAlsoExportTheirSecondEntryName) {
 // module's finaliser, which checks that nothing uses it any more.
 TEST(ExportsTest, ProductModulesRegisterNoExitHandlers) {
   for (const char* module : {QVX_PRODUCT_MODULE, QVX_PRODUCT_MODULE_STD}) {
-    const std::set<std::string> imported = DefinedDynamicSymbols(module, "--undefined-only");
+    const std::set<std::string> imported = DynamicSymbols(module, "--undefined-only");
     EXPECT_FALSE(imported.empty()) << module;
     for (const char* handler : {"__cxa_atexit", "atexit", "__cxa_thread_atexit", "__cxa_thread_atexit_impl"})
       EXPECT_EQ(imported.count(handler), 0u) << module << " imports " << handler;
